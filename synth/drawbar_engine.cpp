@@ -1,0 +1,189 @@
+#include "synth/drawbar_engine.h"
+
+#include <cmath>
+
+#include "host/round_half_even.h"
+
+namespace {
+
+constexpr auto relaxed = std::memory_order_relaxed;
+constexpr double kSemitone = 1.059463094359;
+// Sustain levels beyond this cannot be heard as anything but overload, and keeping below it
+// keeps every voice sample far from the float range.
+constexpr float kSustainLimit = 1.0e6f;
+
+// Non-finite parameter values act as 0 in everything derived from them.
+double finiteOrZero(float value) { return std::isfinite(value) ? value : 0.0; }
+
+std::int32_t clampInt(std::int32_t value, std::int32_t low, std::int32_t high) {
+    return value < low ? low : (value > high ? high : value);
+}
+
+// Bank block driven by each drawbar parameter (index 8 to 13).
+constexpr std::array<std::int32_t, 6> kDrawbarBlock = {1, 2, 3, 4, 5, 6};
+
+} // namespace
+
+DrawbarEngine::DrawbarEngine() : tables(waveTables()) {}
+
+void DrawbarEngine::initEngine() {
+    for (Voice& v : voices) {
+        v.phase = 0;
+        v.smoothed = 0;
+        v.stage = Idle;
+        v.attackPos = 0;
+        v.decayPos = 0;
+        v.releasePos = 0;
+        v.envLevel = 0;
+        v.startDelay = 0;
+    }
+    bendFactor = 1.0f;
+    lastVoice = 0;
+    derived.tableStep.store(static_cast<float>(4096.0 / 44100.0), relaxed);
+}
+
+float DrawbarEngine::parameter(std::int32_t index) const {
+    return isParameterIndex(index) ? params[index].load(relaxed) : 0.0f;
+}
+
+void DrawbarEngine::storeParameter(std::int32_t index, float value) {
+    if (isParameterIndex(index)) params[index].store(value, relaxed);
+}
+
+void DrawbarEngine::setTableStep(double rate) {
+    derived.tableStep.store(static_cast<float>(4096.0 / rate), relaxed);
+}
+
+std::int32_t DrawbarEngine::soundingVoices() const {
+    std::int32_t count = 0;
+    for (const Voice& v : voices) count += v.stage != Idle ? 1 : 0;
+    return count;
+}
+
+void DrawbarEngine::updateParameter(std::int32_t index, double rate) {
+    if (!isParameterIndex(index)) return;
+    const double value = finiteOrZero(params[index].load(relaxed));
+    switch (index) {
+    case Attack: derived.attackLength.store(roundToInt(value * value * rate * 0.5), relaxed); break;
+    case Decay: derived.decayLength.store(roundToInt(value * value * rate * 0.5), relaxed); break;
+    case Release: {
+        // At least 10 samples; the addition saturates like the rounding before it.
+        const std::int32_t length = roundToInt(value * value * rate);
+        derived.releaseLength.store(length > INT32_MAX - 10 ? INT32_MAX : length + 10, relaxed);
+        break;
+    }
+    case CutOff:
+        derived.cutoffScale.store(static_cast<float>((value * value + 0.05) * 60000.0 / rate),
+                                  relaxed);
+        break;
+    case Q: derived.damping.store(static_cast<float>(1.2 - 1.17 * value), relaxed); break;
+    case Type:
+        // Modes outside 0 to 3 take the nearest valid one.
+        derived.filterMode.store(clampInt(roundToInt(value * 2.0), 0, 3), relaxed);
+        break;
+    case Wave:
+        derived.activeBank.store(clampInt(roundToInt(value * 3.0), 0, kBankCount - 1), relaxed);
+        break;
+    case Sustain: {
+        const auto level = static_cast<float>(value);
+        derived.sustainLevel.store(level > kSustainLimit    ? kSustainLimit
+                                   : level < -kSustainLimit ? -kSustainLimit
+                                                            : level,
+                                   relaxed);
+        break;
+    }
+    case Env: derived.envDepth.store(static_cast<float>(value), relaxed); break;
+    case Smooth: derived.smoothing.store(static_cast<float>(value), relaxed); break;
+    default: updateDrawbar(index); break;
+    }
+}
+
+// Only the changed drawbar's weight and the fundamental's are recomputed: every other weight
+// keeps the sum of the moment its own drawbar was set, so the weights depend on the order of
+// changes. Sounds saved by hosts were made this way; do not "normalise" it.
+void DrawbarEngine::updateDrawbar(std::int32_t index) {
+    double sum = 1.0; // the fundamental, always at level 1
+    for (std::int32_t k = Drawbar2; k <= Drawbar3; ++k) sum += finiteOrZero(params[k].load(relaxed));
+    const auto drawbarSum = static_cast<float>(sum);
+    derived.drawbarSum.store(drawbarSum, relaxed);
+    derived.harmonicWeight[0].store(roundToInt(1.0 / drawbarSum * 1000.0), relaxed);
+    const double level = finiteOrZero(params[index].load(relaxed));
+    derived.harmonicWeight[kDrawbarBlock[index - Drawbar2]].store(
+        roundToInt(level / drawbarSum * 1000.0), relaxed);
+}
+
+void DrawbarEngine::handleMidi(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
+                               std::int32_t deltaFrames) {
+    // A negative offset would never count down to a release; it means "now".
+    if (deltaFrames < 0) deltaFrames = 0;
+    switch (status & 0xF0) {
+    case 0x80: noteOff(data1 & 0x7F, deltaFrames); break;
+    case 0x90:
+        if ((data2 & 0x7F) == 0)
+            noteOff(data1 & 0x7F, deltaFrames);
+        else
+            noteOn(data1 & 0x7F, data2 & 0x7F, deltaFrames);
+        break;
+    case 0xB0:
+        if (data1 == 126) // all voices silent at once, without release
+            for (Voice& v : voices) v.stage = Idle;
+        break;
+    case 0xE0: {
+        std::int32_t coarse = data2 & 0x7F;
+        if (coarse == 127) coarse = 128; // so that the top reaches a whole semitone
+        const auto bend = static_cast<float>((coarse - 64) * 0.015625);
+        bendFactor = static_cast<float>(std::pow(kSemitone, static_cast<double>(bend)));
+        for (std::int32_t v = 0; v <= kTopVoice; ++v) updatePitch(v);
+        break;
+    }
+    default: break;
+    }
+}
+
+void DrawbarEngine::noteOff(std::int32_t note, std::int32_t deltaFrames) {
+    for (Voice& v : voices)
+        if (v.noteNumber == note && v.stage >= AttackStage && v.stage <= SustainStage)
+            v.releaseCountdown = deltaFrames;
+}
+
+// No search for a free voice: the ring's next voice is taken whatever it plays, and the one
+// after it is released, so at most 16 voices hold a note and a stolen voice has had the time
+// between two note-ons to fade.
+void DrawbarEngine::noteOn(std::int32_t note, std::int32_t velocity, std::int32_t deltaFrames) {
+    lastVoice = lastVoice + 1 > kTopVoice ? 0 : lastVoice + 1;
+    const std::int32_t v = lastVoice;
+    Voice& next = voices[v == kTopVoice ? 0 : v + 1];
+    if (next.stage >= AttackStage && next.stage <= SustainStage) next.releaseCountdown = deltaFrames;
+    startVoice(note, velocity, deltaFrames, v);
+}
+
+void DrawbarEngine::startVoice(std::int32_t note, std::int32_t velocity, std::int32_t delta,
+                               std::int32_t v) {
+    Voice& voice = voices[v];
+    voice.noteNumber = note;
+    voice.velocity = velocity;
+    voice.voiceGain = static_cast<float>(velocity * 0.007874015748031496 * 2e-9);
+    voice.startDelay = delta;
+    voice.stage = AttackStage;
+    voice.attackPos = 0;
+    voice.smoothed = 0;
+    voice.phase = 0;
+    voice.envLevel = 0;
+    voice.bandState = 0;
+    voice.lowState = 0;
+    voice.releaseCountdown = -1;
+    voice.keyTrack = static_cast<float>(((velocity + 128) * note) * 0.000030517578125);
+    updatePitch(v);
+}
+
+void DrawbarEngine::updatePitch(std::int32_t v) {
+    Voice& voice = voices[v];
+    voice.phaseStep = static_cast<float>(
+        static_cast<double>(tables.NoteFrequency[voice.noteNumber & 127]) *
+        static_cast<double>(derived.tableStep.load(relaxed)) * static_cast<double>(bendFactor));
+}
+
+void DrawbarEngine::render(float* left, float* right, std::int32_t frames) {
+    if (frames <= 0) return;
+    renderReference(left, right, frames);
+}

@@ -1,0 +1,58 @@
+// The sound engine: parameter values and what is derived from them, the 17-voice ring, MIDI
+// intake and the render. Free of host and windowing code.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "synth/engine_values.h"
+#include "synth/parameters.h"
+#include "synth/voice.h"
+#include "synth/wave_tables.h"
+
+class DrawbarEngine {
+public:
+    DrawbarEngine();
+
+    // [constructing thread] Voices idle, no bend, ring at voice 0, table step for 44100 Hz.
+    void initEngine();
+
+    // [any thread] Parameter values as the host set them, by index, unclamped.
+    float parameter(std::int32_t index) const;
+    void storeParameter(std::int32_t index, float value);
+    // [any thread] Recomputes what the render needs from one parameter at sample rate `rate`.
+    void updateParameter(std::int32_t index, double rate);
+    // [any thread] table steps per sample for one hertz := 4096 / rate.
+    void setTableStep(double rate);
+
+    // [audio thread] One MIDI message whose frame within the coming block is `deltaFrames`.
+    void handleMidi(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
+                    std::int32_t deltaFrames);
+    // [audio thread] Adds `frames` samples of every sounding voice to both buffers.
+    void render(float* left, float* right, std::int32_t frames);
+    // [audio thread] The straightforward per-sample render; the reference every faster render
+    // must match to the bit.
+    void renderReference(float* left, float* right, std::int32_t frames);
+
+    // Read access for the editor-free tests and tools.
+    const Voice& voice(std::int32_t index) const { return voices[index]; }
+    const EngineValues& values() const { return derived; }
+    std::int32_t lastVoiceIndex() const { return lastVoice; }
+    float currentBendFactor() const { return bendFactor; }
+    std::int32_t soundingVoices() const;
+
+private:
+    void noteOff(std::int32_t note, std::int32_t deltaFrames);
+    void noteOn(std::int32_t note, std::int32_t velocity, std::int32_t deltaFrames);
+    void startVoice(std::int32_t note, std::int32_t velocity, std::int32_t delta, std::int32_t v);
+    void updatePitch(std::int32_t v);
+    void updateDrawbar(std::int32_t index);
+
+    const WaveTables& tables;
+    std::array<std::atomic<float>, kParameterCount> params{}; // by parameter index
+    EngineValues derived;
+    std::array<Voice, kVoiceCount> voices{};
+    std::int32_t lastVoice = 0;   // voice that took the latest note-on
+    float bendFactor = 1.0f;      // frequency factor of the current pitch bend
+};

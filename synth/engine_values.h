@@ -1,0 +1,55 @@
+// Values derived from the parameters and the sample rate, written on any thread by the parameter
+// response and read by the render. Each is one whole atomic value (relaxed: the render uses
+// whatever stands when it reads).
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "synth/wave_tables.h"
+
+struct EngineValues {
+    std::atomic<std::int32_t> attackLength{0};  // samples
+    std::atomic<std::int32_t> decayLength{0};   // samples
+    std::atomic<std::int32_t> releaseLength{0}; // samples, at least 10
+    std::atomic<float> cutoffScale{0};
+    std::atomic<float> damping{0};              // 1.2 down to 0.03 for Q in 0..1
+    std::atomic<std::int32_t> filterMode{0};    // 0 low-pass, 1 band-pass, 2 high-pass, 3 none
+    std::atomic<float> drawbarSum{0};           // 1 + the six drawbar levels
+    std::array<std::atomic<std::int32_t>, kHarmonicBlocks> harmonicWeight{}; // full scale 1000
+    std::atomic<std::int32_t> activeBank{SineBankIndex}; // BankIndex
+    std::atomic<float> tableStep{0};            // 4096 / sample rate: table steps per sample per Hz
+    // The parameters the render reads directly, with non-finite values replaced by 0 and the
+    // sustain level kept where no voice sample can overflow a float.
+    std::atomic<float> sustainLevel{0};
+    std::atomic<float> envDepth{0};
+    std::atomic<float> smoothing{0};
+};
+
+// A consistent copy of the values that the render uses for one sample (or one block).
+struct RenderValues {
+    std::int32_t attackLength, decayLength, releaseLength;
+    float cutoffScale, damping;
+    std::int32_t filterMode;
+    std::array<std::int32_t, kHarmonicBlocks> harmonicWeight;
+    const std::int32_t* bank;
+    float sustain, env, smooth;
+};
+
+inline RenderValues loadRenderValues(const EngineValues& v, const WaveTables& tables) {
+    constexpr auto r = std::memory_order_relaxed;
+    RenderValues out{};
+    out.attackLength = v.attackLength.load(r);
+    out.decayLength = v.decayLength.load(r);
+    out.releaseLength = v.releaseLength.load(r);
+    out.cutoffScale = v.cutoffScale.load(r);
+    out.damping = v.damping.load(r);
+    out.filterMode = v.filterMode.load(r);
+    for (int k = 0; k < kHarmonicBlocks; ++k) out.harmonicWeight[k] = v.harmonicWeight[k].load(r);
+    out.bank = tables.banks[v.activeBank.load(r)].data();
+    out.sustain = v.sustainLevel.load(r);
+    out.env = v.envDepth.load(r);
+    out.smooth = v.smoothing.load(r);
+    return out;
+}

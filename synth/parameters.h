@@ -1,0 +1,62 @@
+// The instrument's sixteen parameters: indices, names, defaults and the storage order that
+// programs keep them in.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+enum ParameterIndex : std::int32_t {
+    Attack = 0,
+    Decay,
+    Sustain,
+    Release,
+    CutOff,
+    Q,
+    Type,
+    Env,
+    Drawbar2,
+    Drawbar4,
+    Drawbar8,
+    Drawbar16,
+    Drawbar6,
+    Drawbar3,
+    Wave,
+    Smooth,
+};
+
+inline constexpr std::int32_t kParameterCount = 16;
+
+// Parameter index of each storage slot: CutOff, Q, Type, Attack, Decay, Sustain, Release, Env,
+// the drawbars, Wave, Smooth.
+inline constexpr std::array<std::int32_t, kParameterCount> kStorageOrder = {
+    CutOff, Q, Type, Attack, Decay, Sustain, Release, Env,
+    Drawbar2, Drawbar4, Drawbar8, Drawbar16, Drawbar6, Drawbar3, Wave, Smooth};
+
+// Order in which selecting a program applies the values: Env moves up to fourth place, so the
+// drawbars come after the filter and envelope values.
+inline constexpr std::array<std::int32_t, kParameterCount> kProgramApplyOrder = {
+    CutOff, Q, Type, Env, Attack, Decay, Sustain, Release,
+    Drawbar2, Drawbar4, Drawbar8, Drawbar16, Drawbar6, Drawbar3, Wave, Smooth};
+
+// Storage slot of each parameter index (the inverse of kStorageOrder).
+inline constexpr std::array<std::int32_t, kParameterCount> kStorageSlot = [] {
+    std::array<std::int32_t, kParameterCount> slots{};
+    for (std::int32_t slot = 0; slot < kParameterCount; ++slot) slots[kStorageOrder[slot]] = slot;
+    return slots;
+}();
+
+// Names as the host shows them; the drawbars are named by their footage.
+inline constexpr std::array<const char*, kParameterCount> kParameterNames = {
+    "A", "D", "S", "R", "CutOff", "Q", "Type", "Env",
+    "2", "4", "8", "16", "6", "3", "Wave", "Smooth"};
+
+// Default of every parameter, by index; 0.1f is the single-precision value nearest to 0.1.
+inline constexpr std::array<float, kParameterCount> kParameterDefaults = {
+    0.1f, 0.1f, 0.5f, 0.1f, 0.5f, 0.0f, 0.0f, 0.5f,
+    0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.0f, 0.0f};
+
+inline constexpr const char* kParameterLabel = "/1";
+
+constexpr bool isParameterIndex(std::int32_t index) {
+    return static_cast<std::uint32_t>(index) < static_cast<std::uint32_t>(kParameterCount);
+}

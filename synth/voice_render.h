@@ -1,0 +1,108 @@
+// One sample of one voice: the signal flow read top to bottom. Integer arithmetic that wraps is
+// done in unsigned types; every real-to-integer conversion rounds half to even.
+#pragma once
+
+#include <cstdint>
+
+#include "host/round_half_even.h"
+#include "synth/engine_values.h"
+#include "synth/voice.h"
+
+// State-variable filter on integers: returns the output chosen by `mode`.
+inline std::int32_t filterStep(std::int32_t x, Voice& v, float g, float damping,
+                               std::int32_t mode) {
+    const std::int32_t hp = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(x) -
+        static_cast<std::uint32_t>(roundToInt(static_cast<double>(v.bandState) * damping)) -
+        static_cast<std::uint32_t>(v.lowState));
+    const std::int32_t bp = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(roundToInt(static_cast<double>(hp) * g)) +
+        static_cast<std::uint32_t>(v.bandState));
+    const std::int32_t lp = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(roundToInt(static_cast<double>(bp) * g)) +
+        static_cast<std::uint32_t>(v.lowState));
+    v.bandState = bp;
+    v.lowState = lp;
+    switch (mode) {
+    case 0: return lp;
+    case 1: return bp;
+    case 2: return hp;
+    default: return x;
+    }
+}
+
+// Envelope level of this sample; advances the stage.
+inline float envelopeStep(Voice& v, const RenderValues& r) {
+    const double sustain = r.sustain;
+    switch (v.stage) {
+    case AttackStage:
+        if (v.attackPos < r.attackLength) {
+            v.envLevel = static_cast<float>(v.attackPos / (r.attackLength + 1.0));
+            ++v.attackPos;
+            return v.envLevel;
+        }
+        // The sample that ends the attack repeats the previous level.
+        v.stage = DecayStage;
+        v.decayPos = 0;
+        return v.envLevel;
+    case DecayStage:
+        if (v.decayPos < r.decayLength) {
+            const auto done = static_cast<float>(v.decayPos / (r.decayLength + 1.0));
+            v.envLevel = static_cast<float>(sustain + (1.0 - sustain) * (1.0 - done));
+            ++v.decayPos;
+            return v.envLevel;
+        }
+        v.stage = SustainStage;
+        return v.envLevel;
+    case SustainStage: v.envLevel = r.sustain; return v.envLevel;
+    case ReleaseStage:
+        if (v.releasePos < r.releaseLength) {
+            // Falls from the level the release began at; envLevel is not updated.
+            const auto done = static_cast<float>(v.releasePos / (r.releaseLength + 1.0));
+            ++v.releasePos;
+            return static_cast<float>((1.0 - done) * v.envLevel);
+        }
+        v.stage = Idle;
+        return 0.0f;
+    default: v.envLevel = 0; return 0.0f;
+    }
+}
+
+inline void renderVoice(Voice& v, const RenderValues& r, float& left, float& right) {
+    // Oscillator: seven harmonic blocks at one table index.
+    const std::int32_t p = roundToInt(v.phase);
+    const std::uint32_t idx = static_cast<std::uint32_t>(p) & 4095u;
+    std::uint32_t osc = 0;
+    for (int k = 0; k < kHarmonicBlocks; ++k)
+        osc += static_cast<std::uint32_t>(r.bank[4096 * k + idx]) *
+               static_cast<std::uint32_t>(r.harmonicWeight[k]);
+
+    // Smoothing.
+    v.smoothed = static_cast<float>(static_cast<double>(v.smoothed) * r.smooth +
+                                    (1.0 - r.smooth) * static_cast<std::int32_t>(osc));
+    const std::int32_t x = roundToInt(v.smoothed);
+
+    // Phase: whole periods come off once the rounded phase reaches 4096.
+    const std::int32_t periods = p >= 4096 ? (p & ~4095) : 0;
+    v.phase = static_cast<float>(static_cast<double>(v.phase) + v.phaseStep - periods);
+
+    // Envelope, then the release scheduled by a note-off (effective from the next sample).
+    const float e = envelopeStep(v, r);
+    if (v.releaseCountdown >= 0) {
+        if (v.releaseCountdown == 0) {
+            v.stage = ReleaseStage;
+            v.releasePos = 0;
+        }
+        --v.releaseCountdown;
+    }
+
+    // Filter, with the cut-off following envelope, key and velocity.
+    double cutoff = (static_cast<double>(e) * r.env + 1.1 - r.env) * r.cutoffScale * v.keyTrack;
+    if (cutoff > 0.785) cutoff = 0.785;
+    const std::int32_t y = filterStep(x, v, static_cast<float>(cutoff), r.damping, r.filterMode);
+
+    // Gain.
+    const auto s = static_cast<float>(static_cast<double>(y) * e * v.voiceGain);
+    left += s;
+    right += s;
+}
