@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
+
+#include "tests/synth/synth_fixture.h"
+
+namespace {
+
+int firstNonZero(const std::vector<float>& x) {
+    for (std::size_t i = 0; i < x.size(); ++i)
+        if (x[i] != 0.0f) return static_cast<int>(i);
+    return -1;
+}
+
+// Average period from upward zero crossings, in samples.
+double period(const std::vector<float>& x, int from) {
+    int first = -1, last = -1, crossings = 0;
+    for (std::size_t i = from + 1; i < x.size(); ++i)
+        if (x[i - 1] < 0 && x[i] >= 0) {
+            if (first < 0) first = static_cast<int>(i);
+            last = static_cast<int>(i);
+            ++crossings;
+        }
+    return crossings > 1 ? double(last - first) / (crossings - 1) : 0;
+}
+
+// A plain sine with the filter open, so that the output's period is the note's.
+void pureSine(SynthHost& s) {
+    for (int k = Drawbar2; k <= Drawbar3; ++k) s.synth.setParameter(k, 0.0f);
+    s.synth.setParameter(Type, 1.0f); // high-pass at the top of the cut-off passes the sine
+    s.synth.setParameter(CutOff, 0.0f);
+    s.synth.setParameter(Type, 0.0f);
+    s.synth.setParameter(CutOff, 1.0f);
+    s.synth.setParameter(Env, 0.0f);
+}
+
+TEST(Render, SilenceWithoutVoices) {
+    SynthHost s;
+    EXPECT_EQ(s.render(100), std::vector<float>(100, 0.0f));
+    std::vector<float> a(50, 0.25f), b(50, -0.5f);
+    float* outs[2] = {a.data(), b.data()};
+    s.synth.getAeffect()->process(s.synth.getAeffect(), nullptr, outs, 50);
+    EXPECT_EQ(a, std::vector<float>(50, 0.25f));
+    EXPECT_EQ(b, std::vector<float>(50, -0.5f));
+    EXPECT_TRUE(s.render(0).empty());
+    float* none[2] = {nullptr, nullptr};
+    s.synth.getAeffect()->processReplacing(s.synth.getAeffect(), nullptr, none, -5);
+}
+
+TEST(Render, NoteSixtyNineSoundsAtFourHundredFortyHertz) {
+    SynthHost s;
+    pureSine(s);
+    s.noteOn(69, 127);
+    const auto out = s.render(44100);
+    EXPECT_NEAR(44100.0 / period(out, 2000), 440.0, 0.5);
+    EXPECT_TRUE(s.bothChannelsEqual);
+}
+
+TEST(Render, BendOfOneSemitoneRaisesThePitch) {
+    SynthHost s;
+    pureSine(s);
+    s.noteOn(57, 127);
+    s.send({{0, 0xE0, 0, 127}});
+    const auto out = s.render(44100);
+    EXPECT_NEAR(44100.0 / period(out, 2000), 220.0 * 1.059463094359, 0.5);
+}
+
+TEST(Render, StartDelayAndSampleExactNoteOn) {
+    SynthHost s;
+    s.synth.setParameter(Attack, 0.0f);
+    s.noteOn(60, 100, 5);
+    auto out = s.render(32);
+    // Attack 0 and decay 221: level 0 on the two stage-ending samples, then the decay from 1.0.
+    EXPECT_EQ(firstNonZero(out), 6);
+    SynthHost late;
+    late.noteOn(60, 100, 40); // an offset beyond the block lands in the next one
+    EXPECT_EQ(firstNonZero(late.render(32)), -1);
+    EXPECT_EQ(late.voice(1).startDelay, 8);
+}
+
+// Envelope levels by rendering a constant oscillator: square wave, fundamental only, no filter.
+struct EnvelopeProbe {
+    SynthHost s;
+    EnvelopeProbe() {
+        for (int k = Drawbar2; k <= Drawbar3; ++k) s.synth.setParameter(k, 0.0f);
+        s.synth.setParameter(Type, 1.3f); // mode 3 passes the oscillator unfiltered
+        s.synth.setParameter(Wave, 2.0f / 3.0f); // square: constant through the first half
+    }
+    // Output divided by the steady-state level, so that the result is the envelope.
+    std::vector<double> levels(int frames) {
+        const auto out = s.render(frames);
+        std::vector<double> e(frames);
+        const double gain = s.voice(1).voiceGain;
+        for (int i = 0; i < frames; ++i) e[i] = std::fabs(out[i]) / (100000.0 * 1000 * gain);
+        return e;
+    }
+};
+
+TEST(Envelope, AttackDecaySustainTiming) {
+    EnvelopeProbe p;
+    p.s.noteOn(0, 127); // note 0: the square stays in its first half for the whole test
+    const auto e = p.levels(900);
+    EXPECT_EQ(e[0], 0.0);
+    EXPECT_NEAR(e[220], 220.0 / 222.0, 1e-6); // the 221st sample
+    EXPECT_NEAR(e[221], 220.0 / 222.0, 1e-6); // repeated once
+    EXPECT_NEAR(e[222], 1.0, 1e-6);           // the decay starts at exactly 1.0
+    EXPECT_NEAR(e[222 + 221], 0.5 + 0.5 * (1 - 220.0 / 222.0), 1e-6); // repeated decay end
+    EXPECT_NEAR(e[222 + 222], 0.5, 1e-6);     // sustain
+    p.s.synth.setParameter(Sustain, 0.25f);   // the sustain follows the parameter live
+    EXPECT_NEAR(p.levels(10)[0], 0.25, 1e-6);
+}
+
+TEST(Envelope, ZeroLengthStagesGiveTwoSilentSamplesThenSustain) {
+    EnvelopeProbe p;
+    p.s.synth.setParameter(Attack, 0.0f);
+    p.s.synth.setParameter(Decay, 0.0f);
+    p.s.noteOn(0, 127);
+    const auto e = p.levels(4);
+    EXPECT_EQ(e[0], 0.0);
+    EXPECT_EQ(e[1], 0.0);
+    EXPECT_NEAR(e[2], 0.5, 1e-6);
+}
+
+TEST(Envelope, ReleaseStartsFromTheLevelReachedAndEndsInSilence) {
+    EnvelopeProbe p;
+    p.s.noteOn(0, 127, 10);
+    p.s.noteOff(0, 50);
+    const auto e = p.levels(10 + 52 + 451 + 5);
+    // The voice starts at frame 10; its release begins with its 52nd sample, at frame 61.
+    EXPECT_NEAR(e[60], 50.0 / 222.0, 1e-6);
+    EXPECT_NEAR(e[61], 50.0 / 222.0, 1e-6); // release sample 0 keeps the attack level reached
+    EXPECT_NEAR(e[62], (1 - 1.0 / 452) * 50.0 / 222.0, 1e-6);
+    EXPECT_GT(e[61 + 450], 0.0);
+    EXPECT_EQ(e[61 + 451], 0.0);
+    EXPECT_EQ(p.s.voice(1).stage, Idle);
+    EXPECT_EQ(p.s.render(64), std::vector<float>(64, 0.0f));
+}
+
+TEST(Smoothing, OneSilencesAndZeroPassesTheOscillator) {
+    SynthHost s;
+    s.synth.setParameter(Smooth, 1.0f);
+    s.noteOn(60);
+    EXPECT_EQ(firstNonZero(s.render(2000)), -1);
+}
+
+TEST(Filter, NoteZeroIsSilentWithLowPassAndPassesWithHighPass) {
+    SynthHost s;
+    s.noteOn(0, 100);
+    EXPECT_EQ(firstNonZero(s.render(2000)), -1);
+    SynthHost highPass;
+    highPass.synth.setParameter(Type, 1.0f);
+    highPass.noteOn(0, 100);
+    EXPECT_EQ(firstNonZero(highPass.render(2000)), 1); // sample 0 has envelope level 0
+}
+
+TEST(Render, ProcessAddsAndProcessReplacingReplaces) {
+    SynthHost a, b;
+    a.noteOn(60);
+    b.noteOn(60);
+    const auto replaced = a.render(256);
+    std::vector<float> left(256, 0.5f), right(256, -0.5f);
+    float* outs[2] = {left.data(), right.data()};
+    b.synth.getAeffect()->process(b.synth.getAeffect(), nullptr, outs, 256);
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(left[i], 0.5f + replaced[i]);
+        EXPECT_EQ(right[i], -0.5f + replaced[i]);
+    }
+}
+
+TEST(Render, BlockSizeDoesNotChangeTheSamples) {
+    SynthHost whole, pieces;
+    for (SynthHost* s : {&whole, &pieces}) {
+        s->noteOn(48, 90, 3);
+        s->noteOn(55, 70, 700);
+        s->noteOff(48, 900);
+    }
+    const auto reference = whole.render(3000);
+    std::vector<float> joined;
+    for (int size : {1, 7, 64, 511, 1000, 1417}) {
+        const auto part = pieces.render(size);
+        joined.insert(joined.end(), part.begin(), part.end());
+    }
+    EXPECT_EQ(joined, reference);
+}
+
+TEST(Render, NullOutputsAreIgnored) {
+    SynthHost s;
+    s.noteOn(60);
+    s.synth.getAeffect()->processReplacing(s.synth.getAeffect(), nullptr, nullptr, 64);
+    float left[4];
+    float* outs[2] = {left, nullptr};
+    s.synth.getAeffect()->processReplacing(s.synth.getAeffect(), nullptr, outs, 4);
+    s.synth.getAeffect()->process(s.synth.getAeffect(), nullptr, outs, 4);
+}
+
+TEST(Render, HostileParametersNeverPutNonFiniteSamplesOut) {
+    const float values[] = {std::numeric_limits<float>::quiet_NaN(),
+                            std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity(),
+                            3.4e38f, -3.4e38f, 1e-40f, 7.0f, -2.0f};
+    for (int index = 0; index < 16; ++index)
+        for (float value : values) {
+            SynthHost s;
+            for (int n = 0; n < 17; ++n) s.noteOn(n * 7, 127, n);
+            s.synth.setParameter(index, value);
+            s.send({{0, 0xE0, 0, 127}});
+            for (float x : s.render(600)) ASSERT_TRUE(std::isfinite(x)) << index << " " << value;
+        }
+    SynthHost all;
+    for (int n = 0; n < 17; ++n) all.noteOn(n * 7, 127, n);
+    for (int index = 0; index < 16; ++index) all.synth.setParameter(index, 3.4e38f);
+    for (float x : all.render(2000)) ASSERT_TRUE(std::isfinite(x));
+}
+
+} // namespace
