@@ -1,0 +1,32 @@
+// The one thing a windowing backend provides to the editor: the form's window, holding the
+// layout's controls, the 100 ms timer and the synchronous repaint. The build picks the backend
+// (editor/win32, editor/headless, ...); each defines createFormWindow.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+class TForm1;
+
+class FormWindow {
+public:
+    FormWindow() = default;
+    // Destroys the window with its controls and stops its timer; the form is told nothing.
+    virtual ~FormWindow() = default;
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+
+    // [ui thread] Makes the window visible (again).
+    virtual void show() = 0;
+    // [ui thread] Invalidates the whole form and runs its FormPaint before returning.
+    virtual void repaintNow() = 0;
+    // Client size in pixels.
+    virtual std::int32_t width() const = 0;
+    virtual std::int32_t height() const = 0;
+};
+
+// [ui thread] Creates the form's window, hidden, as a borderless child at the top-left corner of
+// the host's window `parent`; builds the layout's controls at their layout positions, attaches
+// the sliders and radio groups to `form`, hands `form` its repaint, and starts the timer that
+// runs form.Timer1Timer every 100 ms. Null when the window cannot be made.
+std::unique_ptr<FormWindow> createFormWindow(void* parent, TForm1& form);

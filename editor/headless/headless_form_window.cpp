@@ -1,0 +1,42 @@
+// The form's window for builds without a windowing backend: no window at all. The controls live
+// in memory, the repaint runs FormPaint directly, and nothing ticks on its own: whoever drives
+// the form calls Timer1Timer. The editor still opens, closes and answers its size.
+#include <vector>
+
+#include "editor/editor_form.h"
+#include "editor/form_layout.h"
+#include "editor/form_window.h"
+#include "editor/headless/memory_control.h"
+#include "editor/parameter_binding.h"
+
+namespace {
+
+class HeadlessFormWindow : public FormWindow {
+public:
+    explicit HeadlessFormWindow(TForm1& form) : form(form) {
+        for (const ControlLayout& control : kFormLayout) {
+            if (control.kind != ControlKind::TrackBar && control.kind != ControlKind::RadioGroup)
+                continue;
+            controls.push_back(std::make_unique<MemoryControl>(kBindings[control.parameter].steps,
+                                                               control.position));
+            form.attachControl(control.parameter, *controls.back());
+        }
+        form.RepaintNow = [this] { repaintNow(); };
+    }
+    ~HeadlessFormWindow() override { form.RepaintNow = nullptr; }
+
+    void show() override {}
+    void repaintNow() override { form.FormPaint(); }
+    std::int32_t width() const override { return kFormWidth; }
+    std::int32_t height() const override { return kFormHeight; }
+
+private:
+    TForm1& form;
+    std::vector<std::unique_ptr<MemoryControl>> controls;
+};
+
+} // namespace
+
+std::unique_ptr<FormWindow> createFormWindow(void* /*parent*/, TForm1& form) {
+    return std::make_unique<HeadlessFormWindow>(form);
+}
