@@ -1,6 +1,7 @@
 #include "synth/avst_xsynth.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -13,6 +14,18 @@ constexpr auto relaxed = std::memory_order_relaxed;
 // A rate the engine can run at: finite, above 0, and with a finite table step.
 bool isUsableSampleRate(float rate) {
     return std::isfinite(rate) && rate > 0.0f && std::isfinite(static_cast<float>(4096.0 / rate));
+}
+
+// Event i of the host's list. The list holds numEvents pointers after its header, more than the
+// two its declaration shows; indexing the declared array past 2 is undefined, so the pointer is
+// copied from the list's bytes.
+const VstEvent* eventAt(const VstEvents* events, std::int32_t i) {
+    const VstEvent* event = nullptr;
+    std::memcpy(&event,
+                reinterpret_cast<const unsigned char*>(events) + offsetof(VstEvents, events) +
+                    static_cast<std::size_t>(i) * sizeof event,
+                sizeof event);
+    return event;
 }
 
 } // namespace
@@ -144,7 +157,7 @@ std::int32_t AVstXSynth::canDo(char* text) {
 std::int32_t AVstXSynth::processEvents(VstEvents* events) {
     if (events == nullptr) return 1;
     for (std::int32_t i = 0; i < events->numEvents; ++i) {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = eventAt(events, i);
         if (event == nullptr || event->type != kVstMidiType) continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
         engine.handleMidi(static_cast<std::uint8_t>(midi->midiData[0]),
