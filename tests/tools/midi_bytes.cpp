@@ -5,7 +5,8 @@
 
 Bytes varLength(std::uint32_t value) {
     Bytes out{static_cast<std::uint8_t>(value & 0x7F)};
-    while ((value >>= 7) != 0) out.insert(out.begin(), static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
+    while ((value >>= 7) != 0)
+        out.insert(out.begin(), static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
     return out;
 }
 
@@ -21,11 +22,14 @@ TrackBytes& TrackBytes::tempo(std::uint32_t delta, std::uint32_t t) {
                        static_cast<std::uint8_t>(t >> 8), static_cast<std::uint8_t>(t)});
 }
 
-TrackBytes& TrackBytes::end(std::uint32_t delta) { return add(delta, {0xFF, 0x2F, 0x00}); }
+TrackBytes& TrackBytes::end(std::uint32_t delta) {
+    return add(delta, {0xFF, 0x2F, 0x00});
+}
 
 namespace {
 void put32(Bytes& out, std::uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
 }
 void put16(Bytes& out, std::uint16_t v) {
     out.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -40,7 +44,8 @@ Bytes TrackBytes::chunk() const {
     return out;
 }
 
-Bytes midiFile(std::uint16_t format, std::uint16_t division, const std::vector<TrackBytes>& tracks) {
+Bytes midiFile(std::uint16_t format, std::uint16_t division,
+               const std::vector<TrackBytes>& tracks) {
     Bytes out{'M', 'T', 'h', 'd'};
     put32(out, 6);
     put16(out, format);
@@ -55,6 +60,7 @@ Bytes midiFile(std::uint16_t format, std::uint16_t division, const std::vector<T
 
 void writeFile(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }

@@ -13,7 +13,7 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes varLength(std::uint32_t value);
 
 class TrackBytes {
-public:
+  public:
     // Appends `delta` ticks and then `event` as given (status byte or, for running status, not).
     TrackBytes& add(std::uint32_t delta, std::initializer_list<std::uint8_t> event);
     TrackBytes& tempo(std::uint32_t delta, std::uint32_t microsecondsPerQuarter);
@@ -21,7 +21,7 @@ public:
     // The MTrk chunk.
     Bytes chunk() const;
 
-private:
+  private:
     Bytes body;
 };
 

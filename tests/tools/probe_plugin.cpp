@@ -30,25 +30,36 @@ struct Probe {
     bool broken = false;
 };
 
-Probe* probeOf(AEffect* e) { return static_cast<Probe*>(e->object); }
+Probe* probeOf(AEffect* e) {
+    return static_cast<Probe*>(e->object);
+}
 
-VstIntPtr VSTCALL dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                             void* ptr, float opt) {
+[[maybe_unused]] VstIntPtr VSTCALL dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index,
+                                              VstIntPtr value, void* ptr, float opt) {
     Probe* p = probeOf(e);
     static const char* const names[kParams] = {"Offset", "2", "Level"};
     switch (opcode) {
-    case effClose: delete p; return 0;
+    case effClose:
+        delete p;
+        return 0;
     case effSetProgram:
         p->program = static_cast<int>(value);
         p->params[0] = static_cast<float>(value) / 10.0f;
         return 0;
-    case effGetProgram: return p->program;
+    case effGetProgram:
+        return p->program;
     case effGetParamName:
         if (index >= 0 && index < kParams) std::strcpy(static_cast<char*>(ptr), names[index]);
         return 0;
-    case effSetSampleRate: p->rate = opt; return 0;
-    case effSetBlockSize: p->blockSize = value; return 0;
-    case effMainsChanged: p->on = value != 0; return 0;
+    case effSetSampleRate:
+        p->rate = opt;
+        return 0;
+    case effSetBlockSize:
+        p->blockSize = value;
+        return 0;
+    case effMainsChanged:
+        p->on = value != 0;
+        return 0;
     case effProcessEvents: {
         const auto* list = static_cast<const VstEvents*>(ptr);
         for (int i = 0; i < list->numEvents && p->pendingCount < kMaxEvents; ++i)
@@ -57,11 +68,13 @@ VstIntPtr VSTCALL dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstInt
         if (!p->on) p->broken = true;
         return 1;
     }
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
-void VSTCALL processReplacing(AEffect* e, float** /*inputs*/, float** outputs, VstInt32 frames) {
+[[maybe_unused]] void VSTCALL processReplacing(AEffect* e, float** /*inputs*/, float** outputs,
+                                               VstInt32 frames) {
     Probe* p = probeOf(e);
     bool broken = p->broken || !p->on || p->rate <= 0.0f || frames > p->blockSize;
     for (VstInt32 i = 0; i < frames; ++i) {
@@ -83,15 +96,16 @@ void VSTCALL processReplacing(AEffect* e, float** /*inputs*/, float** outputs, V
     if (broken && frames > 0) outputs[0][0] = -1.0f;
 }
 
-void VSTCALL process(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
+[[maybe_unused]] void VSTCALL process(AEffect* e, float** inputs, float** outputs,
+                                      VstInt32 frames) {
     processReplacing(e, inputs, outputs, frames);
 }
 
-void VSTCALL setParameter(AEffect* e, VstInt32 index, float value) {
+[[maybe_unused]] void VSTCALL setParameter(AEffect* e, VstInt32 index, float value) {
     if (index >= 0 && index < kParams) probeOf(e)->params[index] = value;
 }
 
-float VSTCALL getParameter(AEffect* e, VstInt32 index) {
+[[maybe_unused]] float VSTCALL getParameter(AEffect* e, VstInt32 index) {
     return index >= 0 && index < kParams ? probeOf(e)->params[index] : 0.0f;
 }
 
@@ -125,5 +139,7 @@ VST_EXPORT AEffect* VSTCALL VSTPluginMain(audioMasterCallback host) {
 #endif
 }
 #else
-VST_EXPORT int probeWithoutEntry() { return 0; }
+VST_EXPORT int probeWithoutEntry() {
+    return 0;
+}
 #endif

@@ -1,0 +1,37 @@
+// Runs ulvo-render as a user does, in a folder of its own, and reads back what it wrote.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A temporary folder, removed with everything in it at the end of the test.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    std::string path(const std::string& name) const { return folder + "/" + name; }
+    // Names of the files in the folder.
+    std::vector<std::string> files() const;
+
+  private:
+    std::string folder;
+};
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out; // standard output
+    std::string err; // standard error
+};
+
+// Runs ulvo-render with `args`, capturing both output streams through files in `scratch`.
+RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch);
+
+struct Audio {
+    int rate = 0;
+    int format = 0; // libsndfile's SF_FORMAT_* of the file
+    std::vector<std::vector<float>> channels;
+    std::size_t frames() const { return channels.empty() ? 0 : channels[0].size(); }
+};
+
+// Reads a WAV or FLAC file whole; fails the test if it cannot.
+Audio readAudio(const std::string& path);

@@ -1,0 +1,276 @@
+// ulvo-render run as a user runs it: timing to the frame through tempo changes and any block
+// size, our instrument and amsynth rendered to files, and one clear line for every bad input.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sndfile.h>
+
+#include "tests/tools/midi_bytes.h"
+#include "tests/tools/render_run.h"
+
+namespace {
+
+constexpr const char* kAmsynth = "/usr/lib/vst/amsynth_vst.so";
+
+// 120 bpm for two quarters (1 s), 150 bpm for one (0.4 s), then 80 bpm, at 480 ticks a quarter.
+TrackBytes tempoChanges() {
+    TrackBytes t;
+    t.tempo(0, 500000).tempo(960, 400000).tempo(480, 750000).end(1520);
+    return t;
+}
+
+// Tick 1700 is 1.80625 s (79655.625 frames at 44100 Hz); tick 2000 is 2.275 s, exactly
+// 100327.5 frames, which rounds to the even 100328.
+constexpr std::int64_t kFirstNoteFrame = 79656;
+constexpr std::int64_t kSecondNoteFrame = 100328;
+
+Bytes twoNotesAfterTempoChanges() {
+    TrackBytes notes;
+    notes.add(1700, {0x90, 60, 100})
+        .add(100, {0x80, 60, 0})
+        .add(200, {0x90, 62, 100})
+        .add(100, {62, 0}) // running status: note-on with velocity 0
+        .end();
+    return midiFile(1, 480, {tempoChanges(), notes});
+}
+
+// Frames of every nonzero sample of `samples`.
+std::vector<std::int64_t> nonzeroFrames(const std::vector<float>& samples) {
+    std::vector<std::int64_t> frames;
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        if (samples[i] != 0.0f) frames.push_back(static_cast<std::int64_t>(i));
+    return frames;
+}
+
+double peakOf(const std::vector<float>& samples, std::size_t from, std::size_t to) {
+    double peak = 0.0;
+    for (std::size_t i = from; i < to; ++i)
+        peak = std::max(peak, std::abs(double(samples[i])));
+    return peak;
+}
+
+int countLines(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+} // namespace
+
+TEST(UlvoRender, EventsLandOnTheirFrameThroughTempoChangesWhateverTheBlockSize) {
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
+    // The last event, the end of the tempo track at tick 2960, is at 1.4 s + 1520 / 480 * 0.75 s
+    // = 3.775 s = 166477.5 frames, rounded to the even 166478.
+    const std::int64_t expectedLength = 166478 + 4410;
+    for (int block : {1, 64, 511, 4096}) {
+        const RunResult run =
+            runRender({"--plugin", PROBE_PLUGIN, "--block", std::to_string(block), "--tail", "0.1",
+                       "--bit-depth", "32f", folder.path("piece.mid"), folder.path("out.wav")},
+                      folder);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const Audio audio = readAudio(folder.path("out.wav"));
+        ASSERT_EQ(audio.channels.size(), 2u);
+        EXPECT_EQ(static_cast<std::int64_t>(audio.frames()), expectedLength) << block;
+        // The probe marks each note-on's frame with note / 128, and a broken protocol with -1.
+        EXPECT_EQ(nonzeroFrames(audio.channels[0]),
+                  (std::vector<std::int64_t>{kFirstNoteFrame, kSecondNoteFrame}))
+            << "block " << block;
+        EXPECT_EQ(audio.channels[0][kFirstNoteFrame], 60.0f / 128.0f);
+        EXPECT_EQ(audio.channels[0][kSecondNoteFrame], 62.0f / 128.0f);
+    }
+}
+
+TEST(UlvoRender, ProgramThenParametersReachTheInstrumentAndTheSummaryMeasuresThem) {
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
+    const auto right = [&](std::vector<std::string> options) {
+        options.insert(options.begin(), {"--plugin", PROBE_PLUGIN, "--bit-depth", "32f"});
+        options.push_back(folder.path("piece.mid"));
+        options.push_back(folder.path("out.wav"));
+        const RunResult run = runRender(options, folder);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        const Audio audio = readAudio(folder.path("out.wav"));
+        const auto& r = audio.channels.at(1);
+        EXPECT_TRUE(std::all_of(r.begin(), r.end(), [&](float x) { return x == r[0]; }));
+        return std::make_pair(r[0], run.out);
+    };
+    EXPECT_EQ(right({"--program", "2"}).first, 0.2f);
+    const auto [value, summary] = right({"--program", "2", "--param", "Offset=0.5"});
+    EXPECT_EQ(value, 0.5f);
+    // The right channel holds 0.5 throughout: peak and RMS both 20 log10(0.5) = -6.0 dBFS.
+    EXPECT_EQ(countLines(summary), 1);
+    EXPECT_NE(summary.find("2 ch, 44100 Hz, 32-bit float"), std::string::npos) << summary;
+    EXPECT_NE(summary.find(" -6.0 dBFS | RMS "), std::string::npos) << summary;
+    EXPECT_NE(summary.find(" -6.0 dBFS | "), summary.rfind(" -6.0 dBFS | ")) << summary;
+    EXPECT_NE(summary.find("x real time"), std::string::npos) << summary;
+}
+
+TEST(UlvoRender, OurInstrumentStartsEachNoteOnItsFrameAndFallsSilentInTheTail) {
+    TempFolder folder;
+    // The same note twice: at tick 0 at 80 bpm, and at tick 1700 after the tempo changes, both
+    // held for one quarter at 80 bpm (33075 frames).
+    TrackBytes early;
+    early.tempo(0, 750000).add(0, {0x90, 69, 100}).add(480, {0x80, 69, 0}).end();
+    writeFile(folder.path("early.mid"), midiFile(0, 480, {early}));
+    TrackBytes tempos; // the changes of tempoChanges(), ending before the note does
+    tempos.tempo(0, 500000).tempo(960, 400000).tempo(480, 750000).end();
+    TrackBytes late;
+    late.add(1700, {0x90, 69, 100}).add(480, {0x80, 69, 0}).end();
+    writeFile(folder.path("late.mid"), midiFile(1, 480, {tempos, late}));
+
+    const auto render = [&](const std::string& midi, int block) {
+        const std::string out = folder.path(midi + std::to_string(block) + ".wav");
+        const RunResult run = runRender({"--plugin", ULVODRAW_PLUGIN, "--bit-depth", "32f",
+                                         "--block", std::to_string(block), folder.path(midi), out},
+                                        folder);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return readAudio(out);
+    };
+    const Audio reference = render("early.mid", 512);
+    ASSERT_EQ(reference.channels.size(), 2u);
+    ASSERT_EQ(reference.frames(), 33075u + 88200u); // note plus the default tail of 2 s
+    for (int block : {1, 64, 511, 4096}) {
+        const Audio audio = render("late.mid", block);
+        ASSERT_EQ(audio.channels.size(), 2u);
+        ASSERT_EQ(audio.frames(), kFirstNoteFrame + reference.frames()) << block;
+        for (int c = 0; c < 2; ++c) {
+            const auto& samples = audio.channels[c];
+            // Silent up to the note; from then on exactly the early render, sample for sample.
+            EXPECT_EQ(peakOf(samples, 0, kFirstNoteFrame), 0.0) << block;
+            EXPECT_TRUE(std::equal(reference.channels[c].begin(), reference.channels[c].end(),
+                                   samples.begin() + kFirstNoteFrame))
+                << "block " << block << " channel " << c;
+            // The attack starts from level 0, so the first sound is one frame after the note.
+            ASSERT_FALSE(nonzeroFrames(samples).empty());
+            EXPECT_EQ(nonzeroFrames(samples).front(), kFirstNoteFrame + 1) << block;
+            // The release is over long before the tail ends: its last second is exact silence.
+            EXPECT_EQ(peakOf(samples, samples.size() - 44100, samples.size()), 0.0) << block;
+        }
+    }
+}
+
+TEST(UlvoRender, AmsynthRendersThroughTheSameHost) {
+    if (!std::filesystem::exists(kAmsynth)) GTEST_SKIP() << kAmsynth << " is not installed";
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
+    const RunResult run = runRender({"--plugin", kAmsynth, "--bit-depth", "32f", "--tail", "3",
+                                     folder.path("piece.mid"), folder.path("out.flac")},
+                                    folder);
+    // FLAC cannot hold floats; the same render as 24-bit FLAC then.
+    EXPECT_NE(run.exitCode, 0);
+    const RunResult flac = runRender(
+        {"--plugin", kAmsynth, "--tail", "3", folder.path("piece.mid"), folder.path("out.flac")},
+        folder);
+    ASSERT_EQ(flac.exitCode, 0) << flac.err;
+    const Audio audio = readAudio(folder.path("out.flac"));
+    EXPECT_EQ(audio.format & SF_FORMAT_TYPEMASK, SF_FORMAT_FLAC);
+    EXPECT_EQ(audio.format & SF_FORMAT_SUBMASK, SF_FORMAT_PCM_24);
+    ASSERT_EQ(audio.channels.size(), 2u);
+    EXPECT_EQ(audio.frames(), 166478u + 3u * 44100u);
+    for (const auto& samples : audio.channels) {
+        // Nothing before the first note; sound within the block that holds it.
+        EXPECT_EQ(peakOf(samples, 0, kFirstNoteFrame), 0.0);
+        EXPECT_GT(peakOf(samples, kFirstNoteFrame, kFirstNoteFrame + 512), 0.0);
+        // The last notes ended 2.5 s before the end: the final half second is below -80 dBFS.
+        EXPECT_LT(peakOf(samples, samples.size() - 22050, samples.size()), 1e-4);
+    }
+}
+
+TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
+    Bytes cut = twoNotesAfterTempoChanges();
+    cut.resize(cut.size() - 5);
+    writeFile(folder.path("cut.mid"), cut);
+    std::ofstream(folder.path("notes.txt")) << "not a MIDI file and not a plug-in\n";
+    const std::set<std::string> before = [&] {
+        const auto names = folder.files();
+        return std::set<std::string>(names.begin(), names.end());
+    }();
+    const std::string piece = folder.path("piece.mid");
+    const std::string out = folder.path("out.wav");
+    struct Row {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Row rows[] = {
+        {{"--plugin", PROBE_PLUGIN, folder.path("missing.mid"), out}, "cannot open"},
+        {{"--plugin", PROBE_PLUGIN, folder.path("notes.txt"), out}, "not a Standard MIDI File"},
+        {{"--plugin", PROBE_PLUGIN, folder.path("cut.mid"), out}, "truncated"},
+        {{"--plugin", folder.path("notes.txt"), piece, out}, "not a plug-in"},
+        {{"--plugin", PROBE_NO_ENTRY, piece, out}, "exports neither"},
+        {{"--plugin", PROBE_NULL_ENTRY, piece, out}, "returned no instrument"},
+        {{"--plugin", PROBE_NO_OUTPUTS, piece, out}, "no audio outputs"},
+        {{"--plugin", PROBE_PLUGIN, piece, folder.path("no/such/folder/out.wav")}, "cannot write"},
+        {{"--plugin", PROBE_PLUGIN, piece, folder.path("notes.txt/out.wav")}, "cannot write"},
+        {{"--plugin", PROBE_PLUGIN, piece, folder.path("out.mp3")}, "must end in .wav or .flac"},
+        {{"--plugin", PROBE_PLUGIN, "--bit-depth", "32f", piece, folder.path("out.flac")},
+         "cannot hold 32-bit float"},
+        {{"--plugin", PROBE_PLUGIN, "--param", "Cutoff=0.5", piece, out},
+         "no parameter named 'Cutoff'"},
+        {{"--plugin", PROBE_PLUGIN, "--program", "7", piece, out}, "no program 7"},
+        {{"--plugin", PROBE_PLUGIN, "--block", "0", piece, out}, "--block takes"},
+        {{"--plugin", PROBE_PLUGIN, piece}, "give one MIDI file and one output file"},
+    };
+    for (const Row& row : rows) {
+        const RunResult run = runRender(row.args, folder);
+        EXPECT_NE(run.exitCode, 0) << row.message;
+        EXPECT_EQ(countLines(run.err), 1) << run.err;
+        EXPECT_EQ(run.err.rfind("ulvo-render: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+        const auto names = folder.files();
+        EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), before) << row.message;
+    }
+}
+
+TEST(UlvoRender, AFailedRenderLeavesAnEarlierOutputAsItWas) {
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
+    std::ofstream(folder.path("out.wav")) << "the take we keep";
+    const RunResult run = runRender({"--plugin", PROBE_PLUGIN, "--param", "Nope=1",
+                                     folder.path("piece.mid"), folder.path("out.wav")},
+                                    folder);
+    EXPECT_NE(run.exitCode, 0);
+    std::ifstream in(folder.path("out.wav"));
+    std::string kept;
+    std::getline(in, kept);
+    EXPECT_EQ(kept, "the take we keep");
+}
+
+TEST(UlvoRender, AnInterruptedRenderWritesNothing) {
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
+    // An hour of tail in one-frame blocks takes far longer than the second before the signal.
+    const std::string command = std::string("timeout -s INT 1 '") + ULVO_RENDER + "' --plugin '" +
+                                PROBE_PLUGIN + "' --block 1 --tail 3600 --rate 384000 '" +
+                                folder.path("piece.mid") + "' '" + folder.path("out.wav") +
+                                "' 2>'" + folder.path("err.txt") + "'";
+    const int status = std::system(command.c_str());
+    EXPECT_NE(status, 0);
+    std::ifstream err(folder.path("err.txt"));
+    std::string line;
+    std::getline(err, line);
+    EXPECT_NE(line.find("interrupted"), std::string::npos) << line;
+    const auto names = folder.files();
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
+              (std::set<std::string>{"piece.mid", "err.txt"}));
+}
+
+TEST(UlvoRender, BenchMeasuresSeveralInstrumentsAndWritesNothing) {
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
+    const RunResult run = runRender({"--bench", "--runs", "3", "--plugin", PROBE_PLUGIN, "--plugin",
+                                     ULVODRAW_PLUGIN, folder.path("piece.mid")},
+                                    folder);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(countLines(run.out), 4) << run.out; // heading, two instruments, one ratio
+    // Two notes of about 0.1 s in 3.875 s: the voice count comes from the MIDI.
+    EXPECT_NE(run.out.find("median of 3 runs"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(std::string(PROBE_PLUGIN) + ": "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("ns per voice-sample"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("per voice-sample: "), std::string::npos) << run.out;
+    EXPECT_EQ(folder.files(), std::vector<std::string>{"piece.mid"});
+}

@@ -1,0 +1,12 @@
+// What every render does between creating an instrument and switching it on: the chosen
+// program, then the parameters in command-line order.
+#pragma once
+
+#include "tools/render/plugin_instance.h"
+#include "tools/render/render_options.h"
+
+// Throws RenderError for a program or parameter the instrument does not have.
+void applySettings(PluginInstance& instrument, const RenderOptions& options);
+
+// Frames to render for a piece whose last event is at `lastEventFrame`: that plus the tail.
+std::int64_t renderLength(std::int64_t lastEventFrame, const RenderOptions& options);

@@ -1,0 +1,129 @@
+// ulvo-render: plays a Standard MIDI File through a VST 2 instrument into a WAV or FLAC file,
+// the way a host bounces a track; or, with --bench, measures what the instrument costs.
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <limits.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "tools/render/audio_file_writer.h"
+#include "tools/render/bench_runner.h"
+#include "tools/render/block_events.h"
+#include "tools/render/instrument_setup.h"
+#include "tools/render/level_meter.h"
+#include "tools/render/midi_timeline.h"
+#include "tools/render/plugin_instance.h"
+#include "tools/render/progress_bar.h"
+#include "tools/render/render_error.h"
+#include "tools/render/render_loop.h"
+#include "tools/render/render_options.h"
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+std::atomic<bool> interrupted{false};
+
+void onInterrupt(int) {
+    interrupted.store(true, std::memory_order_relaxed);
+}
+
+// UlvoDraw.so in the folder of this executable.
+std::string defaultPlugin() {
+    char self[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return "UlvoDraw.so";
+    std::string path(self, static_cast<std::size_t>(n));
+    return path.substr(0, path.rfind('/') + 1) + "UlvoDraw.so";
+}
+
+std::string levels(const LevelMeter& meter, std::int32_t channels, bool peak) {
+    std::string text;
+    for (std::int32_t c = 0; c < channels; ++c) {
+        const double db = peak ? meter.peakDb(c) : meter.rmsDb(c);
+        char number[32];
+        if (std::isinf(db))
+            std::snprintf(number, sizeof number, "-inf");
+        else
+            std::snprintf(number, sizeof number, "%.1f", db);
+        if (c > 0) text += ' ';
+        text += number;
+    }
+    return text + " dBFS";
+}
+
+int render(const RenderOptions& options, const MidiTimeline& timeline) {
+    PluginLibrary library(options.plugins[0]);
+    PluginInstance instrument(library, options.rate, options.blockSize);
+    applySettings(instrument, options);
+    const std::int32_t channels = instrument.outputCount();
+    AudioFileWriter writer(options.output, channels, options.rate, options.format);
+
+    const std::int64_t totalFrames = renderLength(timeline.lastEventFrame, options);
+    BlockEvents events(timeline.messages, options.blockSize);
+    LevelMeter meter(channels);
+    ProgressBar progress(totalFrames, options.rate, isatty(STDERR_FILENO) != 0);
+    RenderRun run;
+    run.totalFrames = totalFrames;
+    run.blockSize = options.blockSize;
+    run.sink = [&](const float* const* buffers, std::int32_t frames) {
+        meter.add(buffers, frames);
+        writer.write(buffers, frames);
+    };
+    run.progress = [&](std::int64_t done) { progress.update(done); };
+    run.stop = &interrupted;
+
+    const auto started = std::chrono::steady_clock::now();
+    instrument.switchOn();
+    const bool finished = renderBlocks(instrument, events, run);
+    instrument.switchOff();
+    progress.finish();
+    if (!finished) throw RenderError("interrupted; no file written");
+    writer.commit();
+    const double wallSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    const double audioSeconds = static_cast<double>(totalFrames) / options.rate;
+    std::printf("%s: %.2f s, %d ch, %d Hz, %s | peak %s | RMS %s | %.0fx real time\n",
+                options.output.c_str(), audioSeconds, channels, options.rate,
+                sampleFormatName(options.format), levels(meter, channels, true).c_str(),
+                levels(meter, channels, false).c_str(),
+                wallSeconds > 0.0 ? audioSeconds / wallSeconds : 0.0);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    RenderOptions options;
+    try {
+        options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const RenderError& e) {
+        std::fprintf(stderr, "ulvo-render: %s\n", e.what());
+        return kExitUsage;
+    }
+    if (options.help) {
+        std::fputs(usageText(), stdout);
+        return 0;
+    }
+    if (options.plugins.empty()) options.plugins.push_back(defaultPlugin());
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+    try {
+        const MidiTimeline timeline = buildTimeline(loadMidiFile(options.input), options.rate);
+        if (options.bench) {
+            runBench(options, timeline, stdout);
+            return 0;
+        }
+        return render(options, timeline);
+    } catch (const RenderError& e) {
+        std::fprintf(stderr, "ulvo-render: %s\n", e.what());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "ulvo-render: %s\n", e.what());
+    }
+    return kExitFailure;
+}

@@ -1,0 +1,188 @@
+#include "tools/render/midi_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "tools/render/render_error.h"
+
+namespace {
+
+// Anything larger is not a piece of music but a mistake.
+constexpr std::size_t kMaxFileBytes = 64u << 20;
+
+// Bounded reading of one chunk; every read past its end is an error that names the chunk.
+class ByteReader {
+  public:
+    ByteReader(std::span<const std::uint8_t> data, std::string where)
+        : data(data), where(std::move(where)) {}
+
+    bool atEnd() const { return pos == data.size(); }
+    std::size_t offset() const { return pos; }
+
+    std::uint8_t byte() {
+        need(1);
+        return data[pos++];
+    }
+    std::uint8_t peek() {
+        need(1);
+        return data[pos];
+    }
+    std::uint32_t bigEndian(int count) {
+        need(static_cast<std::size_t>(count));
+        std::uint32_t value = 0;
+        for (int i = 0; i < count; ++i)
+            value = (value << 8) | data[pos++];
+        return value;
+    }
+    // Variable-length quantity: seven bits a byte, most significant first, at most four bytes.
+    std::uint32_t varLength() {
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i) {
+            const std::uint8_t b = byte();
+            value = (value << 7) | (b & 0x7Fu);
+            if ((b & 0x80u) == 0) return value;
+        }
+        fail("a variable-length number runs over four bytes");
+    }
+    void skip(std::size_t count) {
+        need(count);
+        pos += count;
+    }
+    [[noreturn]] void fail(const std::string& what) const {
+        throw RenderError(where + ", byte " + std::to_string(pos) + ": " + what);
+    }
+
+  private:
+    void need(std::size_t count) const {
+        if (data.size() - pos < count) fail("ends in the middle of an event");
+    }
+
+    std::span<const std::uint8_t> data;
+    std::string where;
+    std::size_t pos = 0;
+};
+
+// Data bytes that follow a channel status: one for program change and channel pressure.
+int dataBytesOf(std::uint8_t status) {
+    const std::uint8_t type = status & 0xF0u;
+    return (type == 0xC0u || type == 0xD0u) ? 1 : 2;
+}
+
+std::vector<MidiFileEvent> parseTrack(std::span<const std::uint8_t> chunk, int trackNumber) {
+    ByteReader in(chunk, "track " + std::to_string(trackNumber));
+    std::vector<MidiFileEvent> events;
+    std::uint64_t tick = 0;
+    std::uint8_t runningStatus = 0;
+    while (!in.atEnd()) {
+        tick += in.varLength();
+        MidiFileEvent event;
+        event.tick = tick;
+        std::uint8_t status = in.peek();
+        if (status < 0x80u) {
+            // Running status: the previous channel status applies. It is kept across meta and
+            // system exclusive events too, so that files written that way still play.
+            if (runningStatus == 0) in.fail("a data byte with no status before it");
+            status = runningStatus;
+        } else {
+            in.byte();
+        }
+        if (status == 0xFFu) {
+            const std::uint8_t type = in.byte();
+            const std::uint32_t length = in.varLength();
+            if (type == 0x51u && length == 3) {
+                event.kind = MidiEventKind::Tempo;
+                event.tempo = in.bigEndian(3);
+                if (event.tempo == 0) in.fail("a tempo of 0 microseconds per quarter note");
+            } else {
+                in.skip(length);
+            }
+            events.push_back(event);
+            if (type == 0x2Fu) break; // end of track: whatever follows in the chunk is ignored
+        } else if (status == 0xF0u || status == 0xF7u) {
+            in.skip(in.varLength());
+            events.push_back(event);
+        } else if (status >= 0xF0u) {
+            in.fail("status byte " + std::to_string(status) + " has no place in a MIDI file");
+        } else {
+            runningStatus = status;
+            event.kind = MidiEventKind::Channel;
+            event.bytes[0] = status;
+            event.size = static_cast<std::uint8_t>(1 + dataBytesOf(status));
+            for (int i = 1; i < event.size; ++i) {
+                event.bytes[i] = in.byte();
+                if (event.bytes[i] >= 0x80u) in.fail("a status byte where a data byte belongs");
+            }
+            events.push_back(event);
+        }
+    }
+    return events;
+}
+
+} // namespace
+
+MidiFile parseMidiFile(std::span<const std::uint8_t> bytes) {
+    ByteReader file(bytes, "file");
+    if (bytes.size() < 14 || std::memcmp(bytes.data(), "MThd", 4) != 0)
+        throw RenderError("not a Standard MIDI File (it does not start with an MThd header)");
+    file.skip(4);
+    const std::uint32_t headerLength = file.bigEndian(4);
+    if (headerLength < 6) file.fail("the MThd header is shorter than 6 bytes");
+    MidiFile midi;
+    midi.format = static_cast<std::uint16_t>(file.bigEndian(2));
+    const std::uint32_t trackCount = file.bigEndian(2);
+    midi.division = static_cast<std::uint16_t>(file.bigEndian(2));
+    if (bytes.size() - 8 < headerLength) file.fail("the MThd header is cut short");
+    file.skip(headerLength - 6);
+    if (midi.format > 1)
+        throw RenderError("format " + std::to_string(midi.format) +
+                          " MIDI files are not supported (only formats 0 and 1)");
+    if (midi.division == 0) throw RenderError("the header gives 0 ticks per quarter note");
+    if ((midi.division & 0x8000u) != 0) {
+        const int fps = -static_cast<std::int8_t>(midi.division >> 8);
+        if ((fps != 24 && fps != 25 && fps != 29 && fps != 30) || (midi.division & 0xFFu) == 0)
+            throw RenderError("the header's SMPTE time division is invalid");
+    }
+    while (midi.tracks.size() < trackCount) {
+        if (file.atEnd())
+            throw RenderError("the file ends after " + std::to_string(midi.tracks.size()) +
+                              " of its " + std::to_string(trackCount) + " tracks");
+        if (bytes.size() - file.offset() < 8)
+            throw RenderError("the file ends in the middle of a chunk header (truncated file?)");
+        char type[4];
+        for (char& c : type)
+            c = static_cast<char>(file.byte());
+        const std::uint32_t length = file.bigEndian(4);
+        if (bytes.size() - file.offset() < length)
+            throw RenderError("chunk " + std::string(type, 4) + " at byte " +
+                              std::to_string(file.offset() - 8) +
+                              " claims more bytes than the file holds (truncated file?)");
+        const auto chunk = bytes.subspan(file.offset(), length);
+        file.skip(length);
+        // Chunks of other types are allowed by the format and skipped.
+        if (std::memcmp(type, "MTrk", 4) == 0)
+            midi.tracks.push_back(parseTrack(chunk, static_cast<int>(midi.tracks.size()) + 1));
+    }
+    return midi;
+}
+
+MidiFile loadMidiFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw RenderError("cannot open '" + path + "': " + std::strerror(errno));
+    std::vector<std::uint8_t> bytes;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0) throw RenderError("cannot read '" + path + "'");
+    if (static_cast<std::uint64_t>(size) > kMaxFileBytes)
+        throw RenderError("'" + path + "' is too large to be a MIDI file");
+    in.seekg(0);
+    bytes.resize(static_cast<std::size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
+        throw RenderError("cannot read '" + path + "'");
+    try {
+        return parseMidiFile(bytes);
+    } catch (const RenderError& e) {
+        throw RenderError("'" + path + "': " + e.what());
+    }
+}

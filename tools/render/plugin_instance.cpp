@@ -1,0 +1,162 @@
+#include "tools/render/plugin_instance.h"
+
+#include <algorithm>
+#include <cstring>
+#include <strings.h>
+
+#include "host/vst_utils.h"
+#include "tools/render/render_error.h"
+
+namespace {
+
+constexpr VstIntPtr kHostVersion = 2400;
+constexpr VstIntPtr kProcessLevelOffline = 4; // audioMasterGetCurrentProcessLevel: a bounce
+constexpr VstInt32 kHostLanguageEnglish = 1;
+
+// The context of the instrument being created: its entry may call back before the host can
+// tell which record is whose. Creation happens on one thread, one instrument at a time.
+thread_local const HostContext* creatingContext = nullptr;
+
+const HostContext* contextOf(AEffect* effect) {
+    if (effect != nullptr && effect->user != nullptr)
+        return static_cast<const HostContext*>(effect->user);
+    return creatingContext;
+}
+
+// [any thread] The host callback: answers what an offline render can answer, 0 to the rest.
+VstIntPtr VSTCALL hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 /*index*/,
+                               VstIntPtr /*value*/, void* ptr, float /*opt*/) {
+    const HostContext* context = contextOf(effect);
+    switch (opcode) {
+    case audioMasterVersion:
+        return kHostVersion;
+    case audioMasterWantMidi:
+        return 1;
+    case audioMasterGetSampleRate:
+        return context != nullptr ? context->sampleRate : 0;
+    case audioMasterGetBlockSize:
+        return context != nullptr ? context->blockSize : 0;
+    case audioMasterGetCurrentProcessLevel:
+        return kProcessLevelOffline;
+    case audioMasterGetLanguage:
+        return kHostLanguageEnglish;
+    case audioMasterGetVendorString:
+        copyText(static_cast<char*>(ptr), "Korvane", 64);
+        return 1;
+    case audioMasterGetProductString:
+        copyText(static_cast<char*>(ptr), "ulvo-render", 64);
+        return 1;
+    case audioMasterGetVendorVersion:
+        return 1;
+    case audioMasterCanDo: {
+        const char* what = static_cast<const char*>(ptr);
+        if (what == nullptr) return 0;
+        return std::strcmp(what, "sendVstEvents") == 0 || std::strcmp(what, "sendVstMidiEvent") == 0
+                   ? 1
+                   : -1;
+    }
+    default:
+        return 0; // no time info, no windows, no files: "not supported"
+    }
+}
+
+bool parseIndex(const std::string& text, std::int32_t& index) {
+    if (text.empty() || text.size() > 9) return false;
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    index = std::stoi(text);
+    return true;
+}
+
+} // namespace
+
+PluginInstance::PluginInstance(const PluginLibrary& library, std::int32_t rate,
+                               std::int32_t blockSize) {
+    context.sampleRate = rate;
+    context.blockSize = blockSize;
+    creatingContext = &context;
+    effect = library.entry()(hostCallback);
+    creatingContext = nullptr;
+    if (effect == nullptr)
+        throw RenderError("'" + library.path() + "': the plug-in's entry returned no instrument");
+    if (effect->magic != fourCharCode('V', 's', 't', 'P')) {
+        effect = nullptr; // not ours to close: its dispatcher may be anything
+        throw RenderError("'" + library.path() + "' did not return a VST 2 effect record");
+    }
+    effect->user = &context;
+    dispatch(effOpen);
+    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+    dispatch(effSetBlockSize, 0, blockSize);
+    if (effect->numOutputs <= 0) {
+        dispatch(effClose);
+        effect = nullptr;
+        throw RenderError("'" + library.path() + "' has no audio outputs");
+    }
+}
+
+PluginInstance::~PluginInstance() {
+    if (effect == nullptr) return;
+    switchOff();
+    dispatch(effClose); // the instrument frees itself and its record here
+}
+
+std::string PluginInstance::parameterName(std::int32_t index) const {
+    // The interface allows 8 bytes, but many instruments write longer names: leave them room.
+    char name[256] = {};
+    dispatch(effGetParamName, index, 0, name);
+    return std::string(name, strnlen(name, sizeof name - 1));
+}
+
+std::int32_t PluginInstance::findParameter(const std::string& nameOrIndex) const {
+    for (std::int32_t i = 0; i < effect->numParams; ++i)
+        if (parameterName(i) == nameOrIndex) return i;
+    for (std::int32_t i = 0; i < effect->numParams; ++i)
+        if (strcasecmp(parameterName(i).c_str(), nameOrIndex.c_str()) == 0) return i;
+    std::int32_t index = 0;
+    if (parseIndex(nameOrIndex, index) && index < effect->numParams) return index;
+    throw RenderError("the plug-in has no parameter named '" + nameOrIndex + "' (it has " +
+                      std::to_string(effect->numParams) + " parameters)");
+}
+
+void PluginInstance::setParameter(std::int32_t index, float value) {
+    effect->setParameter(effect, index, value);
+}
+
+void PluginInstance::selectProgram(std::int32_t program) {
+    if (program < 0 || program >= effect->numPrograms)
+        throw RenderError("the plug-in has no program " + std::to_string(program) + " (it has " +
+                          std::to_string(effect->numPrograms) + ")");
+    dispatch(effSetProgram, 0, program);
+}
+
+void PluginInstance::switchOn() {
+    if (on) return;
+    dispatch(effMainsChanged, 0, 1);
+    on = true;
+}
+
+void PluginInstance::switchOff() {
+    if (!on) return;
+    dispatch(effMainsChanged, 0, 0);
+    on = false;
+}
+
+void PluginInstance::sendEvents(VstEvents* events) {
+    if (events != nullptr) dispatch(effProcessEvents, 0, 0, events);
+}
+
+void PluginInstance::render(float** inputs, float** outputs, std::int32_t frames) {
+    if ((effect->flags & effFlagsCanReplacing) != 0) {
+        effect->processReplacing(effect, inputs, outputs, frames);
+        return;
+    }
+    // An instrument without a replacing render adds to what the buffers hold.
+    for (std::int32_t c = 0; c < effect->numOutputs; ++c)
+        std::fill(outputs[c], outputs[c] + frames, 0.0f);
+    effect->process(effect, inputs, outputs, frames);
+}
+
+VstIntPtr PluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                   float opt) const {
+    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+}

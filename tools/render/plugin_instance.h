@@ -1,0 +1,54 @@
+// One instrument created from a plug-in library and driven as a host drives it: open, sample
+// rate, block size, switch on, events and render per block, switch off, close.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/aeffectx.h"
+#include "tools/render/plugin_library.h"
+
+// What the instrument may ask its host about.
+struct HostContext {
+    std::int32_t sampleRate = 44100;
+    std::int32_t blockSize = 512;
+};
+
+class PluginInstance {
+  public:
+    // Calls the library's entry and opens the instrument at `rate` and `blockSize`.
+    // Throws RenderError when the entry gives no effect record, the record is not a VST 2
+    // record, or the instrument has no outputs.
+    PluginInstance(const PluginLibrary& library, std::int32_t rate, std::int32_t blockSize);
+    // Switches off if on, then closes the instrument.
+    ~PluginInstance();
+    PluginInstance(const PluginInstance&) = delete;
+    PluginInstance& operator=(const PluginInstance&) = delete;
+
+    std::int32_t inputCount() const { return effect->numInputs; }
+    std::int32_t outputCount() const { return effect->numOutputs; }
+
+    // Parameter index for `nameOrIndex`: a name as the instrument reports it (exact, else
+    // ignoring case), else a decimal index. Throws RenderError for anything else.
+    std::int32_t findParameter(const std::string& nameOrIndex) const;
+    std::string parameterName(std::int32_t index) const;
+    void setParameter(std::int32_t index, float value);
+    float parameter(std::int32_t index) const { return effect->getParameter(effect, index); }
+    // Throws RenderError for a program the instrument does not have.
+    void selectProgram(std::int32_t program);
+
+    void switchOn();
+    void switchOff();
+    // [render loop] The coming block's events; `events` may be null for a block without any.
+    void sendEvents(VstEvents* events);
+    // [render loop] Replaces `outputs` with the next `frames` frames.
+    void render(float** inputs, float** outputs, std::int32_t frames);
+
+  private:
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                       void* ptr = nullptr, float opt = 0.0f) const;
+
+    HostContext context;
+    AEffect* effect = nullptr;
+    bool on = false;
+};

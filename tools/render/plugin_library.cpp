@@ -1,0 +1,28 @@
+#include "tools/render/plugin_library.h"
+
+#include <dlfcn.h>
+
+#include "tools/render/render_error.h"
+
+PluginLibrary::PluginLibrary(const std::string& path) : filePath(path) {
+    // A name without a slash would be looked up on the library search path, not in the folder.
+    const std::string openPath = path.find('/') == std::string::npos ? "./" + path : path;
+    handle = dlopen(openPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* why = dlerror();
+        throw RenderError("'" + path + "' is not a plug-in that can be loaded: " +
+                          (why != nullptr ? why : "unknown error"));
+    }
+    void* symbol = dlsym(handle, "VSTPluginMain");
+    if (symbol == nullptr) symbol = dlsym(handle, "main");
+    if (symbol == nullptr) {
+        dlclose(handle);
+        throw RenderError("'" + path +
+                          "' is not a VST 2 plug-in: it exports neither VSTPluginMain nor main");
+    }
+    entryPoint = reinterpret_cast<PluginEntry>(symbol);
+}
+
+PluginLibrary::~PluginLibrary() {
+    dlclose(handle);
+}

@@ -1,0 +1,26 @@
+// A VST 2 plug-in library opened from a file, and its entry point.
+#pragma once
+
+#include <string>
+
+#include "host/aeffect.h"
+
+using PluginEntry = AEffect*(VSTCALL*)(audioMasterCallback);
+
+class PluginLibrary {
+  public:
+    // Opens the library at `path` and finds its entry: `VSTPluginMain`, else `main`.
+    // Throws RenderError when the file is not a loadable library or has no entry.
+    explicit PluginLibrary(const std::string& path);
+    ~PluginLibrary();
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+    PluginEntry entry() const { return entryPoint; }
+    const std::string& path() const { return filePath; }
+
+  private:
+    std::string filePath;
+    void* handle = nullptr;
+    PluginEntry entryPoint = nullptr;
+};

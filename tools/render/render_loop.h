@@ -1,0 +1,27 @@
+// The block loop of a render: each block's events, then its audio, for the whole piece.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "tools/render/block_events.h"
+#include "tools/render/plugin_instance.h"
+
+// Receives each block's output buffers, one per channel, and the block's frame count.
+using BlockSink = std::function<void(const float* const* channels, std::int32_t frames)>;
+// Told the number of frames rendered so far after every block.
+using ProgressSink = std::function<void(std::int64_t framesDone)>;
+
+struct RenderRun {
+    std::int64_t totalFrames = 0;
+    std::int32_t blockSize = 512;
+    BlockSink sink;                          // may be empty
+    ProgressSink progress;                   // may be empty
+    const std::atomic<bool>* stop = nullptr; // checked between blocks; may be null
+};
+
+// Renders `run.totalFrames` frames from a switched-on instrument, the last block shorter when
+// the length is not a multiple of the block size. Returns false when stopped early.
+bool renderBlocks(PluginInstance& instrument, BlockEvents& events, const RenderRun& run);

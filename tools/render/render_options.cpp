@@ -1,0 +1,143 @@
+#include "tools/render/render_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "tools/render/render_error.h"
+
+namespace {
+
+constexpr std::int32_t kMaxBlockSize = 1 << 20;
+constexpr double kMaxTailSeconds = 3600.0;
+
+std::int64_t parseInteger(const std::string& option, const std::string& text, std::int64_t low,
+                          std::int64_t high) {
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high)
+        throw RenderError(option + " takes a whole number from " + std::to_string(low) + " to " +
+                          std::to_string(high) + ", not '" + text + "'");
+    return value;
+}
+
+double parseReal(const std::string& option, const std::string& text, double low, double high) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(value >= low && value <= high)) {
+        char range[64];
+        std::snprintf(range, sizeof range, "from %g to %g", low, high);
+        throw RenderError(option + " takes a number " + range + ", not '" + text + "'");
+    }
+    return value;
+}
+
+ParameterSetting parseParameter(const std::string& text) {
+    const std::size_t equals = text.rfind('=');
+    if (equals == std::string::npos || equals == 0)
+        throw RenderError("--param takes NAME=VALUE, not '" + text + "'");
+    return {text.substr(0, equals),
+            static_cast<float>(
+                parseReal("--param " + text.substr(0, equals), text.substr(equals + 1), 0.0, 1.0))};
+}
+
+SampleFormat parseBitDepth(const std::string& text) {
+    if (text == "16") return SampleFormat::Int16;
+    if (text == "24") return SampleFormat::Int24;
+    if (text == "32f") return SampleFormat::Float32;
+    throw RenderError("--bit-depth takes 16, 24 or 32f, not '" + text + "'");
+}
+
+} // namespace
+
+RenderOptions parseOptions(const std::vector<std::string>& args) {
+    RenderOptions options;
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "-h" || arg == "--help") {
+            options.help = true;
+            continue;
+        }
+        if (arg == "--bench") {
+            options.bench = true;
+            continue;
+        }
+        // Every other option takes a value: "--name value" or "--name=value".
+        std::string name = arg;
+        std::string value;
+        const std::size_t equals = arg.find('=');
+        if (equals != std::string::npos) {
+            name = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+        }
+        const bool known = name == "--plugin" || name == "--rate" || name == "--block" ||
+                           name == "--program" || name == "--param" || name == "--tail" ||
+                           name == "--bit-depth" || name == "--runs";
+        if (!known) throw RenderError("unknown option '" + name + "' (see --help)");
+        if (equals == std::string::npos) {
+            if (i + 1 == args.size()) throw RenderError(name + " needs a value");
+            value = args[++i];
+        }
+        if (name == "--plugin") {
+            if (value.empty()) throw RenderError("--plugin needs a path");
+            options.plugins.push_back(value);
+        } else if (name == "--rate") {
+            options.rate = static_cast<std::int32_t>(parseInteger(name, value, 1000, 768000));
+        } else if (name == "--block") {
+            options.blockSize =
+                static_cast<std::int32_t>(parseInteger(name, value, 1, kMaxBlockSize));
+        } else if (name == "--program") {
+            options.program = static_cast<std::int32_t>(parseInteger(name, value, 0, 1 << 20));
+        } else if (name == "--param") {
+            options.parameters.push_back(parseParameter(value));
+        } else if (name == "--tail") {
+            options.tailSeconds = parseReal(name, value, 0.0, kMaxTailSeconds);
+        } else if (name == "--bit-depth") {
+            options.format = parseBitDepth(value);
+        } else {
+            options.runs = static_cast<std::int32_t>(parseInteger(name, value, 1, 1000));
+        }
+    }
+    if (options.help) return options;
+    const std::size_t wanted = options.bench ? 1 : 2;
+    if (positional.size() != wanted)
+        throw RenderError(options.bench ? "--bench takes one MIDI file and writes nothing"
+                                        : "give one MIDI file and one output file (see --help)");
+    if (options.plugins.size() > 1 && !options.bench)
+        throw RenderError("--plugin may be given more than once only with --bench");
+    options.input = positional[0];
+    if (!options.bench) options.output = positional[1];
+    return options;
+}
+
+const char* usageText() {
+    return R"(usage: ulvo-render [options] INPUT.mid OUTPUT.wav|OUTPUT.flac
+       ulvo-render --bench [options] INPUT.mid
+
+Plays a Standard MIDI File (format 0 or 1) through a VST 2 instrument and writes what it hears.
+
+  --plugin PATH        instrument to load (default: UlvoDraw.so beside this tool); with --bench
+                       it may be repeated to measure several instruments side by side
+  --rate HZ            sample rate (default 44100)
+  --block N            block size in frames, 1 or more (default 512)
+  --program N          select the instrument's program N before playing
+  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME as the instrument reports it,
+                       or its index; may be repeated, applied in order after --program
+  --tail SECONDS       time rendered after the last event (default 2)
+  --bit-depth 16|24|32f  sample format of the output file (default 24)
+  --bench              render without writing; report CPU time per frame and per voice-sample
+  --runs N             runs per instrument for --bench, of which the median counts (default 5)
+  -h, --help           show this text
+)";
+}

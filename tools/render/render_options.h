@@ -1,0 +1,34 @@
+// The command line of ulvo-render.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/render/audio_file_writer.h"
+
+struct ParameterSetting {
+    std::string name; // as the instrument reports it, or an index
+    float value = 0.0f;
+};
+
+struct RenderOptions {
+    std::vector<std::string> plugins; // empty: UlvoDraw.so beside the tool
+    std::int32_t rate = 44100;
+    std::int32_t blockSize = 512;
+    std::optional<std::int32_t> program;
+    std::vector<ParameterSetting> parameters; // in command-line order
+    double tailSeconds = 2.0;
+    SampleFormat format = SampleFormat::Int24;
+    bool bench = false;
+    std::int32_t runs = 5; // for --bench
+    bool help = false;
+    std::string input;
+    std::string output; // empty for --bench
+};
+
+// Parses the arguments after the program name. Throws RenderError naming the bad argument.
+RenderOptions parseOptions(const std::vector<std::string>& args);
+
+const char* usageText();
