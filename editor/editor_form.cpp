@@ -23,10 +23,12 @@ constexpr std::array<Handler, kParameterCount> kHandlers = {
 // three filter knobs, TrackBar7 to TrackBar12, RadioGroup2, Tsumami1. A host sees the reports of
 // one repaint in this order.
 constexpr std::array<std::int32_t, kParameterCount> kPaintOrder = {
-    Attack,   Decay,    Sustain,   Release,  Type,     CutOff, Q,    Env,
-    Drawbar2, Drawbar4, Drawbar8,  Drawbar16, Drawbar3, Drawbar6, Wave, Smooth};
+    Attack,   Decay,    Sustain,  Release,   Type,     CutOff,   Q,    Env,
+    Drawbar2, Drawbar4, Drawbar8, Drawbar16, Drawbar3, Drawbar6, Wave, Smooth};
 
-std::int32_t layoutPosition(const char* name) { return findControl(name)->position; }
+std::int32_t layoutPosition(const char* name) {
+    return findControl(name)->position;
+}
 
 } // namespace
 
@@ -51,11 +53,16 @@ FormControl* TForm1::boundControl(std::int32_t parameter) const {
 
 TTsumami* TForm1::knobFor(std::int32_t parameter) {
     switch (parameter) {
-    case Smooth: return &Tsumami1;
-    case CutOff: return &Tsumami3;
-    case Q: return &Tsumami4;
-    case Env: return &Tsumami5;
-    default: return nullptr;
+    case Smooth:
+        return &Tsumami1;
+    case CutOff:
+        return &Tsumami3;
+    case Q:
+        return &Tsumami4;
+    case Env:
+        return &Tsumami5;
+    default:
+        return nullptr;
     }
 }
 
@@ -94,13 +101,15 @@ void TForm1::FormPaint() {
         const ParameterBinding& binding = kBindings[p];
         // A host may set any float: the position stays within the control's range, which a
         // knob's 101-entry pointer tables rely on.
-        const std::int32_t wanted = std::clamp(binding.positionFor(ShownValue[p]), 0, binding.steps);
+        const std::int32_t wanted =
+            std::clamp(binding.positionFor(ShownValue[p]), 0, binding.steps);
         if (wanted != control->position()) control->setPosition(wanted);
     }
 }
 
 void TForm1::Timer1Timer() {
-    for (std::int32_t p = 0; p < kParameterCount; ++p) PollParameter(p);
+    for (std::int32_t p = 0; p < kParameterCount; ++p)
+        PollParameter(p);
     if (RepaintNow)
         RepaintNow();
     else

@@ -15,7 +15,7 @@
 class AudioEffect;
 
 class TForm1 {
-public:
+  public:
     // The knobs at their layout positions, no handler attached yet.
     TForm1();
     TForm1(const TForm1&) = delete;
@@ -59,19 +59,19 @@ public:
     void RadioGroup2Click() { controlChanged(Wave); }
     void Tsumami1Change() { controlChanged(Smooth); }
 
-    AudioEffect* Synth = nullptr;  // not owned; set by the editor before the form is shown
+    AudioEffect* Synth = nullptr; // not owned; set by the editor before the form is shown
     // By parameter index: the value each control is meant to show.
     std::array<float, kParameterCount> ShownValue{};
     // Set by the form's window: invalidates the whole form and runs FormPaint before returning.
     // Unset, Timer1Timer runs FormPaint itself.
     std::function<void()> RepaintNow;
 
-    TTsumami Tsumami1;  // Smooth
-    TTsumami Tsumami3;  // CutOff
-    TTsumami Tsumami4;  // Q
-    TTsumami Tsumami5;  // Env
+    TTsumami Tsumami1; // Smooth
+    TTsumami Tsumami3; // CutOff
+    TTsumami Tsumami4; // Q
+    TTsumami Tsumami5; // Env
 
-private:
+  private:
     // Sends the value of the control's position unless ShownValue holds it exactly.
     void controlChanged(std::int32_t p);
 

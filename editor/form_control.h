@@ -6,7 +6,7 @@
 #include <functional>
 
 class FormControl {
-public:
+  public:
     FormControl() = default;
     virtual ~FormControl() = default;
     FormControl(const FormControl&) = delete;
@@ -23,7 +23,7 @@ public:
     // Raised on every change by the user and on every setPosition; may be unset.
     std::function<void()> OnChange;
 
-protected:
+  protected:
     void raiseChange() {
         if (OnChange) OnChange();
     }

@@ -55,7 +55,7 @@ const std::array<ControlLayout, 36> kFormLayout = {{
 // clang-format on
 
 const std::array<const char*, 13> kTabOrder = {
-    "RadioGroup1", "TrackBar3", "TrackBar4", "TrackBar5",  "TrackBar6",  "Memo1",      "TrackBar7",
+    "RadioGroup1", "TrackBar3", "TrackBar4",  "TrackBar5",  "TrackBar6",  "Memo1",      "TrackBar7",
     "TrackBar8",   "TrackBar9", "TrackBar10", "TrackBar11", "TrackBar12", "RadioGroup2"};
 
 const std::array<const char*, 4> kAboutLines = {"Ulvo Draw Ver1.11", "DrawBar Synth VST", "",

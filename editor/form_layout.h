@@ -29,13 +29,13 @@ struct ControlRect {
 struct ControlLayout {
     const char* name;
     ControlKind kind;
-    const char* parent;           // null: the form itself
-    ControlRect rect;             // relative to the parent's top-left corner
-    const char* caption = "";     // group boxes, labels and radio groups
-    std::int32_t parameter = -1;  // bound parameter index, or -1
-    std::int32_t position = 0;    // initial position, or selected item, of a bound control
-    std::int32_t tickFrequency = 0;  // sliders: a tick every so many steps
-    bool flat = false;               // a group box drawn without 3-D edge
+    const char* parent;             // null: the form itself
+    ControlRect rect;               // relative to the parent's top-left corner
+    const char* caption = "";       // group boxes, labels and radio groups
+    std::int32_t parameter = -1;    // bound parameter index, or -1
+    std::int32_t position = 0;      // initial position, or selected item, of a bound control
+    std::int32_t tickFrequency = 0; // sliders: a tick every so many steps
+    bool flat = false;              // a group box drawn without 3-D edge
 };
 
 // Every control of the form, each after its parent (the 100 ms timer has no window).

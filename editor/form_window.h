@@ -9,7 +9,7 @@
 class TForm1;
 
 class FormWindow {
-public:
+  public:
     FormWindow() = default;
     // Destroys the window with its controls and stops its timer; the form is told nothing.
     virtual ~FormWindow() = default;

@@ -50,7 +50,9 @@ void GrEditor::close() {
     parentWindow = nullptr;
 }
 
-void GrEditor::idle() { AEffEditorX::idle(); }
+void GrEditor::idle() {
+    AEffEditorX::idle();
+}
 
 void GrEditor::update() {
     if (window != nullptr) window->repaintNow();

@@ -11,7 +11,7 @@ class FormWindow;
 class TForm1;
 
 class GrEditor : public AEffEditorX {
-public:
+  public:
     explicit GrEditor(AudioEffect* effect);
     ~GrEditor() override; // destroys an open form, however many opens are pending
 
@@ -32,10 +32,10 @@ public:
     TForm1* getForm() const { return form.get(); }
     void* getParentWindow() const { return parentWindow; }
 
-private:
-    std::int32_t openCount = 0;     // opens not yet matched by a close; never below 0
-    ERect rect{};                   // lives as long as the editor, so the host may keep its address
-    void* parentWindow = nullptr;   // the window of the latest open, while the form exists
-    std::unique_ptr<TForm1> form;   // while open
+  private:
+    std::int32_t openCount = 0;   // opens not yet matched by a close; never below 0
+    ERect rect{};                 // lives as long as the editor, so the host may keep its address
+    void* parentWindow = nullptr; // the window of the latest open, while the form exists
+    std::unique_ptr<TForm1> form; // while open
     std::unique_ptr<FormWindow> window; // the form's window; destroyed before the form
 };

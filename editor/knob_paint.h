@@ -35,7 +35,7 @@ struct KnobArc {
 struct KnobPaint {
     KnobPoint discFrom; // filled ellipse: black outline, button-face brush
     KnobPoint discTo;
-    std::array<KnobArc, 2> rings;     // highlight on the upper left, shadow on the lower right
-    std::array<KnobLine, 3> pointer;  // shadow, highlight, black
-    std::array<KnobLine, 3> marks;    // black, at positions 100, 50 and 0
+    std::array<KnobArc, 2> rings;    // highlight on the upper left, shadow on the lower right
+    std::array<KnobLine, 3> pointer; // shadow, highlight, black
+    std::array<KnobLine, 3> marks;   // black, at positions 100, 50 and 0
 };

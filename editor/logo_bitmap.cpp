@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::uint32_t kTextColour = 0xF0E6C8;   // cream
+constexpr std::uint32_t kTextColour = 0xF0E6C8; // cream
 constexpr std::uint32_t kShadowColour = 0x061008;
 constexpr std::uint32_t kTopColour = 0x1E5A32;    // gradient, top row
 constexpr std::uint32_t kBottomColour = 0x0A2814; // gradient, bottom row
@@ -30,8 +30,8 @@ constexpr std::array<Glyph, 8> kGlyphs = {{
 }};
 
 constexpr std::string_view kName = "ULVO DRAW";
-constexpr std::int32_t kScale = 2;       // each cell is 2 x 2 pixels
-constexpr std::int32_t kAdvance = 12;    // 10 pixels of letter, 2 of gap
+constexpr std::int32_t kScale = 2;    // each cell is 2 x 2 pixels
+constexpr std::int32_t kAdvance = 12; // 10 pixels of letter, 2 of gap
 constexpr std::int32_t kTextLeft = 2;
 constexpr std::int32_t kTextTop = 2;
 
@@ -61,7 +61,8 @@ const Glyph* glyphFor(char letter) {
 std::vector<std::uint32_t> logoPixels() {
     std::vector<std::uint32_t> pixels(kLogoWidth * kLogoHeight);
     auto put = [&](std::int32_t x, std::int32_t y, std::uint32_t colour) {
-        if (x >= 0 && x < kLogoWidth && y >= 0 && y < kLogoHeight) pixels[y * kLogoWidth + x] = colour;
+        if (x >= 0 && x < kLogoWidth && y >= 0 && y < kLogoHeight)
+            pixels[y * kLogoWidth + x] = colour;
     };
     for (std::int32_t y = 0; y < kLogoHeight; ++y)
         for (std::int32_t x = 0; x < kLogoWidth; ++x)
@@ -87,7 +88,8 @@ std::vector<std::uint32_t> logoPixels() {
     for (std::size_t t = 0; t < kTabs.size(); ++t) {
         const std::int32_t left = kTabLeft + static_cast<std::int32_t>(t) * (kTabWidth + kTabGap);
         for (std::int32_t y = kTabTop; y < kTabTop + kTabHeight; ++y)
-            for (std::int32_t x = left; x < left + kTabWidth; ++x) put(x, y, kTabs[t]);
+            for (std::int32_t x = left; x < left + kTabWidth; ++x)
+                put(x, y, kTabs[t]);
     }
     return pixels;
 }

@@ -9,15 +9,17 @@
 #include "synth/parameters.h"
 
 struct ParameterBinding {
-    std::int32_t steps;  // 50 envelope sliders, 10 drawbar sliders, 100 knobs, 2 and 3 radio groups
-    bool reversed;       // sliders: position 0 is the top, value 1
+    std::int32_t steps; // 50 envelope sliders, 10 drawbar sliders, 100 knobs, 2 and 3 radio groups
+    bool reversed;      // sliders: position 0 is the top, value 1
 
     // The value a control at position `n` stands for, exactly, from the integer position.
     double valueAt(std::int32_t n) const {
         return static_cast<double>(reversed ? steps - n : n) / steps;
     }
     // The number of steps from the bottom for a value: round(steps * v), halves to even.
-    std::int32_t stepsFor(float value) const { return roundToInt(steps * static_cast<double>(value)); }
+    std::int32_t stepsFor(float value) const {
+        return roundToInt(steps * static_cast<double>(value));
+    }
     // The position that shows `value`; outside 0..steps when the value is outside 0..1.
     std::int32_t positionFor(float value) const {
         const std::int32_t k = stepsFor(value);
@@ -27,6 +29,7 @@ struct ParameterBinding {
 
 // By parameter index: Attack to Release on the envelope sliders, CutOff, Q and Env on knobs, Type
 // and Wave on radio groups, the drawbars on their sliders, Smooth on a knob.
+// clang-format off
 inline constexpr std::array<ParameterBinding, kParameterCount> kBindings = {{
     {50, true}, {50, true}, {50, true}, {50, true},   // Attack, Decay, Sustain, Release
     {100, false}, {100, false},                       // CutOff, Q
@@ -37,3 +40,4 @@ inline constexpr std::array<ParameterBinding, kParameterCount> kBindings = {{
     {3, false},                                       // Wave
     {100, false},                                     // Smooth
 }};
+// clang-format on

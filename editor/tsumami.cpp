@@ -41,7 +41,9 @@ void TTsumami::dragTo(KnobPoint screen) {
     SetPosition(std::clamp(DragStartPosition + dx + dy, 0, kMaxPosition));
 }
 
-void TTsumami::endDrag() { Dragging = false; }
+void TTsumami::endDrag() {
+    Dragging = false;
+}
 
 KnobPaint TTsumami::paintGeometry(std::int32_t width, std::int32_t height) const {
     const double w = width;
@@ -67,13 +69,12 @@ KnobPaint TTsumami::paintGeometry(std::int32_t width, std::int32_t height) const
     // and a shorter black line between them.
     const KnobPoint reach{roundToInt((w - 2) * x * 0.5), roundToInt((h - 2) * y * 0.5)};
     paint.pointer[0] = {KnobPen::ButtonShadow, {cx, cy}, {cx + reach.x, cy + reach.y}};
-    paint.pointer[1] = {KnobPen::ButtonHighlight,
-                        {cx - 2, cy - 2},
-                        {cx - 2 + reach.x, cy - 2 + reach.y}};
-    paint.pointer[2] = {KnobPen::Black,
-                        {cx - 1, cy - 1},
-                        {cx - 1 + roundToInt((w - 4) * x * 0.5),
-                         cy - 1 + roundToInt((h - 4) * y * 0.5)}};
+    paint.pointer[1] = {
+        KnobPen::ButtonHighlight, {cx - 2, cy - 2}, {cx - 2 + reach.x, cy - 2 + reach.y}};
+    paint.pointer[2] = {
+        KnobPen::Black,
+        {cx - 1, cy - 1},
+        {cx - 1 + roundToInt((w - 4) * x * 0.5), cy - 1 + roundToInt((h - 4) * y * 0.5)}};
 
     // Scale marks at both ends and the middle, from just inside the rim to the edge.
     constexpr std::array<std::int32_t, 3> kMarkPositions = {100, 50, 0};

@@ -11,7 +11,7 @@
 #include "editor/knob_paint.h"
 
 class TTsumami : public FormControl {
-public:
+  public:
     static constexpr std::int32_t kMaxPosition = 100;
 
     TTsumami();
@@ -37,9 +37,9 @@ public:
     // later). May be unset.
     std::function<void()> RequestRepaint;
 
-    KnobPoint DragStartCursor{};         // screen position of the press
-    KnobPoint DragCursor{};              // latest screen position during the drag
-    std::int32_t DragStartPosition = 0;  // Position at the press
+    KnobPoint DragStartCursor{};        // screen position of the press
+    KnobPoint DragCursor{};             // latest screen position during the drag
+    std::int32_t DragStartPosition = 0; // Position at the press
     std::int32_t Position = 50;
     bool Dragging = false;
     // Pointer direction per position, in screen terms: position 50 points straight up and each

@@ -12,7 +12,7 @@
 namespace {
 
 class HeadlessFormWindow : public FormWindow {
-public:
+  public:
     explicit HeadlessFormWindow(TForm1& form) : form(form) {
         for (const ControlLayout& control : kFormLayout) {
             if (control.kind != ControlKind::TrackBar && control.kind != ControlKind::RadioGroup)
@@ -30,7 +30,7 @@ public:
     std::int32_t width() const override { return kFormWidth; }
     std::int32_t height() const override { return kFormHeight; }
 
-private:
+  private:
     TForm1& form;
     std::vector<std::unique_ptr<MemoryControl>> controls;
 };

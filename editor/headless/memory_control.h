@@ -7,7 +7,7 @@
 #include "editor/form_control.h"
 
 class MemoryControl : public FormControl {
-public:
+  public:
     MemoryControl(std::int32_t steps, std::int32_t position) : steps(steps), current(position) {}
 
     std::int32_t position() const override { return current; }
@@ -16,7 +16,7 @@ public:
         raiseChange();
     }
 
-private:
+  private:
     std::int32_t steps;
     std::int32_t current;
 };

@@ -15,7 +15,7 @@ using Report = std::pair<std::int32_t, float>; // parameter index, value sent
 
 // The form as the editor builds it, on a real synthesizer whose host records the automation.
 class FormTest : public testing::Test {
-protected:
+  protected:
     FormTest() {
         fakes = attachFakes(form);
         form.FormCreate();
@@ -34,7 +34,8 @@ protected:
     }
     int codeMoves() const {
         int moves = 0;
-        for (const auto& fake : fakes) moves += fake->codeMoves;
+        for (const auto& fake : fakes)
+            moves += fake->codeMoves;
         return moves;
     }
 
@@ -45,9 +46,9 @@ protected:
 };
 
 TEST_F(FormTest, FormCreateShowsTheValuesOfTheLayoutPositions) {
-    const std::array<float, kParameterCount> expected = {
-        0.1f, 0.1f, 0.5f, 0.1f, 0.5f, 0.0f, 0.0f, 0.5f,
-        0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.0f, 0.0f};
+    const std::array<float, kParameterCount> expected = {0.1f, 0.1f, 0.5f, 0.1f, 0.5f, 0.0f,
+                                                         0.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f,
+                                                         0.5f, 0.5f, 0.0f, 0.0f};
     EXPECT_EQ(form.ShownValue, expected);
     EXPECT_EQ(form.Tsumami1.Position, 0);
     EXPECT_EQ(form.Tsumami3.Position, 50);
@@ -118,7 +119,7 @@ TEST_F(FormTest, HostValueOnAnInexactStepIsReportedBackOnceUnchanged) {
 
 TEST_F(FormTest, HostValueExactInSinglePrecisionMovesTheControlSilently) {
     synth.setParameter(Sustain, 1.0f);
-    synth.setParameter(Type, 0.75f);   // round(1.5) = 2: HiPass, whose 1.0 is exact
+    synth.setParameter(Type, 0.75f); // round(1.5) = 2: HiPass, whose 1.0 is exact
     synth.setParameter(Q, 0.25f);
     form.Timer1Timer();
     EXPECT_EQ(slider(Sustain).current, 0);
@@ -185,7 +186,8 @@ TEST_F(FormTest, ARepaintVisitsTheControlsInLayoutOrderNotIndexOrder) {
         synth.setParameter(p, 0.33f);
     form.Timer1Timer();
     std::vector<std::int32_t> order;
-    for (const Report& report : reports()) order.push_back(report.first);
+    for (const Report& report : reports())
+        order.push_back(report.first);
     EXPECT_EQ(order,
               (std::vector<std::int32_t>{Attack, CutOff, Env, Drawbar3, Drawbar6, Wave, Smooth}));
 }
@@ -193,7 +195,8 @@ TEST_F(FormTest, ARepaintVisitsTheControlsInLayoutOrderNotIndexOrder) {
 TEST_F(FormTest, PollParameterOnlyStoresTheQuantisedValue) {
     synth.setParameter(Release, 0.31f);
     synth.setParameter(Q, 0.374f);
-    for (std::int32_t p = 0; p < kParameterCount; ++p) form.PollParameter(p);
+    for (std::int32_t p = 0; p < kParameterCount; ++p)
+        form.PollParameter(p);
     EXPECT_EQ(codeMoves(), 0);
     EXPECT_EQ(form.Tsumami4.Position, 0);
     EXPECT_TRUE(reports().empty());
@@ -218,8 +221,8 @@ TEST_F(FormTest, ADraggedKnobIsLeftAloneAndItsNextMoveSendsItsOwnValue) {
 
 TEST_F(FormTest, ADragSendsOneReportPerMoveAtInexactPositions) {
     form.Tsumami5.beginDrag({0, 0});
-    form.Tsumami5.dragTo({0, -14}); // 57
-    form.Tsumami5.dragTo({1, -14}); // still 57
+    form.Tsumami5.dragTo({0, -14});  // 57
+    form.Tsumami5.dragTo({1, -14});  // still 57
     form.Tsumami5.dragTo({0, -100}); // 100: exact
     form.Tsumami5.dragTo({0, -101});
     form.Tsumami5.endDrag();

@@ -13,7 +13,7 @@
 #include "editor/parameter_binding.h"
 
 class FakeControl : public FormControl {
-public:
+  public:
     FakeControl(std::int32_t steps, std::int32_t position) : steps(steps), current(position) {}
 
     std::int32_t position() const override { return current; }

@@ -16,12 +16,12 @@ struct PlacedRow {
 
 TEST(FormLayout, NestedControlsSitWhereTheirParentsPutThem) {
     const PlacedRow rows[] = {
-        {"GroupBox1", {0, 0, 457, 281}},      {"TrackBar3", {312, 32, 33, 113}},
-        {"TrackBar7", {16, 32, 33, 113}},     {"TrackBar10", {176, 32, 33, 113}},
-        {"RadioGroup2", {216, 24, 73, 81}},   {"Tsumami1", {232, 112, 25, 25}},
-        {"RadioGroup1", {16, 184, 97, 81}},   {"Tsumami3", {120, 200, 33, 33}},
-        {"Tsumami5", {200, 200, 33, 33}},     {"Image1", {248, 168, 110, 25}},
-        {"Memo1", {248, 200, 201, 73}},       {"Label13", {184, 144, 12, 12}},
+        {"GroupBox1", {0, 0, 457, 281}},    {"TrackBar3", {312, 32, 33, 113}},
+        {"TrackBar7", {16, 32, 33, 113}},   {"TrackBar10", {176, 32, 33, 113}},
+        {"RadioGroup2", {216, 24, 73, 81}}, {"Tsumami1", {232, 112, 25, 25}},
+        {"RadioGroup1", {16, 184, 97, 81}}, {"Tsumami3", {120, 200, 33, 33}},
+        {"Tsumami5", {200, 200, 33, 33}},   {"Image1", {248, 168, 110, 25}},
+        {"Memo1", {248, 200, 201, 73}},     {"Label13", {184, 144, 12, 12}},
     };
     for (const PlacedRow& row : rows) {
         const ControlLayout* control = findControl(row.name);

@@ -10,10 +10,12 @@
 
 namespace {
 
-AEffEditor* makeEditor(AVstXSynth* synth) { return new GrEditor(synth); }
+AEffEditor* makeEditor(AVstXSynth* synth) {
+    return new GrEditor(synth);
+}
 
 class GrEditorTest : public testing::Test {
-protected:
+  protected:
     ~GrEditorTest() override {
         if (effect != nullptr) dispatch(effClose);
     }

@@ -12,10 +12,10 @@ struct ValueRow {
 
 TEST(ParameterBinding, PositionsStandForTheirDocumentedValues) {
     const ValueRow rows[] = {
-        {Attack, 0, 1.0},       {Attack, 50, 0.0},  {Attack, 45, 0.1},  {Sustain, 25, 0.5},
-        {CutOff, 37, 0.37},     {Q, 0, 0.0},        {Env, 100, 1.0},    {Type, 1, 0.5},
-        {Type, 2, 1.0},         {Drawbar2, 0, 1.0}, {Drawbar3, 7, 0.3}, {Wave, 2, 2.0 / 3.0},
-        {Wave, 3, 1.0},         {Smooth, 1, 0.01},
+        {Attack, 0, 1.0},   {Attack, 50, 0.0},  {Attack, 45, 0.1},  {Sustain, 25, 0.5},
+        {CutOff, 37, 0.37}, {Q, 0, 0.0},        {Env, 100, 1.0},    {Type, 1, 0.5},
+        {Type, 2, 1.0},     {Drawbar2, 0, 1.0}, {Drawbar3, 7, 0.3}, {Wave, 2, 2.0 / 3.0},
+        {Wave, 3, 1.0},     {Smooth, 1, 0.01},
     };
     for (const ValueRow& row : rows)
         EXPECT_EQ(kBindings[row.parameter].valueAt(row.position), row.value)
@@ -30,11 +30,11 @@ struct PositionRow {
 
 TEST(ParameterBinding, ValuesShowAtTheNearestStepWithHalvesToEven) {
     const PositionRow rows[] = {
-        {Attack, 0.1f, 45},  {Attack, 0.31f, 34}, {Attack, 0.3f, 35}, {Attack, 1.0f, 0},
-        {CutOff, 0.37f, 37}, {CutOff, 0.125f, 12}, {CutOff, 0.375f, 38}, // halves to even
-        {Type, 0.25f, 0},    {Type, 0.75f, 2},     {Wave, 0.5f, 2},    {Wave, 0.16f, 0},
-        {Drawbar16, 0.25f, 8}, // 2.5 steps round to 2, counted from the top
-        {CutOff, 1.5f, 150}, {Attack, -1.0f, 100}, // out of range: the form clamps, not this
+        {Attack, 0.1f, 45},    {Attack, 0.31f, 34},  {Attack, 0.3f, 35},   {Attack, 1.0f, 0},
+        {CutOff, 0.37f, 37},   {CutOff, 0.125f, 12}, {CutOff, 0.375f, 38}, // halves to even
+        {Type, 0.25f, 0},      {Type, 0.75f, 2},     {Wave, 0.5f, 2},      {Wave, 0.16f, 0},
+        {Drawbar16, 0.25f, 8},                       // 2.5 steps round to 2, counted from the top
+        {CutOff, 1.5f, 150},   {Attack, -1.0f, 100}, // out of range: the form clamps, not this
     };
     for (const PositionRow& row : rows)
         EXPECT_EQ(kBindings[row.parameter].positionFor(row.value), row.position)

@@ -72,10 +72,10 @@ struct DragRow {
 
 TEST(TTsumami, DragTurnsOneStepPerTwoPixelsOnEitherAxisRoundingHalvesToEven) {
     const DragRow rows[] = {
-        {2, 0, 51},   {3, 0, 52},    {5, 0, 52},  // 1.5 rounds to 2, 2.5 to 2
-        {1, 1, 50},                               // each half rounds to 0
-        {-2, 0, 49},  {0, -4, 48},   {4, 6, 55},  // left and down turn down; axes add
-        {0, 200, 100}, {0, -300, 0},              // clamped at both ends
+        {2, 0, 51},    {3, 0, 52},   {5, 0, 52}, // 1.5 rounds to 2, 2.5 to 2
+        {1, 1, 50},                              // each half rounds to 0
+        {-2, 0, 49},   {0, -4, 48},  {4, 6, 55}, // left and down turn down; axes add
+        {0, 200, 100}, {0, -300, 0},             // clamped at both ends
     };
     for (const DragRow& row : rows) {
         TTsumami knob;
@@ -158,7 +158,8 @@ TEST(TTsumami, A33PixelKnobAtFiftyPaintsTheDocumentedGeometry) {
     EXPECT_EQ(paint.marks[1].to, (KnobPoint{16, 0}));
     EXPECT_EQ(paint.marks[2].from, (KnobPoint{7, 26}));
     EXPECT_EQ(paint.marks[2].to, (KnobPoint{6, 29}));
-    for (const KnobLine& mark : paint.marks) EXPECT_EQ(mark.pen, KnobPen::Black);
+    for (const KnobLine& mark : paint.marks)
+        EXPECT_EQ(mark.pen, KnobPen::Black);
 }
 
 TEST(TTsumami, PointerEndsFollowThePositionAndTheKnobSize) {
