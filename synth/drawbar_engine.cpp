@@ -182,8 +182,3 @@ void DrawbarEngine::updatePitch(std::int32_t v) {
         static_cast<double>(tables.NoteFrequency[voice.noteNumber & 127]) *
         static_cast<double>(derived.tableStep.load(relaxed)) * static_cast<double>(bendFactor));
 }
-
-void DrawbarEngine::render(float* left, float* right, std::int32_t frames) {
-    if (frames <= 0) return;
-    renderReference(left, right, frames);
-}

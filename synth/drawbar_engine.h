@@ -8,6 +8,7 @@
 
 #include "synth/engine_values.h"
 #include "synth/parameters.h"
+#include "synth/render_fast.h"
 #include "synth/voice.h"
 #include "synth/wave_tables.h"
 
@@ -34,6 +35,9 @@ public:
     // [audio thread] The straightforward per-sample render; the reference every faster render
     // must match to the bit.
     void renderReference(float* left, float* right, std::int32_t frames);
+    // [audio thread] The fast render on one instruction set (the reference when the CPU lacks
+    // it); `render` uses the set chosen at load time. Tests and benchmarks compare the sets.
+    void renderWith(RenderIsa isa, float* left, float* right, std::int32_t frames);
 
     // Read access for the editor-free tests and tools.
     const Voice& voice(std::int32_t index) const { return voices[index]; }
@@ -41,6 +45,7 @@ public:
     std::int32_t lastVoiceIndex() const { return lastVoice; }
     float currentBendFactor() const { return bendFactor; }
     std::int32_t soundingVoices() const;
+    const FastRenderState& fastRenderState() const { return fast; }
 
 private:
     void noteOff(std::int32_t note, std::int32_t deltaFrames);
@@ -55,4 +60,5 @@ private:
     std::array<Voice, kVoiceCount> voices{};
     std::int32_t lastVoice = 0;   // voice that took the latest note-on
     float bendFactor = 1.0f;      // frequency factor of the current pitch bend
+    FastRenderState fast;         // the fast render's tables and scratch
 };

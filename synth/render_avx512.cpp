@@ -1,0 +1,81 @@
+// The lane kernels with AVX-512: eight voices per group with their doubles in one register.
+// Compiled for AVX-512 function by function and used only when the CPU has it.
+#include "synth/render_lanes.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+
+#include <cstdint>
+
+#if defined(__GNUC__) && !defined(__clang__)
+// GCC 12 takes the deliberately undefined pass-through operand of the AVX-512 conversions for an
+// uninitialised variable.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#endif
+
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,avx512f"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx2,avx512f")
+#endif
+
+#include "synth/render_lane_kernel.h"
+
+namespace {
+
+struct Avx512Ops {
+    static constexpr int kWidth = 8;
+    static constexpr int kMaxGroups = 3;
+    using I = __m256i;
+    using F = __m256;
+    using D = __m512d;
+
+    static I loadI(const std::int32_t* p) {
+        return _mm256_loadu_si256(reinterpret_cast<const I*>(p));
+    }
+    static void storeI(std::int32_t* p, I v) { _mm256_storeu_si256(reinterpret_cast<I*>(p), v); }
+    static F loadF(const float* p) { return _mm256_loadu_ps(p); }
+    static void storeF(float* p, F v) { _mm256_storeu_ps(p, v); }
+    static I setI(std::int32_t v) { return _mm256_set1_epi32(v); }
+    static F setF(float v) { return _mm256_set1_ps(v); }
+    static D setD(double v) { return _mm512_set1_pd(v); }
+
+    static I addI(I a, I b) { return _mm256_add_epi32(a, b); }
+    static I subI(I a, I b) { return _mm256_sub_epi32(a, b); }
+    static I andI(I a, I b) { return _mm256_and_si256(a, b); }
+    static I xorI(I a, I b) { return _mm256_xor_si256(a, b); }
+    static F addF(F a, F b) { return _mm256_add_ps(a, b); }
+    static F subF(F a, F b) { return _mm256_sub_ps(a, b); }
+    static F toF(I v) { return _mm256_cvtepi32_ps(v); }
+    static I roundF(F v) { return _mm256_cvtps_epi32(v); }
+    static I geMask(F a, F b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_GE_OQ)); }
+
+    static D fromI(I v) { return _mm512_cvtepi32_pd(v); }
+    static D widen(F v) { return _mm512_cvtps_pd(v); }
+    static I roundD(D v) { return _mm512_cvtpd_epi32(v); }
+    static F narrow(D v) { return _mm512_cvtpd_ps(v); }
+    static D mulD(D a, D b) { return _mm512_mul_pd(a, b); }
+    static D addD(D a, D b) { return _mm512_add_pd(a, b); }
+    static D minD(D a, D b) { return _mm512_min_pd(a, b); }
+
+    static I gather(const std::int32_t* table, I index) {
+        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(table), index, 4);
+    }
+};
+
+} // namespace
+
+const LaneKernels kAvx512Kernels = {Avx512Ops::kWidth, &lanes::run<Avx512Ops>,
+                                    &lanes::buildOscillator<Avx512Ops>};
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+
+#else
+const LaneKernels kAvx512Kernels = {8, nullptr, nullptr};
+#endif

@@ -1,0 +1,60 @@
+// The lane kernels on the SSE2 baseline: four voices per group, doubles two at a time.
+#include "synth/render_lanes.h"
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+
+#include "synth/render_lane_kernel.h"
+
+namespace {
+
+struct Sse2Ops {
+    static constexpr int kWidth = 4;
+    static constexpr int kMaxGroups = 5;
+    using I = __m128i;
+    using F = __m128;
+    struct D {
+        __m128d lo, hi;
+    };
+
+    static I loadI(const std::int32_t* p) { return _mm_loadu_si128(reinterpret_cast<const I*>(p)); }
+    static void storeI(std::int32_t* p, I v) { _mm_storeu_si128(reinterpret_cast<I*>(p), v); }
+    static F loadF(const float* p) { return _mm_loadu_ps(p); }
+    static void storeF(float* p, F v) { _mm_storeu_ps(p, v); }
+    static I setI(std::int32_t v) { return _mm_set1_epi32(v); }
+    static F setF(float v) { return _mm_set1_ps(v); }
+    static D setD(double v) { return {_mm_set1_pd(v), _mm_set1_pd(v)}; }
+
+    static I addI(I a, I b) { return _mm_add_epi32(a, b); }
+    static I subI(I a, I b) { return _mm_sub_epi32(a, b); }
+    static I andI(I a, I b) { return _mm_and_si128(a, b); }
+    static I xorI(I a, I b) { return _mm_xor_si128(a, b); }
+    static F addF(F a, F b) { return _mm_add_ps(a, b); }
+    static F subF(F a, F b) { return _mm_sub_ps(a, b); }
+    static F toF(I v) { return _mm_cvtepi32_ps(v); }
+    static I roundF(F v) { return _mm_cvtps_epi32(v); }
+    static I geMask(F a, F b) { return _mm_castps_si128(_mm_cmpge_ps(a, b)); }
+
+    static D fromI(I v) { return {_mm_cvtepi32_pd(v), _mm_cvtepi32_pd(_mm_unpackhi_epi64(v, v))}; }
+    static D widen(F v) { return {_mm_cvtps_pd(v), _mm_cvtps_pd(_mm_movehl_ps(v, v))}; }
+    static I roundD(D v) { return _mm_unpacklo_epi64(_mm_cvtpd_epi32(v.lo), _mm_cvtpd_epi32(v.hi)); }
+    static F narrow(D v) { return _mm_movelh_ps(_mm_cvtpd_ps(v.lo), _mm_cvtpd_ps(v.hi)); }
+    static D mulD(D a, D b) { return {_mm_mul_pd(a.lo, b.lo), _mm_mul_pd(a.hi, b.hi)}; }
+    static D addD(D a, D b) { return {_mm_add_pd(a.lo, b.lo), _mm_add_pd(a.hi, b.hi)}; }
+    static D minD(D a, D b) { return {_mm_min_pd(a.lo, b.lo), _mm_min_pd(a.hi, b.hi)}; }
+
+    static I gather(const std::int32_t* table, I index) {
+        alignas(16) std::int32_t at[4];
+        _mm_store_si128(reinterpret_cast<I*>(at), index);
+        return _mm_setr_epi32(table[at[0]], table[at[1]], table[at[2]], table[at[3]]);
+    }
+};
+
+} // namespace
+
+const LaneKernels kSse2Kernels = {Sse2Ops::kWidth, &lanes::run<Sse2Ops>,
+                                  &lanes::buildOscillator<Sse2Ops>};
+
+#else
+const LaneKernels kSse2Kernels = {4, nullptr, nullptr};
+#endif

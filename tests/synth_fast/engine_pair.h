@@ -1,0 +1,108 @@
+// Two engines driven alike: one renders with the reference, the other with the fast render on
+// one instruction set. Every render compares the samples and the voices to the bit.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "synth/drawbar_engine.h"
+#include "synth/parameters.h"
+
+inline std::uint32_t bitsOf(float x) {
+    std::uint32_t b;
+    std::memcpy(&b, &x, sizeof b);
+    return b;
+}
+
+class EnginePair {
+public:
+    explicit EnginePair(RenderIsa isa)
+        : isa(isa), reference(std::make_unique<DrawbarEngine>()),
+          fast(std::make_unique<DrawbarEngine>()) {
+        for (DrawbarEngine* e : {reference.get(), fast.get()}) e->initEngine();
+        setRate(44100.0);
+        for (std::int32_t index : kProgramApplyOrder) setParameter(index, kParameterDefaults[index]);
+    }
+
+    void setParameter(std::int32_t index, float value) {
+        for (DrawbarEngine* e : {reference.get(), fast.get()}) {
+            e->storeParameter(index, value);
+            e->updateParameter(index, rate);
+        }
+    }
+    void setRate(double r) {
+        rate = r;
+        for (DrawbarEngine* e : {reference.get(), fast.get()}) e->setTableStep(r);
+    }
+    void midi(int status, int data1, int data2, int delta = 0) {
+        for (DrawbarEngine* e : {reference.get(), fast.get()})
+            e->handleMidi(static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(data1),
+                          static_cast<std::uint8_t>(data2), delta);
+    }
+    void noteOn(int note, int velocity = 100, int delta = 0) { midi(0x90, note, velocity, delta); }
+    void noteOff(int note, int delta = 0) { midi(0x80, note, 0, delta); }
+
+    // Renders `frames` frames on top of `initial` (both channels start from it); with `shared`
+    // the two channels are one buffer. Passes when both engines give the same bits and voices.
+    ::testing::AssertionResult render(std::int32_t frames, const std::vector<float>& initial = {},
+                                      bool shared = false) {
+        std::vector<float> refLeft(frames, 0.0f), refRight(frames, 0.0f);
+        for (std::size_t i = 0; i < initial.size() && i < refLeft.size(); ++i)
+            refLeft[i] = refRight[i] = initial[i];
+        std::vector<float> fastLeft = refLeft, fastRight = refRight;
+        reference->renderReference(refLeft.data(), shared ? refLeft.data() : refRight.data(), frames);
+        fast->renderWith(isa, fastLeft.data(), shared ? fastLeft.data() : fastRight.data(), frames);
+        if (auto r = sameBits("left", refLeft, fastLeft); !r) return r;
+        if (auto r = sameBits("right", refRight, fastRight); !r) return r;
+        for (std::int32_t i = 0; i < kVoiceCount; ++i)
+            if (std::memcmp(&reference->voice(i), &fast->voice(i), sizeof(Voice)) != 0)
+                return ::testing::AssertionFailure() << "voice " << i << " differs: "
+                                                     << describe(reference->voice(i)) << " vs "
+                                                     << describe(fast->voice(i));
+        return ::testing::AssertionSuccess();
+    }
+
+    const FastRenderState& fastState() const { return fast->fastRenderState(); }
+
+    const RenderIsa isa;
+    double rate = 44100.0;
+    std::unique_ptr<DrawbarEngine> reference;
+    std::unique_ptr<DrawbarEngine> fast;
+
+private:
+    static ::testing::AssertionResult sameBits(const char* channel, const std::vector<float>& a,
+                                               const std::vector<float>& b) {
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (bitsOf(a[i]) != bitsOf(b[i]))
+                return ::testing::AssertionFailure()
+                       << channel << " frame " << i << ": reference " << a[i] << " (0x" << std::hex
+                       << bitsOf(a[i]) << "), fast " << b[i] << " (0x" << bitsOf(b[i]) << ")";
+        return ::testing::AssertionSuccess();
+    }
+    static std::string describe(const Voice& v) {
+        char text[320];
+        std::snprintf(text, sizeof text,
+                      "{phase %a step %a smoothed %a band %d low %d stage %d attack %d decay %d "
+                      "release %d level %a delay %d countdown %d}",
+                      v.phase, v.phaseStep, v.smoothed, v.bandState, v.lowState, v.stage,
+                      v.attackPos, v.decayPos, v.releasePos, v.envLevel, v.startDelay,
+                      v.releaseCountdown);
+        return text;
+    }
+};
+
+// The instruction sets to compare; those the CPU lacks are skipped by the tests.
+inline std::vector<RenderIsa> allRenderIsas() {
+    std::vector<RenderIsa> all;
+    for (std::int32_t i = 0; i < kRenderIsaCount; ++i) all.push_back(static_cast<RenderIsa>(i));
+    return all;
+}
+
+inline std::string isaTestName(const ::testing::TestParamInfo<RenderIsa>& info) {
+    return renderIsaName(info.param);
+}

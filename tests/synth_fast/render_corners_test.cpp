@@ -1,0 +1,181 @@
+// Scenarios that put the fast render's seams to work: chunk and block edges, voices that start
+// or end inside a chunk, every lane group full, the saturations, and the values that send a
+// voice back to the reference arithmetic. Each must match the reference to the bit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "tests/synth_fast/engine_pair.h"
+
+namespace {
+
+class FastRenderCorners : public ::testing::TestWithParam<RenderIsa> {
+protected:
+    void SetUp() override {
+        if (!renderIsaSupported(GetParam())) GTEST_SKIP() << "the CPU lacks " << renderIsaName(GetParam());
+    }
+};
+
+TEST_P(FastRenderCorners, StartDelaysAcrossChunkAndBlockEdges) {
+    for (int block : {100, 128, 129, 512}) {
+        EnginePair pair(GetParam());
+        const int deltas[] = {0, 1, 126, 127, 128, 129, 255, 256, 300, 511, 512, 1000};
+        int note = 40;
+        for (int delta : deltas) pair.noteOn(note++, 90, delta);
+        for (int i = 0; i < 12; ++i) ASSERT_TRUE(pair.render(block)) << "block size " << block;
+        EXPECT_EQ(pair.fastState().aloneSamples, 0u);
+    }
+}
+
+TEST_P(FastRenderCorners, ReleasesAndVoiceEndsInsideChunks) {
+    EnginePair pair(GetParam());
+    pair.setParameter(Release, 0.0f); // ten samples
+    pair.setParameter(Attack, 0.0f);
+    pair.setParameter(Decay, 0.0f);
+    int note = 30;
+    for (int off : {0, 1, 5, 126, 127, 128, 129, 130, 200, 255, 256, 257}) {
+        pair.noteOn(note, 100, 3);
+        pair.noteOff(note, off);
+        ++note;
+    }
+    for (int i = 0; i < 6; ++i) ASSERT_TRUE(pair.render(97));
+    EXPECT_EQ(pair.reference->soundingVoices(), 0);
+    EXPECT_EQ(pair.fastState().aloneSamples, 0u);
+}
+
+TEST_P(FastRenderCorners, SeventeenSoundingVoicesFillEveryLaneGroup) {
+    EnginePair pair(GetParam());
+    pair.setParameter(Release, 1.0f); // the released voice still sounds when all 16 others do
+    int most = 0;
+    for (int i = 0; i < 40; ++i) {
+        pair.noteOn(36 + i % 50, 1 + (i * 37) % 127, i % 5);
+        ASSERT_TRUE(pair.render(64 + i));
+        most = std::max(most, pair.reference->soundingVoices());
+    }
+    EXPECT_EQ(most, kVoiceCount);
+}
+
+TEST_P(FastRenderCorners, EveryWaveFilterModeAndSmoothing) {
+    for (float wave : {0.0f, 1.0f / 3, 2.0f / 3, 1.0f})
+        for (float type : {0.0f, 0.5f, 1.0f, 1.5f})
+            for (float smooth : {0.0f, 0.3f, 1.0f}) {
+                EnginePair pair(GetParam());
+                pair.setParameter(Wave, wave);
+                pair.setParameter(Type, type);
+                pair.setParameter(Smooth, smooth);
+                pair.setParameter(Q, 1.0f);
+                for (int n = 0; n < 5; ++n) pair.noteOn(30 + 17 * n, 60 + 10 * n, 9 * n);
+                ASSERT_TRUE(pair.render(300)) << wave << " " << type << " " << smooth;
+                pair.noteOff(47);
+                ASSERT_TRUE(pair.render(301)) << wave << " " << type << " " << smooth;
+            }
+}
+
+TEST_P(FastRenderCorners, AddsIntoExistingSignalAndIntoOneSharedBuffer) {
+    EnginePair pair(GetParam());
+    for (int n = 0; n < 6; ++n) pair.noteOn(50 + n, 100, 37 * n);
+    std::vector<float> signal(500);
+    for (std::size_t i = 0; i < signal.size(); ++i)
+        signal[i] = i % 3 == 0 ? -0.0f : std::sin(static_cast<float>(i)) * 0.5f;
+    ASSERT_TRUE(pair.render(500, signal));
+    ASSERT_TRUE(pair.render(500, signal, true));
+    pair.noteOff(52, 3);
+    ASSERT_TRUE(pair.render(333, signal, true));
+}
+
+TEST_P(FastRenderCorners, DrawbarAndWaveChangesBetweenBlocksTakeEffect) {
+    EnginePair pair(GetParam());
+    for (int n = 0; n < 8; ++n) pair.noteOn(40 + 5 * n, 100);
+    for (int step = 0; step < 20; ++step) {
+        pair.setParameter(Drawbar2 + step % 6, static_cast<float>(step % 7) / 6);
+        if (step % 5 == 0) pair.setParameter(Wave, static_cast<float>(step % 4) / 3);
+        ASSERT_TRUE(pair.render(150)) << "step " << step;
+    }
+}
+
+// Huge weights make the oscillator wrap; a smoothing of -1 lets the smoothed value grow past the
+// integer range, where the rounding saturates.
+TEST_P(FastRenderCorners, SmoothedValuesBeyondTheIntegerRangeSaturate) {
+    EnginePair pair(GetParam());
+    pair.setRate(25088.0); // note 127 then steps about half the table per sample
+    pair.setParameter(Wave, 2.0f / 3);
+    pair.setParameter(Smooth, -1.0f);
+    pair.noteOn(127, 127);
+    pair.noteOn(126, 127);
+    for (int i = 0; i < 8; ++i) ASSERT_TRUE(pair.render(256));
+    EXPECT_GT(std::fabs(pair.reference->voice(1).smoothed), 4294967296.0f);
+    EXPECT_EQ(pair.fastState().aloneSamples, 0u);
+
+    pair.setParameter(Smooth, 0.0f);
+    pair.setParameter(Q, 0.0f);
+    for (float level : {1e30f, -1e30f, 0.7f, 3e9f, -2.5f})
+        for (int k = Drawbar2; k <= Drawbar3; ++k) {
+            pair.setParameter(k, level * static_cast<float>(k - Drawbar2 + 1));
+            ASSERT_TRUE(pair.render(61)) << level << " drawbar " << k;
+        }
+}
+
+TEST_P(FastRenderCorners, ValuesOutsideTheLaneRangesUseTheReferenceArithmetic) {
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        int index;
+        float value;
+        bool fallsBack; // false: extreme (or non-finite, which acts as 0) but within the lanes
+    };
+    for (Case c : {Case{Smooth, 2.0f, true}, Case{Smooth, -1.5f, true}, Case{CutOff, 1e20f, true},
+                   Case{Env, inf, false}, Case{Env, 3e6f, true}, Case{Q, 1e38f, false},
+                   Case{Q, -1e38f, false}, Case{Sustain, 1e30f, false}, Case{Env, -1e6f, false}}) {
+        EnginePair pair(GetParam());
+        for (int n = 0; n < 4; ++n) pair.noteOn(50 + 7 * n, 100, 11 * n);
+        ASSERT_TRUE(pair.render(200));
+        pair.setParameter(c.index, c.value);
+        ASSERT_TRUE(pair.render(300)) << c.index << " " << c.value;
+        EXPECT_EQ(pair.fastState().aloneSamples > 0, c.fallsBack) << c.index << " " << c.value;
+        pair.setParameter(c.index, kParameterDefaults[c.index]);
+        ASSERT_TRUE(pair.render(300)) << c.index << " " << c.value;
+    }
+    // Sample rates far off: phase steps too fine or too coarse for the float phase update.
+    for (double rate : {5e7, 50.0}) {
+        EnginePair pair(GetParam());
+        pair.setRate(rate);
+        for (int n = 0; n < 4; ++n) pair.noteOn(10 + 35 * n, 100);
+        ASSERT_TRUE(pair.render(500)) << rate;
+        EXPECT_GT(pair.fastState().aloneSamples, 0u) << rate;
+        EXPECT_GT(pair.fastState().laneSamples, 0u) << rate;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryInstructionSet, FastRenderCorners,
+                         ::testing::ValuesIn(allRenderIsas()), isaTestName);
+
+TEST(RenderDispatch, TheLoadTimeChoiceIsSupportedAndSse2IsAlwaysThere) {
+    ASSERT_TRUE(fastRenderAvailable());
+    EXPECT_TRUE(renderIsaSupported(RenderIsa::Sse2));
+    EXPECT_TRUE(renderIsaSupported(bestRenderIsa()));
+    for (std::int32_t i = static_cast<std::int32_t>(bestRenderIsa()) + 1; i < kRenderIsaCount; ++i)
+        EXPECT_FALSE(renderIsaSupported(static_cast<RenderIsa>(i))) << "a wider set was passed over";
+}
+
+// The envelope plan divides in float where both operands are exact floats; that equals the
+// double quotient rounded to float because 53 bits exceed twice 24 bits plus two.
+TEST(EnvelopeArithmetic, FloatQuotientOfExactIntegersEqualsTheRoundedDoubleQuotient) {
+    std::mt19937 rng(5);
+    auto check = [](std::int32_t pos, std::int32_t length) {
+        const float viaFloat = static_cast<float>(pos) / static_cast<float>(length + 1);
+        const auto viaDouble = static_cast<float>(pos / (length + 1.0));
+        return bitsOf(viaFloat) == bitsOf(viaDouble);
+    };
+    for (std::int32_t length = 0; length < 2500; ++length)
+        for (std::int32_t pos = 0; pos <= length; ++pos)
+            ASSERT_TRUE(check(pos, length)) << pos << " / " << length + 1;
+    std::uniform_int_distribution<std::int32_t> any(1, (1 << 24) - 1);
+    for (int i = 0; i < 2000000; ++i) {
+        const std::int32_t length = any(rng);
+        const std::int32_t pos = std::uniform_int_distribution<std::int32_t>(0, length)(rng);
+        ASSERT_TRUE(check(pos, length)) << pos << " / " << length + 1;
+    }
+}
+
+} // namespace

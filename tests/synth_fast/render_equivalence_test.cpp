@@ -1,0 +1,181 @@
+// A long randomized performance rendered by the reference and by the fast render on every
+// instruction set the machine offers: the samples and the voices must agree to the bit after
+// every block.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "tests/synth_fast/engine_pair.h"
+
+namespace {
+
+class Performance {
+public:
+    explicit Performance(std::uint32_t seed) : rng(seed) {}
+
+    int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); }
+    float real(float low, float high) { return std::uniform_real_distribution<float>(low, high)(rng); }
+    bool chance(double p) { return std::bernoulli_distribution(p)(rng); }
+
+    // Mostly musical values, with the corners of every mapping, out-of-range, huge and
+    // non-finite values mixed in.
+    float value() {
+        static const float corners[] = {0.0f, 1.0f, 0.25f, 0.75f, 0.5f, 1.0f / 3, 2.0f / 3,
+                                        0.1f, 1.0f / 6, 7.0f / 6, 1.25f, 1.75f, -0.25f, -0.0f};
+        static const float extremes[] = {1e10f, -1e10f, 1e30f, -1e30f, FLT_MAX, -FLT_MAX,
+                                         1e-30f, 0.999999f, 1e-6f, 3.0f, -3.0f};
+        const int kind = uniform(0, 99);
+        if (kind < 70) return real(0.0f, 1.0f);
+        if (kind < 85) return corners[uniform(0, std::size(corners) - 1)];
+        if (kind < 92) return real(-3.0f, 3.0f);
+        if (kind < 97) return extremes[uniform(0, std::size(extremes) - 1)];
+        static const float nonFinite[] = {std::numeric_limits<float>::quiet_NaN(),
+                                          std::numeric_limits<float>::infinity(),
+                                          -std::numeric_limits<float>::infinity()};
+        return nonFinite[uniform(0, 2)];
+    }
+
+    // Short envelopes most of the time, so that every stage and its ends come by often.
+    float envelopeTime() {
+        const int kind = uniform(0, 9);
+        if (kind < 2) return 0.0f;
+        if (kind < 7) return real(0.0f, 0.06f);
+        return value();
+    }
+
+    float smoothing() {
+        const int kind = uniform(0, 9);
+        if (kind < 5) return 0.0f;
+        if (kind < 8) return real(0.0f, 1.0f);
+        return kind == 8 ? 1.0f : value();
+    }
+
+    void changeParameter(EnginePair& pair) {
+        const int index = uniform(0, kParameterCount - 1);
+        float v;
+        switch (index) {
+        case Attack:
+        case Decay:
+        case Release: v = envelopeTime(); break;
+        case Smooth: v = smoothing(); break;
+        default: v = value(); break;
+        }
+        pair.setParameter(index, v);
+    }
+
+    // A program change: all sixteen values in the order a program applies them.
+    void changeProgram(EnginePair& pair) {
+        for (std::int32_t index : kProgramApplyOrder)
+            pair.setParameter(index, index == Smooth ? smoothing()
+                                     : index <= Release ? envelopeTime()
+                                                        : real(0.0f, 1.0f));
+    }
+
+    void changeRate(EnginePair& pair) {
+        static const double rates[] = {44100, 48000, 22050, 96000, 192000, 8000, 1e6, 100};
+        pair.setRate(rates[uniform(0, std::size(rates) - 1)]);
+    }
+
+    int delta(int block) {
+        const int kind = uniform(0, 9);
+        if (kind < 5) return uniform(0, block);
+        if (kind < 8) return uniform(0, 3 * block + 300); // across block and chunk edges
+        return kind == 8 ? 0 : uniform(-5, -1);
+    }
+
+    void events(EnginePair& pair, int block) {
+        const int count = chance(0.1) ? uniform(12, 20) : uniform(0, 4);
+        for (int i = 0; i < count; ++i) {
+            const int kind = uniform(0, 99);
+            const int when = delta(block);
+            if (kind < 50) {
+                const int note = chance(0.05) ? 0 : uniform(20, 127);
+                held.push_back(note);
+                pair.noteOn(note, uniform(1, 127), when);
+            } else if (kind < 80 && !held.empty()) {
+                const auto at = static_cast<std::size_t>(uniform(0, int(held.size()) - 1));
+                if (chance(0.5))
+                    pair.noteOff(held[at], when);
+                else
+                    pair.midi(0x90 | uniform(0, 15), held[at], 0, when); // velocity 0
+                held.erase(held.begin() + static_cast<std::ptrdiff_t>(at));
+            } else if (kind < 92) {
+                const int coarse = chance(0.3) ? (chance(0.5) ? 0 : 127) : uniform(0, 127);
+                pair.midi(0xE0, uniform(0, 127), coarse, when);
+            } else if (kind < 94) {
+                pair.midi(0xB0, 126, 0, when);
+                held.clear();
+            } else {
+                pair.midi(0xB0 | uniform(0, 15), uniform(0, 125), uniform(0, 127), when);
+            }
+        }
+    }
+
+    int blockSize() {
+        static const int sizes[] = {1, 2, 3, 4, 5, 7, 31, 64, 100, 127, 128, 129, 255, 256, 257, 511, 512, 1000};
+        return sizes[uniform(0, std::size(sizes) - 1)];
+    }
+
+    // What the host's buffers hold before the render: silence, or earlier signal to add to, with
+    // both channels sometimes the same buffer.
+    std::vector<float> initial(int frames) {
+        std::vector<float> out(static_cast<std::size_t>(frames), 0.0f);
+        if (chance(0.7)) return out;
+        for (float& x : out) x = chance(0.2) ? (chance(0.5) ? -0.0f : 0.0f) : real(-1.0f, 1.0f);
+        return out;
+    }
+
+    std::mt19937 rng;
+    std::vector<int> held;
+};
+
+class RenderEquivalence : public ::testing::TestWithParam<RenderIsa> {
+protected:
+    void SetUp() override {
+        if (!renderIsaSupported(GetParam())) GTEST_SKIP() << "the CPU lacks " << renderIsaName(GetParam());
+    }
+};
+
+TEST_P(RenderEquivalence, LongRandomPerformanceMatchesTheReferenceToTheBit) {
+    for (std::uint32_t seed : {1u, 2u, 3u}) {
+        EnginePair pair(GetParam());
+        Performance perf(seed);
+        for (int block = 0; block < 1500; ++block) {
+            const int frames = perf.blockSize();
+            if (perf.chance(0.3)) perf.changeParameter(pair);
+            // A program change also ends whatever extreme values came before.
+            if (perf.chance(0.03)) perf.changeProgram(pair);
+            if (perf.chance(0.01)) perf.changeRate(pair);
+            if (perf.chance(0.02)) pair.setRate(44100.0);
+            perf.events(pair, frames);
+            const bool shared = perf.chance(0.05);
+            ASSERT_TRUE(pair.render(frames, perf.initial(frames), shared))
+                << "seed " << seed << ", block " << block << ", " << frames << " frames";
+        }
+        // Most of the performance went through the lanes, and some of it through the fallback.
+        const FastRenderState& s = pair.fastState();
+        EXPECT_GT(s.laneSamples, 4 * s.aloneSamples) << "seed " << seed;
+        EXPECT_GT(s.aloneSamples, 0u) << "seed " << seed;
+    }
+}
+
+TEST_P(RenderEquivalence, DefaultProgramChordsMatchTheReference) {
+    EnginePair pair(GetParam());
+    Performance perf(7);
+    for (int block = 0; block < 300; ++block) {
+        if (block % 40 == 0)
+            for (int i = 0; i < 17; ++i) pair.noteOn(40 + perf.uniform(0, 60), perf.uniform(1, 127), perf.uniform(0, 700));
+        if (block % 40 == 25)
+            for (int note = 0; note < 128; ++note) pair.noteOff(note, perf.uniform(0, 600));
+        ASSERT_TRUE(pair.render(perf.blockSize())) << "block " << block;
+    }
+    EXPECT_EQ(pair.fastState().aloneSamples, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryInstructionSet, RenderEquivalence,
+                         ::testing::ValuesIn(allRenderIsas()), isaTestName);
+
+} // namespace
