@@ -23,16 +23,16 @@ TrackBytes tempoChanges() {
     return t;
 }
 
-// Tick 1700 is 1.80625 s (79655.625 frames at 44100 Hz); tick 2000 is 2.275 s, exactly
-// 100327.5 frames, which rounds to the even 100328.
+// Tick 1700 is 1.80625 s (79655.625 frames at 44100 Hz); tick 2032 is 2.325 s, exactly
+// 102532.5 frames, which rounds to the even 102532 (not up).
 constexpr std::int64_t kFirstNoteFrame = 79656;
-constexpr std::int64_t kSecondNoteFrame = 100328;
+constexpr std::int64_t kSecondNoteFrame = 102532;
 
 Bytes twoNotesAfterTempoChanges() {
     TrackBytes notes;
     notes.add(1700, {0x90, 60, 100})
         .add(100, {0x80, 60, 0})
-        .add(200, {0x90, 62, 100})
+        .add(232, {0x90, 62, 100})
         .add(100, {62, 0}) // running status: note-on with velocity 0
         .end();
     return midiFile(1, 480, {tempoChanges(), notes});
