@@ -3,6 +3,7 @@
 # a test host opens the editor, xdotool moves its controls, the host checks the automation it
 # receives (tests/abi_host/editor_e2e/drive_editor.py). Leaves a screenshot of each open editor
 # in build/editor-win32.png and build/editor-win64.png.
+#   50-editor-win32.sh [BUILD_DIR...]   (default: build/win32 build/win64)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 export WINEDEBUG="${WINEDEBUG:--all}" WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
@@ -15,9 +16,10 @@ if [ -z "${ULVO_EDITOR_DISPLAY_UP:-}" ]; then
     ULVO_EDITOR_DISPLAY_UP=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 
+[ $# -gt 0 ] || set -- build/win32 build/win64
 failed=0
-for arch in win32 win64; do
-    python3 tests/abi_host/editor_e2e/drive_editor.py "build/$arch" "build/editor-$arch.png" ||
+for build in "$@"; do
+    python3 tests/abi_host/editor_e2e/drive_editor.py "$build" "build/editor-$(basename "$build").png" ||
         failed=1
 done
 wineserver -k 2>/dev/null || true

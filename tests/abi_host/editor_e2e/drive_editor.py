@@ -68,13 +68,14 @@ class Host:
             commands.write(command + "\n")
         return self.wait_for(answer)
 
-    def reports(self, since_line=0):
-        """(index, value, ms) of every automation report logged after line `since_line`."""
+    def reports(self, since_line=0, instance=0):
+        """(index, value, ms) of every automation report of `instance` after line `since_line`."""
         found = []
         for line in self.lines()[since_line:]:
             if line.startswith("automate "):
-                _, index, value, ms = line.split()
-                found.append((int(index), float(value), float(ms)))
+                _, index, value, ms, sender = line.split()
+                if int(sender) == instance:
+                    found.append((int(index), float(value), float(ms)))
         return found
 
     def param(self, index):
@@ -208,6 +209,28 @@ def scenario(host, screenshot):
     check(host.probe(*knob_point)["pos"] == 37, "reopened Tsumami3 shows 37")
     check(host.probe(*center(TRACKBAR3))["pos"] == 0, "reopened TrackBar3 shows 1.0")
     check(host.probe(*sqr_point)["pos"] == 1, "reopened RadioGroup2 shows 'Sqr'")
+
+    # A second instance of the same library, its editor open beside the first: closing either
+    # leaves the other's windows working, and the first opens again after both were closed.
+    check(host.ask("use 1", "using ") == "using 1", "second instance loaded")
+    check(host.ask("open", "open ") == "open 1", "second editor opens")
+    host.wait_for("form ")
+    host.ask("use 0", "using 0")
+    host.ask("close", "closed")
+    host.ask("use 1", "using 1")
+    mark = len(host.lines())
+    host.ask(f"watch {knob_point[0]} {knob_point[1]} 80", "watching")
+    host.ask("set 4 0.8", "set 4 ")
+    host.wait_for("reached 80", timeout=5)
+    second = [(r[0], r[1]) for r in host.reports(mark, instance=1)]
+    check(second == [(4, 0.800000012)] and host.reports(mark) == [],
+          f"second editor follows its own instance after the first closed ({second})")
+    host.ask("close", "closed")
+    host.ask("use 0", "using 0")
+    check(host.ask("open", "open ") == "open 1", "first editor opens again after both closed")
+    host.wait_for("form ")
+    time.sleep(3 * TICK_MS / 1000)
+    check(host.probe(*knob_point)["pos"] == 37, "and shows its own CutOff")
 
     host.ask("quit", "quitting")
     host.wait_for("done")

@@ -2,9 +2,10 @@
 // its editor in a top-level window of its own, records every audioMasterAutomate, and carries
 // out commands that a driver appends to a command file, answering in a log file:
 //   editor_e2e_host.exe PLUGIN.dll LOG COMMANDS
-// Commands (coordinates relative to the editor form's top-left corner):
-//   rect | open | opennull | close | idle | param I | set I VALUE | probe X Y |
-//   watch X Y POSITION | quit
+// Commands (coordinates relative to the editor form's top-left corner) address the current
+// plug-in instance, each with a window of its own:
+//   use N (0 or 1; instance 1 is made on first use) | rect | open | opennull | close | idle |
+//   param I | set I VALUE | probe X Y | watch X Y POSITION | quit
 #include <windows.h> // first: the other Windows headers build on it
 
 #include <commctrl.h>
@@ -23,7 +24,10 @@ namespace {
 using MainEntry = AEffect*(VSTCALL*)(audioMasterCallback);
 
 FILE* logFile = nullptr;
-AEffect* effect = nullptr;
+MainEntry mainEntry = nullptr;
+AEffect* instances[2] = {};
+HWND windows[2] = {};
+AEffect* effect = nullptr; // the current instance and its window
 HWND hostWindow = nullptr;
 std::string commandPath;
 std::size_t commandsDone = 0;
@@ -51,10 +55,11 @@ void logLine(const char* format, ...) {
     std::fflush(logFile);
 }
 
-VstIntPtr VSTCALL hostCallback(AEffect* /*effect*/, VstInt32 opcode, VstInt32 index,
-                               VstIntPtr /*value*/, void* /*ptr*/, float opt) {
+VstIntPtr VSTCALL hostCallback(AEffect* from, VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/,
+                               void* /*ptr*/, float opt) {
     if (opcode == audioMasterVersion) return 2400;
-    if (opcode == audioMasterAutomate) logLine("automate %d %.9g %.1f", index, opt, msSinceSet());
+    if (opcode == audioMasterAutomate)
+        logLine("automate %d %.9g %.1f %d", index, opt, msSinceSet(), from == instances[1] ? 1 : 0);
     return 0;
 }
 
@@ -114,11 +119,30 @@ void probe(POINT at) {
             thumb.top, thumb.right, thumb.bottom);
 }
 
+// Loads instance `n` through "main" and gives it a window of its own, one above the other.
+bool makeInstance(int n) {
+    instances[n] = mainEntry(hostCallback);
+    if (instances[n] == nullptr) return false;
+    instances[n]->dispatcher(instances[n], effOpen, 0, 0, nullptr, 0.0f);
+    windows[n] = CreateWindowExW(0, L"UlvoEditorTestHost", L"editor test host",
+                                 WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 40, 40 + 360 * n, 520,
+                                 340, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    return windows[n] != nullptr;
+}
+
 void run(const std::string& line) {
     std::istringstream words(line);
     std::string command;
     words >> command;
-    if (command == "rect") {
+    if (command == "use") {
+        int n = 0;
+        words >> n;
+        n = n == 1 ? 1 : 0;
+        if (instances[n] == nullptr && !makeInstance(n)) return logLine("using failed");
+        effect = instances[n];
+        hostWindow = windows[n];
+        logLine("using %d", n);
+    } else if (command == "rect") {
         ERect* rect = nullptr;
         const VstIntPtr result = dispatch(effEditGetRect, &rect);
         if (rect == nullptr) return logLine("rect %d null", static_cast<int>(result));
@@ -206,17 +230,13 @@ int main(int argc, char** argv) {
     QueryPerformanceCounter(&since);
 
     HMODULE library = LoadLibraryA(argv[1]);
-    auto entry =
-        library
-            ? reinterpret_cast<MainEntry>(reinterpret_cast<void*>(GetProcAddress(library, "main")))
-            : nullptr;
-    effect = entry ? entry(hostCallback) : nullptr;
-    if (effect == nullptr) {
+    if (library != nullptr)
+        mainEntry =
+            reinterpret_cast<MainEntry>(reinterpret_cast<void*>(GetProcAddress(library, "main")));
+    if (mainEntry == nullptr) {
         logLine("failed to load %s", argv[1]);
         return 1;
     }
-    dispatch(effOpen);
-    logLine("flags %d", effect->flags);
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -225,11 +245,14 @@ int main(int argc, char** argv) {
     wc.hbrBackground = CreateSolidBrush(RGB(32, 48, 96)); // a colour the editor never uses
     wc.lpszClassName = L"UlvoEditorTestHost";
     RegisterClassExW(&wc);
-    hostWindow = CreateWindowExW(0, wc.lpszClassName, L"editor test host",
-                                 WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 40, 40, 520, 340, nullptr,
-                                 nullptr, wc.hInstance, nullptr);
-    SetTimer(hostWindow, 1, 20, nullptr);
-    SetTimer(hostWindow, 2, 5, nullptr);
+    if (!makeInstance(0)) {
+        logLine("no instance from main");
+        return 1;
+    }
+    effect = instances[0];
+    hostWindow = windows[0];
+    SetTimer(windows[0], 1, 20, nullptr);
+    SetTimer(windows[0], 2, 5, nullptr);
     logLine("ready");
 
     MSG message;
@@ -237,11 +260,14 @@ int main(int argc, char** argv) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    KillTimer(hostWindow, 1);
-    KillTimer(hostWindow, 2);
-    dispatch(effEditClose);
-    dispatch(effClose);
-    DestroyWindow(hostWindow);
+    KillTimer(windows[0], 1);
+    KillTimer(windows[0], 2);
+    for (int n = 0; n < 2; ++n) {
+        if (instances[n] == nullptr) continue;
+        instances[n]->dispatcher(instances[n], effEditClose, 0, 0, nullptr, 0.0f);
+        instances[n]->dispatcher(instances[n], effClose, 0, 0, nullptr, 0.0f);
+        DestroyWindow(windows[n]);
+    }
     logLine("done");
     std::fclose(logFile);
     return 0;
