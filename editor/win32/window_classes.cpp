@@ -35,8 +35,11 @@ HINSTANCE moduleInstance() {
 
 bool acquireWindowClasses() {
     classUsers.fetch_add(1, std::memory_order_relaxed);
-    return registerClass(kFormClassName, formWindowProc) &&
-           registerClass(kKnobClassName, knobWindowProc);
+    if (registerClass(kFormClassName, formWindowProc) &&
+        registerClass(kKnobClassName, knobWindowProc))
+        return true;
+    releaseWindowClasses();
+    return false;
 }
 
 void releaseWindowClasses() {

@@ -10,8 +10,9 @@ inline constexpr const wchar_t* kKnobClassName = L"UlvoDrawKnob";
 // The module (DLL) this code lives in.
 HINSTANCE moduleInstance();
 
-// [ui thread] Registers both classes unless they are registered already; paired with
-// releaseWindowClasses. The classes are unregistered when the last form that held them goes, so
-// that nothing points into a library that the host unloads after closing every editor.
+// [ui thread] Registers both classes unless they are registered already; a true answer is
+// paired with releaseWindowClasses, a false one holds nothing. The classes are unregistered when
+// the last form that held them goes, so that nothing points into a library that the host unloads
+// after closing every editor.
 bool acquireWindowClasses();
 void releaseWindowClasses();
