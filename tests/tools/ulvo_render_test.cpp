@@ -243,11 +243,11 @@ TEST(UlvoRender, AFailedRenderLeavesAnEarlierOutputAsItWas) {
 TEST(UlvoRender, AnInterruptedRenderWritesNothing) {
     TempFolder folder;
     writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
-    // An hour of tail in one-frame blocks takes far longer than the second before the signal.
-    const std::string command = std::string("timeout -s INT 1 '") + ULVO_RENDER + "' --plugin '" +
-                                PROBE_PLUGIN + "' --block 1 --tail 3600 --rate 384000 '" +
-                                folder.path("piece.mid") + "' '" + folder.path("out.wav") +
-                                "' 2>'" + folder.path("err.txt") + "'";
+    // An hour of tail in one-frame blocks takes far longer than the two seconds before the signal.
+    const std::string command =
+        std::string("timeout -s INT 2 '") + ULVO_RENDER + "' --plugin '" + PROBE_PLUGIN +
+        "' --block 1 --bit-depth 16 --tail 3600 --rate 384000 '" + folder.path("piece.mid") +
+        "' '" + folder.path("out.wav") + "' 2>'" + folder.path("err.txt") + "'";
     const int status = std::system(command.c_str());
     EXPECT_NE(status, 0);
     std::ifstream err(folder.path("err.txt"));

@@ -41,10 +41,10 @@ VstIntPtr VSTCALL hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 /*inde
     case audioMasterGetLanguage:
         return kHostLanguageEnglish;
     case audioMasterGetVendorString:
-        copyText(static_cast<char*>(ptr), "Korvane", 64);
+        copyText(static_cast<char*>(ptr), "Korvane", kIdentityTextSize);
         return 1;
     case audioMasterGetProductString:
-        copyText(static_cast<char*>(ptr), "ulvo-render", 64);
+        copyText(static_cast<char*>(ptr), "ulvo-render", kIdentityTextSize);
         return 1;
     case audioMasterGetVendorVersion:
         return 1;
