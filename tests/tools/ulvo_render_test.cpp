@@ -213,6 +213,8 @@ TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
          "no parameter named 'Cutoff'"},
         {{"--plugin", PROBE_PLUGIN, "--program", "7", piece, out}, "no program 7"},
         {{"--plugin", PROBE_PLUGIN, "--block", "0", piece, out}, "--block takes"},
+        {{"--plugin", PROBE_PLUGIN, "--tail", "3600", "--rate", "768000", piece, out},
+         "would last longer than"},
         {{"--plugin", PROBE_PLUGIN, piece}, "give one MIDI file and one output file"},
     };
     for (const Row& row : rows) {

@@ -9,4 +9,5 @@
 void applySettings(PluginInstance& instrument, const RenderOptions& options);
 
 // Frames to render for a piece whose last event is at `lastEventFrame`: that plus the tail.
+// Throws RenderError when that is more than a 32-bit frame count holds.
 std::int64_t renderLength(std::int64_t lastEventFrame, const RenderOptions& options);

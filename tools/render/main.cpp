@@ -57,13 +57,13 @@ std::string levels(const LevelMeter& meter, std::int32_t channels, bool peak) {
 }
 
 int render(const RenderOptions& options, const MidiTimeline& timeline) {
+    const std::int64_t totalFrames = renderLength(timeline.lastEventFrame, options);
     PluginLibrary library(options.plugins[0]);
     PluginInstance instrument(library, options.rate, options.blockSize);
     applySettings(instrument, options);
     const std::int32_t channels = instrument.outputCount();
     AudioFileWriter writer(options.output, channels, options.rate, options.format);
 
-    const std::int64_t totalFrames = renderLength(timeline.lastEventFrame, options);
     BlockEvents events(timeline.messages, options.blockSize);
     LevelMeter meter(channels);
     ProgressBar progress(totalFrames, options.rate, isatty(STDERR_FILENO) != 0);
