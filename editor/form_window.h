@@ -20,6 +20,9 @@ class FormWindow {
     virtual void show() = 0;
     // [ui thread] Invalidates the whole form and runs its FormPaint before returning.
     virtual void repaintNow() = 0;
+    // [ui thread] Called on every idle of the editor. A backend without a message loop of its
+    // own in the plug-in (X11) handles its pending window events and its timer here.
+    virtual void idle() {}
     // Client size in pixels.
     virtual std::int32_t width() const = 0;
     virtual std::int32_t height() const = 0;

@@ -52,6 +52,7 @@ void GrEditor::close() {
 
 void GrEditor::idle() {
     AEffEditorX::idle();
+    if (window != nullptr) window->idle();
 }
 
 void GrEditor::update() {

@@ -1,0 +1,50 @@
+#include "editor/x11/form_font.h"
+
+#include <string>
+
+#include "editor/form_layout.h"
+
+FormFont::FormFont(Display* display, int screen, Visual* visual, Colormap colormap)
+    : display(display), visual(visual), colormap(colormap) {
+    // The character height excludes the internal leading, which is what the pixel size of a
+    // fontconfig pattern means.
+    font = XftFontOpen(display, screen, XFT_FAMILY, XftTypeString, kFontFace, XFT_PIXEL_SIZE,
+                       XftTypeDouble, static_cast<double>(kFontCharacterHeight), nullptr);
+    XRenderColor green{};
+    green.red = static_cast<unsigned short>(((kFontColourRgb >> 16) & 0xFF) * 0x101);
+    green.green = static_cast<unsigned short>(((kFontColourRgb >> 8) & 0xFF) * 0x101);
+    green.blue = static_cast<unsigned short>((kFontColourRgb & 0xFF) * 0x101);
+    green.alpha = 0xFFFF;
+    colourAllocated = XftColorAllocValue(display, visual, colormap, &green, &colour) != 0;
+}
+
+FormFont::~FormFont() {
+    if (colourAllocated) XftColorFree(display, visual, colormap, &colour);
+    if (font != nullptr) XftFontClose(display, font);
+}
+
+TextMetrics FormFont::metrics() const {
+    TextMetrics metrics;
+    if (font == nullptr) return metrics;
+    metrics.height = font->ascent + font->descent;
+    metrics.ascent = font->ascent;
+    metrics.width = [display = display, font = font](std::string_view text) {
+        XGlyphInfo extents{};
+        XftTextExtentsUtf8(display, font, reinterpret_cast<const FcChar8*>(text.data()),
+                           static_cast<int>(text.size()), &extents);
+        return static_cast<std::int32_t>(extents.xOff);
+    };
+    return metrics;
+}
+
+void FormFont::draw(XftDraw* draw, const TextRun& run) const {
+    if (!valid() || run.text.empty()) return;
+    XRectangle clip{static_cast<short>(run.clip.left), static_cast<short>(run.clip.top),
+                    static_cast<unsigned short>(run.clip.width),
+                    static_cast<unsigned short>(run.clip.height)};
+    XftDrawSetClipRectangles(draw, 0, 0, &clip, 1);
+    XftDrawStringUtf8(draw, &colour, font, run.origin.x, run.origin.y,
+                      reinterpret_cast<const FcChar8*>(run.text.data()),
+                      static_cast<int>(run.text.size()));
+    XftDrawSetClip(draw, nullptr);
+}

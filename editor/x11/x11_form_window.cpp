@@ -1,0 +1,248 @@
+// The form's window on X11: a borderless child of the host's window on a connection of its own,
+// drawn by the backend itself into a back buffer (the frames, sliders, radio buttons, logo and
+// knobs through a canvas, the text through Xft) and copied to the window. The plug-in has no
+// message loop of its own here: the editor's idle handles the window's events and runs the
+// form's 100 ms timer.
+#include <X11/Xft/Xft.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <bit>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "editor/editor_form.h"
+#include "editor/form_layout.h"
+#include "editor/form_window.h"
+#include "editor/x11/form_font.h"
+#include "editor/x11/form_scene.h"
+#include "editor/x11/pixel_format.h"
+#include "editor/x11/system_colours.h"
+#include "editor/x11/x_error_trap.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kTimerPeriod = std::chrono::milliseconds(100);
+
+class X11FormWindow : public FormWindow {
+  public:
+    explicit X11FormWindow(TForm1& form) : form(form) {}
+    ~X11FormWindow() override;
+
+    bool create(Window parent);
+    void show() override;
+    void repaintNow() override;
+    void idle() override;
+    std::int32_t width() const override { return kFormWidth; }
+    std::int32_t height() const override { return kFormHeight; }
+
+  private:
+    void handle(const XEvent& event);
+    void redrawIfChanged();
+    void drawBackBuffer();
+    void copyToWindow();
+
+    TForm1& form;
+    Display* display = nullptr;
+    Window window = None; // None again once the host destroyed it with its own window
+    Visual* visual = nullptr;
+    int depth = 0;
+    Colormap colormap = None;
+    PixelFormat format{};
+    Pixmap backBuffer = None;
+    GC gc = nullptr;
+    XImage* image = nullptr; // the canvas in the server's pixel format; its bytes are ours
+    std::vector<char> imageBytes;
+    XftDraw* textDraw = nullptr;
+    std::unique_ptr<FormFont> font;
+    std::unique_ptr<FormScene> scene;
+    std::vector<std::int32_t> drawnState; // what the back buffer shows
+    bool grabbing = false;
+    Clock::time_point lastTick;
+};
+
+X11FormWindow::~X11FormWindow() {
+    form.RepaintNow = nullptr;
+    if (display == nullptr) return;
+    {
+        XErrorTrap trap(display);
+        if (grabbing) XUngrabPointer(display, CurrentTime);
+        scene.reset();
+        if (image != nullptr) {
+            image->data = nullptr; // imageBytes frees them
+            XDestroyImage(image);
+        }
+        if (textDraw != nullptr) XftDrawDestroy(textDraw);
+        font.reset();
+        if (gc != nullptr) XFreeGC(display, gc);
+        if (backBuffer != None) XFreePixmap(display, backBuffer);
+        if (window != None) XDestroyWindow(display, window);
+    }
+    XCloseDisplay(display);
+}
+
+bool X11FormWindow::create(Window parent) {
+    display = XOpenDisplay(nullptr);
+    if (display == nullptr) return false;
+    XErrorTrap trap(display);
+
+    XWindowAttributes parentAttributes{};
+    if (XGetWindowAttributes(display, parent, &parentAttributes) == 0 || trap.failed())
+        return false;
+    // The screen's own visual rather than the parent's, which may carry an alpha channel; with
+    // its own colormap the child may differ from its parent in depth.
+    Screen* screen = parentAttributes.screen;
+    visual = DefaultVisualOfScreen(screen);
+    depth = DefaultDepthOfScreen(screen);
+    colormap = DefaultColormapOfScreen(screen);
+    if (visual->c_class != TrueColor) return false;
+    format = {visual->red_mask, visual->green_mask, visual->blue_mask};
+
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = format.pixel(kButtonFace);
+    attributes.border_pixel = 0;
+    attributes.colormap = colormap;
+    attributes.event_mask =
+        ExposureMask | ButtonPressMask | ButtonReleaseMask | ButtonMotionMask | StructureNotifyMask;
+    window = XCreateWindow(display, parent, 0, 0, kFormWidth, kFormHeight, 0, depth, InputOutput,
+                           visual, CWBackPixel | CWBorderPixel | CWColormap | CWEventMask,
+                           &attributes);
+    if (trap.failed()) {
+        window = None;
+        return false;
+    }
+    XStoreName(display, window, "Form1");
+
+    backBuffer = XCreatePixmap(display, window, kFormWidth, kFormHeight,
+                               static_cast<unsigned>(depth));
+    gc = XCreateGC(display, backBuffer, 0, nullptr);
+    image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                         kFormWidth, kFormHeight, 32, 0);
+    if (image == nullptr) return false;
+    imageBytes.resize(static_cast<std::size_t>(image->bytes_per_line) * kFormHeight);
+    image->data = imageBytes.data();
+    textDraw = XftDrawCreate(display, backBuffer, visual, colormap);
+    font = std::make_unique<FormFont>(display, XScreenNumberOfScreen(screen), visual, colormap);
+    scene = std::make_unique<FormScene>(form, font->valid() ? font->metrics() : TextMetrics{});
+    if (trap.failed() || textDraw == nullptr) return false;
+
+    form.RepaintNow = [this] { repaintNow(); };
+    lastTick = Clock::now();
+    drawBackBuffer();
+    return !trap.failed();
+}
+
+void X11FormWindow::show() {
+    if (display == nullptr || window == None) return;
+    XErrorTrap trap(display);
+    XMapRaised(display, window);
+    XFlush(display);
+}
+
+void X11FormWindow::repaintNow() {
+    if (display == nullptr) return;
+    XErrorTrap trap(display);
+    form.FormPaint();
+    redrawIfChanged();
+    XFlush(display);
+}
+
+void X11FormWindow::idle() {
+    if (display == nullptr) return;
+    XErrorTrap trap(display);
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        handle(event);
+    }
+    const Clock::time_point now = Clock::now();
+    if (now - lastTick >= kTimerPeriod) {
+        lastTick = now; // a late tick is not made up for
+        form.Timer1Timer();
+    }
+    redrawIfChanged();
+    XFlush(display);
+}
+
+void X11FormWindow::handle(const XEvent& event) {
+    if (window == None || event.xany.window != window) return;
+    switch (event.type) {
+    case Expose:
+        if (event.xexpose.count == 0) copyToWindow();
+        break;
+    case ButtonPress:
+        if (event.xbutton.button != Button1) break;
+        if (scene->press({event.xbutton.x, event.xbutton.y},
+                         {event.xbutton.x_root, event.xbutton.y_root})) {
+            // The knob's mouse capture: moves and the release come here wherever the pointer
+            // goes.
+            grabbing = XGrabPointer(display, window, False,
+                                    ButtonReleaseMask | ButtonMotionMask | PointerMotionMask,
+                                    GrabModeAsync, GrabModeAsync, None, None,
+                                    event.xbutton.time) == GrabSuccess;
+        }
+        break;
+    case MotionNotify:
+        scene->move({event.xmotion.x, event.xmotion.y},
+                    {event.xmotion.x_root, event.xmotion.y_root});
+        break;
+    case ButtonRelease:
+        if (event.xbutton.button != Button1) break;
+        scene->release({event.xbutton.x, event.xbutton.y});
+        if (grabbing) XUngrabPointer(display, event.xbutton.time);
+        grabbing = false;
+        break;
+    case DestroyNotify:
+        if (event.xdestroywindow.window == window) window = None;
+        break;
+    default:
+        break;
+    }
+}
+
+void X11FormWindow::redrawIfChanged() {
+    if (scene == nullptr || scene->visualState() == drawnState) return;
+    drawBackBuffer();
+    copyToWindow();
+}
+
+void X11FormWindow::drawBackBuffer() {
+    RasterCanvas canvas(kFormWidth, kFormHeight, kButtonFace);
+    scene->paint(canvas);
+    const bool direct = image->bits_per_pixel == 32 &&
+                        (image->byte_order == LSBFirst) == (std::endian::native == std::endian::little);
+    for (std::int32_t y = 0; y < kFormHeight; ++y)
+        for (std::int32_t x = 0; x < kFormWidth; ++x) {
+            const unsigned long pixel = format.pixel(canvas.pixel(x, y));
+            if (direct) {
+                const auto value = static_cast<std::uint32_t>(pixel);
+                std::memcpy(imageBytes.data() + y * image->bytes_per_line + 4 * x, &value, 4);
+            } else {
+                XPutPixel(image, x, y, pixel);
+            }
+        }
+    XPutImage(display, backBuffer, gc, image, 0, 0, 0, 0, kFormWidth, kFormHeight);
+    for (const TextRun& run : scene->texts())
+        font->draw(textDraw, run);
+    drawnState = scene->visualState();
+}
+
+void X11FormWindow::copyToWindow() {
+    if (window == None) return;
+    XCopyArea(display, backBuffer, window, gc, 0, 0, kFormWidth, kFormHeight, 0, 0);
+}
+
+} // namespace
+
+std::unique_ptr<FormWindow> createFormWindow(void* parent, TForm1& form) {
+    // The host passes its X11 window id as an integer in the pointer.
+    const auto parentWindow = static_cast<Window>(reinterpret_cast<std::uintptr_t>(parent));
+    if (parentWindow == None) return nullptr;
+    auto window = std::make_unique<X11FormWindow>(form);
+    if (!window->create(parentWindow)) return nullptr;
+    return window;
+}
