@@ -2,6 +2,7 @@
 // + 1 positions; a slider counts from the top, so its value grows as the position falls.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -16,9 +17,12 @@ struct ParameterBinding {
     double valueAt(std::int32_t n) const {
         return static_cast<double>(reversed ? steps - n : n) / steps;
     }
-    // The number of steps from the bottom for a value: round(steps * v), halves to even.
+    // The number of steps from the bottom for a value: round(steps * v), halves to even. A host
+    // may send any float; counts beyond kFarSteps either way are held there, so that a position
+    // (steps - k) never overflows, and every control shows such values at its end all the same.
+    static constexpr std::int32_t kFarSteps = 1 << 24;
     std::int32_t stepsFor(float value) const {
-        return roundToInt(steps * static_cast<double>(value));
+        return std::clamp(roundToInt(steps * static_cast<double>(value)), -kFarSteps, kFarSteps);
     }
     // The position that shows `value`; outside 0..steps when the value is outside 0..1.
     std::int32_t positionFor(float value) const {

@@ -12,6 +12,7 @@ flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fn
 
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DULVO_BUILD_TOOLS=OFF -DULVO_FUZZ=ON \
+    -DULVO_EDITOR_BACKEND=headless \
     "-DCMAKE_CXX_FLAGS=$flags" "-DCMAKE_C_FLAGS=$flags" >/dev/null
 cmake --build build/fuzz -j2 --target "${targets[@]/%/_fuzzer}"
 
@@ -20,7 +21,8 @@ mkdir -p build/fuzz/artifacts
 for t in "${targets[@]}"; do
     mkdir -p "build/fuzz/runs/$t"
     # New inputs go to the run folder; the seed corpus in the repository stays as it is.
-    build/fuzz/${t}_fuzzer "build/fuzz/runs/$t" "tests/fuzz/corpus/$t" \
+    UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1 \
+        build/fuzz/${t}_fuzzer "build/fuzz/runs/$t" "tests/fuzz/corpus/$t" \
         -max_total_time="$seconds" -max_len=2048 -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="build/fuzz/artifacts/$t-" \
         >"build/fuzz/runs/$t.log" 2>&1 &

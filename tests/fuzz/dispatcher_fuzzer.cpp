@@ -1,7 +1,8 @@
 // Fuzzes the dispatcher: any sequence of opcodes (0 to 80 and beyond) with any index, value and
 // opt, and a ptr that is null or points at a zeroed buffer large enough for any record, mixed
 // with parameter writes and renders. Text and record answers must stay within the sizes the
-// interface gives them; nothing outside the buffer may change.
+// interface gives them; nothing outside the buffer may change. The editor opens with its
+// headless backend, and its poll and controls run between the calls.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -71,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AEffect* effect = createFuzzedInstance();
     std::int32_t framesLeft = kMaxFramesPerInput;
     for (int call = 0; call < kMaxCallsPerInput && !in.done(); ++call) {
-        switch (in.byte() % 8) {
+        switch (in.byte() % 10) {
         case 0: effect->setParameter(effect, in.anyInt(), in.anyFloat()); break;
         case 1: (void)effect->getParameter(effect, in.anyInt()); break;
         case 2:
@@ -81,6 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             break;
         case 3: startSomeNotes(effect, in); break;
+        case 4: editorStep(effect, in); break;
         default: {
             const VstInt32 opcode = anyOpcode(in);
             const VstInt32 index = in.anyInt();

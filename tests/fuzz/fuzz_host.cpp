@@ -6,7 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "synth/avst_xsynth.h"
+#include "editor/editor_form.h"
+#include "editor/gr_editor.h"
+#include "editor/parameter_binding.h"
+#include "host/audio_effect.h"
+#include "host/plugin_factory.h"
 #include "tests/fuzz/guarded_buffer.h"
 
 namespace {
@@ -15,8 +19,6 @@ VstIntPtr VSTCALL fuzzHost(AEffect* /*effect*/, VstInt32 opcode, VstInt32 /*inde
                            VstIntPtr /*value*/, void* /*ptr*/, float /*opt*/) {
     return opcode == audioMasterVersion ? 2400 : 0;
 }
-
-AEffEditor* baseEditor(AVstXSynth* synth) { return new AEffEditorX(synth); }
 
 bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -29,8 +31,9 @@ void fuzzCheck(bool holds, const char* promise) {
 }
 
 AEffect* createFuzzedInstance() {
-    auto* synth = new AVstXSynth(fuzzHost, baseEditor);
-    return synth->getAeffect();
+    AudioEffect* object = createEffectInstance(fuzzHost);
+    fuzzCheck(object != nullptr, "the entry creates an instance");
+    return object->getAeffect();
 }
 
 void closeFuzzedInstance(AEffect* effect) {
@@ -97,4 +100,38 @@ void startSomeNotes(AEffect* effect, FuzzInput& in) {
     std::memcpy(storage.data() + offsetof(VstEvents, events), pointers.data(),
                 pointers.size() * sizeof(VstEvent*));
     fuzzCheck(dispatch(effect, effProcessEvents, 0, 0, list) == 1, "processEvents answers 1");
+}
+
+void editorStep(AEffect* effect, FuzzInput& in) {
+    static int parentWindow = 0; // the headless backend makes no window inside it
+    auto* editor = dynamic_cast<GrEditor*>(static_cast<AudioEffect*>(effect->object)->getEditor());
+    fuzzCheck(editor != nullptr, "the instrument has its editor");
+    TForm1* form = editor->getForm();
+    if (form == nullptr) {
+        fuzzCheck(dispatch(effect, effEditOpen, 0, 0, &parentWindow) == 1, "the editor opens");
+        return;
+    }
+    switch (in.byte() % 4) {
+    case 0: form->Timer1Timer(); break;
+    case 1:
+        if (FormControl* control = form->boundControl(in.anyInt())) control->setPosition(in.anyInt());
+        break;
+    case 2: {
+        // Screen coordinates stay within the 16-bit range that window systems report.
+        auto coordinate = [&in] { return static_cast<std::int16_t>(in.u16()); };
+        TTsumami* knob = form->knobFor(in.byte() % 16);
+        if (knob == nullptr) break;
+        knob->beginDrag({coordinate(), coordinate()});
+        for (int move = in.byte() % 4; move > 0; --move) knob->dragTo({coordinate(), coordinate()});
+        knob->endDrag();
+        break;
+    }
+    default: editor->update(); break;
+    }
+    for (std::int32_t p = 0; p < 16; ++p) {
+        const FormControl* control = form->boundControl(p);
+        fuzzCheck(control != nullptr, "every parameter has its control");
+        fuzzCheck(control->position() >= 0 && control->position() <= kBindings[p].steps,
+                  "every control within its range");
+    }
 }

@@ -10,8 +10,8 @@
 // Reports a broken promise of the plug-in and stops, so that the fuzzer records the input.
 void fuzzCheck(bool holds, const char* promise);
 
-// A synth as the host's entry creates it, but with the base editor object instead of the
-// instrument's window editor: the editor opcodes reach an editor, and no window system is needed.
+// The instrument as the library's entry creates it. The fuzz build uses the headless editor
+// backend: the editor opens, polls and runs its handlers with its controls in memory.
 AEffect* createFuzzedInstance();
 
 // effClose through the record's dispatcher entry, which destroys the object.
@@ -28,3 +28,8 @@ std::int32_t renderChecked(AEffect* effect, FuzzInput& in);
 
 // A few note-ons, so that the voices sound while the fuzzer changes everything else.
 void startSomeNotes(AEffect* effect, FuzzInput& in);
+
+// Opens the editor when it is closed; otherwise runs one thing its user or its timer does: the
+// poll, a slider or radio group moved, a knob dragged, a repaint. Every control must stay
+// within its range whatever the parameters hold.
+void editorStep(AEffect* effect, FuzzInput& in);

@@ -1,6 +1,7 @@
 // Fuzzes the parameter response: any float (NaN, infinities, subnormals, huge) into any
 // parameter index, any sample rate, any program operation, with voices sounding and renders in
-// between. Values are stored as given; what the render derives from them must stay usable.
+// between, and the editor polling them. Values are stored as given; what the render derives
+// from them must stay usable, and the editor's controls within their ranges.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -131,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dispatch(effect, effMainsChanged, 0, 1);
     std::int32_t framesLeft = kMaxFramesPerInput;
     for (int call = 0; call < kMaxCallsPerInput && !in.done(); ++call) {
-        switch (in.byte() % 9) {
+        switch (in.byte() % 10) {
         case 0:
         case 1: writeParameter(effect, in); break;
         case 2: writeEveryParameter(effect, in); break;
@@ -139,6 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 4: programOperation(effect, in); break;
         case 5: startSomeNotes(effect, in); break;
         case 6: readDisplays(effect); break;
+        case 7: editorStep(effect, in); break;
         default:
             if (framesLeft > 0) {
                 const std::int32_t frames = renderChecked(effect, in);

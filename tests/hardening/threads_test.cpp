@@ -1,9 +1,10 @@
 // A host's two threads at once on one instance. The audio thread delivers events and renders
 // block after block, and sends automation and program changes as hosts may on that thread. The
 // user-interface thread writes parameters, selects, renames and copies programs, reads every
-// text, and runs the open editor: its 100 ms poll, and the change handlers of its controls as a
-// user moves sliders and radio groups and drags knobs. scripts/test_steps/30-tsan.sh builds this
-// under ThreadSanitizer, which must report no data race; every build checks the output.
+// text, and runs the open editor: its 100 ms poll, and the change handlers of its controls (the
+// headless backend's, which live in memory) as a user moves sliders and radio groups and drags
+// knobs. scripts/test_steps/30-tsan.sh builds this under ThreadSanitizer, which must report no
+// data race; every build checks the output.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,8 +17,8 @@
 #include "editor/editor_form.h"
 #include "editor/gr_editor.h"
 #include "editor/parameter_binding.h"
-#include "host/plugin_factory.h"
 #include "host/audio_effect.h"
+#include "host/plugin_factory.h"
 #include "tests/hardening/host_traffic.h"
 #include "tests/hardening/quiet_host.h"
 #include "tests/hardening/run_length.h"

@@ -49,9 +49,9 @@ def event_list(events, nulls=0):
     return out
 
 
-# Dispatcher fuzzer: selector % 8: 0 write, 1 read, 2 render, 3 notes, 4..7 opcode.
+# Dispatcher fuzzer: selector % 10: 0 write, 1 read, 2 render, 3 notes, 4 editor, 5..9 opcode.
 def call(opcode, index=0, value=0, opt=any_float_raw(44100.0), ptr=True, text_in=None):
-    out = u8(4) + u8(opcode) + any_int(index) + any_int(value) + opt + u8(1 if ptr else 0)
+    out = u8(5) + u8(opcode) + any_int(index) + any_int(value) + opt + u8(1 if ptr else 0)
     if text_in is not None:
         out += text(text_in)
     return out
@@ -73,14 +73,18 @@ def dispatcher_seeds():
     for index in (-1, 0, 7, 15, 16, 31, 32):
         for opcode in (5, 6, 7, 8, 29, 33, 34, 45, 46, 47, 48):
             texts += call(opcode, index, 0)
-    beyond = b''.join(u8(4) + u8(b) + any_int(5) + any_int(-1) + any_float_special(0) + u8(1)
+    beyond = b''.join(u8(5) + u8(b) + any_int(5) + any_int(-1) + any_float_special(0) + u8(1)
                       for b in (81, 82, 83, 85, 90, 92))
     play = (u8(3) + notes([(0, 60, 127), (3, 64, 90), (7, 67, 60)]) +
             u8(0) + any_int(4) + any_float_unit(1.0) + u8(2) + render(4096) +
             call(10, 0, 0, any_float_raw(48000.0)) + u8(2) + render(1, replacing=False) +
             call(2, 0, 5) + call(30, 9) + u8(2) + render(4095) + u8(1) + any_int(4))
+    editor = (u8(4) + u8(4) + u8(0) + u8(4) + u8(1) + any_int(0) + any_int(20) +
+              u8(4) + u8(2) + u8(4) + u16(100) + u16(100) + u8(2) + u16(140) + u16(60) +
+              u16(90) + u16(300) + u8(4) + u8(3) + u8(0) + any_int(4) + any_float_special(3) +
+              u8(4) + u8(0) + call(13) + call(15) + call(14) + call(14) + call(15) + u8(4) + u8(0))
     return {'every_opcode': every, 'null_pointers': nulls, 'text_answers': texts,
-            'opcodes_beyond': beyond, 'play_and_switch': play}
+            'opcodes_beyond': beyond, 'play_and_switch': play, 'editor_at_work': editor}
 
 
 # Event fuzzer: selector % 6: 0..2 list, 3..4 render, 5 parameter write.
@@ -102,28 +106,32 @@ def event_seeds():
             'other_types_and_nulls': mixed, 'empty_and_negative_counts': edge_counts}
 
 
-# Parameter fuzzer: selector % 9: 0..1 write, 2 write all, 3 rate, 4 program, 5 notes,
-# 6 displays, 7..8 render.
+# Parameter fuzzer: selector % 10: 0..1 write, 2 write all, 3 rate, 4 program, 5 notes,
+# 6 displays, 7 editor, 8..9 render.
 def parameter_seeds():
     specials = b''
     for index in range(16):
         specials += u8(0) + u8(index) + any_float_special(index * 3 % 64)
-    specials += u8(5) + notes([(0, 0, 127), (1, 127, 1), (2, 64, 64)]) + u8(7) + render(2048)
-    specials += u8(6) + u8(7) + render(777, replacing=False)
+    specials += u8(5) + notes([(0, 0, 127), (1, 127, 1), (2, 64, 64)]) + u8(8) + render(2048)
+    specials += u8(6) + u8(8) + render(777, replacing=False)
     every = b''
     for start in (0, 16, 32, 48):
         every += u8(2) + b''.join(any_float_special(start + i) for i in range(16))
-        every += u8(5) + notes([(0, 60, 100)]) + u8(7) + render(1024) + u8(6)
+        every += u8(5) + notes([(0, 60, 100)]) + u8(8) + render(1024) + u8(6)
     rates = b''
     for f in (0.0, -44100.0, float('inf'), float('nan'), 1e-30, 1.0, 8000.0, 192000.0, 44100.0):
-        rates += u8(3) + u8(1) + any_float_raw(f) + u8(5) + notes([(0, 69, 100)]) + u8(7) + render(99)
+        rates += u8(3) + u8(1) + any_float_raw(f) + u8(5) + notes([(0, 69, 100)]) + u8(8) + render(99)
     rates += u8(3) + u8(0) + any_int(512) + any_float_raw(48000.0)
     programs = (u8(4) + u8(0) + u8(3) + u8(0) + u8(4) + any_float_unit(0.8) +
                 u8(4) + u8(1) + u8(7) + u8(4) + u8(2) + text('a name longer than twenty-four') +
                 u8(4) + u8(3) + u8(4) + u8(0) + u8(255) + any_int(-1) +
-                u8(4) + u8(1) + u8(255) + any_int(32) + u8(7) + render(300))
+                u8(4) + u8(1) + u8(255) + any_int(32) + u8(8) + render(300))
+    polled = u8(7)
+    for start in (0, 16, 32, 48):
+        polled += u8(2) + b''.join(any_float_special(start + i) for i in range(16))
+        polled += u8(7) + u8(0) + u8(7) + u8(3)
     return {'special_values': specials, 'every_parameter': every, 'sample_rates': rates,
-            'programs': programs}
+            'programs': programs, 'editor_polls_any_value': polled}
 
 
 def main():
