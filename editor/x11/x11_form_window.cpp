@@ -88,6 +88,12 @@ X11FormWindow::~X11FormWindow() {
 bool X11FormWindow::create(Window parent) {
     display = XOpenDisplay(nullptr);
     if (display == nullptr) return false;
+    // Render's per-connection record first, so that it is closed after Xft's: Xft frees its
+    // cached fonts and colours through Render when the connection closes, and a Render record
+    // made again at that point would outlive the connection and mislead the next one that
+    // malloc places at the same address.
+    int renderEvents = 0, renderErrors = 0;
+    XRenderQueryExtension(display, &renderEvents, &renderErrors);
     XErrorTrap trap(display);
 
     XWindowAttributes parentAttributes{};
