@@ -27,7 +27,7 @@ namespace {
 
 struct Avx512Ops {
     static constexpr int kWidth = 8;
-    static constexpr int kMaxGroups = 3;
+    static constexpr int kGroupCounts[] = {2, 3};
     using I = __m256i;
     using F = __m256;
     using D = __m512d;
@@ -40,6 +40,7 @@ struct Avx512Ops {
     static void storeF(float* p, F v) { _mm256_storeu_ps(p, v); }
     static I setI(std::int32_t v) { return _mm256_set1_epi32(v); }
     static F setF(float v) { return _mm256_set1_ps(v); }
+    static D loadD(const double* p) { return _mm512_loadu_pd(p); }
     static D setD(double v) { return _mm512_set1_pd(v); }
 
     static I addI(I a, I b) { return _mm256_add_epi32(a, b); }
@@ -56,18 +57,39 @@ struct Avx512Ops {
     static D widen(F v) { return _mm512_cvtps_pd(v); }
     static I roundD(D v) { return _mm512_cvtpd_epi32(v); }
     static F narrow(D v) { return _mm512_cvtpd_ps(v); }
+    static void storeD(double* p, D v) { _mm512_storeu_pd(p, v); }
+    static D subD(D a, D b) { return _mm512_sub_pd(a, b); }
+    static D maxD(D a, D b) { return _mm512_max_pd(a, b); }
+    static D andNotD(D a, D b) {
+        return _mm512_castsi512_pd(_mm512_andnot_si512(_mm512_castpd_si512(a), _mm512_castpd_si512(b)));
+    }
     static D mulD(D a, D b) { return _mm512_mul_pd(a, b); }
     static D addD(D a, D b) { return _mm512_add_pd(a, b); }
     static D minD(D a, D b) { return _mm512_min_pd(a, b); }
 
-    static I gather(const std::int32_t* table, I index) {
-        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(table), index, 4);
+    // Table entries at the lanes' indices, read with plain loads (see render_avx2.cpp).
+    static I lookup(const std::int32_t* table, I index) {
+        return _mm256_set_m128i(lookup4(table, _mm256_extracti128_si256(index, 1)),
+                                lookup4(table, _mm256_castsi256_si128(index)));
+    }
+    static __m128i lookup4(const std::int32_t* table, __m128i index) {
+#if defined(__x86_64__) || defined(_M_X64)
+        const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(index));
+        const auto high = static_cast<std::uint64_t>(_mm_extract_epi64(index, 1));
+        return _mm_setr_epi32(table[low & 0xFFFFFFFFu], table[low >> 32], table[high & 0xFFFFFFFFu],
+                              table[high >> 32]);
+#else
+        return _mm_setr_epi32(table[_mm_cvtsi128_si32(index)], table[_mm_extract_epi32(index, 1)],
+                              table[_mm_extract_epi32(index, 2)], table[_mm_extract_epi32(index, 3)]);
+#endif
     }
 };
 
 } // namespace
 
-const LaneKernels kAvx512Kernels = {Avx512Ops::kWidth, &lanes::run<Avx512Ops>,
+static std::int32_t paddedAvx512(std::int32_t groups) { return lanes::paddedGroups<Avx512Ops>(groups); }
+
+const LaneKernels kAvx512Kernels = {Avx512Ops::kWidth, &paddedAvx512, &lanes::run<Avx512Ops>,
                                     &lanes::buildOscillator<Avx512Ops>};
 
 #if defined(__clang__)
@@ -77,5 +99,5 @@ const LaneKernels kAvx512Kernels = {Avx512Ops::kWidth, &lanes::run<Avx512Ops>,
 #endif
 
 #else
-const LaneKernels kAvx512Kernels = {8, nullptr, nullptr};
+const LaneKernels kAvx512Kernels = {8, nullptr, nullptr, nullptr};
 #endif

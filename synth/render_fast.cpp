@@ -77,14 +77,19 @@ void placeLane(LaneJob& job, std::int32_t lane, const EnvelopePlan& plan, const 
 // A whole group of constant lanes: the same pattern at every frame.
 void placeConstantGroup(LaneJob& job, std::int32_t q, const float* levels, const float* cutoffs,
                         std::int32_t frames) {
-    const std::int32_t w = job.width;
     float* lv = job.level + job.at(q, 0, 0);
     float* ct = job.cutoff + job.at(q, 0, 0);
-    for (std::int32_t k = 0; k < frames; ++k)
-        for (std::int32_t l = 0; l < w; ++l) {
-            lv[k * w + l] = levels[l];
-            ct[k * w + l] = cutoffs[l];
-        }
+    const std::int32_t w = job.width;
+    for (std::int32_t l = 0; l < w; ++l) {
+        lv[l] = levels[l];
+        ct[l] = cutoffs[l];
+    }
+    // Doubling copies: each pass copies everything placed so far.
+    for (std::int32_t done = 1; done < frames; done *= 2) {
+        const std::int32_t count = std::min(done, frames - done) * w;
+        std::copy(lv, lv + count, lv + done * w);
+        std::copy(ct, ct + count, ct + done * w);
+    }
 }
 
 struct LaneVoices {
@@ -93,39 +98,42 @@ struct LaneVoices {
     EnvelopePlan plan[kMaxLanes];
 };
 
-void loadLanes(LaneJob& job, const std::array<Voice, kVoiceCount>& voices, const LaneVoices& lv,
-               const FastRenderState& state, std::int32_t frames) {
+void loadLanes(const LaneKernels& kernels, LaneJob& job, const std::array<Voice, kVoiceCount>& voices,
+               const LaneVoices& lv, const FastRenderState& state, std::int32_t frames) {
     const std::int32_t w = job.width;
-    job.groups = (lv.count + w - 1) / w;
-    for (std::int32_t q = 0; q < job.groups; ++q) {
-        float levels[kMaxLaneWidth] = {}, cutoffs[kMaxLaneWidth] = {};
-        bool constant = true;
-        for (std::int32_t l = 0; l < w; ++l) {
-            const std::int32_t lane = q * w + l;
-            if (lane >= lv.count) {
-                // Padding: a silent lane that stays put.
-                job.phase[lane] = job.phaseStep[lane] = job.smoothed[lane] = job.voiceGain[lane] = 0;
-                job.bandState[lane] = job.lowState[lane] = 0;
-                continue;
-            }
-            const Voice& v = voices[lv.voice[lane]];
-            job.phase[lane] = v.phase;
-            job.phaseStep[lane] = v.phaseStep;
-            job.smoothed[lane] = v.smoothed;
-            job.bandState[lane] = v.bandState;
-            job.lowState[lane] = v.lowState;
-            job.voiceGain[lane] = v.voiceGain;
-            const EnvelopePlan& p = lv.plan[lane];
-            constant = constant && p.constant;
-            levels[l] = p.level;
-            cutoffs[l] = p.cutoff;
-        }
-        if (constant) {
-            placeConstantGroup(job, q, levels, cutoffs, frames);
+    job.groups = kernels.paddedGroups((lv.count + w - 1) / w);
+    job.steady = true;
+    for (std::int32_t lane = 0; lane < job.groups * w; ++lane) {
+        if (lane >= lv.count) {
+            // Padding: a silent lane that stays put.
+            job.phase[lane] = job.phaseStep[lane] = job.smoothed[lane] = job.voiceGain[lane] = 0;
+            job.bandState[lane] = job.lowState[lane] = 0;
+            job.steadyLevel[lane] = job.steadyCutoff[lane] = 0;
             continue;
         }
-        for (std::int32_t l = 0; l < w; ++l) {
-            const std::int32_t lane = q * w + l;
+        const Voice& v = voices[lv.voice[lane]];
+        job.phase[lane] = v.phase;
+        job.phaseStep[lane] = v.phaseStep;
+        job.smoothed[lane] = v.smoothed;
+        job.bandState[lane] = v.bandState;
+        job.lowState[lane] = v.lowState;
+        job.voiceGain[lane] = v.voiceGain;
+        const EnvelopePlan& p = lv.plan[lane];
+        job.steady = job.steady && p.constant;
+        job.steadyLevel[lane] = p.level;
+        job.steadyCutoff[lane] = p.cutoff;
+    }
+    if (job.steady) return;
+
+    for (std::int32_t q = 0; q < job.groups; ++q) {
+        bool constant = true;
+        for (std::int32_t lane = q * w; lane < (q + 1) * w && lane < lv.count; ++lane)
+            constant = constant && lv.plan[lane].constant;
+        if (constant) {
+            placeConstantGroup(job, q, job.steadyLevel + q * w, job.steadyCutoff + q * w, frames);
+            continue;
+        }
+        for (std::int32_t lane = q * w; lane < (q + 1) * w; ++lane) {
             if (lane >= lv.count) {
                 placeLane(job, lane, EnvelopePlan{0, 0, true, 0.0f, 0.0f}, nullptr, nullptr, frames);
                 continue;
@@ -134,6 +142,15 @@ void loadLanes(LaneJob& job, const std::array<Voice, kVoiceCount>& voices, const
             placeLane(job, lane, lv.plan[lane], state.level[i], state.cutoff[i], frames);
         }
     }
+}
+
+// Whether every cut-off coefficient of the chunk lies in [0, 0.785]: so when no level, depth,
+// scale or key factor is negative and the depth is at most 1. `voicesNonNegative` tells whether
+// the lanes' stored levels and key factors were before the chunk (the levels a chunk makes from
+// them and a non-negative sustain are then too).
+bool coefficientsBounded(const RenderValues& r, bool voicesNonNegative) {
+    return voicesNonNegative && r.env >= 0.0f && r.env <= 1.0f && r.sustain >= 0.0f &&
+           r.cutoffScale >= 0.0f;
 }
 
 void storeLanes(const LaneJob& job, std::array<Voice, kVoiceCount>& voices, const LaneVoices& lv) {
@@ -199,10 +216,12 @@ void renderChunk(const LaneKernels& kernels, std::array<Voice, kVoiceCount>& voi
     LaneVoices lv;
     MixSource sources[kVoiceCount];
     std::int32_t count = 0;
+    bool voicesNonNegative = true;
     for (std::int32_t i = 0; i < kVoiceCount; ++i) {
         Voice& v = voices[i];
         if (v.stage == Idle) continue;
         if (lanesFit && voiceFitsLanes(v)) {
+            voicesNonNegative = voicesNonNegative && v.envLevel >= 0.0f && v.keyTrack >= 0.0f;
             const EnvelopePlan plan = planEnvelope(v, r, frames, state.level[i], state.cutoff[i]);
             if (plan.begin >= plan.end) continue;
             lv.voice[lv.count] = i;
@@ -217,11 +236,12 @@ void renderChunk(const LaneKernels& kernels, std::array<Voice, kVoiceCount>& voi
         }
     }
     if (lv.count > 0) {
-        job.oscillator = state.oscillator.table;
+        job.mixed = &state.oscillator;
         job.smooth = r.smooth;
         job.damping = r.damping;
         job.filterMode = r.filterMode;
-        loadLanes(job, voices, lv, state, frames);
+        job.coefficientsBounded = coefficientsBounded(r, voicesNonNegative);
+        loadLanes(kernels, job, voices, lv, state, frames);
         runLanes(kernels, job, lv, frames);
         storeLanes(job, voices, lv);
     }
@@ -229,7 +249,7 @@ void renderChunk(const LaneKernels& kernels, std::array<Voice, kVoiceCount>& voi
 }
 
 bool oscillatorCurrent(const MixedOscillator& m, const RenderValues& r) {
-    if (m.bank != r.bank) return false;
+    if (m.bank != r.bank || m.rounded != (r.smooth == 0.0f)) return false;
     for (std::int32_t k = 0; k < kHarmonicBlocks; ++k)
         if (m.weights[k] != r.harmonicWeight[k]) return false;
     return true;
@@ -256,7 +276,8 @@ void DrawbarEngine::renderWith(RenderIsa isa, float* left, float* right, std::in
     const RenderValues r = loadRenderValues(derived, tables);
     const bool lanesFit = valuesFitLanes(r);
     if (lanesFit && !oscillatorCurrent(fast.oscillator, r))
-        kernels->buildOscillator(fast.oscillator, r.bank, r.harmonicWeight.data());
+        kernels->buildOscillator(fast.oscillator, r.bank, r.harmonicWeight.data(),
+                                 r.smooth == 0.0f);
     for (std::int32_t at = 0; at < frames; at += kChunkFrames)
         renderChunk(*kernels, voices, r, lanesFit, fast, left + at, right + at,
                     std::min(kChunkFrames, frames - at));

@@ -13,6 +13,50 @@ inline constexpr std::int32_t kMaxLaneWidth = 8;
 inline constexpr std::int32_t kMaxLanes = 24;      // 17 voices rounded up to whole groups of 8
 inline constexpr std::int32_t kMaxLaneGroups = 5;  // 17 voices in groups of 4
 
+// The seven weighted blocks of the active bank summed per table index, with the wrapping
+// integer arithmetic of the oscillator: entry i is the oscillator value at table index i, or,
+// when `rounded`, that value as a float rounded back to an integer (what the smoothing at 0
+// hands the filter).
+struct MixedOscillator {
+    std::int32_t table[kTableSize];
+    std::int32_t weights[kHarmonicBlocks];
+    const std::int32_t* bank = nullptr; // nullptr: not built yet
+    bool rounded = false;
+    double largest = 0; // the largest entry in size
+};
+
+// The oscillator at table index `index` (0 to 4095): the reference sum, wrapping.
+inline std::int32_t oscillatorAt(const std::int32_t* bank, const std::int32_t* weights,
+                                 std::int32_t index) {
+    std::uint32_t sum = 0;
+    for (int k = 0; k < kHarmonicBlocks; ++k)
+        sum += static_cast<std::uint32_t>(bank[kTableSize * k + index]) *
+               static_cast<std::uint32_t>(weights[k]);
+    return static_cast<std::int32_t>(sum);
+}
+
+// What a kernel keeps in memory during a run: the lanes' constants in double precision, the
+// shared constants once per lane, and the states on short dependency chains (phase, smoothing,
+// largest values). Only the filter states, on the long chains, stay in registers.
+struct LaneWork {
+    double gain[kMaxLanes];
+    double level[kMaxLanes];    // steady runs only
+    double cutoff[kMaxLanes];   // steady runs only
+    double largest[kMaxLanes];  // largest filter state so far, in size
+    double largestX[kMaxLanes]; // largest rounded smoothed value so far, in size
+    double damping[kMaxLaneWidth];
+    double smooth[kMaxLaneWidth];
+    double rest[kMaxLaneWidth];   // 1 - smooth
+    double intMax[kMaxLaneWidth]; // 2^31 - 1
+    double magic[kMaxLaneWidth];  // 1.5 * 2^52
+    double sign[kMaxLaneWidth];   // -0.0
+    float phase[kMaxLanes];
+    float smoothed[kMaxLanes];
+    float floatTwo31[kMaxLaneWidth];
+    std::int32_t indexMask[kMaxLaneWidth];
+    std::int32_t periodMask[kMaxLaneWidth];
+};
+
 // Everything a kernel needs for one chunk. Per-frame arrays are laid out [group][frame][lane],
 // so that one load gives the values of a group's lanes at one frame.
 struct LaneJob {
@@ -26,39 +70,48 @@ struct LaneJob {
     std::int32_t bandState[kMaxLanes];
     std::int32_t lowState[kMaxLanes];
     float voiceGain[kMaxLanes];
+    LaneWork work;
+
+    // Steady: every lane keeps one envelope level and cut-off coefficient through the chunk
+    // (held notes), given here instead of per frame.
+    bool steady = false;
+    float steadyLevel[kMaxLanes];
+    float steadyCutoff[kMaxLanes];
 
     // Per frame: envelope level and cut-off coefficient in, voice sample out.
     float level[kMaxLanes * kChunkFrames];
     float cutoff[kMaxLanes * kChunkFrames];
     float out[kMaxLanes * kChunkFrames];
 
+    // Each lane's table index at the run's last frame.
+    std::int32_t lastIndex[kMaxLanes];
+
     // The same for every lane during the chunk.
-    const std::int32_t* oscillator = nullptr; // 4096 mixed entries (see MixedOscillator)
+    const MixedOscillator* mixed = nullptr;
     float smooth = 0;
     float damping = 0;
     std::int32_t filterMode = 0;              // 0 to 3
+    // Every cut-off coefficient of the chunk lies in [0, 0.785].
+    bool coefficientsBounded = false;
+
+    // Lane frames rendered by the exact kernel so far (for tests and benchmarks).
+    std::uint64_t exactFrames = 0;
 
     std::int32_t at(std::int32_t group, std::int32_t frame, std::int32_t lane) const {
         return (group * kChunkFrames + frame) * width + lane;
     }
 };
 
-// The seven weighted blocks of the active bank summed per table index, with the wrapping
-// integer arithmetic of the oscillator: entry i is the oscillator value at table index i.
-struct MixedOscillator {
-    std::int32_t table[kTableSize];
-    std::int32_t weights[kHarmonicBlocks];
-    const std::int32_t* bank = nullptr; // nullptr: not built yet
-};
-
 // The entry points of one instruction set.
 struct LaneKernels {
     std::int32_t width;
+    // The group count the kernels run for `groups` groups (padding lanes added).
+    std::int32_t (*paddedGroups)(std::int32_t groups);
     // Renders frames [begin, end) of every lane of `job`.
     void (*run)(LaneJob& job, std::int32_t begin, std::int32_t end);
-    // Fills `mixed.table` from `bank` and `weights` (7 each).
+    // Fills `mixed.table` from `bank` and `weights` (7 each), rounded or not.
     void (*buildOscillator)(MixedOscillator& mixed, const std::int32_t* bank,
-                            const std::int32_t* weights);
+                            const std::int32_t* weights, bool rounded);
 };
 
 extern const LaneKernels kSse2Kernels;

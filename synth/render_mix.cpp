@@ -44,6 +44,40 @@ void transposeLanes(const LaneJob& job, std::int32_t k, float (*byLane)[4]) {
             _mm_storeu_ps(lane[3], r3);
         }
 }
+
+// The common chunk: every voice in a lane and rendering all its frames, so the lanes in order
+// are the voices in order, and each group's frames transpose straight into the sums.
+void mixFullLanes(const LaneJob& job, std::int32_t lanes, float* left, float* right,
+                  std::int32_t frames) {
+    const bool sameBuffer = left == right;
+    const std::int32_t w = job.width;
+    for (std::int32_t k = 0; k + 4 <= frames; k += 4) {
+        __m128 l = _mm_loadu_ps(left + k);
+        __m128 r = _mm_loadu_ps(right + k);
+        for (std::int32_t base = 0; base < lanes; base += 4) {
+            const float* p = job.out + job.at(base / w, k, base % w);
+            __m128 v[4] = {_mm_loadu_ps(p), _mm_loadu_ps(p + w), _mm_loadu_ps(p + 2 * w),
+                           _mm_loadu_ps(p + 3 * w)};
+            _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]);
+            const std::int32_t n = std::min(4, lanes - base);
+            for (std::int32_t i = 0; i < n; ++i) {
+                l = _mm_add_ps(l, v[i]);
+                if (sameBuffer)
+                    l = _mm_add_ps(l, v[i]);
+                else
+                    r = _mm_add_ps(r, v[i]);
+            }
+        }
+        _mm_storeu_ps(left + k, l);
+        if (!sameBuffer) _mm_storeu_ps(right + k, r);
+    }
+}
+
+bool allFullLanes(const MixSource* sources, std::int32_t count, std::int32_t frames) {
+    for (std::int32_t i = 0; i < count; ++i)
+        if (sources[i].lane != i || sources[i].begin != 0 || sources[i].end != frames) return false;
+    return true;
+}
 #endif
 
 } // namespace
@@ -52,6 +86,11 @@ void mixChunk(const LaneJob& job, const MixSource* sources, std::int32_t count, 
               float* right, std::int32_t frames) {
     std::int32_t k = 0;
 #ifdef ULVO_MIX_SSE
+    if (allFullLanes(sources, count, frames)) {
+        mixFullLanes(job, count, left, right, frames);
+        mixFrames(job, sources, count, left, right, frames & ~3, frames);
+        return;
+    }
     const bool sameBuffer = left == right;
     float byLane[kMaxLanes][4];
     for (; k + 4 <= frames; k += 4) {

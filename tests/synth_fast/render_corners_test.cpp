@@ -95,18 +95,27 @@ TEST_P(FastRenderCorners, DrawbarAndWaveChangesBetweenBlocksTakeEffect) {
     }
 }
 
-// Huge weights make the oscillator wrap; a smoothing of -1 lets the smoothed value grow past the
-// integer range, where the rounding saturates.
-TEST_P(FastRenderCorners, SmoothedValuesBeyondTheIntegerRangeSaturate) {
+// A smoothing of -1 lets the smoothed value grow past the integer range, where the rounding
+// saturates at both ends; huge weights make the oscillator wrap. Both are left to the exact
+// filter kernel, since the wide one cannot follow the int32 range.
+TEST_P(FastRenderCorners, ValuesBeyondTheIntegerRangeSaturateAndWrap) {
     EnginePair pair(GetParam());
-    pair.setRate(25088.0); // note 127 then steps about half the table per sample
+    pair.setRate(25088.0); // high notes then step about half the table per sample
     pair.setParameter(Wave, 2.0f / 3);
     pair.setParameter(Smooth, -1.0f);
-    pair.noteOn(127, 127);
-    pair.noteOn(126, 127);
-    for (int i = 0; i < 8; ++i) ASSERT_TRUE(pair.render(256));
-    EXPECT_GT(std::fabs(pair.reference->voice(1).smoothed), 4294967296.0f);
+    for (int note = 120; note < 128; ++note) pair.noteOn(note, 127, note - 120);
+    float highest = 0, lowest = 0;
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_TRUE(pair.render(64));
+        for (int v = 0; v < kVoiceCount; ++v) {
+            highest = std::max(highest, pair.reference->voice(v).smoothed);
+            lowest = std::min(lowest, pair.reference->voice(v).smoothed);
+        }
+    }
+    EXPECT_GT(highest, 2147483648.0f);
+    EXPECT_LT(lowest, -2147483648.0f);
     EXPECT_EQ(pair.fastState().aloneSamples, 0u);
+    EXPECT_GT(pair.fastState().job.exactFrames, 0u);
 
     pair.setParameter(Smooth, 0.0f);
     pair.setParameter(Q, 0.0f);
@@ -115,6 +124,44 @@ TEST_P(FastRenderCorners, SmoothedValuesBeyondTheIntegerRangeSaturate) {
             pair.setParameter(k, level * static_cast<float>(k - Drawbar2 + 1));
             ASSERT_TRUE(pair.render(61)) << level << " drawbar " << k;
         }
+}
+
+// Note 0 leaves the filter's coefficient at 0, so its states stay put while the high-pass passes
+// the rounded smoothed value itself; with a smoothing of -1 and weights near the integer range
+// that value saturates while nothing else grows, and the wide kernel must notice from it alone.
+TEST_P(FastRenderCorners, SaturatedFilterInputAloneSendsTheRunToTheExactKernel) {
+    EnginePair pair(GetParam());
+    pair.setParameter(Type, 1.0f);
+    pair.setParameter(Smooth, -1.0f);
+    for (int k = Drawbar2; k <= Drawbar3; ++k) pair.setParameter(k, 0.0f);
+    pair.setParameter(Drawbar2, 20.0f);
+    pair.setParameter(Drawbar4, -20.5f); // drawbar sum 0.5: weights 2000, 952 and -41000
+    pair.noteOn(0, 100);
+    ASSERT_TRUE(pair.render(600));
+    EXPECT_EQ(pair.reference->voice(1).bandState, 0);
+    EXPECT_GT(pair.fastState().job.exactFrames, 0u);
+    EXPECT_EQ(pair.fastState().aloneSamples, 0u);
+}
+
+// Each filter output through both filter kernels: a depth above 1 lets the cut-off coefficient
+// leave [0, 0.785], which only the exact kernel takes.
+TEST_P(FastRenderCorners, EveryFilterModeThroughBothFilterKernels) {
+    for (float depth : {0.5f, 1.5f})
+        for (float type : {0.0f, 0.5f, 1.0f, 1.5f})
+            for (float smooth : {0.0f, 0.6f}) {
+                EnginePair pair(GetParam());
+                pair.setParameter(Env, depth);
+                pair.setParameter(Type, type);
+                pair.setParameter(Smooth, smooth);
+                pair.setParameter(Sustain, 0.2f);
+                for (int n = 0; n < 6; ++n) pair.noteOn(40 + 9 * n, 50 + 12 * n, 5 * n);
+                ASSERT_TRUE(pair.render(500)) << depth << " " << type << " " << smooth;
+                pair.noteOff(49, 10);
+                ASSERT_TRUE(pair.render(300)) << depth << " " << type << " " << smooth;
+                const std::uint64_t exact = pair.fastState().job.exactFrames;
+                EXPECT_TRUE(depth > 1.0f ? exact > 0 : exact == 0) << depth << " " << type;
+                EXPECT_EQ(pair.fastState().aloneSamples, 0u);
+            }
 }
 
 TEST_P(FastRenderCorners, ValuesOutsideTheLaneRangesUseTheReferenceArithmetic) {

@@ -1,0 +1,84 @@
+// The render's cost: 0, 1, 4, 8 and 16 held voices, two patches, on every instruction set the CPU
+// offers and with the reference render; and the whole instrument as a host calls it.
+#include <cstring>
+
+#include "bench/bench_instrument.h"
+#include "synth/avst_xsynth.h"
+
+namespace {
+
+constexpr std::int32_t kVoiceCounts[] = {0, 1, 4, 8, 16};
+
+// isa < 0: the reference render.
+void renderEngine(benchmark::State& state, Patch patch, std::int32_t voices, int isa) {
+    auto engine = heldEngine(patch, voices);
+    std::vector<float> left(kBenchBlock), right(kBenchBlock);
+    for (auto _ : state) {
+        std::memset(left.data(), 0, sizeof(float) * kBenchBlock);
+        std::memset(right.data(), 0, sizeof(float) * kBenchBlock);
+        if (isa < 0)
+            engine->renderReference(left.data(), right.data(), kBenchBlock);
+        else
+            engine->renderWith(static_cast<RenderIsa>(isa), left.data(), right.data(), kBenchBlock);
+        benchmark::DoNotOptimize(left.data());
+        benchmark::ClobberMemory();
+    }
+    if (engine->soundingVoices() != voices) state.SkipWithError("voices ended during the run");
+    reportPerFrame(state, kBenchBlock, voices);
+}
+
+VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+// processReplacing through the effect record, with the instruction set chosen at load time.
+void renderInstrument(benchmark::State& state, Patch patch, std::int32_t voices) {
+    auto synth = std::make_unique<AVstXSynth>(hostCallback, nullptr);
+    AEffect* effect = synth->getAeffect();
+    for (std::int32_t index = 0; index < kParameterCount; ++index)
+        effect->setParameter(effect, index, patchValue(patch, index));
+    std::vector<char> storage(sizeof(VstEvents) + kVoiceCount * sizeof(VstEvent*));
+    std::vector<VstMidiEvent> notes(static_cast<std::size_t>(voices));
+    auto* list = reinterpret_cast<VstEvents*>(storage.data());
+    list->numEvents = voices;
+    for (std::int32_t i = 0; i < voices; ++i) {
+        VstMidiEvent& n = notes[static_cast<std::size_t>(i)];
+        n = VstMidiEvent{};
+        n.type = kVstMidiType;
+        n.byteSize = sizeof(VstMidiEvent);
+        n.midiData[0] = static_cast<char>(0x90);
+        n.midiData[1] = static_cast<char>(36 + (i * 19) % 60);
+        n.midiData[2] = static_cast<char>(70 + i);
+        list->events[i] = reinterpret_cast<VstEvent*>(&n);
+    }
+    effect->dispatcher(effect, effProcessEvents, 0, 0, list, 0);
+    std::vector<float> left(kBenchBlock), right(kBenchBlock);
+    float* outs[2] = {left.data(), right.data()};
+    for (int i = 0; i < 4; ++i) effect->processReplacing(effect, nullptr, outs, kBenchBlock);
+    for (auto _ : state) {
+        effect->processReplacing(effect, nullptr, outs, kBenchBlock);
+        benchmark::DoNotOptimize(left.data());
+        benchmark::ClobberMemory();
+    }
+    reportPerFrame(state, kBenchBlock, voices);
+}
+
+// Registered by hand so that the names say what runs: render/<patch>/<voices>/<set>.
+const bool registered = [] {
+    for (Patch patch : {Patch::Default, Patch::FullResonant})
+        for (std::int32_t voices : kVoiceCounts) {
+            const std::string base = std::string(patchName(patch)) + "/" + std::to_string(voices);
+            benchmark::RegisterBenchmark(("render/" + base + "/reference").c_str(), renderEngine,
+                                         patch, voices, -1);
+            for (std::int32_t isa = 0; isa < kRenderIsaCount; ++isa)
+                if (renderIsaSupported(static_cast<RenderIsa>(isa)))
+                    benchmark::RegisterBenchmark(
+                        ("render/" + base + "/" + renderIsaName(static_cast<RenderIsa>(isa))).c_str(),
+                        renderEngine, patch, voices, isa);
+            benchmark::RegisterBenchmark(("instrument/" + base).c_str(), renderInstrument, patch,
+                                         voices);
+        }
+    return true;
+}();
+
+} // namespace
