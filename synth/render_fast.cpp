@@ -14,12 +14,23 @@
 
 namespace {
 
-const LaneKernels* kernelsFor(RenderIsa isa) {
-    if (!renderIsaSupported(isa)) return nullptr;
-    const LaneKernels* k = isa == RenderIsa::Avx512 ? &kAvx512Kernels
-                           : isa == RenderIsa::Avx2 ? &kAvx2Kernels
-                                                    : &kSse2Kernels;
-    return k->run != nullptr ? k : nullptr;
+// The kernels of one instruction set, and those it uses for few voices: the AVX-512 kernels
+// run eight voices per group, which costs more than AVX2's four when a single chain of groups
+// sets the pace, as it does up to eight voices.
+struct KernelChoice {
+    const LaneKernels* many = nullptr;
+    const LaneKernels* few = nullptr;
+    const LaneKernels& forLanes(std::int32_t lanes) const { return lanes <= 8 ? *few : *many; }
+};
+
+KernelChoice kernelsFor(RenderIsa isa) {
+    if (!renderIsaSupported(isa)) return {};
+    switch (isa) {
+    case RenderIsa::Avx512: return {&kAvx512Kernels, &kAvx2Kernels};
+    case RenderIsa::Avx2: return {&kAvx2Kernels, &kAvx2Kernels};
+    case RenderIsa::Sse2: return {&kSse2Kernels, &kSse2Kernels};
+    }
+    return {};
 }
 
 // The values shared by all voices keep every lane product finite (see render_lane_kernel.h):
@@ -207,11 +218,10 @@ void runLanes(const LaneKernels& kernels, LaneJob& job, const LaneVoices& lv,
     }
 }
 
-void renderChunk(const LaneKernels& kernels, std::array<Voice, kVoiceCount>& voices,
+void renderChunk(const KernelChoice& choice, std::array<Voice, kVoiceCount>& voices,
                  const RenderValues& r, bool lanesFit, FastRenderState& state, float* left,
                  float* right, std::int32_t frames) {
     LaneJob& job = state.job;
-    job.width = kernels.width;
     job.groups = 0;
     LaneVoices lv;
     MixSource sources[kVoiceCount];
@@ -236,6 +246,8 @@ void renderChunk(const LaneKernels& kernels, std::array<Voice, kVoiceCount>& voi
         }
     }
     if (lv.count > 0) {
+        const LaneKernels& kernels = choice.forLanes(lv.count);
+        job.width = kernels.width;
         job.mixed = &state.oscillator;
         job.smooth = r.smooth;
         job.damping = r.damping;
@@ -263,8 +275,8 @@ void DrawbarEngine::render(float* left, float* right, std::int32_t frames) {
 
 void DrawbarEngine::renderWith(RenderIsa isa, float* left, float* right, std::int32_t frames) {
     if (frames <= 0) return;
-    const LaneKernels* kernels = kernelsFor(isa);
-    if (kernels == nullptr) {
+    const KernelChoice kernels = kernelsFor(isa);
+    if (kernels.many == nullptr || kernels.many->run == nullptr) {
         renderReference(left, right, frames);
         return;
     }
@@ -276,9 +288,9 @@ void DrawbarEngine::renderWith(RenderIsa isa, float* left, float* right, std::in
     const RenderValues r = loadRenderValues(derived, tables);
     const bool lanesFit = valuesFitLanes(r);
     if (lanesFit && !oscillatorCurrent(fast.oscillator, r))
-        kernels->buildOscillator(fast.oscillator, r.bank, r.harmonicWeight.data(),
+        kernels.many->buildOscillator(fast.oscillator, r.bank, r.harmonicWeight.data(),
                                  r.smooth == 0.0f);
     for (std::int32_t at = 0; at < frames; at += kChunkFrames)
-        renderChunk(*kernels, voices, r, lanesFit, fast, left + at, right + at,
+        renderChunk(kernels, voices, r, lanesFit, fast, left + at, right + at,
                     std::min(kChunkFrames, frames - at));
 }
