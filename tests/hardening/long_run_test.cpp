@@ -5,6 +5,7 @@
 // exactly zero and every voice idle.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>

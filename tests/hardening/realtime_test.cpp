@@ -3,6 +3,7 @@
 // a long random session, with parameter values in 0 to 1 and, now and then, anywhere at all.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <mutex>
