@@ -8,10 +8,12 @@
 #include <X11/Xutil.h>
 
 #include <bit>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "editor/editor_form.h"
@@ -27,6 +29,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kTimerPeriod = std::chrono::milliseconds(100);
+
+// The display named by DISPLAY. A server that is busy accepting other connections may refuse
+// one for the moment (EAGAIN); a few quick tries get past that, while a missing server fails at
+// once.
+Display* openDisplay() {
+    constexpr int kTries = 5;
+    for (int attempt = 1;; ++attempt) {
+        errno = 0;
+        if (Display* display = XOpenDisplay(nullptr)) return display;
+        if (errno != EAGAIN || attempt == kTries) return nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
 
 class X11FormWindow : public FormWindow {
   public:
@@ -86,7 +101,7 @@ X11FormWindow::~X11FormWindow() {
 }
 
 bool X11FormWindow::create(Window parent) {
-    display = XOpenDisplay(nullptr);
+    display = openDisplay();
     if (display == nullptr) return false;
     // Render's per-connection record first, so that it is closed after Xft's: Xft frees its
     // cached fonts and colours through Render when the connection closes, and a Render record

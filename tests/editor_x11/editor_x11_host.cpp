@@ -289,7 +289,8 @@ int main(int argc, char** argv) {
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
     XDestroyWindow(display, hostWindow);
     XCloseDisplay(display);
-    dlclose(library);
+    // The library stays loaded to the end, as many hosts keep theirs: the font configuration
+    // that its first editor loaded lives as long as the process.
     logLine("done");
     return 0;
 }

@@ -8,7 +8,7 @@ if ! command -v Xvfb >/dev/null; then
     exit 77
 fi
 dir=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" 2>"${ULVO_XVFB_LOG:-$dir/xvfb.log}" &
 server=$!
 cleanup() {
     kill "$server" 2>/dev/null
