@@ -59,7 +59,7 @@ struct Avx2Ops {
 
     // Table entries at the lanes' indices, read with plain loads: on the CPUs we measured, a
     // vector gather costs more, and far more while stores are in flight.
-    static I lookup(const std::int32_t* table, I index) {
+    __attribute__((always_inline)) static I lookup(const std::int32_t* table, I index) {
 #if defined(__x86_64__) || defined(_M_X64)
         const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(index));
         const auto high = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));

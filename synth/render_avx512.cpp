@@ -68,11 +68,11 @@ struct Avx512Ops {
     static D minD(D a, D b) { return _mm512_min_pd(a, b); }
 
     // Table entries at the lanes' indices, read with plain loads (see render_avx2.cpp).
-    static I lookup(const std::int32_t* table, I index) {
+    __attribute__((always_inline)) static I lookup(const std::int32_t* table, I index) {
         return _mm256_set_m128i(lookup4(table, _mm256_extracti128_si256(index, 1)),
                                 lookup4(table, _mm256_castsi256_si128(index)));
     }
-    static __m128i lookup4(const std::int32_t* table, __m128i index) {
+    __attribute__((always_inline)) static __m128i lookup4(const std::int32_t* table, __m128i index) {
 #if defined(__x86_64__) || defined(_M_X64)
         const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(index));
         const auto high = static_cast<std::uint64_t>(_mm_extract_epi64(index, 1));

@@ -28,6 +28,11 @@
 namespace lanes {
 namespace {
 
+// The kernels' helpers are inlined whatever their size, so that the groups' work interleaves.
+#define ULVO_KERNEL_INLINE inline __attribute__((always_inline))
+
+inline double larger(double a, double b) { return a > b ? a : b; }
+
 // What one instantiation of a kernel is specialised for.
 struct Shape {
     int groups;      // groups side by side (some may be padding)
@@ -45,8 +50,8 @@ inline void prepareWork(LaneJob& job, int lanes, int width) {
         work.cutoff[l] = job.steadyCutoff[l];
         work.phase[l] = job.phase[l];
         work.smoothed[l] = job.smoothed[l];
-        work.largest[l] = std::fmax(std::fabs(static_cast<double>(job.bandState[l])),
-                                    std::fabs(static_cast<double>(job.lowState[l])));
+        work.largest[l] = larger(std::fabs(static_cast<double>(job.bandState[l])),
+                                 std::fabs(static_cast<double>(job.lowState[l])));
         work.largestX[l] = 0;
     }
     for (int l = 0; l < width; ++l) {
@@ -72,7 +77,7 @@ inline LaneWork* opaque(LaneWork* w) {
 // The oscillator at frame k of group q: the mixed table at the rounded phase (itself already
 // rounded when the smoothing is 0). Advances the phase.
 template <class Ops>
-typename Ops::I oscillate(LaneJob& job, LaneWork* w, const std::int32_t* table, int q,
+ULVO_KERNEL_INLINE typename Ops::I oscillate(LaneJob& job, LaneWork* w, const std::int32_t* table, int q,
                           std::int32_t k, std::int32_t end) {
     constexpr int W = Ops::kWidth;
     using I = typename Ops::I;
@@ -91,7 +96,7 @@ typename Ops::I oscillate(LaneJob& job, LaneWork* w, const std::int32_t* table, 
 
 // The smoothing's new state from the oscillator value (smoothing not 0).
 template <class Ops>
-typename Ops::F smoothe(LaneWork* w, int q, typename Ops::I value) {
+ULVO_KERNEL_INLINE typename Ops::F smoothe(LaneWork* w, int q, typename Ops::I value) {
     constexpr int W = Ops::kWidth;
     const typename Ops::D before = Ops::widen(Ops::loadF(w->smoothed + q * W));
     const typename Ops::F smoothed =
@@ -117,7 +122,7 @@ inline void finishLanes(LaneJob& job, int lanes, bool smoothZero) {
 // A filter product rounded to an integer; capped first at 2^31 - 1, which gives roundToInt's
 // saturation (the conversion itself saturates below, and the product is finite).
 template <class Ops>
-typename Ops::I roundProduct(typename Ops::D product, const LaneWork* w) {
+ULVO_KERNEL_INLINE typename Ops::I roundProduct(typename Ops::D product, const LaneWork* w) {
     return Ops::roundD(Ops::minD(product, Ops::loadD(w->intMax)));
 }
 
@@ -192,7 +197,7 @@ void renderExact(LaneJob& job, std::int32_t begin, std::int32_t end) {
 
 // Nearest integer, ties to even, for values below 2^51 in size.
 template <class Ops>
-typename Ops::D roundWide(typename Ops::D v, typename Ops::D magic) {
+ULVO_KERNEL_INLINE typename Ops::D roundWide(typename Ops::D v, typename Ops::D magic) {
     return Ops::subD(Ops::addD(v, magic), magic);
 }
 
@@ -266,8 +271,8 @@ bool renderWide(LaneJob& job, std::int32_t begin, std::int32_t end) {
     // most its factor in size (coefficients below 1).
     double largest = 0, largestX = S.smoothZero ? job.mixed->largest : 0;
     for (int l = 0; l < Groups * W; ++l) {
-        largest = std::fmax(largest, job.work.largest[l]);
-        largestX = std::fmax(largestX, job.work.largestX[l]);
+        largest = larger(largest, job.work.largest[l]);
+        largestX = larger(largestX, job.work.largestX[l]);
     }
     if (!(largestX + (1.0 + std::fabs(static_cast<double>(job.damping))) * largest + 1.0 <=
           2147483647.0))
@@ -407,12 +412,14 @@ void buildOscillator(MixedOscillator& mixed, const std::int32_t* bank, const std
         }
     double largest = 0;
     for (int i = 0; i < kTableSize; ++i)
-        largest = std::fmax(largest, std::fabs(static_cast<double>(mixed.table[i])));
+        largest = larger(largest, std::fabs(static_cast<double>(mixed.table[i])));
     mixed.largest = largest;
     for (int k = 0; k < kHarmonicBlocks; ++k) mixed.weights[k] = weights[k];
     mixed.bank = bank;
     mixed.rounded = rounded;
 }
+
+#undef ULVO_KERNEL_INLINE
 
 } // namespace
 } // namespace lanes

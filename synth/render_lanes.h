@@ -11,7 +11,6 @@
 inline constexpr std::int32_t kChunkFrames = 128;  // frames rendered per pass of the kernels
 inline constexpr std::int32_t kMaxLaneWidth = 8;
 inline constexpr std::int32_t kMaxLanes = 24;      // 17 voices rounded up to whole groups of 8
-inline constexpr std::int32_t kMaxLaneGroups = 5;  // 17 voices in groups of 4
 
 // The seven weighted blocks of the active bank summed per table index, with the wrapping
 // integer arithmetic of the oscillator: entry i is the oscillator value at table index i, or,
