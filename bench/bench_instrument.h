@@ -14,7 +14,9 @@
 
 enum class Patch { Default, FullResonant };
 
-inline const char* patchName(Patch p) { return p == Patch::Default ? "default" : "full_bandpass_q1"; }
+inline const char* patchName(Patch p) {
+    return p == Patch::Default ? "default" : "full_bandpass_q1";
+}
 
 // The program's value of every parameter for `patch`: the default program, or all drawbars up,
 // the highest Q and the band-pass filter.
@@ -44,7 +46,8 @@ inline std::unique_ptr<DrawbarEngine> heldEngine(Patch patch, std::int32_t voice
         e->handleMidi(0x90, static_cast<std::uint8_t>(36 + (i * 19) % 60),
                       static_cast<std::uint8_t>(70 + i), 0);
     std::vector<float> left(kBenchBlock), right(kBenchBlock);
-    for (int i = 0; i < 4; ++i) e->renderReference(left.data(), right.data(), kBenchBlock);
+    for (int i = 0; i < 4; ++i)
+        e->renderReference(left.data(), right.data(), kBenchBlock);
     return e;
 }
 
@@ -54,8 +57,8 @@ inline void reportPerFrame(benchmark::State& state, std::int32_t frames, std::in
     state.counters["ns_per_frame"] =
         Counter(frames * 1e-9, Counter::kIsIterationInvariantRate | Counter::kInvert);
     if (voices > 0)
-        state.counters["ns_per_voice_sample"] = Counter(
-            static_cast<double>(frames) * voices * 1e-9,
-            Counter::kIsIterationInvariantRate | Counter::kInvert);
+        state.counters["ns_per_voice_sample"] =
+            Counter(static_cast<double>(frames) * voices * 1e-9,
+                    Counter::kIsIterationInvariantRate | Counter::kInvert);
     state.counters["voices"] = voices;
 }

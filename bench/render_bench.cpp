@@ -54,7 +54,8 @@ void renderInstrument(benchmark::State& state, Patch patch, std::int32_t voices)
     effect->dispatcher(effect, effProcessEvents, 0, 0, list, 0);
     std::vector<float> left(kBenchBlock), right(kBenchBlock);
     float* outs[2] = {left.data(), right.data()};
-    for (int i = 0; i < 4; ++i) effect->processReplacing(effect, nullptr, outs, kBenchBlock);
+    for (int i = 0; i < 4; ++i)
+        effect->processReplacing(effect, nullptr, outs, kBenchBlock);
     for (auto _ : state) {
         effect->processReplacing(effect, nullptr, outs, kBenchBlock);
         benchmark::DoNotOptimize(left.data());
@@ -73,7 +74,8 @@ const bool registered = [] {
             for (std::int32_t isa = 0; isa < kRenderIsaCount; ++isa)
                 if (renderIsaSupported(static_cast<RenderIsa>(isa)))
                     benchmark::RegisterBenchmark(
-                        ("render/" + base + "/" + renderIsaName(static_cast<RenderIsa>(isa))).c_str(),
+                        ("render/" + base + "/" + renderIsaName(static_cast<RenderIsa>(isa)))
+                            .c_str(),
                         renderEngine, patch, voices, isa);
             benchmark::RegisterBenchmark(("instrument/" + base).c_str(), renderInstrument, patch,
                                          voices);

@@ -62,7 +62,8 @@ struct Avx2Ops {
     __attribute__((always_inline)) static I lookup(const std::int32_t* table, I index) {
 #if defined(__x86_64__) || defined(_M_X64)
         const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(index));
-        const auto high = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));
+        const auto high =
+            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));
         return _mm_setr_epi32(table[low & 0xFFFFFFFFu], table[low >> 32], table[high & 0xFFFFFFFFu],
                               table[high >> 32]);
 #else
@@ -76,7 +77,9 @@ struct Avx2Ops {
 
 } // namespace
 
-static std::int32_t paddedAvx2(std::int32_t groups) { return lanes::paddedGroups<Avx2Ops>(groups); }
+static std::int32_t paddedAvx2(std::int32_t groups) {
+    return lanes::paddedGroups<Avx2Ops>(groups);
+}
 
 const LaneKernels kAvx2Kernels = {Avx2Ops::kWidth, &paddedAvx2, &lanes::run<Avx2Ops>,
                                   &lanes::buildOscillator<Avx2Ops>};

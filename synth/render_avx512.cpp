@@ -61,7 +61,8 @@ struct Avx512Ops {
     static D subD(D a, D b) { return _mm512_sub_pd(a, b); }
     static D maxD(D a, D b) { return _mm512_max_pd(a, b); }
     static D andNotD(D a, D b) {
-        return _mm512_castsi512_pd(_mm512_andnot_si512(_mm512_castpd_si512(a), _mm512_castpd_si512(b)));
+        return _mm512_castsi512_pd(
+            _mm512_andnot_si512(_mm512_castpd_si512(a), _mm512_castpd_si512(b)));
     }
     static D mulD(D a, D b) { return _mm512_mul_pd(a, b); }
     static D addD(D a, D b) { return _mm512_add_pd(a, b); }
@@ -72,7 +73,8 @@ struct Avx512Ops {
         return _mm256_set_m128i(lookup4(table, _mm256_extracti128_si256(index, 1)),
                                 lookup4(table, _mm256_castsi256_si128(index)));
     }
-    __attribute__((always_inline)) static __m128i lookup4(const std::int32_t* table, __m128i index) {
+    __attribute__((always_inline)) static __m128i lookup4(const std::int32_t* table,
+                                                          __m128i index) {
 #if defined(__x86_64__) || defined(_M_X64)
         const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(index));
         const auto high = static_cast<std::uint64_t>(_mm_extract_epi64(index, 1));
@@ -80,14 +82,17 @@ struct Avx512Ops {
                               table[high >> 32]);
 #else
         return _mm_setr_epi32(table[_mm_cvtsi128_si32(index)], table[_mm_extract_epi32(index, 1)],
-                              table[_mm_extract_epi32(index, 2)], table[_mm_extract_epi32(index, 3)]);
+                              table[_mm_extract_epi32(index, 2)],
+                              table[_mm_extract_epi32(index, 3)]);
 #endif
     }
 };
 
 } // namespace
 
-static std::int32_t paddedAvx512(std::int32_t groups) { return lanes::paddedGroups<Avx512Ops>(groups); }
+static std::int32_t paddedAvx512(std::int32_t groups) {
+    return lanes::paddedGroups<Avx512Ops>(groups);
+}
 
 const LaneKernels kAvx512Kernels = {Avx512Ops::kWidth, &paddedAvx512, &lanes::run<Avx512Ops>,
                                     &lanes::buildOscillator<Avx512Ops>};

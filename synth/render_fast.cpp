@@ -26,9 +26,12 @@ struct KernelChoice {
 KernelChoice kernelsFor(RenderIsa isa) {
     if (!renderIsaSupported(isa)) return {};
     switch (isa) {
-    case RenderIsa::Avx512: return {&kAvx512Kernels, &kAvx2Kernels};
-    case RenderIsa::Avx2: return {&kAvx2Kernels, &kAvx2Kernels};
-    case RenderIsa::Sse2: return {&kSse2Kernels, &kSse2Kernels};
+    case RenderIsa::Avx512:
+        return {&kAvx512Kernels, &kAvx2Kernels};
+    case RenderIsa::Avx2:
+        return {&kAvx2Kernels, &kAvx2Kernels};
+    case RenderIsa::Sse2:
+        return {&kSse2Kernels, &kSse2Kernels};
     }
     return {};
 }
@@ -109,8 +112,9 @@ struct LaneVoices {
     EnvelopePlan plan[kMaxLanes];
 };
 
-void loadLanes(const LaneKernels& kernels, LaneJob& job, const std::array<Voice, kVoiceCount>& voices,
-               const LaneVoices& lv, const FastRenderState& state, std::int32_t frames) {
+void loadLanes(const LaneKernels& kernels, LaneJob& job,
+               const std::array<Voice, kVoiceCount>& voices, const LaneVoices& lv,
+               const FastRenderState& state, std::int32_t frames) {
     const std::int32_t w = job.width;
     job.groups = kernels.paddedGroups((lv.count + w - 1) / w);
     job.steady = true;
@@ -146,7 +150,8 @@ void loadLanes(const LaneKernels& kernels, LaneJob& job, const std::array<Voice,
         }
         for (std::int32_t lane = q * w; lane < (q + 1) * w; ++lane) {
             if (lane >= lv.count) {
-                placeLane(job, lane, EnvelopePlan{0, 0, true, 0.0f, 0.0f}, nullptr, nullptr, frames);
+                placeLane(job, lane, EnvelopePlan{0, 0, true, 0.0f, 0.0f}, nullptr, nullptr,
+                          frames);
                 continue;
             }
             const std::int32_t i = lv.voice[lane];
@@ -181,8 +186,7 @@ struct LaneState {
 
 // Runs the kernel over the stretches of the chunk in which the set of rendering lanes stays the
 // same; a lane outside its own frames is computed along but its state is put back.
-void runLanes(const LaneKernels& kernels, LaneJob& job, const LaneVoices& lv,
-              std::int32_t frames) {
+void runLanes(const LaneKernels& kernels, LaneJob& job, const LaneVoices& lv, std::int32_t frames) {
     std::int32_t cuts[2 * kMaxLanes + 2];
     std::int32_t cutCount = 0;
     cuts[cutCount++] = 0;
@@ -281,7 +285,8 @@ void DrawbarEngine::renderWith(RenderIsa isa, float* left, float* right, std::in
         return;
     }
     bool sounding = false;
-    for (const Voice& v : voices) sounding = sounding || v.stage != Idle;
+    for (const Voice& v : voices)
+        sounding = sounding || v.stage != Idle;
     if (!sounding) return;
 
     // The values are read once per call; a change made meanwhile takes effect with the next call.
@@ -289,7 +294,7 @@ void DrawbarEngine::renderWith(RenderIsa isa, float* left, float* right, std::in
     const bool lanesFit = valuesFitLanes(r);
     if (lanesFit && !oscillatorCurrent(fast.oscillator, r))
         kernels.many->buildOscillator(fast.oscillator, r.bank, r.harmonicWeight.data(),
-                                 r.smooth == 0.0f);
+                                      r.smooth == 0.0f);
     for (std::int32_t at = 0; at < frames; at += kChunkFrames)
         renderChunk(kernels, voices, r, lanesFit, fast, left + at, right + at,
                     std::min(kChunkFrames, frames - at));

@@ -11,9 +11,9 @@
 struct FastRenderState {
     MixedOscillator oscillator{};
     LaneJob job{};
-    float level[kVoiceCount][kChunkFrames]{};     // envelope level per voice and frame
-    float cutoff[kVoiceCount][kChunkFrames]{};    // cut-off coefficient per voice and frame
-    float voiceOut[kVoiceCount][kChunkFrames]{};  // samples of the voices rendered one by one
+    float level[kVoiceCount][kChunkFrames]{};    // envelope level per voice and frame
+    float cutoff[kVoiceCount][kChunkFrames]{};   // cut-off coefficient per voice and frame
+    float voiceOut[kVoiceCount][kChunkFrames]{}; // samples of the voices rendered one by one
     // Voice samples rendered so far side by side and one by one (for tests and benchmarks).
     std::uint64_t laneSamples = 0;
     std::uint64_t aloneSamples = 0;

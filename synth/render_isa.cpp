@@ -11,8 +11,10 @@ bool cpuHas(RenderIsa isa) {
     // libgcc checks the operating system's register saving (XCR0) along with the CPU's bits.
     __builtin_cpu_init();
     switch (isa) {
-    case RenderIsa::Sse2: return __builtin_cpu_supports("sse2") != 0;
-    case RenderIsa::Avx2: return __builtin_cpu_supports("avx2") != 0;
+    case RenderIsa::Sse2:
+        return __builtin_cpu_supports("sse2") != 0;
+    case RenderIsa::Avx2:
+        return __builtin_cpu_supports("avx2") != 0;
     case RenderIsa::Avx512:
         return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx2") != 0;
     }
@@ -34,9 +36,12 @@ const RenderIsa loadTimeIsa = widestSupported();
 
 const char* renderIsaName(RenderIsa isa) {
     switch (isa) {
-    case RenderIsa::Sse2: return "sse2";
-    case RenderIsa::Avx2: return "avx2";
-    case RenderIsa::Avx512: return "avx512";
+    case RenderIsa::Sse2:
+        return "sse2";
+    case RenderIsa::Avx2:
+        return "avx2";
+    case RenderIsa::Avx512:
+        return "avx512";
     }
     return "";
 }
@@ -49,6 +54,10 @@ bool fastRenderAvailable() {
 #endif
 }
 
-bool renderIsaSupported(RenderIsa isa) { return fastRenderAvailable() && cpuHas(isa); }
+bool renderIsaSupported(RenderIsa isa) {
+    return fastRenderAvailable() && cpuHas(isa);
+}
 
-RenderIsa bestRenderIsa() { return loadTimeIsa; }
+RenderIsa bestRenderIsa() {
+    return loadTimeIsa;
+}

@@ -31,7 +31,9 @@ namespace {
 // The kernels' helpers are inlined whatever their size, so that the groups' work interleaves.
 #define ULVO_KERNEL_INLINE inline __attribute__((always_inline))
 
-inline double larger(double a, double b) { return a > b ? a : b; }
+inline double larger(double a, double b) {
+    return a > b ? a : b;
+}
 
 // What one instantiation of a kernel is specialised for.
 struct Shape {
@@ -77,8 +79,8 @@ inline LaneWork* opaque(LaneWork* w) {
 // The oscillator at frame k of group q: the mixed table at the rounded phase (itself already
 // rounded when the smoothing is 0). Advances the phase.
 template <class Ops>
-ULVO_KERNEL_INLINE typename Ops::I oscillate(LaneJob& job, LaneWork* w, const std::int32_t* table, int q,
-                          std::int32_t k, std::int32_t end) {
+ULVO_KERNEL_INLINE typename Ops::I oscillate(LaneJob& job, LaneWork* w, const std::int32_t* table,
+                                             int q, std::int32_t k, std::int32_t end) {
     constexpr int W = Ops::kWidth;
     using I = typename Ops::I;
     using F = typename Ops::F;
@@ -127,8 +129,7 @@ ULVO_KERNEL_INLINE typename Ops::I roundProduct(typename Ops::D product, const L
 }
 
 // Per-frame levels and coefficients (steady runs are given them in rows first).
-template <class Ops, Shape S>
-void renderExact(LaneJob& job, std::int32_t begin, std::int32_t end) {
+template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin, std::int32_t end) {
     static_assert(!S.steady);
     constexpr int Groups = S.groups;
     constexpr int W = Ops::kWidth;
@@ -164,7 +165,8 @@ void renderExact(LaneJob& job, std::int32_t begin, std::int32_t end) {
             // Filter.
             const D g = Ops::widen(Ops::loadF(job.cutoff + at));
             const I hp = Ops::subI(
-                Ops::subI(x, roundProduct<Ops>(Ops::mulD(Ops::fromI(band[q]), Ops::loadD(w->damping)), w)),
+                Ops::subI(x, roundProduct<Ops>(
+                                 Ops::mulD(Ops::fromI(band[q]), Ops::loadD(w->damping)), w)),
                 low[q]);
             const D hpWide = Ops::fromI(hp);
             const I bp = Ops::addI(roundProduct<Ops>(Ops::mulD(hpWide, g), w), band[q]);
@@ -173,10 +175,14 @@ void renderExact(LaneJob& job, std::int32_t begin, std::int32_t end) {
             band[q] = bp;
             low[q] = lp;
             D y;
-            if constexpr (S.mode == 0) y = Ops::fromI(lp);
-            else if constexpr (S.mode == 1) y = bpWide;
-            else if constexpr (S.mode == 2) y = hpWide;
-            else y = Ops::fromI(x);
+            if constexpr (S.mode == 0)
+                y = Ops::fromI(lp);
+            else if constexpr (S.mode == 1)
+                y = bpWide;
+            else if constexpr (S.mode == 2)
+                y = hpWide;
+            else
+                y = Ops::fromI(x);
 
             // Gain.
             const D e = Ops::widen(Ops::loadF(job.level + at));
@@ -203,8 +209,7 @@ ULVO_KERNEL_INLINE typename Ops::D roundWide(typename Ops::D v, typename Ops::D 
 
 // Returns false, with the lanes' states and outputs left unusable, when a value may have left the
 // int32 range.
-template <class Ops, Shape S>
-bool renderWide(LaneJob& job, std::int32_t begin, std::int32_t end) {
+template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, std::int32_t end) {
     constexpr int Groups = S.groups;
     constexpr int W = Ops::kWidth;
     using I = typename Ops::I;
@@ -231,15 +236,16 @@ bool renderWide(LaneJob& job, std::int32_t begin, std::int32_t end) {
                 x = Ops::fromI(value);
             } else {
                 x = roundWide<Ops>(Ops::widen(smoothe<Ops>(w, q, value)), magic);
-                Ops::storeD(w->largestX + q * W,
-                            Ops::maxD(Ops::loadD(w->largestX + q * W),
-                                      Ops::andNotD(Ops::loadD(w->sign), x)));
+                Ops::storeD(w->largestX + q * W, Ops::maxD(Ops::loadD(w->largestX + q * W),
+                                                           Ops::andNotD(Ops::loadD(w->sign), x)));
             }
 
             // Filter.
             D g;
-            if constexpr (S.steady) g = Ops::loadD(w->cutoff + q * W);
-            else g = Ops::widen(Ops::loadF(job.cutoff + at));
+            if constexpr (S.steady)
+                g = Ops::loadD(w->cutoff + q * W);
+            else
+                g = Ops::widen(Ops::loadF(job.cutoff + at));
             const D hp = Ops::subD(
                 Ops::subD(x, roundWide<Ops>(Ops::mulD(band[q], Ops::loadD(w->damping)), magic)),
                 low[q]);
@@ -252,15 +258,21 @@ bool renderWide(LaneJob& job, std::int32_t begin, std::int32_t end) {
                         Ops::maxD(Ops::loadD(w->largest + q * W),
                                   Ops::maxD(Ops::andNotD(sign, bp), Ops::andNotD(sign, lp))));
             D y;
-            if constexpr (S.mode == 0) y = lp;
-            else if constexpr (S.mode == 1) y = bp;
-            else if constexpr (S.mode == 2) y = hp;
-            else y = x;
+            if constexpr (S.mode == 0)
+                y = lp;
+            else if constexpr (S.mode == 1)
+                y = bp;
+            else if constexpr (S.mode == 2)
+                y = hp;
+            else
+                y = x;
 
             // Gain.
             D e;
-            if constexpr (S.steady) e = Ops::loadD(w->level + q * W);
-            else e = Ops::widen(Ops::loadF(job.level + at));
+            if constexpr (S.steady)
+                e = Ops::loadD(w->level + q * W);
+            else
+                e = Ops::widen(Ops::loadF(job.level + at));
             Ops::storeF(job.out + at,
                         Ops::narrow(Ops::mulD(Ops::mulD(y, e), Ops::loadD(w->gain + q * W))));
         }
@@ -294,41 +306,44 @@ using WideFn = bool (*)(LaneJob&, std::int32_t, std::int32_t);
 
 // The smallest group count the instruction set has kernels for that holds `groups`; the lanes
 // beyond the job's are padding.
-template <class Ops>
-constexpr int paddedGroups(int groups) {
+template <class Ops> constexpr int paddedGroups(int groups) {
     for (int g : Ops::kGroupCounts)
         if (g >= groups) return g;
     return 0;
 }
 
-template <class Ops, int Groups, bool SmoothZero>
-ExactFn pickExact(std::int32_t mode) {
+template <class Ops, int Groups, bool SmoothZero> ExactFn pickExact(std::int32_t mode) {
     switch (mode) {
-    case 0: return &renderExact<Ops, Shape{Groups, SmoothZero, 0, false}>;
-    case 1: return &renderExact<Ops, Shape{Groups, SmoothZero, 1, false}>;
-    case 2: return &renderExact<Ops, Shape{Groups, SmoothZero, 2, false}>;
-    default: return &renderExact<Ops, Shape{Groups, SmoothZero, 3, false}>;
+    case 0:
+        return &renderExact<Ops, Shape{Groups, SmoothZero, 0, false}>;
+    case 1:
+        return &renderExact<Ops, Shape{Groups, SmoothZero, 1, false}>;
+    case 2:
+        return &renderExact<Ops, Shape{Groups, SmoothZero, 2, false}>;
+    default:
+        return &renderExact<Ops, Shape{Groups, SmoothZero, 3, false}>;
     }
 }
 
-template <class Ops, int Groups, bool SmoothZero, bool Steady>
-WideFn pickWide(std::int32_t mode) {
+template <class Ops, int Groups, bool SmoothZero, bool Steady> WideFn pickWide(std::int32_t mode) {
     switch (mode) {
-    case 0: return &renderWide<Ops, Shape{Groups, SmoothZero, 0, Steady}>;
-    case 1: return &renderWide<Ops, Shape{Groups, SmoothZero, 1, Steady}>;
-    case 2: return &renderWide<Ops, Shape{Groups, SmoothZero, 2, Steady}>;
-    default: return &renderWide<Ops, Shape{Groups, SmoothZero, 3, Steady}>;
+    case 0:
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 0, Steady}>;
+    case 1:
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 1, Steady}>;
+    case 2:
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 2, Steady}>;
+    default:
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 3, Steady}>;
     }
 }
 
-template <class Ops>
-struct Kernels {
+template <class Ops> struct Kernels {
     ExactFn exact = nullptr;
     WideFn wide = nullptr;
 };
 
-template <class Ops, int Groups>
-Kernels<Ops> pickForGroups(const LaneJob& job) {
+template <class Ops, int Groups> Kernels<Ops> pickForGroups(const LaneJob& job) {
     Kernels<Ops> k;
     const bool zero = job.smooth == 0.0f;
     k.exact = zero ? pickExact<Ops, Groups, true>(job.filterMode)
@@ -364,8 +379,7 @@ inline void placeSteadyRows(LaneJob& job, std::int32_t begin, std::int32_t end) 
 
 // Renders frames [begin, end) of the job's lanes: the wide kernel where it may hold, checked, and
 // the exact kernel where it may not or did not.
-template <class Ops>
-void run(LaneJob& job, std::int32_t begin, std::int32_t end) {
+template <class Ops> void run(LaneJob& job, std::int32_t begin, std::int32_t end) {
     if (begin >= end) return;
     const Kernels<Ops> k = pick<Ops>(job, std::make_index_sequence<std::size(Ops::kGroupCounts)>{});
     if (k.exact == nullptr) return;
@@ -399,11 +413,13 @@ void buildOscillator(MixedOscillator& mixed, const std::int32_t* bank, const std
     auto* out = reinterpret_cast<std::uint32_t*>(mixed.table);
     const auto* in = reinterpret_cast<const std::uint32_t*>(bank);
     const auto w0 = static_cast<std::uint32_t>(weights[0]);
-    for (int i = 0; i < kTableSize; ++i) out[i] = in[i] * w0;
+    for (int i = 0; i < kTableSize; ++i)
+        out[i] = in[i] * w0;
     for (int k = 1; k < kHarmonicBlocks; ++k) {
         const auto w = static_cast<std::uint32_t>(weights[k]);
         const std::uint32_t* block = in + kTableSize * k;
-        for (int i = 0; i < kTableSize; ++i) out[i] += block[i] * w;
+        for (int i = 0; i < kTableSize; ++i)
+            out[i] += block[i] * w;
     }
     if (rounded)
         for (int i = 0; i < kTableSize; ++i) {
@@ -414,7 +430,8 @@ void buildOscillator(MixedOscillator& mixed, const std::int32_t* bank, const std
     for (int i = 0; i < kTableSize; ++i)
         largest = larger(largest, std::fabs(static_cast<double>(mixed.table[i])));
     mixed.largest = largest;
-    for (int k = 0; k < kHarmonicBlocks; ++k) mixed.weights[k] = weights[k];
+    for (int k = 0; k < kHarmonicBlocks; ++k)
+        mixed.weights[k] = weights[k];
     mixed.bank = bank;
     mixed.rounded = rounded;
 }

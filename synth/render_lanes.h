@@ -8,9 +8,9 @@
 #include "synth/voice.h"
 #include "synth/wave_tables.h"
 
-inline constexpr std::int32_t kChunkFrames = 128;  // frames rendered per pass of the kernels
+inline constexpr std::int32_t kChunkFrames = 128; // frames rendered per pass of the kernels
 inline constexpr std::int32_t kMaxLaneWidth = 8;
-inline constexpr std::int32_t kMaxLanes = 24;      // 17 voices rounded up to whole groups of 8
+inline constexpr std::int32_t kMaxLanes = 24; // 17 voices rounded up to whole groups of 8
 
 // The seven weighted blocks of the active bank summed per table index, with the wrapping
 // integer arithmetic of the oscillator: entry i is the oscillator value at table index i, or,
@@ -89,7 +89,7 @@ struct LaneJob {
     const MixedOscillator* mixed = nullptr;
     float smooth = 0;
     float damping = 0;
-    std::int32_t filterMode = 0;              // 0 to 3
+    std::int32_t filterMode = 0; // 0 to 3
     // Every cut-off coefficient of the chunk lies in [0, 0.785].
     bool coefficientsBounded = false;
 

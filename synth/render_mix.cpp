@@ -100,7 +100,8 @@ void mixChunk(const LaneJob& job, const MixSource* sources, std::int32_t count, 
         for (std::int32_t i = 0; i < count; ++i) {
             const MixSource& s = sources[i];
             if (s.begin <= k && k + 4 <= s.end) {
-                const __m128 v = s.lane >= 0 ? _mm_loadu_ps(byLane[s.lane]) : _mm_loadu_ps(s.row + k);
+                const __m128 v =
+                    s.lane >= 0 ? _mm_loadu_ps(byLane[s.lane]) : _mm_loadu_ps(s.row + k);
                 l = _mm_add_ps(l, v);
                 if (sameBuffer)
                     l = _mm_add_ps(l, v);

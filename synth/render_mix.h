@@ -7,9 +7,9 @@
 #include "synth/render_lanes.h"
 
 struct MixSource {
-    std::int32_t lane;   // lane of the voice in the job, or -1 for a row of its own
-    const float* row;    // when lane is -1: sample k at row[k]
-    std::int32_t begin;  // the voice rendered frames [begin, end)
+    std::int32_t lane;  // lane of the voice in the job, or -1 for a row of its own
+    const float* row;   // when lane is -1: sample k at row[k]
+    std::int32_t begin; // the voice rendered frames [begin, end)
     std::int32_t end;
 };
 

@@ -44,7 +44,8 @@ float cutoffFor(float e, const RenderValues& r, double keyTrack) {
 
 void cutoffs(float* cutoff, const float* level, const RenderValues& r, double keyTrack,
              std::int32_t count) {
-    for (std::int32_t i = 0; i < count; ++i) cutoff[i] = cutoffFor(level[i], r, keyTrack);
+    for (std::int32_t i = 0; i < count; ++i)
+        cutoff[i] = cutoffFor(level[i], r, keyTrack);
 }
 
 } // namespace

@@ -9,10 +9,10 @@
 #include "synth/voice.h"
 
 struct EnvelopePlan {
-    std::int32_t begin = 0;  // first rendered frame, after the start delay
-    std::int32_t end = 0;    // one past the last rendered frame (the voice ended or the chunk did)
-    bool constant = false;   // one level and coefficient for every rendered frame; rows unwritten
-    float level = 0;         // the constant values
+    std::int32_t begin = 0; // first rendered frame, after the start delay
+    std::int32_t end = 0;   // one past the last rendered frame (the voice ended or the chunk did)
+    bool constant = false;  // one level and coefficient for every rendered frame; rows unwritten
+    float level = 0;        // the constant values
     float cutoff = 0;
 };
 

@@ -38,7 +38,9 @@ struct Sse2Ops {
 
     static D fromI(I v) { return {_mm_cvtepi32_pd(v), _mm_cvtepi32_pd(_mm_unpackhi_epi64(v, v))}; }
     static D widen(F v) { return {_mm_cvtps_pd(v), _mm_cvtps_pd(_mm_movehl_ps(v, v))}; }
-    static I roundD(D v) { return _mm_unpacklo_epi64(_mm_cvtpd_epi32(v.lo), _mm_cvtpd_epi32(v.hi)); }
+    static I roundD(D v) {
+        return _mm_unpacklo_epi64(_mm_cvtpd_epi32(v.lo), _mm_cvtpd_epi32(v.hi));
+    }
     static F narrow(D v) { return _mm_movelh_ps(_mm_cvtpd_ps(v.lo), _mm_cvtpd_ps(v.hi)); }
     static void storeD(double* p, D v) {
         _mm_storeu_pd(p, v.lo);
@@ -56,7 +58,8 @@ struct Sse2Ops {
     __attribute__((always_inline)) static I lookup(const std::int32_t* table, I index) {
 #if defined(__x86_64__) || defined(_M_X64)
         const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(index));
-        const auto high = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));
+        const auto high =
+            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));
         return _mm_setr_epi32(table[low & 0xFFFFFFFFu], table[low >> 32], table[high & 0xFFFFFFFFu],
                               table[high >> 32]);
 #else
@@ -70,7 +73,9 @@ struct Sse2Ops {
 
 } // namespace
 
-static std::int32_t paddedSse2(std::int32_t groups) { return lanes::paddedGroups<Sse2Ops>(groups); }
+static std::int32_t paddedSse2(std::int32_t groups) {
+    return lanes::paddedGroups<Sse2Ops>(groups);
+}
 
 const LaneKernels kSse2Kernels = {Sse2Ops::kWidth, &paddedSse2, &lanes::run<Sse2Ops>,
                                   &lanes::buildOscillator<Sse2Ops>};

@@ -20,13 +20,15 @@ inline std::uint32_t bitsOf(float x) {
 }
 
 class EnginePair {
-public:
+  public:
     explicit EnginePair(RenderIsa isa)
         : isa(isa), reference(std::make_unique<DrawbarEngine>()),
           fast(std::make_unique<DrawbarEngine>()) {
-        for (DrawbarEngine* e : {reference.get(), fast.get()}) e->initEngine();
+        for (DrawbarEngine* e : {reference.get(), fast.get()})
+            e->initEngine();
         setRate(44100.0);
-        for (std::int32_t index : kProgramApplyOrder) setParameter(index, kParameterDefaults[index]);
+        for (std::int32_t index : kProgramApplyOrder)
+            setParameter(index, kParameterDefaults[index]);
     }
 
     void setParameter(std::int32_t index, float value) {
@@ -37,7 +39,8 @@ public:
     }
     void setRate(double r) {
         rate = r;
-        for (DrawbarEngine* e : {reference.get(), fast.get()}) e->setTableStep(r);
+        for (DrawbarEngine* e : {reference.get(), fast.get()})
+            e->setTableStep(r);
     }
     void midi(int status, int data1, int data2, int delta = 0) {
         for (DrawbarEngine* e : {reference.get(), fast.get()})
@@ -55,15 +58,16 @@ public:
         for (std::size_t i = 0; i < initial.size() && i < refLeft.size(); ++i)
             refLeft[i] = refRight[i] = initial[i];
         std::vector<float> fastLeft = refLeft, fastRight = refRight;
-        reference->renderReference(refLeft.data(), shared ? refLeft.data() : refRight.data(), frames);
+        reference->renderReference(refLeft.data(), shared ? refLeft.data() : refRight.data(),
+                                   frames);
         fast->renderWith(isa, fastLeft.data(), shared ? fastLeft.data() : fastRight.data(), frames);
         if (auto r = sameBits("left", refLeft, fastLeft); !r) return r;
         if (auto r = sameBits("right", refRight, fastRight); !r) return r;
         for (std::int32_t i = 0; i < kVoiceCount; ++i)
             if (std::memcmp(&reference->voice(i), &fast->voice(i), sizeof(Voice)) != 0)
-                return ::testing::AssertionFailure() << "voice " << i << " differs: "
-                                                     << describe(reference->voice(i)) << " vs "
-                                                     << describe(fast->voice(i));
+                return ::testing::AssertionFailure()
+                       << "voice " << i << " differs: " << describe(reference->voice(i)) << " vs "
+                       << describe(fast->voice(i));
         return ::testing::AssertionSuccess();
     }
 
@@ -74,7 +78,7 @@ public:
     std::unique_ptr<DrawbarEngine> reference;
     std::unique_ptr<DrawbarEngine> fast;
 
-private:
+  private:
     static ::testing::AssertionResult sameBits(const char* channel, const std::vector<float>& a,
                                                const std::vector<float>& b) {
         for (std::size_t i = 0; i < a.size(); ++i)
@@ -99,7 +103,8 @@ private:
 // The instruction sets to compare; those the CPU lacks are skipped by the tests.
 inline std::vector<RenderIsa> allRenderIsas() {
     std::vector<RenderIsa> all;
-    for (std::int32_t i = 0; i < kRenderIsaCount; ++i) all.push_back(static_cast<RenderIsa>(i));
+    for (std::int32_t i = 0; i < kRenderIsaCount; ++i)
+        all.push_back(static_cast<RenderIsa>(i));
     return all;
 }
 

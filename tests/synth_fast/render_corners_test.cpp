@@ -12,9 +12,10 @@
 namespace {
 
 class FastRenderCorners : public ::testing::TestWithParam<RenderIsa> {
-protected:
+  protected:
     void SetUp() override {
-        if (!renderIsaSupported(GetParam())) GTEST_SKIP() << "the CPU lacks " << renderIsaName(GetParam());
+        if (!renderIsaSupported(GetParam()))
+            GTEST_SKIP() << "the CPU lacks " << renderIsaName(GetParam());
     }
 };
 
@@ -23,8 +24,10 @@ TEST_P(FastRenderCorners, StartDelaysAcrossChunkAndBlockEdges) {
         EnginePair pair(GetParam());
         const int deltas[] = {0, 1, 126, 127, 128, 129, 255, 256, 300, 511, 512, 1000};
         int note = 40;
-        for (int delta : deltas) pair.noteOn(note++, 90, delta);
-        for (int i = 0; i < 12; ++i) ASSERT_TRUE(pair.render(block)) << "block size " << block;
+        for (int delta : deltas)
+            pair.noteOn(note++, 90, delta);
+        for (int i = 0; i < 12; ++i)
+            ASSERT_TRUE(pair.render(block)) << "block size " << block;
         EXPECT_EQ(pair.fastState().aloneSamples, 0u);
     }
 }
@@ -40,7 +43,8 @@ TEST_P(FastRenderCorners, ReleasesAndVoiceEndsInsideChunks) {
         pair.noteOff(note, off);
         ++note;
     }
-    for (int i = 0; i < 6; ++i) ASSERT_TRUE(pair.render(97));
+    for (int i = 0; i < 6; ++i)
+        ASSERT_TRUE(pair.render(97));
     EXPECT_EQ(pair.reference->soundingVoices(), 0);
     EXPECT_EQ(pair.fastState().aloneSamples, 0u);
 }
@@ -66,7 +70,8 @@ TEST_P(FastRenderCorners, EveryWaveFilterModeAndSmoothing) {
                 pair.setParameter(Type, type);
                 pair.setParameter(Smooth, smooth);
                 pair.setParameter(Q, 1.0f);
-                for (int n = 0; n < 5; ++n) pair.noteOn(30 + 17 * n, 60 + 10 * n, 9 * n);
+                for (int n = 0; n < 5; ++n)
+                    pair.noteOn(30 + 17 * n, 60 + 10 * n, 9 * n);
                 ASSERT_TRUE(pair.render(300)) << wave << " " << type << " " << smooth;
                 pair.noteOff(47);
                 ASSERT_TRUE(pair.render(301)) << wave << " " << type << " " << smooth;
@@ -75,7 +80,8 @@ TEST_P(FastRenderCorners, EveryWaveFilterModeAndSmoothing) {
 
 TEST_P(FastRenderCorners, AddsIntoExistingSignalAndIntoOneSharedBuffer) {
     EnginePair pair(GetParam());
-    for (int n = 0; n < 6; ++n) pair.noteOn(50 + n, 100, 37 * n);
+    for (int n = 0; n < 6; ++n)
+        pair.noteOn(50 + n, 100, 37 * n);
     std::vector<float> signal(500);
     for (std::size_t i = 0; i < signal.size(); ++i)
         signal[i] = i % 3 == 0 ? -0.0f : std::sin(static_cast<float>(i)) * 0.5f;
@@ -87,7 +93,8 @@ TEST_P(FastRenderCorners, AddsIntoExistingSignalAndIntoOneSharedBuffer) {
 
 TEST_P(FastRenderCorners, DrawbarAndWaveChangesBetweenBlocksTakeEffect) {
     EnginePair pair(GetParam());
-    for (int n = 0; n < 8; ++n) pair.noteOn(40 + 5 * n, 100);
+    for (int n = 0; n < 8; ++n)
+        pair.noteOn(40 + 5 * n, 100);
     for (int step = 0; step < 20; ++step) {
         pair.setParameter(Drawbar2 + step % 6, static_cast<float>(step % 7) / 6);
         if (step % 5 == 0) pair.setParameter(Wave, static_cast<float>(step % 4) / 3);
@@ -103,7 +110,8 @@ TEST_P(FastRenderCorners, ValuesBeyondTheIntegerRangeSaturateAndWrap) {
     pair.setRate(25088.0); // high notes then step about half the table per sample
     pair.setParameter(Wave, 2.0f / 3);
     pair.setParameter(Smooth, -1.0f);
-    for (int note = 120; note < 128; ++note) pair.noteOn(note, 127, note - 120);
+    for (int note = 120; note < 128; ++note)
+        pair.noteOn(note, 127, note - 120);
     float highest = 0, lowest = 0;
     for (int i = 0; i < 40; ++i) {
         ASSERT_TRUE(pair.render(64));
@@ -133,7 +141,8 @@ TEST_P(FastRenderCorners, SaturatedFilterInputAloneSendsTheRunToTheExactKernel) 
     EnginePair pair(GetParam());
     pair.setParameter(Type, 1.0f);
     pair.setParameter(Smooth, -1.0f);
-    for (int k = Drawbar2; k <= Drawbar3; ++k) pair.setParameter(k, 0.0f);
+    for (int k = Drawbar2; k <= Drawbar3; ++k)
+        pair.setParameter(k, 0.0f);
     pair.setParameter(Drawbar2, 20.0f);
     pair.setParameter(Drawbar4, -20.5f); // drawbar sum 0.5: weights 2000, 952 and -41000
     pair.noteOn(0, 100);
@@ -154,7 +163,8 @@ TEST_P(FastRenderCorners, EveryFilterModeThroughBothFilterKernels) {
                 pair.setParameter(Type, type);
                 pair.setParameter(Smooth, smooth);
                 pair.setParameter(Sustain, 0.2f);
-                for (int n = 0; n < 6; ++n) pair.noteOn(40 + 9 * n, 50 + 12 * n, 5 * n);
+                for (int n = 0; n < 6; ++n)
+                    pair.noteOn(40 + 9 * n, 50 + 12 * n, 5 * n);
                 ASSERT_TRUE(pair.render(500)) << depth << " " << type << " " << smooth;
                 pair.noteOff(49, 10);
                 ASSERT_TRUE(pair.render(300)) << depth << " " << type << " " << smooth;
@@ -175,7 +185,8 @@ TEST_P(FastRenderCorners, ValuesOutsideTheLaneRangesUseTheReferenceArithmetic) {
                    Case{Env, inf, false}, Case{Env, 3e6f, true}, Case{Q, 1e38f, false},
                    Case{Q, -1e38f, false}, Case{Sustain, 1e30f, false}, Case{Env, -1e6f, false}}) {
         EnginePair pair(GetParam());
-        for (int n = 0; n < 4; ++n) pair.noteOn(50 + 7 * n, 100, 11 * n);
+        for (int n = 0; n < 4; ++n)
+            pair.noteOn(50 + 7 * n, 100, 11 * n);
         ASSERT_TRUE(pair.render(200));
         pair.setParameter(c.index, c.value);
         ASSERT_TRUE(pair.render(300)) << c.index << " " << c.value;
@@ -187,7 +198,8 @@ TEST_P(FastRenderCorners, ValuesOutsideTheLaneRangesUseTheReferenceArithmetic) {
     for (double rate : {5e7, 50.0}) {
         EnginePair pair(GetParam());
         pair.setRate(rate);
-        for (int n = 0; n < 4; ++n) pair.noteOn(10 + 35 * n, 100);
+        for (int n = 0; n < 4; ++n)
+            pair.noteOn(10 + 35 * n, 100);
         ASSERT_TRUE(pair.render(500)) << rate;
         EXPECT_GT(pair.fastState().aloneSamples, 0u) << rate;
         EXPECT_GT(pair.fastState().laneSamples, 0u) << rate;
@@ -202,7 +214,8 @@ TEST(RenderDispatch, TheLoadTimeChoiceIsSupportedAndSse2IsAlwaysThere) {
     EXPECT_TRUE(renderIsaSupported(RenderIsa::Sse2));
     EXPECT_TRUE(renderIsaSupported(bestRenderIsa()));
     for (std::int32_t i = static_cast<std::int32_t>(bestRenderIsa()) + 1; i < kRenderIsaCount; ++i)
-        EXPECT_FALSE(renderIsaSupported(static_cast<RenderIsa>(i))) << "a wider set was passed over";
+        EXPECT_FALSE(renderIsaSupported(static_cast<RenderIsa>(i)))
+            << "a wider set was passed over";
 }
 
 // The envelope plan divides in float where both operands are exact floats; that equals the

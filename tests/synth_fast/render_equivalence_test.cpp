@@ -13,20 +13,22 @@
 namespace {
 
 class Performance {
-public:
+  public:
     explicit Performance(std::uint32_t seed) : rng(seed) {}
 
     int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); }
-    float real(float low, float high) { return std::uniform_real_distribution<float>(low, high)(rng); }
+    float real(float low, float high) {
+        return std::uniform_real_distribution<float>(low, high)(rng);
+    }
     bool chance(double p) { return std::bernoulli_distribution(p)(rng); }
 
     // Mostly musical values, with the corners of every mapping, out-of-range, huge and
     // non-finite values mixed in.
     float value() {
-        static const float corners[] = {0.0f, 1.0f, 0.25f, 0.75f, 0.5f, 1.0f / 3, 2.0f / 3,
-                                        0.1f, 1.0f / 6, 7.0f / 6, 1.25f, 1.75f, -0.25f, -0.0f};
-        static const float extremes[] = {1e10f, -1e10f, 1e30f, -1e30f, FLT_MAX, -FLT_MAX,
-                                         1e-30f, 0.999999f, 1e-6f, 3.0f, -3.0f};
+        static const float corners[] = {0.0f, 1.0f,     0.25f,    0.75f, 0.5f,  1.0f / 3, 2.0f / 3,
+                                        0.1f, 1.0f / 6, 7.0f / 6, 1.25f, 1.75f, -0.25f,   -0.0f};
+        static const float extremes[] = {1e10f,  -1e10f,    1e30f, -1e30f, FLT_MAX, -FLT_MAX,
+                                         1e-30f, 0.999999f, 1e-6f, 3.0f,   -3.0f};
         const int kind = uniform(0, 99);
         if (kind < 70) return real(0.0f, 1.0f);
         if (kind < 85) return corners[uniform(0, std::size(corners) - 1)];
@@ -59,9 +61,15 @@ public:
         switch (index) {
         case Attack:
         case Decay:
-        case Release: v = envelopeTime(); break;
-        case Smooth: v = smoothing(); break;
-        default: v = value(); break;
+        case Release:
+            v = envelopeTime();
+            break;
+        case Smooth:
+            v = smoothing();
+            break;
+        default:
+            v = value();
+            break;
         }
         pair.setParameter(index, v);
     }
@@ -69,7 +77,7 @@ public:
     // A program change: all sixteen values in the order a program applies them.
     void changeProgram(EnginePair& pair) {
         for (std::int32_t index : kProgramApplyOrder)
-            pair.setParameter(index, index == Smooth ? smoothing()
+            pair.setParameter(index, index == Smooth    ? smoothing()
                                      : index <= Release ? envelopeTime()
                                                         : real(0.0f, 1.0f));
     }
@@ -115,7 +123,8 @@ public:
     }
 
     int blockSize() {
-        static const int sizes[] = {1, 2, 3, 4, 5, 7, 31, 64, 100, 127, 128, 129, 255, 256, 257, 511, 512, 1000};
+        static const int sizes[] = {1,   2,   3,   4,   5,   7,   31,  64,  100,
+                                    127, 128, 129, 255, 256, 257, 511, 512, 1000};
         return sizes[uniform(0, std::size(sizes) - 1)];
     }
 
@@ -124,7 +133,8 @@ public:
     std::vector<float> initial(int frames) {
         std::vector<float> out(static_cast<std::size_t>(frames), 0.0f);
         if (chance(0.7)) return out;
-        for (float& x : out) x = chance(0.2) ? (chance(0.5) ? -0.0f : 0.0f) : real(-1.0f, 1.0f);
+        for (float& x : out)
+            x = chance(0.2) ? (chance(0.5) ? -0.0f : 0.0f) : real(-1.0f, 1.0f);
         return out;
     }
 
@@ -133,9 +143,10 @@ public:
 };
 
 class RenderEquivalence : public ::testing::TestWithParam<RenderIsa> {
-protected:
+  protected:
     void SetUp() override {
-        if (!renderIsaSupported(GetParam())) GTEST_SKIP() << "the CPU lacks " << renderIsaName(GetParam());
+        if (!renderIsaSupported(GetParam()))
+            GTEST_SKIP() << "the CPU lacks " << renderIsaName(GetParam());
     }
 };
 
@@ -167,9 +178,11 @@ TEST_P(RenderEquivalence, DefaultProgramChordsMatchTheReference) {
     Performance perf(7);
     for (int block = 0; block < 300; ++block) {
         if (block % 40 == 0)
-            for (int i = 0; i < 17; ++i) pair.noteOn(40 + perf.uniform(0, 60), perf.uniform(1, 127), perf.uniform(0, 700));
+            for (int i = 0; i < 17; ++i)
+                pair.noteOn(40 + perf.uniform(0, 60), perf.uniform(1, 127), perf.uniform(0, 700));
         if (block % 40 == 25)
-            for (int note = 0; note < 128; ++note) pair.noteOff(note, perf.uniform(0, 600));
+            for (int note = 0; note < 128; ++note)
+                pair.noteOff(note, perf.uniform(0, 600));
         ASSERT_TRUE(pair.render(perf.blockSize())) << "block " << block;
     }
     EXPECT_EQ(pair.fastState().aloneSamples, 0u);
