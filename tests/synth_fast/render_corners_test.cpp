@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 
@@ -208,6 +209,31 @@ TEST_P(FastRenderCorners, ValuesOutsideTheLaneRangesUseTheReferenceArithmetic) {
 
 INSTANTIATE_TEST_SUITE_P(EveryInstructionSet, FastRenderCorners,
                          ::testing::ValuesIn(allRenderIsas()), isaTestName);
+
+TEST(RenderDispatch, RenderUsesTheFastPathAndMatchesTheReference) {
+    EnginePair pair(bestRenderIsa());
+    for (int n = 0; n < 16; ++n) pair.noteOn(30 + 5 * n, 40 + 5 * n, 3 * n);
+    for (int block = 0; block < 8; ++block) {
+        std::vector<float> refLeft(300, 0.5f), refRight(300, 0.25f);
+        std::vector<float> left = refLeft, right = refRight;
+        pair.reference->renderReference(refLeft.data(), refRight.data(), 300);
+        pair.fast->render(left.data(), right.data(), 300);
+        ASSERT_EQ(std::memcmp(left.data(), refLeft.data(), sizeof(float) * 300), 0);
+        ASSERT_EQ(std::memcmp(right.data(), refRight.data(), sizeof(float) * 300), 0);
+    }
+    EXPECT_EQ(pair.fastState().laneSamples, 16u * 8u * 300u - 15u * 16u / 2u * 3u);
+}
+
+TEST(RenderDispatch, AnIdleInstrumentLeavesTheBuffersAsTheyAre) {
+    EnginePair pair(bestRenderIsa());
+    pair.noteOn(60, 100, 50);
+    pair.midi(0xB0, 126, 0); // silenced before it started: its delay no longer counts down
+    std::vector<float> left(64, -0.0f), right(64, 3.0f);
+    pair.fast->render(left.data(), right.data(), 64);
+    EXPECT_EQ(bitsOf(left[10]), bitsOf(-0.0f));
+    EXPECT_EQ(right, std::vector<float>(64, 3.0f));
+    EXPECT_EQ(pair.fast->voice(1).startDelay, 50);
+}
 
 TEST(RenderDispatch, TheLoadTimeChoiceIsSupportedAndSse2IsAlwaysThere) {
     ASSERT_TRUE(fastRenderAvailable());
