@@ -33,6 +33,10 @@ for test in json.load(sys.stdin)["tests"]:
         seen.add(key)
         print(key)
 ')
+if [ -z "$commands" ]; then
+    echo "valgrind: no test executables listed in $build"
+    exit 1
+fi
 
 failed=0
 while IFS=$'\t' read -r -a command; do
