@@ -36,9 +36,11 @@ void TTsumami::dragTo(KnobPoint screen) {
     if (!Dragging) return;
     DragCursor = screen;
     // Each axis is halved and rounded on its own: one pixel right and one up cancel to nothing.
-    const std::int32_t dx = roundToInt((DragCursor.x - DragStartCursor.x) * 0.5);
-    const std::int32_t dy = roundToInt((DragStartCursor.y - DragCursor.y) * 0.5);
-    SetPosition(std::clamp(DragStartPosition + dx + dy, 0, kMaxPosition));
+    // Differences and sum in double: cursor travel of any size can neither overflow nor wrap.
+    const std::int32_t dx = roundToInt((double(DragCursor.x) - DragStartCursor.x) * 0.5);
+    const std::int32_t dy = roundToInt((double(DragStartCursor.y) - DragCursor.y) * 0.5);
+    const double p = double(DragStartPosition) + dx + dy;
+    SetPosition(p > kMaxPosition ? kMaxPosition : (p < 0 ? 0 : static_cast<std::int32_t>(p)));
 }
 
 void TTsumami::endDrag() {

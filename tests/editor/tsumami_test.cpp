@@ -99,6 +99,18 @@ TEST(TTsumami, DragFollowsTheTravelSinceThePressNotThePreviousMove) {
     EXPECT_EQ(knob.DragCursor, (KnobPoint{500, 500}));
 }
 
+TEST(TTsumami, ExtremeCursorTravelClampsWithoutOverflow) {
+    TTsumami knob;
+    knob.beginDrag({INT32_MIN, INT32_MAX});
+    knob.dragTo({INT32_MAX, INT32_MIN}); // right and up by the whole coordinate range
+    EXPECT_EQ(knob.Position, 100);
+    knob.dragTo({INT32_MIN, INT32_MAX});
+    EXPECT_EQ(knob.Position, 50);
+    knob.beginDrag({INT32_MAX, INT32_MIN});
+    knob.dragTo({INT32_MIN, INT32_MAX});
+    EXPECT_EQ(knob.Position, 0);
+}
+
 TEST(TTsumami, EveryDragMoveRaisesOnChangeEvenWithoutAStep) {
     TTsumami knob;
     Recorder recorder;
