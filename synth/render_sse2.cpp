@@ -10,7 +10,7 @@ namespace {
 
 struct Sse2Ops {
     static constexpr int kWidth = 4;
-    static constexpr int kGroupCounts[] = {2, 4, 5};
+    static constexpr int kGroupCounts[] = {1, 2, 3, 4, 5};
     using I = __m128i;
     using F = __m128;
     struct D {
