@@ -10,25 +10,19 @@ Wave; a drag of Tsumami3 makes CutOff follow; CutOff 0.37 from the host turns th
 within two timer ticks with one report; close and reopen. Saves a screenshot of the open editor.
 Exits non-zero on the first failed check.
 """
+import os
 import subprocess
 import sys
 import threading
 import time
 
-TICK_MS = 100
 TEXT_HEIGHT = 14  # the text cell of a 12-pixel Times New Roman or Liberation Serif
-# Layout rectangles on the form (left, top, width, height).
-TRACKBAR3 = (312, 32, 33, 113)
-TSUMAMI3 = (120, 200, 33, 33)
-RADIOGROUP2 = (216, 24, 73, 81)
-SQR_ITEM = 2
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from editor_driving import (RADIOGROUP2, SQR_ITEM, TICK_MS, TRACKBAR3, TSUMAMI3, Failure,  # noqa: E402
+                            LoggingHost, center, check, drag, xdo)
 
 
-class Failure(Exception):
-    pass
-
-
-class Host:
+class Host(LoggingHost):
     def __init__(self, host, plugin):
         self.process = subprocess.Popen([host, plugin], stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, text=True, bufsize=1)
@@ -46,20 +40,6 @@ class Host:
         with self.lock:
             return list(self.log)
 
-    def wait_for(self, prefix, timeout=15.0):
-        """The first new line starting with `prefix`; later lines stay unread."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            lines = self.lines()
-            for i in range(self.seen, len(lines)):
-                if lines[i].startswith(prefix):
-                    self.seen = i + 1
-                    return lines[i]
-            if self.process.poll() is not None:
-                raise Failure(f"host exited ({self.process.returncode}) waiting for '{prefix}'")
-            time.sleep(0.01)
-        raise Failure(f"no '{prefix}' from the host within {timeout} s")
-
     def ask(self, command, answer):
         self.process.stdin.write(command + "\n")
         self.process.stdin.flush()
@@ -74,40 +54,8 @@ class Host:
                 found.append((int(index), float(value), float(ms)))
         return found
 
-    def param(self, index):
-        return float(self.ask(f"param {index}", f"param {index} ").split()[2])
-
     def number(self, command, answer):
         return int(self.ask(command, answer + " ").split()[1])
-
-
-def xdo(*args):
-    subprocess.run(["xdotool", *map(str, args)], check=True)
-
-
-def drag(start, end, steps=8):
-    xdo("mousemove", *start)
-    time.sleep(0.1)
-    xdo("mousedown", 1)
-    time.sleep(0.1)
-    for i in range(1, steps + 1):
-        x = start[0] + (end[0] - start[0]) * i // steps
-        y = start[1] + (end[1] - start[1]) * i // steps
-        xdo("mousemove", x, y)
-        time.sleep(0.03)
-    time.sleep(0.1)
-    xdo("mouseup", 1)
-    time.sleep(0.1)
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-    print(f"  ok: {message}")
-
-
-def center(rect):
-    return rect[0] + rect[2] // 2, rect[1] + rect[3] // 2
 
 
 def probes(host):

@@ -16,19 +16,12 @@ import sys
 import tempfile
 import time
 
-TICK_MS = 100
-# Layout positions on the form (left, top, width, height).
-TRACKBAR3 = (312, 32, 33, 113)
-TSUMAMI3 = (120, 200, 33, 33)
-RADIOGROUP2 = (216, 24, 73, 81)
-SQR_ITEM = 2
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from editor_driving import (RADIOGROUP2, SQR_ITEM, TICK_MS, TRACKBAR3, TSUMAMI3, Failure,  # noqa: E402
+                            LoggingHost, center, check, drag, xdo)
 
 
-class Failure(Exception):
-    pass
-
-
-class Host:
+class Host(LoggingHost):
     def __init__(self, build, workdir):
         self.log_path = os.path.join(workdir, "host.log")
         self.command_path = os.path.join(workdir, "commands.txt")
@@ -49,20 +42,6 @@ class Host:
         except FileNotFoundError:
             return []
 
-    def wait_for(self, prefix, timeout=15.0):
-        """The first new log line starting with `prefix`; later lines stay unread."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            lines = self.lines()
-            for i in range(self.seen, len(lines)):
-                if lines[i].startswith(prefix):
-                    self.seen = i + 1
-                    return lines[i]
-            if self.process.poll() is not None:
-                raise Failure(f"host exited ({self.process.returncode}) waiting for '{prefix}'")
-            time.sleep(0.02)
-        raise Failure(f"no '{prefix}' from the host within {timeout} s")
-
     def ask(self, command, answer):
         with open(self.command_path, "a") as commands:
             commands.write(command + "\n")
@@ -78,9 +57,6 @@ class Host:
                     found.append((int(index), float(value), float(ms)))
         return found
 
-    def param(self, index):
-        return float(self.ask(f"param {index}", f"param {index} ").split()[2])
-
     def probe(self, x, y):
         words = self.ask(f"probe {x} {y}", "probe ").split()
         if words[1] == "none":
@@ -89,35 +65,6 @@ class Host:
         numbers = [int(w) for w in " ".join(words[2:]).split("'")[2].split() if w.lstrip("-").isdigit()]
         rect, pos, thumb = numbers[0:4], numbers[4], numbers[5:9]
         return {"class": words[1], "text": text, "rect": rect, "pos": pos, "thumb": thumb}
-
-
-def xdo(*args):
-    subprocess.run(["xdotool", *map(str, args)], check=True)
-
-
-def drag(start, end, steps=8):
-    xdo("mousemove", *start)
-    time.sleep(0.1)
-    xdo("mousedown", 1)
-    time.sleep(0.1)
-    for i in range(1, steps + 1):
-        x = start[0] + (end[0] - start[0]) * i // steps
-        y = start[1] + (end[1] - start[1]) * i // steps
-        xdo("mousemove", x, y)
-        time.sleep(0.03)
-    time.sleep(0.1)
-    xdo("mouseup", 1)
-    time.sleep(0.1)
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-    print(f"  ok: {message}")
-
-
-def center(rect):
-    return rect[0] + rect[2] // 2, rect[1] + rect[3] // 2
 
 
 def scenario(host, screenshot):
