@@ -1,0 +1,2 @@
+// The interface header must stand on its own and compile cleanly under strict warnings.
+#include "host/aeffectx.h"
