@@ -1,15 +1,16 @@
-// Instruments set up for the benchmarks: the engine with a patch and some held voices, brought
+// Instruments set up for the benchmarks: the instrument with a patch and some held voices, brought
 // into their sustain so that every measured block does the same work.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "synth/drawbar_engine.h"
+#include "synth/instrument.h"
 #include "synth/parameters.h"
 
 enum class Patch { Default, FullResonant };
@@ -32,23 +33,22 @@ inline float patchValue(Patch patch, std::int32_t index) {
 inline constexpr double kBenchRate = 44100.0;
 inline constexpr std::int32_t kBenchBlock = 512;
 
-// An engine at 44100 Hz with `patch`, holding `voices` notes in their sustain.
-inline std::unique_ptr<DrawbarEngine> heldEngine(Patch patch, std::int32_t voices) {
-    auto e = std::make_unique<DrawbarEngine>();
-    e->initEngine();
-    e->setTableStep(kBenchRate);
-    for (std::int32_t index : kProgramApplyOrder) {
-        e->storeParameter(index, patchValue(patch, index));
-        e->updateParameter(index, kBenchRate);
-    }
+// An instrument at 44100 Hz with `patch`, holding `voices` notes in their sustain.
+inline std::unique_ptr<Instrument> heldInstrument(Patch patch, std::int32_t voices) {
+    auto instrument = std::make_unique<Instrument>();
+    instrument->setSampleRate(static_cast<float>(kBenchRate));
+    std::array<float, kParameterCount> values{};
+    for (std::int32_t index = 0; index < kParameterCount; ++index)
+        values[index] = patchValue(patch, index);
+    instrument->loadValues(values);
     // Spread over five octaves, as in a wide chord.
     for (std::int32_t i = 0; i < voices; ++i)
-        e->handleMidi(0x90, static_cast<std::uint8_t>(36 + (i * 19) % 60),
-                      static_cast<std::uint8_t>(70 + i), 0);
+        instrument->midiEvent(0x90, static_cast<std::uint8_t>(36 + (i * 19) % 60),
+                              static_cast<std::uint8_t>(70 + i), 0);
     std::vector<float> left(kBenchBlock), right(kBenchBlock);
     for (int i = 0; i < 4; ++i)
-        e->renderReference(left.data(), right.data(), kBenchBlock);
-    return e;
+        instrument->renderReference(left.data(), right.data(), kBenchBlock);
+    return instrument;
 }
 
 // CPU time per frame, and per voice-sample when voices sound (printed as e.g. "1.9ns").

@@ -1,7 +1,7 @@
 // processEvents with a full list: note-ons, note-offs, pitch bends and controllers, as a busy
 // block of a dense MIDI file delivers them.
 #include "bench/bench_instrument.h"
-#include "synth/avst_xsynth.h"
+#include "plugin/vst2/avst_xsynth.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "bench/bench_instrument.h"
-#include "synth/avst_xsynth.h"
+#include "plugin/vst2/avst_xsynth.h"
 
 namespace {
 
@@ -11,19 +11,21 @@ constexpr std::int32_t kVoiceCounts[] = {0, 1, 4, 8, 16};
 
 // isa < 0: the reference render.
 void renderEngine(benchmark::State& state, Patch patch, std::int32_t voices, int isa) {
-    auto engine = heldEngine(patch, voices);
+    auto instrument = heldInstrument(patch, voices);
     std::vector<float> left(kBenchBlock), right(kBenchBlock);
     for (auto _ : state) {
         std::memset(left.data(), 0, sizeof(float) * kBenchBlock);
         std::memset(right.data(), 0, sizeof(float) * kBenchBlock);
         if (isa < 0)
-            engine->renderReference(left.data(), right.data(), kBenchBlock);
+            instrument->renderReference(left.data(), right.data(), kBenchBlock);
         else
-            engine->renderWith(static_cast<RenderIsa>(isa), left.data(), right.data(), kBenchBlock);
+            instrument->renderWith(static_cast<RenderIsa>(isa), left.data(), right.data(),
+                                   kBenchBlock);
         benchmark::DoNotOptimize(left.data());
         benchmark::ClobberMemory();
     }
-    if (engine->soundingVoices() != voices) state.SkipWithError("voices ended during the run");
+    if (instrument->engine().soundingVoices() != voices)
+        state.SkipWithError("voices ended during the run");
     reportPerFrame(state, kBenchBlock, voices);
 }
 

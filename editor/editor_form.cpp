@@ -4,7 +4,6 @@
 
 #include "editor/form_layout.h"
 #include "editor/parameter_binding.h"
-#include "host/audio_effect.h"
 
 namespace {
 
@@ -82,13 +81,13 @@ void TForm1::controlChanged(std::int32_t p) {
     // event; 0, 0.5 and 1 are sent only when they differ.
     if (x == ShownValue[p]) return;
     ShownValue[p] = static_cast<float>(x);
-    if (Synth != nullptr) Synth->setParameterAutomated(p, ShownValue[p]);
+    if (Synth != nullptr) Synth->writeParameter(p, ShownValue[p]);
 }
 
 void TForm1::PollParameter(std::int32_t p) {
     if (!isParameterIndex(p) || controls[p] == nullptr || Synth == nullptr) return;
     const ParameterBinding& binding = kBindings[p];
-    const std::int32_t k = binding.stepsFor(Synth->getParameter(p));
+    const std::int32_t k = binding.stepsFor(Synth->readParameter(p));
     const std::int32_t expected = binding.reversed ? binding.steps - k : k;
     if (controls[p]->position() != expected)
         ShownValue[p] = static_cast<float>(static_cast<double>(k) / binding.steps);

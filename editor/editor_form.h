@@ -1,7 +1,7 @@
 // TForm1: the editor form's behaviour, free of any windowing toolkit. Sixteen controls bound one
-// to one to the parameters; a control the user moves writes its parameter with
-// setParameterAutomated, and a 100 ms timer polls every parameter with getParameter and moves the
-// controls that are out of step. Nothing notifies the form of changes made elsewhere.
+// to one to the parameters; a control the user moves writes its parameter through the link, and a
+// 100 ms timer polls every parameter through it and moves the controls that are out of step.
+// Nothing notifies the form of changes made elsewhere.
 #pragma once
 
 #include <array>
@@ -9,10 +9,9 @@
 #include <functional>
 
 #include "editor/form_control.h"
+#include "editor/parameter_link.h"
 #include "editor/tsumami.h"
 #include "synth/parameters.h"
-
-class AudioEffect;
 
 class TForm1 {
   public:
@@ -59,7 +58,7 @@ class TForm1 {
     void RadioGroup2Click() { controlChanged(Wave); }
     void Tsumami1Change() { controlChanged(Smooth); }
 
-    AudioEffect* Synth = nullptr; // not owned; set by the editor before the form is shown
+    ParameterLink* Synth = nullptr; // the instrument; not owned, set before the form is shown
     // By parameter index: the value each control is meant to show.
     std::array<float, kParameterCount> ShownValue{};
     // Set by the form's window: invalidates the whole form and runs FormPaint before returning.

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "host/round_half_even.h"
+#include "core/round_half_even.h"
 #include "synth/parameters.h"
 
 struct ParameterBinding {

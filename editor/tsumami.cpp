@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "host/round_half_even.h"
+#include "core/round_half_even.h"
 
 TTsumami::TTsumami() {
     SetPosition(50);

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "host/round_half_even.h"
+#include "core/round_half_even.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "host/round_half_even.h"
+#include "core/round_half_even.h"
 #include "synth/engine_values.h"
 #include "synth/voice.h"
 

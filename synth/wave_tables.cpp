@@ -3,7 +3,7 @@
 #include <cmath>
 #include <memory>
 
-#include "host/round_half_even.h"
+#include "core/round_half_even.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <set>
 
-#include "host/round_half_even.h"
+#include "core/round_half_even.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "editor/x11/classic_look.h"
 #include "editor/x11/system_colours.h"
-#include "host/round_half_even.h"
+#include "core/round_half_even.h"
 
 namespace {
 

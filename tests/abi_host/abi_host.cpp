@@ -20,7 +20,7 @@
 #include <dlfcn.h>
 #endif
 
-#include "host/aeffectx.h"
+#include "plugin/vst2/aeffectx.h"
 
 namespace {
 

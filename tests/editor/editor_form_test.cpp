@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "synth/avst_xsynth.h"
+#include "plugin/vst2/avst_xsynth.h"
+#include "plugin/vst2/effect_parameter_link.h"
 #include "tests/editor/fake_controls.h"
 #include "tests/support/recording_host.h"
 
@@ -19,7 +20,7 @@ class FormTest : public testing::Test {
     FormTest() {
         fakes = attachFakes(form);
         form.FormCreate();
-        form.Synth = &synth;
+        form.Synth = &link;
         host.calls.clear();
     }
 
@@ -41,6 +42,7 @@ class FormTest : public testing::Test {
 
     RecordingHost host;
     AVstXSynth synth{RecordingHost::callback, nullptr};
+    EffectParameterLink link{&synth};
     TForm1 form;
     std::vector<std::unique_ptr<FakeControl>> fakes;
 };

@@ -1,11 +1,11 @@
 // The editor object as a host reaches it: through the dispatcher of a real instrument, with the
 // headless backend standing in for the window.
-#include "editor/gr_editor.h"
+#include "plugin/vst2/gr_editor.h"
 
 #include <gtest/gtest.h>
 
 #include "editor/editor_form.h"
-#include "synth/avst_xsynth.h"
+#include "plugin/vst2/avst_xsynth.h"
 #include "tests/support/recording_host.h"
 
 namespace {

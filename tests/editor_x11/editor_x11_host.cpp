@@ -32,7 +32,7 @@
 #include "editor/x11/radio_group.h"
 #include "editor/x11/system_colours.h"
 #include "editor/x11/track_bar.h"
-#include "host/aeffect.h"
+#include "plugin/vst2/aeffect.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <cstdint>
 
 #include "editor/editor_form.h"
-#include "editor/gr_editor.h"
+#include "plugin/vst2/gr_editor.h"
 #include "editor/x11/classic_look.h"
 #include "editor/x11/raster_canvas.h"
 #include "editor/x11/system_colours.h"
-#include "synth/avst_xsynth.h"
+#include "plugin/vst2/avst_xsynth.h"
 #include "tests/support/recording_host.h"
 
 #include <X11/Xlib.h>

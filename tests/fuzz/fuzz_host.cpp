@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "editor/editor_form.h"
-#include "editor/gr_editor.h"
+#include "plugin/vst2/gr_editor.h"
 #include "editor/parameter_binding.h"
-#include "host/audio_effect.h"
-#include "host/plugin_factory.h"
+#include "plugin/vst2/audio_effect.h"
+#include "plugin/vst2/plugin_factory.h"
 #include "tests/fuzz/guarded_buffer.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "host/aeffectx.h"
+#include "plugin/vst2/aeffectx.h"
 #include "tests/fuzz/fuzz_input.h"
 
 // Reports a broken promise of the plug-in and stops, so that the fuzzer records the input.

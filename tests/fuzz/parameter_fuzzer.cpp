@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "synth/avst_xsynth.h"
+#include "plugin/vst2/avst_xsynth.h"
 #include "tests/fuzz/fuzz_host.h"
 #include "tests/fuzz/guarded_buffer.h"
 

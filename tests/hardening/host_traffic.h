@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/aeffectx.h"
+#include "plugin/vst2/aeffectx.h"
 
 class Random {
 public:

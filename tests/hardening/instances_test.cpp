@@ -15,7 +15,7 @@
 
 #include <valgrind/valgrind.h>
 
-#include "host/aeffectx.h"
+#include "plugin/vst2/aeffectx.h"
 #include "synth/parameters.h"
 #include "tests/hardening/heap_usage.h"
 #include "tests/hardening/host_traffic.h"

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <vector>
 
-#include "host/plugin_factory.h"
-#include "synth/avst_xsynth.h"
+#include "plugin/vst2/plugin_factory.h"
+#include "plugin/vst2/avst_xsynth.h"
 #include "tests/hardening/host_traffic.h"
 #include "tests/hardening/quiet_host.h"
 #include "tests/hardening/run_length.h"

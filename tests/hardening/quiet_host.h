@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "host/aeffect.h"
+#include "plugin/vst2/aeffect.h"
 
 // [any thread] Answers audioMasterVersion with 2400 (a host of the 2.4 generation), all else 0.
 VstIntPtr VSTCALL quietHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,

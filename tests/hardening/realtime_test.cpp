@@ -12,8 +12,8 @@
 
 #include <valgrind/valgrind.h>
 
-#include "host/plugin_factory.h"
-#include "host/audio_effect.h"
+#include "plugin/vst2/plugin_factory.h"
+#include "plugin/vst2/audio_effect.h"
 #include "tests/hardening/host_traffic.h"
 #include "tests/hardening/quiet_host.h"
 #include "tests/hardening/realtime_monitor.h"

@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "host/aeffect.h"
+#include "plugin/vst2/aeffect.h"
 
 struct HostCall {
     AEffect* effect;

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "synth/avst_xsynth.h"
+#include "plugin/vst2/avst_xsynth.h"
 #include "tests/support/recording_host.h"
 
 struct MidiMessage {

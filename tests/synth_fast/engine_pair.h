@@ -1,16 +1,17 @@
-// Two engines driven alike: one renders with the reference, the other with the fast render on
+// Two instruments driven alike: one renders with the reference, the other with the fast render on
 // one instruction set. Every render compares the samples and the voices to the bit.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
 
-#include "synth/drawbar_engine.h"
+#include "synth/instrument.h"
 #include "synth/parameters.h"
 
 inline std::uint32_t bitsOf(float x) {
@@ -22,30 +23,26 @@ inline std::uint32_t bitsOf(float x) {
 class EnginePair {
   public:
     explicit EnginePair(RenderIsa isa)
-        : isa(isa), reference(std::make_unique<DrawbarEngine>()),
-          fast(std::make_unique<DrawbarEngine>()) {
-        for (DrawbarEngine* e : {reference.get(), fast.get()})
-            e->initEngine();
-        setRate(44100.0);
-        for (std::int32_t index : kProgramApplyOrder)
-            setParameter(index, kParameterDefaults[index]);
-    }
+        : isa(isa), reference(std::make_unique<Instrument>()),
+          fast(std::make_unique<Instrument>()) {}
 
     void setParameter(std::int32_t index, float value) {
-        for (DrawbarEngine* e : {reference.get(), fast.get()}) {
-            e->storeParameter(index, value);
-            e->updateParameter(index, rate);
-        }
+        for (Instrument* e : {reference.get(), fast.get()})
+            e->setParameter(index, value);
     }
-    void setRate(double r) {
-        rate = r;
-        for (DrawbarEngine* e : {reference.get(), fast.get()})
-            e->setTableStep(r);
+    // All sixteen values (by index), applied as a program is.
+    void loadValues(const std::array<float, kParameterCount>& values) {
+        for (Instrument* e : {reference.get(), fast.get()})
+            e->loadValues(values);
+    }
+    void setRate(float r) {
+        for (Instrument* e : {reference.get(), fast.get()})
+            e->setSampleRate(r);
     }
     void midi(int status, int data1, int data2, int delta = 0) {
-        for (DrawbarEngine* e : {reference.get(), fast.get()})
-            e->handleMidi(static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(data1),
-                          static_cast<std::uint8_t>(data2), delta);
+        for (Instrument* e : {reference.get(), fast.get()})
+            e->midiEvent(static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(data1),
+                         static_cast<std::uint8_t>(data2), delta);
     }
     void noteOn(int note, int velocity = 100, int delta = 0) { midi(0x90, note, velocity, delta); }
     void noteOff(int note, int delta = 0) { midi(0x80, note, 0, delta); }
@@ -64,19 +61,19 @@ class EnginePair {
         if (auto r = sameBits("left", refLeft, fastLeft); !r) return r;
         if (auto r = sameBits("right", refRight, fastRight); !r) return r;
         for (std::int32_t i = 0; i < kVoiceCount; ++i)
-            if (std::memcmp(&reference->voice(i), &fast->voice(i), sizeof(Voice)) != 0)
+            if (std::memcmp(&voice(*reference, i), &voice(*fast, i), sizeof(Voice)) != 0)
                 return ::testing::AssertionFailure()
-                       << "voice " << i << " differs: " << describe(reference->voice(i)) << " vs "
-                       << describe(fast->voice(i));
+                       << "voice " << i << " differs: " << describe(voice(*reference, i)) << " vs "
+                       << describe(voice(*fast, i));
         return ::testing::AssertionSuccess();
     }
 
-    const FastRenderState& fastState() const { return fast->fastRenderState(); }
+    const FastRenderState& fastState() const { return fast->engine().fastRenderState(); }
+    static const Voice& voice(const Instrument& e, std::int32_t i) { return e.engine().voice(i); }
 
     const RenderIsa isa;
-    double rate = 44100.0;
-    std::unique_ptr<DrawbarEngine> reference;
-    std::unique_ptr<DrawbarEngine> fast;
+    std::unique_ptr<Instrument> reference;
+    std::unique_ptr<Instrument> fast;
 
   private:
     static ::testing::AssertionResult sameBits(const char* channel, const std::vector<float>& a,

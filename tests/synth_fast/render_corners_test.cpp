@@ -46,7 +46,7 @@ TEST_P(FastRenderCorners, ReleasesAndVoiceEndsInsideChunks) {
     }
     for (int i = 0; i < 6; ++i)
         ASSERT_TRUE(pair.render(97));
-    EXPECT_EQ(pair.reference->soundingVoices(), 0);
+    EXPECT_EQ(pair.reference->engine().soundingVoices(), 0);
     EXPECT_EQ(pair.fastState().aloneSamples, 0u);
 }
 
@@ -57,7 +57,7 @@ TEST_P(FastRenderCorners, SeventeenSoundingVoicesFillEveryLaneGroup) {
     for (int i = 0; i < 40; ++i) {
         pair.noteOn(36 + i % 50, 1 + (i * 37) % 127, i % 5);
         ASSERT_TRUE(pair.render(64 + i));
-        most = std::max(most, pair.reference->soundingVoices());
+        most = std::max(most, pair.reference->engine().soundingVoices());
     }
     EXPECT_EQ(most, kVoiceCount);
 }
@@ -117,8 +117,8 @@ TEST_P(FastRenderCorners, ValuesBeyondTheIntegerRangeSaturateAndWrap) {
     for (int i = 0; i < 40; ++i) {
         ASSERT_TRUE(pair.render(64));
         for (int v = 0; v < kVoiceCount; ++v) {
-            highest = std::max(highest, pair.reference->voice(v).smoothed);
-            lowest = std::min(lowest, pair.reference->voice(v).smoothed);
+            highest = std::max(highest, pair.reference->engine().voice(v).smoothed);
+            lowest = std::min(lowest, pair.reference->engine().voice(v).smoothed);
         }
     }
     EXPECT_GT(highest, 2147483648.0f);
@@ -148,7 +148,7 @@ TEST_P(FastRenderCorners, SaturatedFilterInputAloneSendsTheRunToTheExactKernel) 
     pair.setParameter(Drawbar4, -20.5f); // drawbar sum 0.5: weights 2000, 952 and -41000
     pair.noteOn(0, 100);
     ASSERT_TRUE(pair.render(600));
-    EXPECT_EQ(pair.reference->voice(1).bandState, 0);
+    EXPECT_EQ(pair.reference->engine().voice(1).bandState, 0);
     EXPECT_GT(pair.fastState().job.exactFrames, 0u);
     EXPECT_EQ(pair.fastState().aloneSamples, 0u);
 }
@@ -232,7 +232,7 @@ TEST(RenderDispatch, AnIdleInstrumentLeavesTheBuffersAsTheyAre) {
     pair.fast->render(left.data(), right.data(), 64);
     EXPECT_EQ(bitsOf(left[10]), bitsOf(-0.0f));
     EXPECT_EQ(right, std::vector<float>(64, 3.0f));
-    EXPECT_EQ(pair.fast->voice(1).startDelay, 50);
+    EXPECT_EQ(pair.fast->engine().voice(1).startDelay, 50);
 }
 
 TEST(RenderDispatch, TheLoadTimeChoiceIsSupportedAndSse2IsAlwaysThere) {

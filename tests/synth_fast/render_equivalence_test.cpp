@@ -76,10 +76,12 @@ class Performance {
 
     // A program change: all sixteen values in the order a program applies them.
     void changeProgram(EnginePair& pair) {
+        std::array<float, kParameterCount> values{};
         for (std::int32_t index : kProgramApplyOrder)
-            pair.setParameter(index, index == Smooth    ? smoothing()
-                                     : index <= Release ? envelopeTime()
-                                                        : real(0.0f, 1.0f));
+            values[index] = index == Smooth    ? smoothing()
+                            : index <= Release ? envelopeTime()
+                                               : real(0.0f, 1.0f);
+        pair.loadValues(values);
     }
 
     void changeRate(EnginePair& pair) {

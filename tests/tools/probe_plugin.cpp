@@ -9,8 +9,8 @@
 // Built in variants: PROBE_NO_OUTPUTS, PROBE_NULL_ENTRY, PROBE_NO_ENTRY.
 #include <cstring>
 
-#include "host/aeffectx.h"
-#include "host/vst_utils.h"
+#include "plugin/vst2/aeffectx.h"
+#include "plugin/vst2/four_char_code.h"
 
 namespace {
 

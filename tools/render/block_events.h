@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/aeffectx.h"
+#include "plugin/vst2/aeffectx.h"
 #include "tools/render/midi_timeline.h"
 
 class BlockEvents {

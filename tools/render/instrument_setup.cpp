@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/round_half_even.h"
+#include "core/round_half_even.h"
 #include "tools/render/render_error.h"
 
 void applySettings(PluginInstance& instrument, const RenderOptions& options) {

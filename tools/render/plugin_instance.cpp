@@ -4,7 +4,8 @@
 #include <cstring>
 #include <strings.h>
 
-#include "host/vst_utils.h"
+#include "core/bounded_text.h"
+#include "plugin/vst2/four_char_code.h"
 #include "tools/render/render_error.h"
 
 namespace {

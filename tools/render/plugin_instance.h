@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/aeffectx.h"
+#include "plugin/vst2/aeffectx.h"
 #include "tools/render/plugin_library.h"
 
 // What the instrument may ask its host about.

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "host/aeffect.h"
+#include "plugin/vst2/aeffect.h"
 
 namespace {
 

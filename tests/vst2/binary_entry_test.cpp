@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "host/aeffectx.h"
+#include "plugin/vst2/aeffectx.h"
 #include "tests/support/recording_host.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // depend on it.
 #pragma once
 
-#include "host/aeffect.h"
+#include "plugin/vst2/aeffect.h"
 
 class AudioEffect;
 

@@ -1,20 +1,16 @@
-#include "synth/avst_xsynth.h"
+#include "plugin/vst2/avst_xsynth.h"
 
-#include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 
-#include "host/vst_utils.h"
+#include "core/bounded_text.h"
+#include "plugin/vst2/four_char_code.h"
+#include "synth/identity.h"
 
 namespace {
 
 constexpr auto relaxed = std::memory_order_relaxed;
-
-// A rate the engine can run at: finite, above 0, and with a finite table step.
-bool isUsableSampleRate(float rate) {
-    return std::isfinite(rate) && rate > 0.0f && std::isfinite(static_cast<float>(4096.0 / rate));
-}
 
 // Event i of the host's list. The list holds numEvents pointers after its header, more than the
 // two its declaration shows; indexing the declared array past 2 is undefined, so the pointer is
@@ -28,16 +24,20 @@ const VstEvent* eventAt(const VstEvents* events, std::int32_t i) {
     return event;
 }
 
+bool hasOutputs(float** outputs) {
+    return outputs != nullptr && outputs[0] != nullptr && outputs[1] != nullptr;
+}
+
 } // namespace
 
 std::int32_t instrumentUniqueId() { return fourCharCode('U', 'l', 'v', 'r'); }
 
+// The instrument has built its programs, selected program 0 and built its tables by the time the
+// record gets its values; the order of what the host can observe is the same as ever.
 AVstXSynth::AVstXSynth(audioMasterCallback audioMaster, EditorFactory makeEditor)
     : AudioEffectX(audioMaster, kProgramCount, kParameterCount) {
     setEditor(makeEditor != nullptr ? makeEditor(this) : nullptr);
-    for (std::int32_t i = 0; i < kProgramCount; ++i)
-        std::snprintf(programs[i].name, sizeof programs[i].name, "init%d", static_cast<int>(i + 1));
-    setProgram(0);
+    curProgram.store(instrument.currentProgram(), relaxed);
     if (audioMaster != nullptr) {
         setNumInputs(0);
         setNumOutputs(2);
@@ -47,44 +47,37 @@ AVstXSynth::AVstXSynth(audioMasterCallback audioMaster, EditorFactory makeEditor
         isSynth(true);
         setUniqueID(instrumentUniqueId());
     }
-    engine.initEngine();
     suspend();
 }
 
 // --- Parameters ----------------------------------------------------------------------------
 
 void AVstXSynth::setParameter(std::int32_t index, float value) {
-    if (isParameterIndex(index)) {
-        // The current program remembers every value written while it is current.
-        programs[curProgram.load(relaxed)].setValue(index, value);
-        engine.storeParameter(index, value);
-    }
-    engine.updateParameter(index, getSampleRate());
+    instrument.setParameter(index, value);
 }
 
-float AVstXSynth::getParameter(std::int32_t index) { return engine.parameter(index); }
+float AVstXSynth::getParameter(std::int32_t index) { return instrument.parameter(index); }
 
 void AVstXSynth::getParameterLabel(std::int32_t /*index*/, char* label) {
     copyText(label, kParameterLabel, kParamTextSize);
 }
 
 void AVstXSynth::getParameterDisplay(std::int32_t index, char* text) {
-    if (!isParameterIndex(index)) return copyText(text, "", kParamTextSize);
-    floatToText(engine.parameter(index), text, kParamTextSize);
+    instrument.parameterDisplay(index, text, kParamTextSize);
 }
 
 void AVstXSynth::getParameterName(std::int32_t index, char* text) {
-    copyText(text, isParameterIndex(index) ? kParameterNames[index] : "", kParamTextSize);
+    copyText(text, Instrument::parameterName(index), kParamTextSize);
 }
 
 void AVstXSynth::setSampleRate(float rate) {
-    if (!isUsableSampleRate(rate)) return; // keep the previous rate and table step
-    AudioEffectX::setSampleRate(rate);
-    engine.setTableStep(rate);
+    // An unusable rate keeps the previous rate and table step.
+    if (instrument.setSampleRate(rate)) AudioEffectX::setSampleRate(rate);
 }
 
+// This request leaves the pitches on the previous rate: only lengths and the cut-off follow.
 void AVstXSynth::setBlockSizeAndSampleRate(std::int32_t size, float rate) {
-    if (isUsableSampleRate(rate))
+    if (instrument.setParameterRate(rate))
         AudioEffectX::setBlockSizeAndSampleRate(size, rate);
     else
         blockSize.store(size, relaxed);
@@ -95,29 +88,25 @@ void AVstXSynth::setBlockSizeAndSampleRate(std::int32_t size, float rate) {
 void AVstXSynth::setProgram(std::int32_t program) {
     if (program < 0 || program >= kProgramCount) return;
     curProgram.store(program, relaxed);
-    // Later parameters of the sequence still hold the previous program's values while earlier
-    // ones are applied; the drawbar weights depend on that order.
-    for (std::int32_t index : kProgramApplyOrder) setParameter(index, programs[program].value(index));
+    instrument.selectProgram(program);
 }
 
 void AVstXSynth::setProgramName(char* name) {
-    copyText(programs[curProgram.load(relaxed)].name, name, kProgramNameSize);
+    instrument.setProgramName(instrument.currentProgram(), name);
 }
 
 void AVstXSynth::getProgramName(char* name) {
-    copyText(name, programs[curProgram.load(relaxed)].name, kProgramNameSize);
+    copyText(name, instrument.program(instrument.currentProgram()).name, kProgramNameSize);
 }
 
 bool AVstXSynth::getProgramNameIndexed(std::int32_t /*category*/, std::int32_t index, char* text) {
     if (index < 0 || index >= kProgramCount) return false;
-    copyText(text, programs[index].name, kProgramNameSize);
+    copyText(text, instrument.program(index).name, kProgramNameSize);
     return true;
 }
 
 bool AVstXSynth::copyProgram(std::int32_t destination) {
-    if (destination < 0 || destination >= kProgramCount) return false;
-    programs[destination] = programs[curProgram.load(relaxed)];
-    return true;
+    return instrument.copyProgram(destination);
 }
 
 // --- Identity ------------------------------------------------------------------------------
@@ -126,23 +115,23 @@ void AVstXSynth::resume() { wantEvents(1); }
 
 bool AVstXSynth::getOutputProperties(std::int32_t index, VstPinProperties* properties) {
     if (index < 0 || index > 1) return false;
-    std::snprintf(properties->label, sizeof properties->label, "Draw %d", static_cast<int>(index + 1));
+    copyText(properties->label, kOutputNames[index], sizeof properties->label);
     properties->flags = kVstPinIsActive | kVstPinIsStereo;
     return true;
 }
 
 bool AVstXSynth::getEffectName(char* name) {
-    copyText(name, "UlvoDraw", kEffectNameSize);
+    copyText(name, kInstrumentName, kEffectNameSize);
     return true;
 }
 
 bool AVstXSynth::getVendorString(char* text) {
-    copyText(text, "Korvane", kIdentityTextSize);
+    copyText(text, kVendorName, kIdentityTextSize);
     return true;
 }
 
 bool AVstXSynth::getProductString(char* text) {
-    copyText(text, "Ulvo DrawBar Synth", kIdentityTextSize);
+    copyText(text, kProductName, kIdentityTextSize);
     return true;
 }
 
@@ -160,26 +149,17 @@ std::int32_t AVstXSynth::processEvents(VstEvents* events) {
         const VstEvent* event = eventAt(events, i);
         if (event == nullptr || event->type != kVstMidiType) continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-        engine.handleMidi(static_cast<std::uint8_t>(midi->midiData[0]),
-                          static_cast<std::uint8_t>(midi->midiData[1]),
-                          static_cast<std::uint8_t>(midi->midiData[2]), midi->deltaFrames);
+        instrument.midiEvent(static_cast<std::uint8_t>(midi->midiData[0]),
+                             static_cast<std::uint8_t>(midi->midiData[1]),
+                             static_cast<std::uint8_t>(midi->midiData[2]), midi->deltaFrames);
     }
     return 1;
 }
 
-void AVstXSynth::render(float** outputs, std::int32_t sampleFrames) {
-    if (outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr) return;
-    engine.render(outputs[0], outputs[1], sampleFrames);
-}
-
 void AVstXSynth::process(float** /*inputs*/, float** outputs, std::int32_t sampleFrames) {
-    render(outputs, sampleFrames);
+    if (hasOutputs(outputs)) instrument.render(outputs[0], outputs[1], sampleFrames);
 }
 
 void AVstXSynth::processReplacing(float** /*inputs*/, float** outputs, std::int32_t sampleFrames) {
-    if (outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr || sampleFrames <= 0)
-        return;
-    std::memset(outputs[0], 0, sizeof(float) * static_cast<std::size_t>(sampleFrames));
-    std::memset(outputs[1], 0, sizeof(float) * static_cast<std::size_t>(sampleFrames));
-    render(outputs, sampleFrames);
+    if (hasOutputs(outputs)) instrument.renderReplacing(outputs[0], outputs[1], sampleFrames);
 }

@@ -1,7 +1,7 @@
 // Ties the instrument to its editor: the one place that knows both.
-#include "editor/gr_editor.h"
-#include "host/plugin_factory.h"
-#include "synth/avst_xsynth.h"
+#include "plugin/vst2/gr_editor.h"
+#include "plugin/vst2/plugin_factory.h"
+#include "plugin/vst2/avst_xsynth.h"
 
 namespace {
 AEffEditor* makeEditor(AVstXSynth* synth) { return new GrEditor(synth); }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/audio_effect_x.h"
+#include "plugin/vst2/audio_effect_x.h"
 
 class ProbeEditor : public AEffEditorX {
 public:

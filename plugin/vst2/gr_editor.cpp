@@ -1,9 +1,9 @@
-#include "editor/gr_editor.h"
+#include "plugin/vst2/gr_editor.h"
 
 #include "editor/editor_form.h"
 #include "editor/form_window.h"
 
-GrEditor::GrEditor(AudioEffect* effect) : AEffEditorX(effect) {}
+GrEditor::GrEditor(AudioEffect* effect) : AEffEditorX(effect), link(effect) {}
 
 GrEditor::~GrEditor() {
     if (openCount > 0) {
@@ -32,7 +32,7 @@ std::int32_t GrEditor::open(void* ptr) {
         auto newWindow = createFormWindow(ptr, *newForm);
         if (newWindow == nullptr) return 0;
         newForm->FormCreate();
-        newForm->Synth = effect;
+        newForm->Synth = effect != nullptr ? &link : nullptr;
         form = std::move(newForm);
         window = std::move(newWindow);
     }

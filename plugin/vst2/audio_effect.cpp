@@ -1,7 +1,7 @@
-#include "host/audio_effect.h"
+#include "plugin/vst2/audio_effect.h"
 
-#include "host/round_half_even.h"
-#include "host/vst_utils.h"
+#include "core/round_half_even.h"
+#include "plugin/vst2/four_char_code.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "host/audio_effect_x.h"
+#include "plugin/vst2/audio_effect_x.h"
 
-#include "host/round_half_even.h"
+#include "core/round_half_even.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "host/aeff_editor.h"
-#include "host/aeffectx.h"
+#include "plugin/vst2/aeff_editor.h"
+#include "plugin/vst2/aeffectx.h"
 
 class AudioEffect {
 public:

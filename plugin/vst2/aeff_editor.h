@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "host/aeffectx.h"
+#include "plugin/vst2/aeffectx.h"
 
 class AudioEffect;
 

@@ -1,11 +1,14 @@
 // The instrument's editor object: answers the host's editor requests, creates the form inside
-// the host's window on the first open, and destroys it on the last close.
+// the host's window on the first open, and destroys it on the last close. The form reaches the
+// instrument through the plug-in's parameter entries, and reports what the user changes to the
+// host as automation.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
-#include "host/aeff_editor.h"
+#include "plugin/vst2/aeff_editor.h"
+#include "plugin/vst2/effect_parameter_link.h"
 
 class FormWindow;
 class TForm1;
@@ -33,6 +36,7 @@ class GrEditor : public AEffEditorX {
     void* getParentWindow() const { return parentWindow; }
 
   private:
+    EffectParameterLink link; // the form's way to the plug-in
     std::int32_t openCount = 0;   // opens not yet matched by a close; never below 0
     ERect rect{};                 // lives as long as the editor, so the host may keep its address
     void* parentWindow = nullptr; // the window of the latest open, while the form exists

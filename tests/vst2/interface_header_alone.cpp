@@ -1,2 +1,2 @@
 // The interface header must stand on its own and compile cleanly under strict warnings.
-#include "host/aeffectx.h"
+#include "plugin/vst2/aeffectx.h"

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/vst_call.h"
+#include "plugin/vst2/vst_call.h"
 
 using VstInt32 = std::int32_t;
 // Pointer-sized integer: `value` arguments and dispatcher/callback results carry pointers too.

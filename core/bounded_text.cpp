@@ -1,4 +1,4 @@
-#include "host/vst_utils.h"
+#include "core/bounded_text.h"
 
 #include <cstdio>
 

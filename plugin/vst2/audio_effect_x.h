@@ -2,7 +2,7 @@
 // wrappers for host opcodes 6 to 45. Adds no fields.
 #pragma once
 
-#include "host/audio_effect.h"
+#include "plugin/vst2/audio_effect.h"
 
 class AudioEffectX : public AudioEffect {
 public:

@@ -3,11 +3,13 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "host/aeffect.h"
 #include "synth/parameters.h"
+
+inline constexpr std::size_t kProgramNameBytes = 24; // 23 characters and the terminator
 
 class VstXSynthProgram {
 public:
@@ -34,7 +36,7 @@ public:
         values[kStorageSlot[index]].store(value, std::memory_order_relaxed);
     }
 
-    char name[kProgramNameSize]; // at most 23 characters and the terminator
+    char name[kProgramNameBytes]; // at most 23 characters and the terminator
 
 private:
     std::array<std::atomic<float>, kParameterCount> values; // storage order

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "tests/host/probe_effect.h"
+#include "tests/vst2/probe_effect.h"
 #include "tests/support/recording_host.h"
 
 namespace {

@@ -3,8 +3,9 @@
 #include <cmath>
 #include <limits>
 
-#include "host/vst_utils.h"
-#include "tests/host/probe_effect.h"
+#include "core/bounded_text.h"
+#include "plugin/vst2/four_char_code.h"
+#include "tests/vst2/probe_effect.h"
 #include "tests/support/recording_host.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // records that cross the boundary by address (events, key codes, pin properties).
 #pragma once
 
-#include "host/aeffect.h"
+#include "plugin/vst2/aeffect.h"
 
 // Extended dispatcher opcodes (25 to 68).
 enum : VstInt32 {

@@ -1,8 +1,8 @@
 // The library's exported entry and its load-time setup.
 #include <new>
 
-#include "host/audio_effect.h"
-#include "host/plugin_factory.h"
+#include "plugin/vst2/audio_effect.h"
+#include "plugin/vst2/plugin_factory.h"
 
 namespace {
 

@@ -1,14 +1,12 @@
-// The instrument's plug-in class: parameters, identity, programs, MIDI intake and the render.
+// The VST 2 front: the instrument behind the plug-in interface. Maps the host's opcodes, its
+// event lists and its buffers onto the format-neutral instrument, and answers identity and
+// capability requests.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
-#include "host/audio_effect_x.h"
-#include "synth/drawbar_engine.h"
-#include "synth/vst_xsynth_program.h"
-
-inline constexpr std::int32_t kProgramCount = 32;
+#include "plugin/vst2/audio_effect_x.h"
+#include "synth/instrument.h"
 
 class AVstXSynth : public AudioEffectX {
 public:
@@ -47,14 +45,12 @@ public:
     std::int32_t canDo(char* text) override;
 
     // Read access for tests and tools.
-    const DrawbarEngine& getEngine() const { return engine; }
-    const VstXSynthProgram& program(std::int32_t index) const { return programs[index]; }
+    const Instrument& getInstrument() const { return instrument; }
+    const DrawbarEngine& getEngine() const { return instrument.engine(); }
+    const VstXSynthProgram& program(std::int32_t index) const { return instrument.program(index); }
 
 private:
-    void render(float** outputs, std::int32_t sampleFrames);
-
-    DrawbarEngine engine;
-    std::array<VstXSynthProgram, kProgramCount> programs;
+    Instrument instrument;
 };
 
 // The instrument's unique ID, 'Ulvr'.

@@ -1,0 +1,15 @@
+// The editor's one way to the instrument: read a parameter's value, write a parameter as the user
+// moves a control. Each front implements it over its own channel (the VST 2 front with its
+// parameter entries and automation reports, an LV2 UI with port values).
+#pragma once
+
+#include <cstdint>
+
+class ParameterLink {
+  public:
+    virtual ~ParameterLink() = default;
+    // [ui thread] The value the instrument holds for parameter `index` (0..15).
+    virtual float readParameter(std::int32_t index) = 0;
+    // [ui thread] The user moved the control of parameter `index` to `value`.
+    virtual void writeParameter(std::int32_t index, float value) = 0;
+};

@@ -1,0 +1,95 @@
+#include "synth/instrument.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "core/bounded_text.h"
+
+namespace {
+
+constexpr auto relaxed = std::memory_order_relaxed;
+
+// A rate the engine can run at: finite, above 0, and with a finite table step.
+bool isUsableSampleRate(float rate) {
+    return std::isfinite(rate) && rate > 0.0f && std::isfinite(static_cast<float>(4096.0 / rate));
+}
+
+} // namespace
+
+Instrument::Instrument() {
+    for (std::int32_t i = 0; i < kProgramCount; ++i)
+        std::snprintf(programs[i].name, sizeof programs[i].name, "init%d", static_cast<int>(i + 1));
+    selectProgram(0);
+    engineState.initEngine();
+}
+
+void Instrument::setParameter(std::int32_t index, float value) {
+    if (isParameterIndex(index)) {
+        // The current program remembers every value written while it is current.
+        programs[current.load(relaxed)].setValue(index, value);
+        engineState.storeParameter(index, value);
+    }
+    engineState.updateParameter(index, rate.load(relaxed));
+}
+
+const char* Instrument::parameterName(std::int32_t index) {
+    return isParameterIndex(index) ? kParameterNames[index] : "";
+}
+
+void Instrument::parameterDisplay(std::int32_t index, char* text, std::size_t size) const {
+    if (!isParameterIndex(index)) return copyText(text, "", size);
+    floatToText(engineState.parameter(index), text, size);
+}
+
+void Instrument::selectProgram(std::int32_t p) {
+    if (p < 0 || p >= kProgramCount) return;
+    current.store(p, relaxed);
+    // Later parameters of the sequence still hold the previous program's values while earlier
+    // ones are applied; the drawbar weights depend on that order.
+    for (std::int32_t index : kProgramApplyOrder)
+        setParameter(index, programs[p].value(index));
+}
+
+void Instrument::loadValues(const std::array<float, kParameterCount>& values) {
+    const std::int32_t p = current.load(relaxed);
+    for (std::int32_t index = 0; index < kParameterCount; ++index)
+        programs[p].setValue(index, values[index]);
+    selectProgram(p);
+}
+
+bool Instrument::setProgramName(std::int32_t p, const char* name) {
+    if (p < 0 || p >= kProgramCount || name == nullptr) return false;
+    copyText(programs[p].name, name, sizeof programs[p].name);
+    return true;
+}
+
+void Instrument::setProgramValue(std::int32_t p, std::int32_t index, float value) {
+    if (p < 0 || p >= kProgramCount || !isParameterIndex(index)) return;
+    programs[p].setValue(index, value);
+}
+
+bool Instrument::copyProgram(std::int32_t destination) {
+    if (destination < 0 || destination >= kProgramCount) return false;
+    programs[destination] = programs[current.load(relaxed)];
+    return true;
+}
+
+bool Instrument::setSampleRate(float r) {
+    if (!setParameterRate(r)) return false;
+    engineState.setTableStep(r);
+    return true;
+}
+
+bool Instrument::setParameterRate(float r) {
+    if (!isUsableSampleRate(r)) return false; // keep the previous rate
+    rate.store(r, relaxed);
+    return true;
+}
+
+void Instrument::renderReplacing(float* left, float* right, std::int32_t frames) {
+    if (left == nullptr || right == nullptr || frames <= 0) return;
+    std::memset(left, 0, sizeof(float) * static_cast<std::size_t>(frames));
+    std::memset(right, 0, sizeof(float) * static_cast<std::size_t>(frames));
+    engineState.render(left, right, frames);
+}

@@ -1,0 +1,88 @@
+// The instrument as every front sees it, whatever the plug-in format: sixteen parameters with
+// their texts, 32 programs with their names and the order a program is applied in, the sample
+// rate, MIDI in and audio out. Knows no host, no format and no editor.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "synth/drawbar_engine.h"
+#include "synth/program.h"
+
+inline constexpr std::int32_t kProgramCount = 32;
+
+class Instrument {
+  public:
+    // 32 programs named "init1" to "init32" at the defaults, program 0 selected, 44100 Hz.
+    Instrument();
+    Instrument(const Instrument&) = delete;
+    Instrument& operator=(const Instrument&) = delete;
+
+    // --- Parameters [any thread; each value written whole] ---
+    // Stores `value` unclamped into the current program and the sound, then recomputes what the
+    // render derives from it. An index outside 0..15 stores nothing.
+    void setParameter(std::int32_t index, float value);
+    // The sound's current value; 0 outside 0..15.
+    float parameter(std::int32_t index) const { return engineState.parameter(index); }
+    // "A", "D", ..., "Smooth"; empty outside 0..15.
+    static const char* parameterName(std::int32_t index);
+    // The current value in two-decimal notation ("0.10"), cut to `size` bytes; empty outside.
+    void parameterDisplay(std::int32_t index, char* text, std::size_t size) const;
+
+    // --- Programs ---
+    std::int32_t currentProgram() const { return current.load(std::memory_order_relaxed); }
+    // [any thread] Makes `p` current and applies its values one by one in kProgramApplyOrder.
+    // A number outside 0..31 changes nothing.
+    void selectProgram(std::int32_t p);
+    // Writes all sixteen values (by index) into the current program and applies it, as a host
+    // loading a preset or a test setting up a patch does.
+    void loadValues(const std::array<float, kParameterCount>& values);
+    const VstXSynthProgram& program(std::int32_t p) const { return programs[p]; }
+    // Renames program `p` (the current one when omitted): at most 23 characters of `name` are
+    // kept, and nothing but the name is touched. False outside 0..31 or for a null name.
+    bool setProgramName(std::int32_t p, const char* name);
+    // [not while rendering] Stores one value into program `p` without applying it (state restore).
+    void setProgramValue(std::int32_t p, std::int32_t index, float value);
+    // The current program, values and name, copied onto `destination`; the sound is unchanged.
+    bool copyProgram(std::int32_t destination);
+
+    // --- Sample rate [any thread] ---
+    float sampleRate() const { return rate.load(std::memory_order_relaxed); }
+    // True when `r` is usable (finite, above 0); then pitches follow at once, and lengths and the
+    // cut-off follow when their parameter is next set or a program is selected.
+    bool setSampleRate(float r);
+    // Takes `r` for the lengths and the cut-off only, leaving pitches on the previous rate.
+    bool setParameterRate(float r);
+
+    // --- MIDI and audio [audio thread] ---
+    // One MIDI message at frame `frame` of the coming render.
+    void midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
+                   std::int32_t frame) {
+        engineState.handleMidi(status, data1, data2, frame);
+    }
+    // Adds `frames` samples of every sounding voice to both buffers.
+    void render(float* left, float* right, std::int32_t frames) {
+        engineState.render(left, right, frames);
+    }
+    // Clears both buffers, then renders into them.
+    void renderReplacing(float* left, float* right, std::int32_t frames);
+    // The same through one instruction set, or the plain reference render; for the tests and
+    // benchmarks that compare them.
+    void renderWith(RenderIsa isa, float* left, float* right, std::int32_t frames) {
+        engineState.renderWith(isa, left, right, frames);
+    }
+    void renderReference(float* left, float* right, std::int32_t frames) {
+        engineState.renderReference(left, right, frames);
+    }
+
+    // Read access to the engine's documented values, for tests and tools.
+    const DrawbarEngine& engine() const { return engineState; }
+
+  private:
+    DrawbarEngine engineState;
+    std::array<VstXSynthProgram, kProgramCount> programs;
+    std::atomic<std::int32_t> current{0};
+    std::atomic<float> rate{44100.0f};
+};
