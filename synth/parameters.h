@@ -57,6 +57,12 @@ inline constexpr std::array<float, kParameterCount> kParameterDefaults = {
 
 inline constexpr const char* kParameterLabel = "/1";
 
+// Readable identifiers for formats that name parameters in text (LV2 port symbols, preset files,
+// command lines): lower case, digits and underscores, unique.
+inline constexpr std::array<const char*, kParameterCount> kParameterSymbols = {
+    "attack", "decay", "sustain", "release", "cutoff", "resonance", "filter_type", "env_depth",
+    "drawbar_2", "drawbar_4", "drawbar_8", "drawbar_16", "drawbar_6", "drawbar_3", "wave", "smooth"};
+
 constexpr bool isParameterIndex(std::int32_t index) {
     return static_cast<std::uint32_t>(index) < static_cast<std::uint32_t>(kParameterCount);
 }

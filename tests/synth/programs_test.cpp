@@ -54,6 +54,18 @@ TEST(Programs, NamesAreKeptPerProgramAndCutToTwentyThreeCharacters) {
     s.dispatch(effSetProgramName, 0, 0, longName);
     EXPECT_EQ(programName(s, 0), "A name far longer than ");
     EXPECT_EQ(programName(s, 1), "init2"); // the neighbour is untouched
+
+    // A bound one byte too long would write a terminator into the values that follow the name;
+    // at 0.3 no byte of them is zero, so the slip would show.
+    for (std::int32_t index = 0; index < kParameterCount; ++index)
+        s.synth.getAeffect()->setParameter(s.synth.getAeffect(), index, 0.3f);
+    char fortyNine[] = "nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn";
+    s.dispatch(effSetProgramName, 0, 0, fortyNine);
+    EXPECT_EQ(programName(s, 0), std::string(23, 'n'));
+    for (std::int32_t index = 0; index < kParameterCount; ++index) {
+        EXPECT_EQ(s.synth.program(0).value(index), 0.3f) << index;
+        EXPECT_EQ(s.synth.getAeffect()->getParameter(s.synth.getAeffect(), index), 0.3f) << index;
+    }
 }
 
 TEST(Programs, CopyingMakesAnExactCopyWithoutChangingTheSound) {

@@ -1,0 +1,25 @@
+// The bundle's three Turtle files, written from the instrument's own tables (names, symbols,
+// defaults, radio captions, port indices) and the factory presets, so none can drift from the
+// code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "synth/preset_text.h"
+
+// Each preset's URI, from its name: "Band-Pass Vowel" gives ...ulvodraw/presets#band-pass-vowel.
+struct PresetUris {
+    std::vector<std::string> uris; // by preset
+    std::string error;             // a name that gives no slug, or a slug already taken
+};
+PresetUris presetUris(const std::vector<Preset>& presets);
+
+// What a host reads at scan time: the plug-in, its binary (`binaryName` beside the manifest) and
+// each preset's name, with the files that hold the rest.
+std::string manifestTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris,
+                        const std::string& binaryName);
+// The plug-in: identity, version, features and the 19 ports.
+std::string pluginTtl();
+// The factory bank and every preset's values.
+std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris);

@@ -1,0 +1,206 @@
+// The LV2 front: the instrument behind LV2's ports. Each run applies the control ports that
+// changed, in the order a program is applied, then the block's MIDI at its frames through the
+// MIDI front, then renders. The 32 programs live in the plug-in's saved state.
+#include <array>
+#include <bit>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+#include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
+#include <lv2/midi/midi.h>
+#include <lv2/state/state.h>
+#include <lv2/urid/urid.h>
+
+#include "plugin/lv2/ulvodraw_uris.h"
+#include "synth/bank_text.h"
+#include "synth/instrument.h"
+#include "synth/midi_front.h"
+
+namespace {
+
+struct Urids {
+    LV2_URID midiEvent = 0;
+    LV2_URID atomSequence = 0;
+    LV2_URID atomString = 0;
+    LV2_URID stateBank = 0;
+};
+
+class UlvoDrawLv2 {
+  public:
+    UlvoDrawLv2(float rate, LV2_URID_Map& map) {
+        urids.midiEvent = map.map(map.handle, LV2_MIDI__MidiEvent);
+        urids.atomSequence = map.map(map.handle, LV2_ATOM__Sequence);
+        urids.atomString = map.map(map.handle, LV2_ATOM__String);
+        urids.stateBank = map.map(map.handle, kStateBankUri);
+        instrument.setSampleRate(rate);
+        // Program 0 once more at the host's rate, so that every length and the cut-off are
+        // computed for it rather than for the instrument's initial 44100 Hz.
+        instrument.selectProgram(0);
+        rememberParameters();
+    }
+
+    void connect(std::uint32_t port, void* data) {
+        if (port == kMidiInPort)
+            midiIn = static_cast<const LV2_Atom_Sequence*>(data);
+        else if (port == kOutputLeftPort)
+            left = static_cast<float*>(data);
+        else if (port == kOutputRightPort)
+            right = static_cast<float*>(data);
+        else if (port >= kFirstParameterPort && port < kPortCount)
+            controls[port - kFirstParameterPort] = static_cast<const float*>(data);
+    }
+
+    // [audio thread] No allocation, lock or I/O.
+    void run(std::uint32_t frames) {
+        applyChangedControls();
+        readMidi(frames);
+        render(frames);
+    }
+
+    // [not while running] The bank as text in the host's state.
+    LV2_State_Status save(LV2_State_Store_Function store, LV2_State_Handle handle) {
+        const std::string text = writeBankText(instrument);
+        return store(handle, urids.stateBank, text.c_str(), text.size() + 1, urids.atomString,
+                     LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+    }
+
+    LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
+        std::size_t size = 0;
+        std::uint32_t type = 0;
+        std::uint32_t flags = 0;
+        const void* data = retrieve(handle, urids.stateBank, &size, &type, &flags);
+        if (data == nullptr || type != urids.atomString) return LV2_STATE_SUCCESS; // defaults
+        // The size the host gives is all that is trusted; the text may lack its terminator.
+        std::string_view text(static_cast<const char*>(data), size);
+        if (const std::size_t end = text.find('\0'); end != std::string_view::npos)
+            text = text.substr(0, end);
+        restoreBankText(instrument, text);
+        // Ports that still hold the values just restored are not applied over them again.
+        rememberParameters();
+        return LV2_STATE_SUCCESS;
+    }
+
+  private:
+    void rememberParameters() {
+        for (std::int32_t index = 0; index < kParameterCount; ++index)
+            applied[index] = std::bit_cast<std::uint32_t>(instrument.parameter(index));
+    }
+
+    void applyChangedControls() {
+        for (std::int32_t index : kProgramApplyOrder) {
+            if (controls[index] == nullptr) continue;
+            const float value = *controls[index];
+            const auto bits = std::bit_cast<std::uint32_t>(value);
+            if (bits == applied[index]) continue;
+            applied[index] = bits;
+            instrument.setParameter(index, value);
+        }
+    }
+
+    // Every size and offset in the sequence is checked against the sequence's own size before it
+    // is read; frames are kept within the block.
+    void readMidi(std::uint32_t frames) {
+        if (midiIn == nullptr || midiIn->atom.type != urids.atomSequence) return;
+        const std::uint32_t total = midiIn->atom.size;
+        if (total < sizeof(LV2_Atom_Sequence_Body)) return;
+        const auto* body = reinterpret_cast<const std::uint8_t*>(&midiIn->body);
+        std::uint64_t offset = sizeof(LV2_Atom_Sequence_Body);
+        const std::int32_t lastFrame =
+            frames == 0
+                ? 0
+                : static_cast<std::int32_t>(frames - 1 > INT32_MAX ? INT32_MAX : frames - 1);
+        while (offset + sizeof(LV2_Atom_Event) <= total) {
+            LV2_Atom_Event event;
+            std::memcpy(&event, body + offset, sizeof event);
+            const std::uint64_t bodyStart = offset + sizeof(LV2_Atom_Event);
+            if (event.body.size > total - bodyStart) return;
+            if (event.body.type == urids.midiEvent) {
+                const std::int64_t time = event.time.frames;
+                const auto frame =
+                    static_cast<std::int32_t>(time < 0 ? 0 : (time > lastFrame ? lastFrame : time));
+                midi.message(body + bodyStart, event.body.size, frame);
+            }
+            offset = bodyStart + ((event.body.size + 7u) & ~std::uint64_t{7});
+        }
+    }
+
+    void render(std::uint32_t frames) {
+        if (left == nullptr || right == nullptr) return;
+        std::uint32_t done = 0;
+        while (done < frames) {
+            const std::uint32_t chunk = frames - done > INT32_MAX ? INT32_MAX : frames - done;
+            instrument.renderReplacing(left + done, right + done, static_cast<std::int32_t>(chunk));
+            done += chunk;
+        }
+    }
+
+    Instrument instrument;
+    MidiFront midi{instrument};
+    Urids urids;
+    const LV2_Atom_Sequence* midiIn = nullptr;
+    float* left = nullptr;
+    float* right = nullptr;
+    std::array<const float*, kParameterCount> controls{};
+    std::array<std::uint32_t, kParameterCount> applied{}; // bits of the value last applied
+};
+
+UlvoDrawLv2* self(LV2_Handle handle) {
+    return static_cast<UlvoDrawLv2*>(handle);
+}
+
+LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*,
+                       const LV2_Feature* const* features) {
+    LV2_URID_Map* map = nullptr;
+    for (const LV2_Feature* const* f = features; f != nullptr && *f != nullptr; ++f)
+        if (std::strcmp((*f)->URI, LV2_URID__map) == 0)
+            map = static_cast<LV2_URID_Map*>((*f)->data);
+    if (map == nullptr) return nullptr;
+    const auto sampleRate = static_cast<float>(rate);
+    if (!(sampleRate > 0.0f) || !(sampleRate < 1.0e9f)) return nullptr;
+    return new (std::nothrow) UlvoDrawLv2(sampleRate, *map);
+}
+
+void connectPort(LV2_Handle handle, std::uint32_t port, void* data) {
+    self(handle)->connect(port, data);
+}
+
+void activate(LV2_Handle) {}
+
+void run(LV2_Handle handle, std::uint32_t frames) {
+    self(handle)->run(frames);
+}
+
+void deactivate(LV2_Handle) {}
+
+void cleanup(LV2_Handle handle) {
+    delete self(handle);
+}
+
+LV2_State_Status saveState(LV2_Handle handle, LV2_State_Store_Function store,
+                           LV2_State_Handle state, std::uint32_t, const LV2_Feature* const*) {
+    return self(handle)->save(store, state);
+}
+
+LV2_State_Status restoreState(LV2_Handle handle, LV2_State_Retrieve_Function retrieve,
+                              LV2_State_Handle state, std::uint32_t, const LV2_Feature* const*) {
+    return self(handle)->restore(retrieve, state);
+}
+
+const void* extensionData(const char* uri) {
+    static const LV2_State_Interface state = {saveState, restoreState};
+    return uri != nullptr && std::strcmp(uri, LV2_STATE__interface) == 0 ? &state : nullptr;
+}
+
+const LV2_Descriptor kDescriptor = {kPluginUri, instantiate, connectPort, activate,
+                                    run,        deactivate,  cleanup,     extensionData};
+
+} // namespace
+
+extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(std::uint32_t index) {
+    return index == 0 ? &kDescriptor : nullptr;
+}

@@ -1,0 +1,20 @@
+// The names this plug-in goes by in LV2: its URI, its ports' indices, and the keys of its state.
+// The DSP module and the generated description both take them from here.
+#pragma once
+
+#include <cstdint>
+
+#define ULVODRAW_URI "https://korvane.example/ulvodraw"
+
+inline constexpr const char* kPluginUri = ULVODRAW_URI;
+// The 32 programs with their names and the current program, as plain text (synth/bank_text.h).
+inline constexpr const char* kStateBankUri = ULVODRAW_URI "#bank";
+
+// Port indices: MIDI in, the two outputs, then the sixteen parameters in parameter order.
+enum PortIndex : std::uint32_t {
+    kMidiInPort = 0,
+    kOutputLeftPort = 1,
+    kOutputRightPort = 2,
+    kFirstParameterPort = 3,
+};
+inline constexpr std::uint32_t kPortCount = kFirstParameterPort + 16;

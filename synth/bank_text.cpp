@@ -1,0 +1,101 @@
+#include "synth/bank_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr std::string_view kHeader = "ulvodraw-bank";
+
+std::string_view nextLine(std::string_view& text) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+// The next space-separated word of `line`, which loses it and the one space after it.
+std::string_view nextWord(std::string_view& line) {
+    const std::size_t end = line.find(' ');
+    std::string_view word = line.substr(0, end);
+    line = end == std::string_view::npos ? std::string_view{} : line.substr(end + 1);
+    return word;
+}
+
+template <typename T> bool parseWhole(std::string_view word, T& out) {
+    if (word.empty()) return false;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), out);
+    return error == std::errc{} && end == word.data() + word.size();
+}
+
+// "program P v0 ... v15 name": false, and nothing changed, unless every field is sound.
+bool restoreProgram(Instrument& instrument, std::string_view line) {
+    std::int32_t p = -1;
+    if (!parseWhole(nextWord(line), p) || p < 0 || p >= kProgramCount) return false;
+    std::array<float, kParameterCount> values{};
+    for (float& value : values)
+        if (!parseWhole(nextWord(line), value) || !std::isfinite(value)) return false;
+    std::string name(line.substr(0, kProgramNameBytes - 1));
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    for (std::int32_t index = 0; index < kParameterCount; ++index)
+        instrument.setProgramValue(p, index, values[index]);
+    instrument.setProgramName(p, name.c_str());
+    return true;
+}
+
+} // namespace
+
+std::string writeBankText(const Instrument& instrument) {
+    std::string text = std::string(kHeader) + " " + std::to_string(kBankTextVersion) + "\n";
+    text += "current " + std::to_string(instrument.currentProgram()) + "\n";
+    for (std::int32_t p = 0; p < kProgramCount; ++p) {
+        const VstXSynthProgram& program = instrument.program(p);
+        text += "program " + std::to_string(p);
+        for (std::int32_t index = 0; index < kParameterCount; ++index) {
+            char number[32];
+            const auto result = std::to_chars(number, number + sizeof number, program.value(index));
+            text += ' ';
+            text.append(number, result.ptr);
+        }
+        text += ' ';
+        for (const char* c = program.name; *c != '\0'; ++c)
+            text += static_cast<unsigned char>(*c) < 0x20 ? ' ' : *c;
+        text += '\n';
+    }
+    return text;
+}
+
+BankRestore restoreBankText(Instrument& instrument, std::string_view text) {
+    BankRestore result;
+    std::string_view header = nextLine(text);
+    if (nextWord(header) != kHeader) return result;
+    std::int32_t version = 0;
+    if (!parseWhole(nextWord(header), version) || version < 1) return result;
+    result.recognised = true;
+    result.newerVersion = version > kBankTextVersion;
+
+    std::int32_t current = -1;
+    while (!text.empty()) {
+        std::string_view line = nextLine(text);
+        if (line.empty()) continue;
+        const std::string_view keyword = nextWord(line);
+        std::int32_t p = -1;
+        if (keyword == "program" && restoreProgram(instrument, line))
+            ++result.programs;
+        else if (keyword == "current" && parseWhole(line, p) && p >= 0 && p < kProgramCount)
+            current = p;
+        else
+            ++result.skippedLines;
+    }
+    result.currentRestored = current >= 0;
+    // Twice: the drawbar weights of one application depend on the values that stood before it,
+    // and a second one makes them depend on the restored values alone, so a restored instance
+    // sounds the same whatever it played before.
+    const std::int32_t p = current >= 0 ? current : instrument.currentProgram();
+    instrument.selectProgram(p);
+    instrument.selectProgram(p);
+    return result;
+}

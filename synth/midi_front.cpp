@@ -1,0 +1,89 @@
+#include "synth/midi_front.h"
+
+namespace {
+
+// Bytes a channel message takes, status included.
+std::size_t messageLength(std::uint8_t status) {
+    const std::uint8_t kind = status & 0xF0;
+    return kind == 0xC0 || kind == 0xD0 ? 2 : 3;
+}
+
+} // namespace
+
+void MidiFront::message(const std::uint8_t* bytes, std::size_t size, std::int32_t frame) {
+    if (bytes == nullptr || size == 0) return;
+    const std::uint8_t status = bytes[0];
+    if (status < 0x80 || status >= 0xF0 || size < messageLength(status)) return;
+    const std::uint8_t data1 = bytes[1] & 0x7F;
+    const std::uint8_t data2 = messageLength(status) == 3 ? bytes[2] & 0x7F : 0;
+    switch (status & 0xF0) {
+    case 0x80:
+        noteOff(data1, frame);
+        break;
+    case 0x90:
+        if (data2 == 0)
+            noteOff(data1, frame);
+        else
+            noteOn(status, data1, data2, frame);
+        break;
+    case 0xB0:
+        controller(status, data1, data2, frame);
+        break;
+    case 0xC0:
+        if (data1 < kProgramCount) instrument.selectProgram(data1);
+        break;
+    default:
+        instrument.midiEvent(status, data1, data2, frame);
+        break;
+    }
+}
+
+void MidiFront::noteOn(std::uint8_t status, std::uint8_t note, std::uint8_t velocity,
+                       std::int32_t frame) {
+    // The instrument releases every voice of a note at once: a key struck again while the pedal
+    // holds its earlier note ends that note first, so that lifting the pedal later cannot cut
+    // the new one.
+    if (sustained[note]) {
+        release(note, frame);
+        sustained.reset(note);
+    }
+    keysDown.set(note);
+    instrument.midiEvent(status, note, velocity, frame);
+}
+
+void MidiFront::noteOff(std::uint8_t note, std::int32_t frame) {
+    keysDown.reset(note);
+    if (pedal)
+        sustained.set(note);
+    else
+        release(note, frame);
+}
+
+void MidiFront::controller(std::uint8_t status, std::uint8_t number, std::uint8_t value,
+                           std::int32_t frame) {
+    switch (number) {
+    case 64: {
+        const bool down = value >= 64;
+        if (pedal && !down)
+            for (std::uint8_t note = 0; note < 128; ++note)
+                if (sustained[note]) release(note, frame);
+        if (!down) sustained.reset();
+        pedal = down;
+        break;
+    }
+    case 123: // all notes off: what the keys and the pedal hold is released
+        for (std::uint8_t note = 0; note < 128; ++note)
+            if (keysDown[note] || sustained[note]) release(note, frame);
+        keysDown.reset();
+        sustained.reset();
+        break;
+    case 120: // all sound off: silence at once, as the instrument's own controller 126 gives
+        instrument.midiEvent(0xB0, 126, 0, frame);
+        keysDown.reset();
+        sustained.reset();
+        break;
+    default:
+        instrument.midiEvent(status, number, value, frame);
+        break;
+    }
+}

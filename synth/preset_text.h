@@ -1,0 +1,27 @@
+// The presets text of presets/factory.presets: `[Name]` sections, each giving every parameter once
+// as `symbol = value` (symbols from kParameterSymbols, values 0 to 1), and `#` comment lines.
+// Read from memory, so the LV2 bundle generator and a player take presets the same way.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "synth/parameters.h"
+
+struct Preset {
+    std::string name;                          // 1 to 23 characters, unique ignoring case
+    std::array<float, kParameterCount> values; // by parameter index
+};
+
+struct PresetParse {
+    std::vector<Preset> presets; // in file order; empty when the text did not parse
+    std::string error;           // "line 12: ..." for the first fault; empty when the text parsed
+};
+
+PresetParse parsePresets(std::string_view text);
+
+// The preset called `name`, or else the one whose name matches it ignoring ASCII case; null when
+// there is none.
+const Preset* findPreset(const std::vector<Preset>& presets, std::string_view name);

@@ -1,0 +1,224 @@
+// The LV2 front against the VST 2 front, its saved state, and rough input from a host.
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include <gtest/gtest.h>
+#include <lv2/atom/atom.h>
+
+#include "plugin/vst2/avst_xsynth.h"
+#include "tests/lv2/lv2_host.h"
+#include "tests/support/recording_host.h"
+#include "tools/render/midi_timeline.h"
+
+namespace {
+
+// The demo's patch, by parameter index.
+constexpr std::array<float, kParameterCount> kDemoPatch = {0.12f, 0.45f, 0.6f, 0.4f, 0.5f,  0.4f,
+                                                           0.0f,  0.6f,  0.8f, 0.5f, 0.25f, 0.0f,
+                                                           0.3f,  0.6f,  0.0f, 0.1f};
+
+// The VST 2 front driven as a host drives it, block by block.
+class Vst2Player {
+  public:
+    Vst2Player() {
+        effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        effect->dispatcher(effect, effSetProgram, 0, 0, nullptr, 0.0f);
+    }
+    void set(std::int32_t index, float value) { effect->setParameter(effect, index, value); }
+    void run(std::int32_t frames, const std::vector<Lv2Midi>& midi, std::vector<float>& left,
+             std::vector<float>& right) {
+        std::vector<VstMidiEvent> events(midi.size());
+        std::vector<unsigned char> list(sizeof(VstEvents) + midi.size() * sizeof(VstEvent*));
+        auto* header = reinterpret_cast<VstEvents*>(list.data());
+        header->numEvents = static_cast<VstInt32>(midi.size());
+        for (std::size_t i = 0; i < midi.size(); ++i) {
+            events[i].type = kVstMidiType;
+            events[i].byteSize = sizeof(VstMidiEvent);
+            events[i].deltaFrames = static_cast<VstInt32>(midi[i].frame);
+            for (std::size_t b = 0; b < 3 && b < midi[i].bytes.size(); ++b)
+                events[i].midiData[b] = static_cast<char>(midi[i].bytes[b]);
+            VstEvent* pointer = reinterpret_cast<VstEvent*>(&events[i]);
+            std::memcpy(list.data() + offsetof(VstEvents, events) + i * sizeof pointer, &pointer,
+                        sizeof pointer);
+        }
+        effect->dispatcher(effect, effProcessEvents, 0, 0, header, 0.0f);
+        left.assign(frames, 0.0f);
+        right.assign(frames, 0.0f);
+        float* outputs[2] = {left.data(), right.data()};
+        effect->processReplacing(effect, nullptr, outputs, frames);
+    }
+
+  private:
+    RecordingHost host;
+    AVstXSynth synth{RecordingHost::callback, nullptr};
+    AEffect* effect = synth.getAeffect();
+};
+
+std::vector<Lv2Midi> eventsIn(const MidiTimeline& timeline, std::int64_t start,
+                              std::int64_t frames) {
+    std::vector<Lv2Midi> found;
+    for (const TimedMessage& m : timeline.messages)
+        if (m.frame >= start && m.frame < start + frames) {
+            const std::size_t size =
+                (m.bytes[0] & 0xF0) == 0xC0 || (m.bytes[0] & 0xF0) == 0xD0 ? 2 : 3;
+            found.push_back({m.frame - start, {m.bytes, m.bytes + size}});
+        }
+    return found;
+}
+
+bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+TEST(Lv2Front, DemoWithControlsChangingBetweenBlocksGivesTheVst2SamplesAtEveryBlockSize) {
+    const MidiTimeline timeline = buildTimeline(loadMidiFile(ULVO_DEMO_MIDI), 44100);
+    const std::int64_t length = timeline.lastEventFrame + 44100;
+    for (std::int64_t block : {1, 64, 4096}) {
+        Lv2Host lv2;
+        ASSERT_TRUE(lv2.loaded()) << "the bundle at " << ULVO_LV2_BUNDLE << " did not load";
+        Vst2Player vst2;
+        std::array<float, kParameterCount> values = kDemoPatch;
+        std::int64_t nextChange = 0;
+        float peak = 0.0f;
+        std::vector<float> lv2Left, lv2Right, vstLeft, vstRight;
+        for (std::int64_t start = 0; start < length; start += block) {
+            if (start >= nextChange) {
+                // Every half second a few controls move, as a host's automation does.
+                const std::int64_t k = nextChange / 22050;
+                values[CutOff] = 0.2f + 0.15f * static_cast<float>(k % 5);
+                values[Drawbar8] = static_cast<float>(k % 3) / 2.0f;
+                values[Wave] = static_cast<float>(k % 4) / 3.0f;
+                nextChange += 22050;
+                // The same history for both: the values that changed, in the order a program
+                // applies them.
+                for (std::int32_t index : kProgramApplyOrder)
+                    if (values[index] != lv2.controls[index]) vst2.set(index, values[index]);
+                lv2.controls = values;
+            }
+            const auto frames = static_cast<std::int32_t>(std::min(block, length - start));
+            const std::vector<Lv2Midi> midi = eventsIn(timeline, start, frames);
+            lv2.run(static_cast<std::uint32_t>(frames), midi, lv2Left, lv2Right);
+            vst2.run(frames, midi, vstLeft, vstRight);
+            ASSERT_TRUE(sameBits(lv2Left, vstLeft) && sameBits(lv2Right, vstRight))
+                << "block size " << block << ", block at frame " << start;
+            for (float s : lv2Left)
+                peak = std::max(peak, std::fabs(s));
+        }
+        EXPECT_GT(peak, 0.05f) << "block size " << block;
+    }
+}
+
+// The name on a bank's line for `program`: what follows its number and sixteen values.
+std::string nameOf(const std::string& bank, int program) {
+    std::size_t at = bank.find("program " + std::to_string(program) + " ");
+    if (at == std::string::npos) return {};
+    for (int field = 0; field < 18 && at != std::string::npos; ++field)
+        at = bank.find(' ', at) + 1;
+    return bank.substr(at, bank.find('\n', at) - at);
+}
+
+TEST(Lv2Front, SavedStateBringsBackProgramsNamesAndTheSameSoundInAFreshInstance) {
+    Lv2Host played;
+    ASSERT_TRUE(played.loaded());
+    std::vector<float> left, right, otherLeft, otherRight;
+    // Program 5 renamed with a name far too long for it, all its values at 0.3.
+    std::string bank = played.saveBank();
+    const std::string longName(49, 'n');
+    std::string line = "program 5";
+    for (int i = 0; i < kParameterCount; ++i)
+        line += " 0.3";
+    bank += line + " " + longName + "\n";
+    played.restoreBank(bank);
+    // Program 9 edited through the ports, then made current twice so its sound is settled.
+    played.run(16, {{0, {0xC0, 9}}}, left, right);
+    played.controls[Drawbar16] = 1.0f;
+    played.controls[CutOff] = 0.7f;
+    played.run(16, {}, left, right);
+    played.run(16, {{0, {0xC0, 9}}, {1, {0xC0, 9}}}, left, right);
+    const std::string saved = played.saveBank();
+    EXPECT_NE(saved.find("current 9\n"), std::string::npos);
+    EXPECT_EQ(nameOf(saved, 5), longName.substr(0, 23));
+    EXPECT_NE(saved.find("program 5 0.3 0.3 0.3"), std::string::npos) << saved;
+
+    Lv2Host fresh;
+    fresh.controls = played.controls; // the host restores the ports too
+    fresh.restoreBank(saved);
+    EXPECT_EQ(fresh.saveBank(), saved);
+    for (int block = 0; block < 40; ++block) {
+        std::vector<Lv2Midi> midi;
+        if (block % 8 == 0) midi.push_back({3, {0x90, static_cast<std::uint8_t>(48 + block), 100}});
+        if (block % 8 == 5)
+            midi.push_back({7, {0x80, static_cast<std::uint8_t>(48 + block - 5), 0}});
+        played.run(256, midi, left, right);
+        fresh.run(256, midi, otherLeft, otherRight);
+        ASSERT_TRUE(sameBits(left, otherLeft)) << "block " << block;
+    }
+}
+
+TEST(Lv2Front, DamagedOrForeignStateRestoresWhatItCanAndKeepsTheRest) {
+    std::string valid = "program 2";
+    for (int i = 0; i < kParameterCount; ++i)
+        valid += " 0.25";
+    valid += " Kept\n";
+    struct Case {
+        std::string text;
+        bool takesProgram2;
+    };
+    const Case cases[] = {
+        {"", false},
+        {"not a bank at all\n" + valid, false},
+        {"ulvodraw-bank x\n" + valid, false},
+        {"ulvodraw-bank 1\n" + valid, true},
+        {"ulvodraw-bank 7\nnew-key 1 2 3\n" + valid + "current 2\n", true},
+        {"ulvodraw-bank 1\nprogram 2 0.1 0.2\n", false},
+        {"ulvodraw-bank 1\nprogram 40 " + valid.substr(10), false},
+        {"ulvodraw-bank 1\nprogram 2 nan" + valid.substr(14), false},
+        {"ulvodraw-bank 1\ncurrent 99\nprogram -1 0 0\n" + std::string(3, '\0') + valid, false},
+    };
+    for (const Case& c : cases) {
+        Lv2Host host;
+        ASSERT_TRUE(host.loaded());
+        host.restoreBank(c.text);
+        const std::string bank = host.saveBank();
+        EXPECT_EQ(nameOf(bank, 2), c.takesProgram2 ? "Kept" : "init3") << c.text;
+        EXPECT_EQ(nameOf(bank, 0), "init1") << c.text;
+    }
+    Lv2Host wrongType;
+    wrongType.restoreBank("ulvodraw-bank 1\n" + valid, wrongType.map("urn:not:a:string"));
+    EXPECT_EQ(nameOf(wrongType.saveBank(), 2), "init3");
+}
+
+TEST(Lv2Front, AnyControlValuesAndAnyAtomSequenceGiveFiniteSamples) {
+    Lv2Host host;
+    ASSERT_TRUE(host.loaded());
+    std::mt19937 random(11);
+    const float extremes[] = {NAN, INFINITY, -INFINITY, 1e30f, -1e30f, 0.0f, 1.0f, 0.5f};
+    std::vector<float> left, right;
+    for (int block = 0; block < 400; ++block) {
+        for (float& c : host.controls)
+            c = random() % 3 == 0 ? extremes[random() % 8]
+                                  : static_cast<float>(random() % 1000) / 999.0f;
+        // A sequence whose event sizes, types and frames are whatever the bytes say.
+        const std::uint32_t words = 2 + random() % 24;
+        std::vector<std::uint64_t> raw(words + 8);
+        for (auto& w : raw)
+            w = (static_cast<std::uint64_t>(random()) << 32) | random();
+        auto* atom = reinterpret_cast<LV2_Atom*>(raw.data());
+        atom->size = (words - 1) * 8;
+        atom->type = host.map("http://lv2plug.in/ns/ext/atom#Sequence");
+        auto* bytes = reinterpret_cast<std::uint8_t*>(raw.data());
+        for (std::uint32_t at = 16; at + 16 <= words * 8; at += 8 * (1 + random() % 3))
+            if (random() % 2 == 0) {
+                const std::uint32_t type = host.map("http://lv2plug.in/ns/ext/midi#MidiEvent");
+                std::memcpy(bytes + at + 12, &type, sizeof type);
+                const std::uint32_t size = random() % 5;
+                std::memcpy(bytes + at + 8, &size, sizeof size);
+            }
+        host.runRaw(random() % 300, raw, left, right);
+        for (float s : left)
+            ASSERT_TRUE(std::isfinite(s)) << "block " << block;
+    }
+}
+
+} // namespace

@@ -1,0 +1,132 @@
+#include "tests/lv2/lv2_host.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <lv2/atom/atom.h>
+#include <lv2/midi/midi.h>
+
+#include "plugin/lv2/ulvodraw_uris.h"
+
+Lv2Host::Lv2Host(double rate) {
+    world = lilv_world_new();
+    bundleUri = std::string("file://") + ULVO_LV2_BUNDLE + "/";
+    LilvNode* bundle = lilv_new_uri(world, bundleUri.c_str());
+    lilv_world_load_specifications(world);
+    lilv_world_load_bundle(world, bundle);
+    lilv_node_free(bundle);
+    LilvNode* uri = lilv_new_uri(world, kPluginUri);
+    const LilvPlugin* plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), uri);
+    lilv_node_free(uri);
+    if (plugin == nullptr) return;
+    for (std::int32_t i = 0; i < kParameterCount; ++i)
+        controls[i] = kParameterDefaults[i];
+    const LV2_Feature* features[] = {&mapFeature, nullptr};
+    instance = lilv_plugin_instantiate(plugin, rate, features);
+    if (instance != nullptr) lilv_instance_activate(instance);
+}
+
+Lv2Host::~Lv2Host() {
+    if (instance != nullptr) {
+        lilv_instance_deactivate(instance);
+        lilv_instance_free(instance);
+    }
+    lilv_world_free(world);
+}
+
+LV2_URID Lv2Host::mapUri(LV2_URID_Map_Handle handle, const char* uri) {
+    auto& uris = static_cast<Lv2Host*>(handle)->uris;
+    const auto found = std::find(uris.begin(), uris.end(), uri);
+    if (found != uris.end()) return static_cast<LV2_URID>(found - uris.begin() + 1);
+    uris.emplace_back(uri);
+    return static_cast<LV2_URID>(uris.size());
+}
+
+LV2_URID Lv2Host::map(const char* uri) {
+    return mapUri(this, uri);
+}
+
+void Lv2Host::run(std::uint32_t frames, const std::vector<Lv2Midi>& midi, std::vector<float>& left,
+                  std::vector<float>& right) {
+    // Header, then each event: frame time, size and type, body padded to 8 bytes.
+    std::vector<std::uint8_t> bytes(sizeof(LV2_Atom_Sequence));
+    for (const Lv2Midi& m : midi) {
+        LV2_Atom_Event event{};
+        event.time.frames = m.frame;
+        event.body.size = static_cast<std::uint32_t>(m.bytes.size());
+        event.body.type = map(LV2_MIDI__MidiEvent);
+        const std::size_t at = bytes.size();
+        bytes.resize(at + sizeof event + ((m.bytes.size() + 7) & ~std::size_t{7}));
+        std::memcpy(bytes.data() + at, &event, sizeof event);
+        std::memcpy(bytes.data() + at + sizeof event, m.bytes.data(), m.bytes.size());
+    }
+    LV2_Atom_Sequence header{};
+    header.atom.size = static_cast<std::uint32_t>(bytes.size() - sizeof(LV2_Atom));
+    header.atom.type = map(LV2_ATOM__Sequence);
+    std::memcpy(bytes.data(), &header, sizeof header);
+    sequence.assign((bytes.size() + 7) / 8, 0);
+    std::memcpy(sequence.data(), bytes.data(), bytes.size());
+    runRaw(frames, sequence, left, right);
+}
+
+void Lv2Host::runRaw(std::uint32_t frames, std::vector<std::uint64_t>& raw,
+                     std::vector<float>& left, std::vector<float>& right) {
+    left.assign(frames, 0.0f);
+    right.assign(frames, 0.0f);
+    lilv_instance_connect_port(instance, kMidiInPort, raw.data());
+    lilv_instance_connect_port(instance, kOutputLeftPort, left.data());
+    lilv_instance_connect_port(instance, kOutputRightPort, right.data());
+    for (std::uint32_t i = 0; i < kParameterCount; ++i)
+        lilv_instance_connect_port(instance, kFirstParameterPort + i, &controls[i]);
+    lilv_instance_run(instance, frames);
+}
+
+namespace {
+
+struct StoredValue {
+    LV2_URID key = 0;
+    std::string value;
+    LV2_URID type = 0;
+};
+
+LV2_State_Status storeValue(LV2_State_Handle handle, std::uint32_t key, const void* value,
+                            std::size_t size, std::uint32_t type, std::uint32_t) {
+    auto* stored = static_cast<StoredValue*>(handle);
+    stored->key = key;
+    stored->value.assign(static_cast<const char*>(value), size);
+    stored->type = type;
+    return LV2_STATE_SUCCESS;
+}
+
+const void* retrieveValue(LV2_State_Handle handle, std::uint32_t key, std::size_t* size,
+                          std::uint32_t* type, std::uint32_t* flags) {
+    auto* stored = static_cast<StoredValue*>(handle);
+    if (key != stored->key) return nullptr;
+    *size = stored->value.size();
+    *type = stored->type;
+    *flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
+    return stored->value.data();
+}
+
+const LV2_State_Interface* stateOf(LilvInstance* instance) {
+    return static_cast<const LV2_State_Interface*>(
+        lilv_instance_get_extension_data(instance, LV2_STATE__interface));
+}
+
+} // namespace
+
+std::string Lv2Host::saveBank() {
+    StoredValue stored;
+    stateOf(instance)->save(lilv_instance_get_handle(instance), storeValue, &stored, 0, nullptr);
+    if (stored.key != map(kStateBankUri) || stored.type != map(LV2_ATOM__String)) return {};
+    // Stored with its terminator, as an atom:String is.
+    if (stored.value.empty() || stored.value.back() != '\0') return {};
+    stored.value.pop_back();
+    return stored.value;
+}
+
+void Lv2Host::restoreBank(const std::string& text, LV2_URID type) {
+    StoredValue stored{map(kStateBankUri), text, type != 0 ? type : map(LV2_ATOM__String)};
+    stateOf(instance)->restore(lilv_instance_get_handle(instance), retrieveValue, &stored, 0,
+                               nullptr);
+}

@@ -1,0 +1,53 @@
+// A minimal LV2 host for tests, on lilv: loads the bundle that the build made, instantiates the
+// plug-in with URID mapping, and runs blocks with control values and MIDI at chosen frames.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <lilv/lilv.h>
+#include <lv2/state/state.h>
+#include <lv2/urid/urid.h>
+
+#include "synth/parameters.h"
+
+struct Lv2Midi {
+    std::int64_t frame;
+    std::vector<std::uint8_t> bytes;
+};
+
+class Lv2Host {
+  public:
+    explicit Lv2Host(double rate = 44100.0);
+    ~Lv2Host();
+    Lv2Host(const Lv2Host&) = delete;
+    Lv2Host& operator=(const Lv2Host&) = delete;
+
+    bool loaded() const { return instance != nullptr; }
+    // Control port values by parameter index; start at the ports' defaults.
+    std::array<float, kParameterCount> controls{};
+    // Runs one block; `left` and `right` get its samples.
+    void run(std::uint32_t frames, const std::vector<Lv2Midi>& midi, std::vector<float>& left,
+             std::vector<float>& right);
+    // Runs one block whose MIDI buffer is exactly `sequence` (a raw atom sequence, any content).
+    void runRaw(std::uint32_t frames, std::vector<std::uint64_t>& sequence,
+                std::vector<float>& left, std::vector<float>& right);
+
+    // The plug-in's own state, through its state interface.
+    std::string saveBank();
+    void restoreBank(const std::string& text, LV2_URID type = 0);
+
+    LV2_URID map(const char* uri);
+    std::string bundleUri;
+
+  private:
+    static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri);
+    std::vector<std::string> uris;
+    LV2_URID_Map uridMap{this, mapUri};
+    LV2_Feature mapFeature{LV2_URID__map, &uridMap};
+    LilvWorld* world = nullptr;
+    LilvInstance* instance = nullptr;
+    std::vector<std::uint64_t> sequence; // 8-byte aligned atom buffer
+};

@@ -1,0 +1,83 @@
+// The MIDI front: the pedal, all notes off, all sound off and program change, against the
+// instrument's own note-offs and silence.
+#include "synth/midi_front.h"
+
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Played {
+    Instrument instrument;
+    MidiFront front{instrument};
+
+    void send(std::vector<std::uint8_t> bytes, std::int32_t frame) {
+        front.message(bytes.data(), bytes.size(), frame);
+    }
+    std::vector<float> render(std::int32_t frames) {
+        std::vector<float> left(frames), right(frames);
+        instrument.renderReplacing(left.data(), right.data(), frames);
+        return left;
+    }
+};
+
+TEST(MidiFront, APedalHoldsANoteOffUntilTheFrameWhereItLifts) {
+    Played pedalled, direct, unpedalled;
+    pedalled.send({0x90, 60, 100}, 0);
+    pedalled.send({0xB3, 64, 127}, 5); // any channel
+    pedalled.send({0x80, 60, 0}, 10);
+    pedalled.send({0xB0, 64, 0}, 200);
+    direct.instrument.midiEvent(0x90, 60, 100, 0);
+    direct.instrument.midiEvent(0x80, 60, 0, 200);
+    unpedalled.send({0x90, 60, 100}, 0);
+    unpedalled.send({0x80, 60, 0}, 10);
+    const std::vector<float> held = pedalled.render(4096);
+    EXPECT_EQ(held, direct.render(4096));
+    EXPECT_NE(held, unpedalled.render(4096));
+    EXPECT_FALSE(pedalled.front.pedalDown());
+}
+
+TEST(MidiFront, AKeyStruckAgainUnderThePedalKeepsSoundingAfterItLifts) {
+    Played p;
+    p.send({0xB0, 64, 127}, 0);
+    p.send({0x90, 60, 100}, 0);
+    p.send({0x80, 60, 0}, 10);
+    p.send({0x90, 60, 100}, 20); // the key again: the held note ends, a new one starts
+    p.send({0xB0, 64, 0}, 30);
+    p.render(44100);
+    EXPECT_EQ(p.instrument.engine().soundingVoices(), 1);
+}
+
+TEST(MidiFront, AllNotesOffReleasesHeldAndSustainedNotesAndAllSoundOffSilences) {
+    Played p;
+    p.send({0xB0, 64, 127}, 0);
+    for (std::uint8_t note : {48, 52, 55})
+        p.send({0x90, note, 90}, 0);
+    p.send({0x80, 48, 0}, 5);
+    p.send({0xB0, 123, 0}, 10);
+    p.render(44100); // longer than the longest release
+    EXPECT_EQ(p.instrument.engine().soundingVoices(), 0);
+
+    p.send({0x90, 60, 100}, 0);
+    p.render(64);
+    EXPECT_EQ(p.instrument.engine().soundingVoices(), 1);
+    p.send({0xB0, 120, 0}, 0);
+    p.render(1);
+    EXPECT_EQ(p.instrument.engine().soundingVoices(), 0);
+}
+
+TEST(MidiFront, ProgramChangeSelectsOneOfTheThirtyTwoAndShortMessagesAreIgnored) {
+    Played p;
+    p.send({0xC5, 7}, 0);
+    EXPECT_EQ(p.instrument.currentProgram(), 7);
+    p.send({0xC0, 32}, 0);
+    p.send({0xC0}, 0);
+    p.send({0x90, 60}, 0);
+    p.send({0x40, 60, 100}, 0); // a data byte where a status belongs
+    EXPECT_EQ(p.instrument.currentProgram(), 7);
+    p.render(64);
+    EXPECT_EQ(p.instrument.engine().soundingVoices(), 0);
+}
+
+} // namespace

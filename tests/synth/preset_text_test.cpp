@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "synth/preset_text.h"
+
+namespace {
+
+// `[name]` and every symbol at 0.5, one a line, leaving out the last `omit` symbols.
+std::string section(const std::string& name, int omit = 0) {
+    std::string text = "[" + name + "]\n";
+    for (int i = 0; i < kParameterCount - omit; ++i)
+        text += std::string(kParameterSymbols[i]) + " = 0.5\n";
+    return text;
+}
+
+TEST(PresetText, TheFactoryFileParsesWithUniqueNames) {
+    std::ifstream in(ULVO_FACTORY_PRESETS);
+    std::stringstream text;
+    text << in.rdbuf();
+    const PresetParse parse = parsePresets(text.str());
+    ASSERT_EQ(parse.error, "");
+    EXPECT_GE(parse.presets.size(), 24u);
+    std::set<std::string> names;
+    for (const Preset& preset : parse.presets)
+        names.insert(preset.name);
+    EXPECT_EQ(names.size(), parse.presets.size());
+
+    const Preset* organ = findPreset(parse.presets, "classic ORGAN");
+    ASSERT_NE(organ, nullptr);
+    EXPECT_EQ(organ->name, "Classic Organ");
+    EXPECT_EQ(organ->values[CutOff], 0.95f);
+    EXPECT_EQ(organ->values[Drawbar8], 0.18f);
+    EXPECT_EQ(findPreset(parse.presets, "Classic Organ 2"), nullptr);
+}
+
+TEST(PresetText, ToleratesSpacingCommentsAndCarriageReturns) {
+    const std::string name(23, 'n');
+    std::string text = "  # note\r\n[ " + name + " ]\r\n";
+    for (int i = 0; i < kParameterCount; ++i)
+        text +=
+            std::string("\t") + kParameterSymbols[i] + "=" + (i == Wave ? "1" : "0.5") + " \r\n";
+    const PresetParse parse = parsePresets(text);
+    ASSERT_EQ(parse.error, "");
+    ASSERT_EQ(parse.presets.size(), 1u);
+    EXPECT_EQ(parse.presets[0].name, name);
+    EXPECT_EQ(parse.presets[0].values[Wave], 1.0f);
+    EXPECT_EQ(parse.presets[0].values[Smooth], 0.5f);
+}
+
+TEST(PresetText, FindPrefersTheExactName) {
+    const std::vector<Preset> presets = {{"lead", {}}, {"Lead", {}}};
+    EXPECT_EQ(findPreset(presets, "Lead"), &presets[1]);
+    EXPECT_EQ(findPreset(presets, "LEAD"), &presets[0]);
+}
+
+TEST(PresetText, EachFaultNamesItsLine) {
+    const std::string head = section("Organ", 1); // lines 1 to 16, smooth missing
+    const struct {
+        std::string text, error;
+    } cases[] = {
+        {"attack = 0.5\n", "line 1: a value before the first [name] section"},
+        {"# x\n[Organ\n", "line 2: a section header ends with ']'"},
+        {"[  ]\n", "line 1: empty preset name"},
+        {"[" + std::string(24, 'x') + "]\n",
+         "line 1: preset name \"" + std::string(24, 'x') + "\" is longer than 23 characters"},
+        {section("Organ") + "\n[ORGAN]\n", "line 19: preset name \"ORGAN\" is taken on line 1"},
+        {head + "smooth 0.5\n", "line 17: expected symbol = value"},
+        {head + "smoth = 0.5\n", "line 17: unknown symbol \"smoth\""},
+        {section("Organ") + "attack = 0\n", "line 18: \"attack\" given twice"},
+        {head + "smooth = 0.5x\n", "line 17: \"0.5x\" is not a number"},
+        {head + "smooth =\n", "line 17: \"\" is not a number"},
+        {head + "smooth = +0.5\n", "line 17: \"+0.5\" is not a number"},
+        {head + "smooth = inf\n", "line 17: \"inf\" is not finite"},
+        {head + "smooth = nan\n", "line 17: \"nan\" is not finite"},
+        {head + "smooth = 1e99\n", "line 17: \"1e99\" is beyond a float's range"},
+        {head + "smooth = 1.0001\n", "line 17: \"1.0001\" is outside 0 to 1"},
+        {head + "smooth = -0.001\n", "line 17: \"-0.001\" is outside 0 to 1"},
+        {head + "[Next]\n", "line 1: \"Organ\" lacks smooth"},
+        {section("A") + section("B", 3), "line 18: \"B\" lacks drawbar_3"},
+    };
+    for (const auto& c : cases) {
+        const PresetParse parse = parsePresets(c.text);
+        EXPECT_EQ(parse.error, c.error) << c.text;
+        EXPECT_TRUE(parse.presets.empty()) << c.text;
+    }
+}
+
+} // namespace
