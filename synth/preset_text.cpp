@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <system_error>
+#include <utility>
 
 #include "synth/program.h"
 

@@ -11,7 +11,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
+#include <string_view>
 
 #include "editor/form_layout.h"
 #include "editor/parameter_binding.h"
@@ -22,25 +24,67 @@
 
 namespace {
 
-#define ULVO_PREFIX(name, uri) "@prefix " name ": <" uri "> .\n"
-constexpr const char* kCorePrefixes =
-    ULVO_PREFIX("lv2", LV2_CORE_PREFIX) ULVO_PREFIX("pset", LV2_PRESETS_PREFIX)
-        ULVO_PREFIX("rdfs", "http://www.w3.org/2000/01/rdf-schema#");
-constexpr const char* kPluginPrefixes = ULVO_PREFIX("atom", LV2_ATOM_PREFIX)
-    ULVO_PREFIX("bufsz", LV2_BUF_SIZE_PREFIX) ULVO_PREFIX("doap", "http://usefulinc.com/ns/doap#")
-        ULVO_PREFIX("foaf", "http://xmlns.com/foaf/0.1/") ULVO_PREFIX("midi", LV2_MIDI_PREFIX)
-            ULVO_PREFIX("opts", LV2_OPTIONS_PREFIX)
-                ULVO_PREFIX("rdf", "http://www.w3.org/1999/02/22-rdf-syntax-ns#")
-                    ULVO_PREFIX("state", LV2_STATE_PREFIX) ULVO_PREFIX("urid", LV2_URID_PREFIX);
-#undef ULVO_PREFIX
+struct Prefix {
+    std::string_view name;
+    const char* uri;
+};
+constexpr Prefix kPrefixes[] = {
+    {"atom", LV2_ATOM_PREFIX},
+    {"bufsz", LV2_BUF_SIZE_PREFIX},
+    {"doap", "http://usefulinc.com/ns/doap#"},
+    {"foaf", "http://xmlns.com/foaf/0.1/"},
+    {"lv2", LV2_CORE_PREFIX},
+    {"midi", LV2_MIDI_PREFIX},
+    {"opts", LV2_OPTIONS_PREFIX},
+    {"pset", LV2_PRESETS_PREFIX},
+    {"rdf", "http://www.w3.org/1999/02/22-rdf-syntax-ns#"},
+    {"rdfs", "http://www.w3.org/2000/01/rdf-schema#"},
+    {"state", LV2_STATE_PREFIX},
+    {"urid", LV2_URID_PREFIX},
+};
 
 const std::string kPresetBase = std::string(kPluginUri) + "/presets#";
 constexpr const char* kBankSlug = "factory";
 constexpr const char* kBankLabel = "Factory";
 
+using Properties = std::vector<std::string>; // "predicate object", one a line
+
+std::string prefixes(std::initializer_list<std::string_view> names) {
+    std::string text;
+    for (const Prefix& prefix : kPrefixes)
+        for (const std::string_view name : names)
+            if (name == prefix.name)
+                text += "@prefix " + std::string(name) + ": <" + prefix.uri + "> .\n";
+    return text;
+}
+
 std::string iri(std::string_view uri) {
     std::string text = "<";
     return (text += uri) += '>';
+}
+
+std::string join(const Properties& properties, int depth) {
+    std::string text;
+    for (std::size_t i = 0; i < properties.size(); ++i)
+        text += (i ? " ;\n" : "") + std::string(depth, '\t') + properties[i];
+    return text;
+}
+
+// A blank node, its properties one tab deeper than `depth`.
+std::string node(const Properties& properties, int depth) {
+    return "[\n" + join(properties, depth + 1) + "\n" + std::string(depth, '\t') + "]";
+}
+
+std::string objects(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        text += (i ? " , " : "") + items[i];
+    return text;
+}
+
+// After a blank line, so the statements of a file stand apart.
+std::string statement(std::string_view subject, const Properties& properties) {
+    return "\n" + iri(subject) + "\n" + join(properties, 1) + " .\n";
 }
 
 // Lower-case letters and digits, each run of anything else one dash.
@@ -60,39 +104,35 @@ std::string slugOf(std::string_view name) {
     return slug;
 }
 
-// After a blank line: the preset's subject, type, plug-in and label.
-std::string presetHead(const Preset& preset, const std::string& uri) {
-    return std::string("\n") + iri(uri) + "\n\ta pset:Preset ;\n\tlv2:appliesTo " +
-           iri(kPluginUri) + " ;\n\trdfs:label " + turtleString(preset.name) + " ;\n";
+Properties presetHead(const Preset& preset) {
+    return {"a pset:Preset", "lv2:appliesTo " + iri(kPluginUri),
+            "rdfs:label " + turtleString(preset.name)};
 }
 
-std::string port(const char* types, std::uint32_t index, const char* symbol, const char* name,
-                 const std::string& more) {
-    return std::string("[\n\t\ta ") + types + " ;\n\t\tlv2:index " + std::to_string(index) +
-           " ;\n\t\tlv2:symbol " + turtleString(symbol) + " ;\n\t\tlv2:name " + turtleString(name) +
-           " ;\n" + more + "\t]";
+Properties port(const char* types, std::uint32_t index, const char* symbol, const char* name) {
+    return {std::string("a ") + types, "lv2:index " + std::to_string(index),
+            "lv2:symbol " + turtleString(symbol), "lv2:name " + turtleString(name)};
 }
 
-// Type and Wave are radio groups in the editor: their items are the only values they take.
-std::string scalePoints(std::int32_t parameter) {
+Properties controlPort(std::int32_t parameter) {
+    Properties control = port("lv2:InputPort , lv2:ControlPort", kFirstParameterPort + parameter,
+                              kParameterSymbols[parameter], kParameterNames[parameter]);
+    control.push_back("lv2:default " + turtleDecimal(kParameterDefaults[parameter]));
+    control.push_back("lv2:minimum 0.0");
+    control.push_back("lv2:maximum 1.0");
+    // Type and Wave are radio groups in the editor: their items are the only values they take.
     const auto items = radioItems(parameter);
-    if (items.empty()) return {};
-    std::string text = "\t\tlv2:portProperty lv2:enumeration ;\n\t\tlv2:scalePoint ";
+    if (items.empty()) return control;
+    std::vector<std::string> points;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const auto value =
             static_cast<float>(kBindings[parameter].valueAt(static_cast<std::int32_t>(i)));
-        text += std::string(i ? " , " : "") + "[\n\t\t\trdfs:label " + turtleString(items[i]) +
-                " ;\n\t\t\trdf:value " + turtleDecimal(value) + "\n\t\t]";
+        points.push_back(
+            node({"rdfs:label " + turtleString(items[i]), "rdf:value " + turtleDecimal(value)}, 2));
     }
-    return text + " ;\n";
-}
-
-std::string controlPort(std::int32_t parameter) {
-    const std::string range = "\t\tlv2:default " + turtleDecimal(kParameterDefaults[parameter]) +
-                              " ;\n\t\tlv2:minimum 0.0 ;\n\t\tlv2:maximum 1.0 ;\n";
-    return port("lv2:InputPort , lv2:ControlPort", kFirstParameterPort + parameter,
-                kParameterSymbols[parameter], kParameterNames[parameter],
-                range + scalePoints(parameter));
+    control.push_back("lv2:portProperty lv2:enumeration");
+    control.push_back("lv2:scalePoint " + objects(points));
+    return control;
 }
 
 } // namespace
@@ -119,59 +159,64 @@ PresetUris presetUris(const std::vector<Preset>& presets) {
 std::string manifestTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris,
                         const std::string& binaryName) {
     // A UI, once there is one, is declared here beside the plug-in, with its own binary.
-    std::string text = std::string(kCorePrefixes) + "\n" + iri(kPluginUri) +
-                       "\n\ta lv2:Plugin ;\n\tlv2:binary " + iri(binaryName) +
-                       " ;\n\trdfs:seeAlso <ulvodraw.ttl> .\n";
-    for (std::size_t i = 0; i < presets.size(); ++i)
-        text += presetHead(presets[i], uris[i]) + "\trdfs:seeAlso <presets.ttl> .\n";
+    std::string text = prefixes({"lv2", "pset", "rdfs"}) +
+                       statement(kPluginUri, {"a lv2:Plugin", "lv2:binary " + iri(binaryName),
+                                              "rdfs:seeAlso <ulvodraw.ttl>"});
+    for (std::size_t i = 0; i < presets.size(); ++i) {
+        Properties preset = presetHead(presets[i]);
+        preset.push_back("rdfs:seeAlso <presets.ttl>");
+        text += statement(uris[i], preset);
+    }
     return text;
 }
 
 std::string pluginTtl() {
     const std::string minor = std::to_string(ULVO_VERSION_MINOR);
     const std::string release = std::to_string(ULVO_VERSION_MAJOR) + "." + minor + ".0";
-    std::string text = std::string(kCorePrefixes) + kPluginPrefixes + "\n" + iri(kPluginUri) + "\n";
-    text += "\ta lv2:InstrumentPlugin , lv2:Plugin ;\n";
-    text += "\tdoap:name " + turtleString(kInstrumentName) + " ;\n";
-    text += "\tdoap:license <https://spdx.org/licenses/MIT> ;\n";
-    text += "\tdoap:maintainer [\n\t\ta foaf:Person ;\n";
-    text += "\t\tfoaf:name " + turtleString(kVendorName) + "\n\t] ;\n";
-    text += "\tlv2:project [\n\t\ta doap:Project ;\n";
-    text += "\t\tdoap:name " + turtleString(kProductName) + " ;\n";
-    text += "\t\tdoap:release [\n\t\t\ta doap:Version ;\n";
-    text += "\t\t\tdoap:revision " + turtleString(release) + "\n\t\t]\n\t] ;\n";
-    text += "\tlv2:minorVersion " + minor + " ;\n";
-    text += "\tlv2:microVersion 0 ;\n";
-    text += "\tlv2:requiredFeature urid:map ;\n";
-    text += "\tlv2:optionalFeature lv2:hardRTCapable , bufsz:boundedBlockLength , opts:options ;\n";
-    text += "\tlv2:extensionData state:interface ;\n";
-    text += "\tlv2:port " + port("atom:AtomPort , lv2:InputPort", kMidiInPort, "midi_in", "MIDI In",
-                                 "\t\tatom:bufferType atom:Sequence ;\n"
-                                 "\t\tatom:supports midi:MidiEvent ;\n"
-                                 "\t\tlv2:designation lv2:control ;\n");
-    text += " , " +
-            port("lv2:AudioPort , lv2:OutputPort", kOutputLeftPort, "out_1", kOutputNames[0], "");
-    text += " , " +
-            port("lv2:AudioPort , lv2:OutputPort", kOutputRightPort, "out_2", kOutputNames[1], "");
+    Properties midiIn = port("atom:AtomPort , lv2:InputPort", kMidiInPort, "midi_in", "MIDI In");
+    midiIn.insert(midiIn.end(), {"atom:bufferType atom:Sequence", "atom:supports midi:MidiEvent",
+                                 "lv2:designation lv2:control"});
+    std::vector<std::string> ports = {
+        node(midiIn, 1),
+        node(port("lv2:AudioPort , lv2:OutputPort", kOutputLeftPort, "out_1", kOutputNames[0]), 1),
+        node(port("lv2:AudioPort , lv2:OutputPort", kOutputRightPort, "out_2", kOutputNames[1]),
+             1)};
     for (std::int32_t parameter = 0; parameter < kParameterCount; ++parameter)
-        text += " , " + controlPort(parameter);
-    return text + " .\n";
+        ports.push_back(node(controlPort(parameter), 1));
+
+    // doap:maintainer belongs to a doap:Project, so the vendor sits on the project.
+    const std::string project = node(
+        {"a doap:Project", "doap:name " + turtleString(kProductName),
+         "doap:maintainer " + node({"a foaf:Person", "foaf:name " + turtleString(kVendorName)}, 2),
+         "doap:release " + node({"a doap:Version", "doap:revision " + turtleString(release)}, 2)},
+        1);
+    return prefixes({"atom", "bufsz", "doap", "foaf", "lv2", "midi", "opts", "rdf", "rdfs", "state",
+                     "urid"}) +
+           statement(
+               kPluginUri,
+               {"a lv2:InstrumentPlugin , lv2:Plugin", "doap:name " + turtleString(kInstrumentName),
+                "doap:license <https://spdx.org/licenses/MIT>", "lv2:project " + project,
+                "lv2:minorVersion " + minor, "lv2:microVersion 0", "lv2:requiredFeature urid:map",
+                "lv2:optionalFeature lv2:hardRTCapable , bufsz:boundedBlockLength , "
+                "opts:options",
+                "lv2:extensionData state:interface", "lv2:port " + objects(ports)});
 }
 
 std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris) {
     const std::string bank = kPresetBase + kBankSlug;
-    std::string text = std::string(kCorePrefixes) + "\n" + iri(bank) +
-                       "\n\ta pset:Bank ;\n\trdfs:label " + turtleString(kBankLabel) + " .\n";
+    std::string text = prefixes({"lv2", "pset", "rdfs"}) +
+                       statement(bank, {"a pset:Bank", "rdfs:label " + turtleString(kBankLabel)});
     for (std::size_t i = 0; i < presets.size(); ++i) {
-        text += presetHead(presets[i], uris[i]) + "\tpset:bank " + iri(bank) + " ;\n\tlv2:port ";
-        // In the order a program is applied, so a host that follows the file does the same.
-        for (std::size_t k = 0; k < kProgramApplyOrder.size(); ++k) {
-            const std::int32_t parameter = kProgramApplyOrder[k];
-            text += std::string(k ? " , " : "") + "[\n\t\tlv2:symbol " +
-                    turtleString(kParameterSymbols[parameter]) + " ;\n\t\tpset:value " +
-                    turtleDecimal(presets[i].values[parameter]) + "\n\t]";
-        }
-        text += " .\n";
+        // In the order a program applies its values, for hosts that follow the file's order.
+        std::vector<std::string> values;
+        for (const std::int32_t parameter : kProgramApplyOrder)
+            values.push_back(node({"lv2:symbol " + turtleString(kParameterSymbols[parameter]),
+                                   "pset:value " + turtleDecimal(presets[i].values[parameter])},
+                                  1));
+        Properties preset = presetHead(presets[i]);
+        preset.push_back("pset:bank " + iri(bank));
+        preset.push_back("lv2:port " + objects(values));
+        text += statement(uris[i], preset);
     }
     return text;
 }

@@ -20,10 +20,11 @@ int fail(const std::string& message) {
 
 bool readFile(const std::filesystem::path& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
     std::ostringstream content;
     content << in.rdbuf();
     text = content.str();
-    return in.good() || in.eof();
+    return !in.bad();
 }
 
 // Written beside the target and renamed over it, so a build stopped midway leaves no half file.

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The generated LV2 bundle as the LV2 tools see it.
+#   check_bundle.sh validate BUNDLE            lv2_validate finds nothing to report
+#   check_bundle.sh lilv BUNDLE PRESETS        lv2ls and lv2info find it, its ports and presets
+#   check_bundle.sh refuse GENERATOR PRESETS   broken presets stop the generator with one line
+set -euo pipefail
+uri=https://korvane.example/ulvodraw
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAILED: $*"; exit 1; }
+
+case $1 in
+validate)
+    status=0
+    lv2_validate "$2"/*.ttl > "$work/out" 2>&1 || status=$?
+    cat "$work/out"
+    [ "$status" -eq 0 ] || fail "lv2_validate exited with $status"
+    # Debian's lv2_validate names lv2core.doap.ttl, which its lv2-dev does not ship.
+    if grep -v -e '^Found 0 errors among [0-9]* files' \
+        -e '^Skipping file /usr/lib/lv2/core.lv2/lv2core.doap.ttl$' "$work/out"; then
+        fail "lv2_validate reported the lines above"
+    fi
+    grep -q '^Found 0 errors' "$work/out" || fail "lv2_validate gave no summary"
+    ;;
+lilv)
+    # Only this bundle and the installed LV2 vocabularies: the build folder holds much else that
+    # lilv would try to load as bundles.
+    mkdir "$work/lv2"
+    ln -s "$(cd "$2" && pwd)" "$work/lv2/ulvodraw.lv2"
+    export LV2_PATH="$work/lv2:/usr/lib/lv2"
+    lv2ls | grep -qxF "$uri" || fail "lv2ls does not list $uri"
+    lv2info "$uri" > "$work/info" 2> "$work/errors" || fail "lv2info exited with $?"
+    if [ -s "$work/errors" ]; then cat "$work/errors"; fail "lv2info complained"; fi
+    grep -q $'^\tName: *UlvoDraw$' "$work/info" || fail "not named UlvoDraw"
+    grep -q $'^\tClass: *Instrument Plugin$' "$work/info" || fail "not an instrument"
+    ports=$(grep -c $'^\tPort [0-9]*:$' "$work/info" || true)
+    [ "$ports" -eq 19 ] || fail "$ports ports instead of 19"
+    awk '/^\tPresets:/ { on = 1; next } on && /^$/ { exit } on { sub(/^[ \t]+/, ""); print }' \
+        "$work/info" | sort > "$work/listed"
+    sed -n 's/^\[[[:space:]]*\(.*[^[:space:]]\)[[:space:]]*\]$/\1/p' "$3" | sort > "$work/expected"
+    diff -u "$work/expected" "$work/listed" || fail "lv2info lists other presets than $3"
+    echo "$(wc -l < "$work/listed") presets and $ports ports"
+    ;;
+refuse)
+    # A value out of range, and two names that would share one preset URI.
+    printf '[Broken]\nattack = 2\n' > "$work/range.presets"
+    body=$(awk '/^\[/ { if (seen++) exit; next } /=/' "$3")
+    printf '[Saw Lead]\n%s\n[Saw-Lead]\n%s\n' "$body" "$body" > "$work/uri.presets"
+    for broken in range:'line 2' uri:'#saw-lead'; do
+        status=0
+        "$2" "$work/${broken%%:*}.presets" "$work/out.lv2" ulvodraw.so 2> "$work/errors" ||
+            status=$?
+        cat "$work/errors"
+        [ "$status" -ne 0 ] || fail "the generator took ${broken%%:*}.presets"
+        [ "$(wc -l < "$work/errors")" -eq 1 ] || fail "not one line of error"
+        grep -qF "${broken#*:}" "$work/errors" || fail "the error does not say ${broken#*:}"
+        [ ! -e "$work/out.lv2" ] || fail "the generator wrote a bundle anyway"
+    done
+    ;;
+*) fail "unknown check $1" ;;
+esac
