@@ -1,5 +1,5 @@
 // The LV2 front: the instrument behind LV2's ports. Each run applies the control ports that
-// changed, in the order a program is applied, then the block's MIDI at its frames through the
+// changed (all of them on the first run), in the order a program is applied, then the block's MIDI at its frames through the
 // MIDI front, then renders. The 32 programs live in the plug-in's saved state.
 #include <array>
 #include <bit>
@@ -82,6 +82,7 @@ class UlvoDrawLv2 {
         restoreBankText(instrument, text);
         // Ports that still hold the values just restored are not applied over them again.
         rememberParameters();
+        firstRun = false;
         return LV2_STATE_SUCCESS;
     }
 
@@ -96,10 +97,11 @@ class UlvoDrawLv2 {
             if (controls[index] == nullptr) continue;
             const float value = *controls[index];
             const auto bits = std::bit_cast<std::uint32_t>(value);
-            if (bits == applied[index]) continue;
+            if (bits == applied[index] && !firstRun) continue;
             applied[index] = bits;
             instrument.setParameter(index, value);
         }
+        firstRun = false;
     }
 
     // Every size and offset in the sequence is checked against the sequence's own size before it
@@ -147,6 +149,9 @@ class UlvoDrawLv2 {
     float* right = nullptr;
     std::array<const float*, kParameterCount> controls{};
     std::array<std::uint32_t, kParameterCount> applied{}; // bits of the value last applied
+    // The first run applies every port, as a host that sets all parameters when it loads a VST
+    // 2 plug-in does; the drawbar weights then come out the same in both formats.
+    bool firstRun = true;
 };
 
 UlvoDrawLv2* self(LV2_Handle handle) {

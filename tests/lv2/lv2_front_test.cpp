@@ -93,10 +93,11 @@ TEST(Lv2Front, DemoWithControlsChangingBetweenBlocksGivesTheVst2SamplesAtEveryBl
                 values[Drawbar8] = static_cast<float>(k % 3) / 2.0f;
                 values[Wave] = static_cast<float>(k % 4) / 3.0f;
                 nextChange += 22050;
-                // The same history for both: the values that changed, in the order a program
-                // applies them.
+                // The same history for both: every value at first, then those that changed, in
+                // the order a program applies them.
                 for (std::int32_t index : kProgramApplyOrder)
-                    if (values[index] != lv2.controls[index]) vst2.set(index, values[index]);
+                    if (start == 0 || values[index] != lv2.controls[index])
+                        vst2.set(index, values[index]);
                 lv2.controls = values;
             }
             const auto frames = static_cast<std::int32_t>(std::min(block, length - start));
