@@ -1,7 +1,9 @@
 // Runs ulvo-render as a user does, in a folder of its own, and reads back what it wrote.
 #pragma once
 
+#include <set>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 // A temporary folder, removed with everything in it at the end of the test.
@@ -12,6 +14,7 @@ class TempFolder {
     std::string path(const std::string& name) const { return folder + "/" + name; }
     // Names of the files in the folder.
     std::vector<std::string> files() const;
+    std::set<std::string> fileSet() const;
 
   private:
     std::string folder;
@@ -24,7 +27,18 @@ struct RunResult {
 };
 
 // Runs ulvo-render with `args`, capturing both output streams through files in `scratch`.
-RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch);
+// `shellPrefix`, e.g. "ulimit -f 64;", runs in the same shell first.
+RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch,
+                    const std::string& shellPrefix = "");
+
+// Starts ulvo-render with `args` and returns its process id at once; standard error goes to
+// `errPath`, standard output nowhere.
+pid_t startRender(const std::vector<std::string>& args, const std::string& errPath);
+
+// The whole file as text; empty when there is none.
+std::string slurp(const std::string& path);
+
+int countLines(const std::string& text);
 
 struct Audio {
     int rate = 0;

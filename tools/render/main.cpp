@@ -12,9 +12,11 @@
 #include "tools/render/audio_file_writer.h"
 #include "tools/render/bench_runner.h"
 #include "tools/render/block_events.h"
+#include "tools/render/escaped_text.h"
 #include "tools/render/instrument_setup.h"
 #include "tools/render/level_meter.h"
 #include "tools/render/midi_timeline.h"
+#include "tools/render/output_checks.h"
 #include "tools/render/plugin_instance.h"
 #include "tools/render/progress_bar.h"
 #include "tools/render/render_error.h"
@@ -114,16 +116,18 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     try {
-        const MidiTimeline timeline = buildTimeline(loadMidiFile(options.input), options.rate);
+        if (!options.bench) {
+            refuseOutputOverInput(options.input, options.output);
+            refuseProtectedOutput(options.output);
+        }
+        const MidiTimeline timeline = loadTimeline(options.input, options.rate);
         if (options.bench) {
             runBench(options, timeline, stdout);
             return 0;
         }
         return render(options, timeline);
-    } catch (const RenderError& e) {
-        std::fprintf(stderr, "ulvo-render: %s\n", e.what());
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "ulvo-render: %s\n", e.what());
+        std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(e.what()).c_str());
     }
     return kExitFailure;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tools/render/render_error.h"
+#include "tools/render/render_limits.h"
 
 namespace {
 
@@ -36,6 +37,11 @@ FrameClock::FrameClock(std::uint16_t division, std::int32_t rate)
     }
 }
 
+double FrameClock::secondsAt(std::uint64_t tick) const {
+    return static_cast<double>(elapsedAt(tick)) / static_cast<double>(unitsPerFrame) /
+           static_cast<double>(rate);
+}
+
 u128 FrameClock::elapsedAt(std::uint64_t tick) const {
     if (smpte) return u128(tick) * rate * smpteScale;
     return segmentElapsed + u128(tick - segmentTick) * tempo * rate;
@@ -67,17 +73,32 @@ MidiTimeline buildTimeline(const MidiFile& midi, std::int32_t rate) {
 
     MidiTimeline timeline;
     FrameClock clock(midi.division, rate);
+    bool tooLong = false;
     for (const Placed& p : order) {
         const MidiFileEvent& e = *p.event;
         const std::int64_t frame = clock.frameAt(e.tick);
-        if (frame > kMaxFrames) throw RenderError("the piece is too long to render");
-        timeline.lastEventFrame = frame;
+        // Past the limit only the tempo changes still count: they give the length to report.
+        tooLong = tooLong || frame > kMaxRenderFrames;
         if (e.kind == MidiEventKind::Tempo) clock.setTempo(e.tick, e.tempo);
+        if (tooLong) continue;
+        timeline.lastEventFrame = frame;
         if (e.kind != MidiEventKind::Channel) continue;
         TimedMessage m;
         m.frame = frame;
         std::copy(e.bytes, e.bytes + e.size, m.bytes);
         timeline.messages.push_back(m);
     }
+    if (tooLong)
+        throw RenderError("lasts " + durationText(clock.secondsAt(order.back().event->tick)) +
+                          ", longer than the longest render, " + renderLimitText(rate));
     return timeline;
+}
+
+MidiTimeline loadTimeline(const std::string& path, std::int32_t rate) {
+    const MidiFile midi = loadMidiFile(path);
+    try {
+        return buildTimeline(midi, rate);
+    } catch (const RenderError& e) {
+        throw RenderError("'" + path + "' " + e.what());
+    }
 }

@@ -1,0 +1,106 @@
+// ulvo-render handled roughly: odd inputs, damaged files, signals, full disks, narrow terminals
+// and strict options. Whatever happens, no broken file, no leftovers and no hang.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/tools/midi_bytes.h"
+#include "tests/tools/render_run.h"
+
+namespace {
+
+// A quarter note at 120 bpm: half a second, and the tail after it.
+Bytes oneNote() {
+    TrackBytes t;
+    t.add(0, {0x90, 60, 100}).add(480, {0x80, 60, 0}).end();
+    return midiFile(0, 480, {t});
+}
+
+// Runs every row and checks that each failed with one line holding its message and left the
+// folder as it was, the bytes of every file included.
+struct FailingRow {
+    std::vector<std::string> args;
+    std::string message;
+};
+
+// Names and contents of the folder's regular files; other names with no contents.
+std::map<std::string, std::string> contentsOf(const TempFolder& folder) {
+    std::map<std::string, std::string> contents;
+    for (const std::string& name : folder.fileSet()) {
+        struct stat info {};
+        lstat(folder.path(name).c_str(), &info);
+        contents[name] = S_ISREG(info.st_mode) ? slurp(folder.path(name)) : "";
+    }
+    return contents;
+}
+
+void expectRefusals(const TempFolder& folder, const std::vector<FailingRow>& rows) {
+    const std::map<std::string, std::string> before = contentsOf(folder);
+    for (const FailingRow& row : rows) {
+        const RunResult run = runRender(row.args, folder);
+        EXPECT_NE(run.exitCode, 0) << row.message;
+        EXPECT_EQ(countLines(run.err), 1) << run.err;
+        EXPECT_EQ(run.err.rfind("ulvo-render: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+        EXPECT_EQ(contentsOf(folder), before) << row.message;
+    }
+}
+
+} // namespace
+
+TEST(UlvoRenderRough, OnlyARegularFileIsReadAndNeverReplacedByItsRender) {
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), oneNote());
+    writeFile(folder.path("same.wav"), oneNote());
+    ASSERT_EQ(mkdir(folder.path("folder.mid").c_str(), 0755), 0);
+    ASSERT_EQ(mkfifo(folder.path("pipe.mid").c_str(), 0644), 0);
+    ASSERT_EQ(link(folder.path("piece.mid").c_str(), folder.path("linked.wav").c_str()), 0);
+    const std::string out = folder.path("out.wav");
+    // Nobody writes to the pipe: a render that opened it for reading would wait for good.
+    expectRefusals(
+        folder,
+        {
+            {{"--plugin", PROBE_PLUGIN, folder.path("folder.mid"), out}, "is a directory"},
+            {{"--plugin", PROBE_PLUGIN, folder.path("pipe.mid"), out}, "is a named pipe"},
+            {{"--plugin", PROBE_PLUGIN, "/dev/null", out}, "is a character device"},
+            {{"--plugin", PROBE_PLUGIN, folder.path("same.wav"), folder.path("same.wav")},
+             "is the input file"},
+            {{"--plugin", PROBE_PLUGIN, folder.path("piece.mid"), folder.path("linked.wav")},
+             "is the input file"},
+            {{"--plugin", PROBE_PLUGIN, folder.path("same.wav"),
+              folder.path("folder.mid/../same.wav")},
+             "is the input file"},
+        });
+}
+
+TEST(UlvoRenderRough, MessagesShowFileBytesEscapedAndNameTheFileAndLimit) {
+    TempFolder folder;
+    Bytes damaged = oneNote();
+    damaged[14 + 1] = 0x00; // the track's chunk name: "M\0rk"
+    damaged[14 + 4] = 0x7F; // and a length beyond the end of the file
+    writeFile(folder.path("damaged.mid"), damaged);
+    // An hour at 120 bpm: 7200 quarters of 480 ticks.
+    TrackBytes hour;
+    hour.add(0, {0x90, 60, 100}).end(7200 * 480);
+    writeFile(folder.path("hour.mid"), midiFile(0, 480, {hour}));
+    writeFile(folder.path("piece.mid"), oneNote());
+    const std::string out = folder.path("out.wav");
+    expectRefusals(
+        folder,
+        {
+            {{"--plugin", PROBE_PLUGIN, folder.path("damaged.mid"), out},
+             "chunk 'M\\x00rk' at byte 14"},
+            // The longest render at 768000 Hz is 2147483647 frames, 46 min 36.2 s.
+            {{"--plugin", PROBE_PLUGIN, "--rate", "768000", folder.path("hour.mid"), out},
+             folder.path("hour.mid") +
+                 "' lasts 1:00:00.0, longer than the longest render, 0:46:36.2 (2147483647 frames "
+                 "at 768000 Hz)"},
+            {{"--plugin", PROBE_PLUGIN, "--rate", "768000", "--tail", "3000",
+              folder.path("piece.mid"), out},
+             folder.path("piece.mid") +
+                 "' with a tail of 3000 s would last longer than the longest render: 0:50:00.5 "
+                 "against 0:46:36.2"},
+        });
+}
