@@ -64,7 +64,7 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
     PluginInstance instrument(library, options.rate, options.blockSize);
     applySettings(instrument, options);
     const std::int32_t channels = instrument.outputCount();
-    AudioFileWriter writer(options.output, channels, options.rate, options.format);
+    AudioFileWriter writer(options.output, channels, options.rate, options.format, totalFrames);
 
     BlockEvents events(timeline.messages, options.blockSize);
     LevelMeter meter(channels);
@@ -84,8 +84,8 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
     const bool finished = renderBlocks(instrument, events, run);
     instrument.switchOff();
     progress.finish();
-    if (!finished) throw RenderError("interrupted; no file written");
-    writer.commit();
+    if (!finished || !writer.commit(&interrupted))
+        throw RenderError("interrupted; no file written");
     const double wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
