@@ -2,8 +2,12 @@
 // and strict options. Whatever happens, no broken file, no leftovers and no hang.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
+#include <fstream>
 #include <map>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "tests/tools/midi_bytes.h"
@@ -103,4 +107,47 @@ TEST(UlvoRenderRough, MessagesShowFileBytesEscapedAndNameTheFileAndLimit) {
                  "' with a tail of 3000 s would last longer than the longest render: 0:50:00.5 "
                  "against 0:46:36.2"},
         });
+}
+
+TEST(UlvoRenderRough, EveryEarlyEndLeavesNoFileAndKeepsTheOlderOne) {
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), oneNote());
+    const std::string out = folder.path("out.wav");
+    const std::set<std::string> kept{"piece.mid", "out.wav", "err.txt"};
+    // An hour of tail in one-frame blocks: far longer than the wait for the temporary file.
+    const std::vector<std::string> longRender{"--plugin", PROBE_PLUGIN, "--block",
+                                              "1",        "--tail",     "3600",
+                                              "--rate",   "384000",     folder.path("piece.mid"),
+                                              out};
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
+        std::ofstream(out) << "the take we keep";
+        const pid_t pid = startRender(longRender, folder.path("err.txt"));
+        bool started = false;
+        for (int wait = 0; wait < 2000 && !started; ++wait) {
+            for (const std::string& name : folder.files())
+                started = started || name.rfind(".out.wav.", 0) == 0;
+            if (!started) usleep(10000);
+        }
+        EXPECT_TRUE(started) << strsignal(signal);
+        kill(pid, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        // What a shell reports as 128 + the signal's number; and no core file for SIGQUIT.
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << strsignal(signal);
+        EXPECT_FALSE(WCOREDUMP(status));
+        const std::string err = slurp(folder.path("err.txt"));
+        EXPECT_EQ(countLines(err), 1) << err;
+        EXPECT_NE(err.find("interrupted by SIG"), std::string::npos) << err;
+        EXPECT_EQ(folder.fileSet(), kept) << strsignal(signal);
+        EXPECT_EQ(slurp(out), "the take we keep") << strsignal(signal);
+    }
+    // Past the file-size limit a write fails: reported like a full disk, not a killing signal.
+    const RunResult run =
+        runRender({"--plugin", PROBE_PLUGIN, "--tail", "10", folder.path("piece.mid"), out}, folder,
+                  "ulimit -f 64; ");
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(countLines(run.err), 1) << run.err;
+    EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
+    EXPECT_EQ(folder.fileSet(), kept);
+    EXPECT_EQ(slurp(out), "the take we keep");
 }

@@ -72,6 +72,16 @@ class SignalsHeld {
     sigset_t previous;
 };
 
+// libsndfile's reason without its decoration: "File too large", not "System error : File too
+// large.".
+std::string reasonOf(SNDFILE* handle) {
+    std::string reason = sf_strerror(handle);
+    const std::string decoration = "System error : ";
+    if (reason.rfind(decoration, 0) == 0) reason.erase(0, decoration.size());
+    if (!reason.empty() && reason.back() == '.') reason.pop_back();
+    return reason;
+}
+
 } // namespace
 
 bool needsRf64(std::int64_t frames, std::int32_t channels, SampleFormat format) {
@@ -115,7 +125,7 @@ AudioFileWriter::AudioFileWriter(const std::string& path, std::int32_t channels,
     // The descriptor stays ours, so that its last errors can be read when the file is finished.
     SNDFILE* handle = sf_open_fd(descriptor, SFM_WRITE, &info, SF_FALSE);
     if (handle == nullptr) {
-        const std::string why = sf_strerror(nullptr);
+        const std::string why = reasonOf(nullptr);
         close(descriptor);
         std::remove(tempPath.c_str());
         fail(why);
@@ -152,7 +162,7 @@ void AudioFileWriter::flush() {
     auto* handle = static_cast<SNDFILE*>(file);
     const auto frames = static_cast<sf_count_t>(buffered / static_cast<std::size_t>(channelCount));
     buffered = 0;
-    if (sf_writef_float(handle, interleaved.data(), frames) != frames) fail(sf_strerror(handle));
+    if (sf_writef_float(handle, interleaved.data(), frames) != frames) fail(reasonOf(handle));
 }
 
 bool AudioFileWriter::commit(const std::atomic<bool>* stop) {

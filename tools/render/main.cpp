@@ -2,7 +2,6 @@
 // the way a host bounces a track; or, with --bench, measures what the instrument costs.
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <limits.h>
 #include <string>
@@ -22,17 +21,12 @@
 #include "tools/render/render_error.h"
 #include "tools/render/render_loop.h"
 #include "tools/render/render_options.h"
+#include "tools/render/stop_signals.h"
 
 namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-
-std::atomic<bool> interrupted{false};
-
-void onInterrupt(int) {
-    interrupted.store(true, std::memory_order_relaxed);
-}
 
 // UlvoDraw.so in the folder of this executable.
 std::string defaultPlugin() {
@@ -77,15 +71,15 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
         writer.write(buffers, frames);
     };
     run.progress = [&](std::int64_t done) { progress.update(done); };
-    run.stop = &interrupted;
+    run.stop = &stopRequested();
 
     const auto started = std::chrono::steady_clock::now();
     instrument.switchOn();
     const bool finished = renderBlocks(instrument, events, run);
     instrument.switchOff();
     progress.finish();
-    if (!finished || !writer.commit(&interrupted))
-        throw RenderError("interrupted; no file written");
+    if (!finished || !writer.commit(&stopRequested()))
+        throw RenderError(interruptionText() + "; no file written");
     const double wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
@@ -95,6 +89,18 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
                 sampleFormatName(options.format), levels(meter, channels, true).c_str(),
                 levels(meter, channels, false).c_str(),
                 wallSeconds > 0.0 ? audioSeconds / wallSeconds : 0.0);
+    return 0;
+}
+
+int run(const RenderOptions& options) {
+    if (!options.bench) {
+        refuseOutputOverInput(options.input, options.output);
+        refuseProtectedOutput(options.output);
+    }
+    const MidiTimeline timeline = loadTimeline(options.input, options.rate);
+    if (!options.bench) return render(options, timeline);
+    if (!runBench(options, timeline, stdout, &stopRequested()))
+        throw RenderError(interruptionText() + "; nothing measured");
     return 0;
 }
 
@@ -113,21 +119,14 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.plugins.empty()) options.plugins.push_back(defaultPlugin());
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+    installStopSignals();
+    int status = kExitFailure;
     try {
-        if (!options.bench) {
-            refuseOutputOverInput(options.input, options.output);
-            refuseProtectedOutput(options.output);
-        }
-        const MidiTimeline timeline = loadTimeline(options.input, options.rate);
-        if (options.bench) {
-            runBench(options, timeline, stdout);
-            return 0;
-        }
-        return render(options, timeline);
+        status = run(options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(e.what()).c_str());
     }
-    return kExitFailure;
+    // Everything is cleaned up by now; the signal may end the program as it would have.
+    if (caughtSignal() != 0) dieOfCaughtSignal();
+    return status;
 }
