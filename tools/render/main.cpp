@@ -62,7 +62,7 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
 
     BlockEvents events(timeline.messages, options.blockSize);
     LevelMeter meter(channels);
-    ProgressBar progress(totalFrames, options.rate, isatty(STDERR_FILENO) != 0);
+    ProgressBar progress(totalFrames, options.rate, STDERR_FILENO);
     RenderRun run;
     run.totalFrames = totalFrames;
     run.blockSize = options.blockSize;
