@@ -151,3 +151,39 @@ TEST(UlvoRenderRough, EveryEarlyEndLeavesNoFileAndKeepsTheOlderOne) {
     EXPECT_EQ(folder.fileSet(), kept);
     EXPECT_EQ(slurp(out), "the take we keep");
 }
+
+TEST(UlvoRenderRough, ClippingIsReportedAndEveryFormatIsReproducible) {
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), oneNote());
+    const auto render = [&](const std::string& depth, const std::string& name) {
+        // The probe's right channel is Offset plus Level: 1.1, or +0.8 dBFS, on every frame.
+        return runRender({"--plugin", PROBE_PLUGIN, "--param", "Offset=1", "--param", "Level=0.1",
+                          "--tail", "0.1", "--bit-depth", depth, folder.path("piece.mid"),
+                          folder.path(name)},
+                         folder);
+    };
+    for (const std::string depth : {"16", "24"}) {
+        const RunResult run = render(depth, "clipped.wav");
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const std::size_t frames = readAudio(folder.path("clipped.wav")).frames();
+        EXPECT_EQ(run.err, "ulvo-render: warning: " + std::to_string(frames) +
+                               " samples clipped (peak +0.8 dBFS); render with --bit-depth 32f "
+                               "or at a lower level\n");
+    }
+    // A float file keeps the samples; nothing on standard error, which is no terminal here.
+    const RunResult kept = render("32f", "kept.wav");
+    ASSERT_EQ(kept.exitCode, 0) << kept.err;
+    EXPECT_EQ(kept.err, "");
+    EXPECT_EQ(readAudio(folder.path("kept.wav")).channels.at(1).at(100), 1.1f);
+
+    // The same render twice gives the same bytes; a float WAV has no PEAK chunk and its time.
+    for (const std::string depth : {"16", "24", "32f"})
+        for (const std::string type : {".wav", ".flac"}) {
+            if (depth == "32f" && type == ".flac") continue;
+            ASSERT_EQ(render(depth, "a" + type).exitCode, 0);
+            ASSERT_EQ(render(depth, "b" + type).exitCode, 0);
+            const std::string bytes = slurp(folder.path("a" + type));
+            EXPECT_EQ(bytes, slurp(folder.path("b" + type))) << depth << type;
+            EXPECT_EQ(bytes.find("PEAK"), std::string::npos) << depth << type;
+        }
+}

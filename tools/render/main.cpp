@@ -1,7 +1,6 @@
 // ulvo-render: plays a Standard MIDI File through a VST 2 instrument into a WAV or FLAC file,
 // the way a host bounces a track; or, with --bench, measures what the instrument costs.
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <limits.h>
 #include <string>
@@ -21,6 +20,7 @@
 #include "tools/render/render_error.h"
 #include "tools/render/render_loop.h"
 #include "tools/render/render_options.h"
+#include "tools/render/render_summary.h"
 #include "tools/render/stop_signals.h"
 
 namespace {
@@ -35,21 +35,6 @@ std::string defaultPlugin() {
     if (n <= 0) return "UlvoDraw.so";
     std::string path(self, static_cast<std::size_t>(n));
     return path.substr(0, path.rfind('/') + 1) + "UlvoDraw.so";
-}
-
-std::string levels(const LevelMeter& meter, std::int32_t channels, bool peak) {
-    std::string text;
-    for (std::int32_t c = 0; c < channels; ++c) {
-        const double db = peak ? meter.peakDb(c) : meter.rmsDb(c);
-        char number[32];
-        if (std::isinf(db))
-            std::snprintf(number, sizeof number, "-inf");
-        else
-            std::snprintf(number, sizeof number, "%.1f", db);
-        if (c > 0) text += ' ';
-        text += number;
-    }
-    return text + " dBFS";
 }
 
 int render(const RenderOptions& options, const MidiTimeline& timeline) {
@@ -83,12 +68,11 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
     const double wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    const double audioSeconds = static_cast<double>(totalFrames) / options.rate;
-    std::printf("%s: %.2f s, %d ch, %d Hz, %s | peak %s | RMS %s | %.0fx real time\n",
-                options.output.c_str(), audioSeconds, channels, options.rate,
-                sampleFormatName(options.format), levels(meter, channels, true).c_str(),
-                levels(meter, channels, false).c_str(),
-                wallSeconds > 0.0 ? audioSeconds / wallSeconds : 0.0);
+    const std::string warning = clipWarning(meter, options.format);
+    if (!warning.empty()) std::fprintf(stderr, "ulvo-render: %s\n", warning.c_str());
+    const RenderFacts facts{options.output, totalFrames,    options.rate,
+                            channels,       options.format, wallSeconds};
+    std::printf("%s\n", summaryLine(facts, meter).c_str());
     return 0;
 }
 
