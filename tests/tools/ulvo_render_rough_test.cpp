@@ -187,3 +187,33 @@ TEST(UlvoRenderRough, ClippingIsReportedAndEveryFormatIsReproducible) {
             EXPECT_EQ(bytes.find("PEAK"), std::string::npos) << depth << type;
         }
 }
+
+TEST(UlvoRenderRough, StrictOptionsAndAnOutputTheUserMayNotWrite) {
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), oneNote());
+    TrackBytes silent;
+    silent.add(0, {0xB0, 7, 100}).end(960);
+    writeFile(folder.path("silent.mid"), midiFile(0, 480, {silent}));
+    const RunResult bench = runRender(
+        {"--bench", "--runs", "1", "--plugin", PROBE_PLUGIN, folder.path("silent.mid")}, folder);
+    ASSERT_EQ(bench.exitCode, 0) << bench.err;
+    EXPECT_NE(bench.out.find("no cost per voice-sample (the piece has no notes)"),
+              std::string::npos)
+        << bench.out;
+    EXPECT_EQ(bench.out.find("ns per voice-sample"), std::string::npos) << bench.out;
+
+    std::ofstream(folder.path("out.wav")) << "the take we keep";
+    ASSERT_EQ(chmod(folder.path("out.wav").c_str(), 0444), 0);
+    ASSERT_EQ(mkdir(folder.path("folder.wav").c_str(), 0755), 0);
+    const std::string piece = folder.path("piece.mid");
+    const std::string out = folder.path("out.wav");
+    expectRefusals(folder, {
+                               {{"--plugin", PROBE_PLUGIN, "--tail", "0x10", piece, out},
+                                "--tail takes a number from 0 to 3600, not '0x10'"},
+                               {{"--plugin", PROBE_PLUGIN, "--runs", "3", piece, out},
+                                "--runs goes only with --bench"},
+                               {{"--plugin", PROBE_PLUGIN, piece, out}, "may not be replaced"},
+                               {{"--plugin", PROBE_PLUGIN, piece, folder.path("folder.wav")},
+                                "is a directory; the output must be a file"},
+                           });
+}

@@ -72,10 +72,13 @@ bool runBench(const RenderOptions& options, const MidiTimeline& timeline, std::F
         const double cpu = median(seconds[p]);
         const double perFrame = totalFrames > 0 ? cpu * 1e9 / totalFrames : 0.0;
         perVoice.push_back(voiceFrames > 0 ? cpu * 1e9 / voiceFrames : 0.0);
-        std::fprintf(
-            out, "%s: %.2f ns per frame, %.3f ns per voice-sample, %.4f s CPU, %.0fx real time\n",
-            libraries[p]->path().c_str(), perFrame, perVoice[p], cpu,
-            cpu > 0.0 ? audioSeconds / cpu : 0.0);
+        char perVoiceText[80] = "no cost per voice-sample (the piece has no notes)";
+        if (voiceFrames > 0)
+            std::snprintf(perVoiceText, sizeof perVoiceText, "%.3f ns per voice-sample",
+                          perVoice[p]);
+        std::fprintf(out, "%s: %.2f ns per frame, %s, %.4f s CPU, %.0fx real time\n",
+                     libraries[p]->path().c_str(), perFrame, perVoiceText, cpu,
+                     cpu > 0.0 ? audioSeconds / cpu : 0.0);
     }
     for (std::size_t p = 1; p < libraries.size(); ++p)
         if (perVoice[0] > 0.0)
