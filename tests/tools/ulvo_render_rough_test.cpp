@@ -217,3 +217,32 @@ TEST(UlvoRenderRough, StrictOptionsAndAnOutputTheUserMayNotWrite) {
                                 "is a directory; the output must be a file"},
                            });
 }
+
+TEST(UlvoRenderRough, ExactEventsMakeTheBlockSizeInaudible) {
+    TempFolder folder;
+    // Our instrument bends from the start of the block in which the bend arrives; a bend at
+    // tick 100 (frame 4594) falls inside a block of 512.
+    TrackBytes t;
+    t.add(0, {0x90, 69, 100})
+        .add(100, {0xE0, 0, 80})
+        .add(150, {0x90, 72, 90})
+        .add(230, {0x80, 69, 0})
+        .end();
+    writeFile(folder.path("bend.mid"), midiFile(0, 480, {t}));
+    const auto render = [&](std::vector<std::string> options) {
+        const std::string out = folder.path("out.wav");
+        options.insert(options.begin(),
+                       {"--plugin", ULVODRAW_PLUGIN, "--bit-depth", "32f", "--tail", "0.2"});
+        options.push_back(folder.path("bend.mid"));
+        options.push_back(out);
+        const RunResult run = runRender(options, folder);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return readAudio(out).channels;
+    };
+    // One-frame blocks put every event on its own frame by nature.
+    const auto reference = render({"--block", "1"});
+    ASSERT_EQ(reference.size(), 2u);
+    EXPECT_NE(render({"--block", "512"}), reference);
+    for (const std::string block : {"64", "512", "4096"})
+        EXPECT_EQ(render({"--exact-events", "--block", block}), reference) << block;
+}

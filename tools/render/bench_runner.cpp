@@ -37,6 +37,7 @@ double timedRun(const PluginLibrary& library, const RenderOptions& options, Bloc
     RenderRun run;
     run.totalFrames = totalFrames;
     run.blockSize = options.blockSize;
+    run.exactEvents = options.exactEvents;
     run.stop = stop;
     const double start = processCpuSeconds();
     renderBlocks(instrument, events, run);

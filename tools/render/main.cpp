@@ -51,6 +51,7 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
     RenderRun run;
     run.totalFrames = totalFrames;
     run.blockSize = options.blockSize;
+    run.exactEvents = options.exactEvents;
     run.sink = [&](const float* const* buffers, std::int32_t frames) {
         meter.add(buffers, frames);
         writer.write(buffers, frames);
