@@ -115,5 +115,8 @@ TEST(RenderOptions, NumbersAreDecimalOnlyAndRunsGoesWithBench) {
     EXPECT_NE(errorOf({"--runs", "3", "in.mid", "o.wav"}).find("--runs goes only with --bench"),
               std::string::npos);
     EXPECT_TRUE(parseOptions({"--exact-events", "in.mid", "o.wav"}).exactEvents);
+    // The help says that block sizes matter, and what to do about it.
+    EXPECT_NE(std::string(usageText()).find("block sizes can differ"), std::string::npos);
+    EXPECT_NE(std::string(usageText()).find("--exact-events"), std::string::npos);
     EXPECT_FALSE(parseOptions({"in.mid", "o.wav"}).exactEvents);
 }

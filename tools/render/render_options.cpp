@@ -154,7 +154,11 @@ Plays a Standard MIDI File (format 0 or 1) through a VST 2 instrument and writes
   --plugin PATH        instrument to load (default: UlvoDraw.so beside this tool); with --bench
                        it may be repeated to measure several instruments side by side
   --rate HZ            sample rate (default 44100)
-  --block N            block size in frames, 1 or more (default 512)
+  --block N            block size in frames, 1 or more (default 512); renders at different
+                       block sizes can differ, as the instrument applies some events (a pitch
+                       bend, for one) from the start of the block in which they arrive
+  --exact-events       start a new block at every event, so that each acts on its own frame
+                       whatever --block says
   --program N          select the instrument's program N before playing
   --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME as the instrument reports it,
                        or its index; may be repeated, applied in order after --program
@@ -163,5 +167,9 @@ Plays a Standard MIDI File (format 0 or 1) through a VST 2 instrument and writes
   --bench              render without writing; report CPU time per frame and per voice-sample
   --runs N             runs per instrument for --bench, of which the median counts (default 5)
   -h, --help           show this text
+
+Numbers are plain decimals. A WAV file past 4 GiB is written as RF64. The output is written
+under a temporary name and renamed when complete: an error or a stop (Ctrl-C, SIGTERM, SIGHUP,
+SIGQUIT, SIGPIPE, a full disk) leaves no file behind and keeps an older file of that name.
 )";
 }
