@@ -69,6 +69,8 @@ TEST(UlvoRenderRough, OnlyARegularFileIsReadAndNeverReplacedByItsRender) {
             {{"--plugin", PROBE_PLUGIN, folder.path("folder.mid"), out}, "is a directory"},
             {{"--plugin", PROBE_PLUGIN, folder.path("pipe.mid"), out}, "is a named pipe"},
             {{"--plugin", PROBE_PLUGIN, "/dev/null", out}, "is a character device"},
+            {{"--plugin", folder.path("pipe.mid"), folder.path("piece.mid"), out},
+             "is a named pipe, not a plug-in"},
             {{"--plugin", PROBE_PLUGIN, folder.path("same.wav"), folder.path("same.wav")},
              "is the input file"},
             {{"--plugin", PROBE_PLUGIN, folder.path("piece.mid"), folder.path("linked.wav")},

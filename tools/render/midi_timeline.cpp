@@ -9,7 +9,7 @@ namespace {
 
 using u128 = unsigned __int128;
 
-// About 13 hours at 44100 Hz; frame numbers stay far from any overflow.
+// Frames are capped just past the longest render, so that frame numbers stay far from overflow.
 constexpr std::int64_t kMaxFrames = std::int64_t{1} << 31;
 
 std::int64_t roundQuotient(u128 numerator, u128 denominator) {
