@@ -2,10 +2,7 @@
 // gives for each kind of broken file.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "tests/tools/midi_bytes.h"
-#include "tools/render/escaped_text.h"
 #include "tools/render/midi_file.h"
 #include "tools/render/render_error.h"
 
@@ -183,22 +180,4 @@ TEST(MidiFileReader, LoadingAMissingFileSaysSo) {
         EXPECT_NE(std::string(e.what()).find("cannot open '/nonexistent/piece.mid'"),
                   std::string::npos);
     }
-}
-
-TEST(MidiFileReader, BytesFromTheFileAreShownEscapedInMessages) {
-    // A damaged chunk name: a NUL, a byte above ASCII and a newline among its four bytes.
-    Bytes damaged = midiFile(0, 96, {});
-    damaged[11] = 1;
-    damaged.insert(damaged.end(), {'M', 0x00, 0xFF, '\n', 0, 0, 1, 0});
-    const std::string message = errorOf(damaged);
-    EXPECT_NE(message.find("chunk 'M\\x00\\xFF\\x0A' at byte 14 claims more bytes"),
-              std::string::npos)
-        << message;
-    EXPECT_TRUE(std::all_of(message.begin(), message.end(), [](char c) {
-        return c >= 0x20 && c < 0x7F;
-    })) << message;
-    EXPECT_NE(errorOf({0x7F, 'E', 'L', 'F', 2, 1, 1, 0, 0, 0, 0, 0, 0, 0}).find("'\\x7FELF'"),
-              std::string::npos);
-    // A whole message keeps UTF-8 names and loses only control characters.
-    EXPECT_EQ(escapeControls("'M\xC3\xBCller\n.mid'\t"), "'M\xC3\xBCller\\x0A.mid'\\x09");
 }

@@ -4,14 +4,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sndfile.h>
-#include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -81,26 +78,6 @@ RunResult runRender(const std::vector<std::string>& args, const TempFolder& scra
     std::filesystem::remove(outPath);
     std::filesystem::remove(errPath);
     return result;
-}
-
-pid_t startRender(const std::vector<std::string>& args, const std::string& errPath) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    std::vector<std::string> all{ULVO_RENDER};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    const int error = posix_spawn(&pid, ULVO_RENDER, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) throw std::runtime_error("cannot start ulvo-render");
-    return pid;
 }
 
 Audio readAudio(const std::string& path) {

@@ -3,7 +3,6 @@
 
 #include <set>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 // A temporary folder, removed with everything in it at the end of the test.
@@ -27,13 +26,9 @@ struct RunResult {
 };
 
 // Runs ulvo-render with `args`, capturing both output streams through files in `scratch`.
-// `shellPrefix`, e.g. "ulimit -f 64;", runs in the same shell first.
+// `shellPrefix`, e.g. "ulimit -f 64; ", runs in the same shell first.
 RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch,
                     const std::string& shellPrefix = "");
-
-// Starts ulvo-render with `args` and returns its process id at once; standard error goes to
-// `errPath`, standard output nowhere.
-pid_t startRender(const std::vector<std::string>& args, const std::string& errPath);
 
 // The whole file as text; empty when there is none.
 std::string slurp(const std::string& path);
