@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     try {
         options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const RenderError& e) {
-        std::fprintf(stderr, "ulvo-render: %s\n", e.what());
+        std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(e.what()).c_str());
         return kExitUsage;
     }
     if (options.help) {
