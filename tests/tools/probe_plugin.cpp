@@ -1,6 +1,7 @@
 // A tiny VST 2 instrument that makes the host's work audible, for testing ulvo-render:
 // - left output: at the frame of every note-on, note / 128; elsewhere 0;
-// - right output: the value of parameter 0 ("Offset") on every frame;
+// - right output: the value of parameter 0 ("Offset") plus that of parameter 2 ("Level") on
+//   every frame, so that together they can pass full scale;
 // - a sample of -1 on the left at the start of a block marks a host that broke the protocol
 //   (a render while switched off or before the sample rate, an event outside its block, a block
 //   longer than announced).
@@ -79,7 +80,7 @@ Probe* probeOf(AEffect* e) {
     bool broken = p->broken || !p->on || p->rate <= 0.0f || frames > p->blockSize;
     for (VstInt32 i = 0; i < frames; ++i) {
         outputs[0][i] = 0.0f;
-        outputs[1][i] = p->params[0];
+        outputs[1][i] = p->params[0] + p->params[2];
     }
     for (int k = 0; k < p->pendingCount; ++k) {
         const VstMidiEvent& m = p->pending[k];

@@ -98,3 +98,25 @@ TEST(RenderOptions, MistakesAreNamed) {
         EXPECT_EQ(message.find('\n'), std::string::npos) << message;
     }
 }
+
+TEST(RenderOptions, NumbersAreDecimalOnlyAndRunsGoesWithBench) {
+    const char* const notDecimal[] = {"0x10", "1e1", "inf", "nan", " 5", "+5", "5 ", "1.2.3", "."};
+    for (const char* text : notDecimal) {
+        EXPECT_NE(errorOf({"--tail", text, "in.mid", "o.wav"}).find("--tail takes a number"),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(errorOf({"--block", text, "in.mid", "o.wav"}).find("--block takes a whole"),
+                  std::string::npos)
+            << text;
+    }
+    EXPECT_EQ(parseOptions({"--tail", ".5", "in.mid", "o.wav"}).tailSeconds, 0.5);
+    EXPECT_EQ(parseOptions({"--tail", "10", "in.mid", "o.wav"}).tailSeconds, 10.0);
+    EXPECT_EQ(parseOptions({"--block", "0010", "in.mid", "o.wav"}).blockSize, 10);
+    EXPECT_NE(errorOf({"--runs", "3", "in.mid", "o.wav"}).find("--runs goes only with --bench"),
+              std::string::npos);
+    EXPECT_TRUE(parseOptions({"--exact-events", "in.mid", "o.wav"}).exactEvents);
+    // The help says that block sizes matter, and what to do about it.
+    EXPECT_NE(std::string(usageText()).find("block sizes can differ"), std::string::npos);
+    EXPECT_NE(std::string(usageText()).find("--exact-events"), std::string::npos);
+    EXPECT_FALSE(parseOptions({"in.mid", "o.wav"}).exactEvents);
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,14 +19,18 @@ std::string quoted(const std::string& arg) {
     return out + "'";
 }
 
+} // namespace
+
 std::string slurp(const std::string& path) {
-    std::ifstream in(path);
+    std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-} // namespace
+int countLines(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
 
 TempFolder::TempFolder() {
     std::string pattern =
@@ -46,8 +51,14 @@ std::vector<std::string> TempFolder::files() const {
     return names;
 }
 
-RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch) {
-    std::string command = quoted(ULVO_RENDER);
+std::set<std::string> TempFolder::fileSet() const {
+    const auto names = files();
+    return {names.begin(), names.end()};
+}
+
+RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch,
+                    const std::string& shellPrefix) {
+    std::string command = shellPrefix + quoted(ULVO_RENDER);
     for (const std::string& a : args) {
         command += ' ';
         command += quoted(a);

@@ -1,6 +1,7 @@
 // Runs ulvo-render as a user does, in a folder of its own, and reads back what it wrote.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ class TempFolder {
     std::string path(const std::string& name) const { return folder + "/" + name; }
     // Names of the files in the folder.
     std::vector<std::string> files() const;
+    std::set<std::string> fileSet() const;
 
   private:
     std::string folder;
@@ -24,7 +26,14 @@ struct RunResult {
 };
 
 // Runs ulvo-render with `args`, capturing both output streams through files in `scratch`.
-RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch);
+// `shellPrefix`, e.g. "ulimit -f 64; ", runs in the same shell first.
+RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch,
+                    const std::string& shellPrefix = "");
+
+// The whole file as text; empty when there is none.
+std::string slurp(const std::string& path);
+
+int countLines(const std::string& text);
 
 struct Audio {
     int rate = 0;

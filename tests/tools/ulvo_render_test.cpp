@@ -53,10 +53,6 @@ double peakOf(const std::vector<float>& samples, std::size_t from, std::size_t t
     return peak;
 }
 
-int countLines(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
-
 } // namespace
 
 TEST(UlvoRender, EventsLandOnTheirFrameThroughTempoChangesWhateverTheBlockSize) {

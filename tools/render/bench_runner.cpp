@@ -29,7 +29,7 @@ double median(std::vector<double> values) {
 
 // Only the block loop is timed: creating, setting up and closing the instrument are not.
 double timedRun(const PluginLibrary& library, const RenderOptions& options, BlockEvents& events,
-                std::int64_t totalFrames) {
+                std::int64_t totalFrames, const std::atomic<bool>* stop) {
     PluginInstance instrument(library, options.rate, options.blockSize);
     applySettings(instrument, options);
     instrument.switchOn();
@@ -37,6 +37,8 @@ double timedRun(const PluginLibrary& library, const RenderOptions& options, Bloc
     RenderRun run;
     run.totalFrames = totalFrames;
     run.blockSize = options.blockSize;
+    run.exactEvents = options.exactEvents;
+    run.stop = stop;
     const double start = processCpuSeconds();
     renderBlocks(instrument, events, run);
     return processCpuSeconds() - start;
@@ -44,7 +46,8 @@ double timedRun(const PluginLibrary& library, const RenderOptions& options, Bloc
 
 } // namespace
 
-void runBench(const RenderOptions& options, const MidiTimeline& timeline, std::FILE* out) {
+bool runBench(const RenderOptions& options, const MidiTimeline& timeline, std::FILE* out,
+              const std::atomic<bool>* stop) {
     std::vector<std::unique_ptr<PluginLibrary>> libraries;
     for (const std::string& path : options.plugins)
         libraries.push_back(std::make_unique<PluginLibrary>(path));
@@ -55,7 +58,8 @@ void runBench(const RenderOptions& options, const MidiTimeline& timeline, std::F
     std::vector<std::vector<double>> seconds(libraries.size());
     for (std::int32_t r = 0; r < options.runs; ++r)
         for (std::size_t p = 0; p < libraries.size(); ++p)
-            seconds[p].push_back(timedRun(*libraries[p], options, events, totalFrames));
+            seconds[p].push_back(timedRun(*libraries[p], options, events, totalFrames, stop));
+    if (stop != nullptr && stop->load()) return false;
 
     const double audioSeconds = static_cast<double>(totalFrames) / options.rate;
     std::fprintf(out,
@@ -69,13 +73,17 @@ void runBench(const RenderOptions& options, const MidiTimeline& timeline, std::F
         const double cpu = median(seconds[p]);
         const double perFrame = totalFrames > 0 ? cpu * 1e9 / totalFrames : 0.0;
         perVoice.push_back(voiceFrames > 0 ? cpu * 1e9 / voiceFrames : 0.0);
-        std::fprintf(
-            out, "%s: %.2f ns per frame, %.3f ns per voice-sample, %.4f s CPU, %.0fx real time\n",
-            libraries[p]->path().c_str(), perFrame, perVoice[p], cpu,
-            cpu > 0.0 ? audioSeconds / cpu : 0.0);
+        char perVoiceText[80] = "no cost per voice-sample (the piece has no notes)";
+        if (voiceFrames > 0)
+            std::snprintf(perVoiceText, sizeof perVoiceText, "%.3f ns per voice-sample",
+                          perVoice[p]);
+        std::fprintf(out, "%s: %.2f ns per frame, %s, %.4f s CPU, %.0fx real time\n",
+                     libraries[p]->path().c_str(), perFrame, perVoiceText, cpu,
+                     cpu > 0.0 ? audioSeconds / cpu : 0.0);
     }
     for (std::size_t p = 1; p < libraries.size(); ++p)
         if (perVoice[0] > 0.0)
             std::fprintf(out, "%s / %s per voice-sample: %.2f\n", libraries[p]->path().c_str(),
                          libraries[0]->path().c_str(), perVoice[p] / perVoice[0]);
+    return true;
 }

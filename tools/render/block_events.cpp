@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
+#include <limits>
 #include <new>
 
 namespace {
@@ -53,6 +54,12 @@ BlockEvents::BlockEvents(const std::vector<TimedMessage>& messages, std::int32_t
 
 BlockEvents::~BlockEvents() {
     std::free(list);
+}
+
+std::int64_t BlockEvents::firstEventAfter(std::int64_t frame) const {
+    for (std::size_t i = cursor; i < frames.size(); ++i)
+        if (frames[i] > frame) return frames[i];
+    return std::numeric_limits<std::int64_t>::max();
 }
 
 VstEvents* BlockEvents::next(std::int64_t start, std::int32_t frameCount) {

@@ -20,6 +20,8 @@ class BlockEvents {
     // The events of the block [start, start + frames), or null when it has none. Blocks are
     // asked for in order, each starting where the previous one ended.
     VstEvents* next(std::int64_t start, std::int32_t frames);
+    // The frame of the first event after `frame` not yet handed out, or INT64_MAX.
+    std::int64_t firstEventAfter(std::int64_t frame) const;
     // Starts again from frame 0, for another render of the same piece.
     void rewind() { cursor = 0; }
 

@@ -1,10 +1,12 @@
 #include "tools/render/instrument_setup.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "core/round_half_even.h"
 #include "tools/render/render_error.h"
+#include "tools/render/render_limits.h"
 
 void applySettings(PluginInstance& instrument, const RenderOptions& options) {
     if (options.program) instrument.selectProgram(*options.program);
@@ -13,10 +15,15 @@ void applySettings(PluginInstance& instrument, const RenderOptions& options) {
 }
 
 std::int64_t renderLength(std::int64_t lastEventFrame, const RenderOptions& options) {
-    // Frame counts stay within 31 bits, as the instrument's block sizes and offsets do.
     const double tailFrames = options.tailSeconds * options.rate;
-    if (static_cast<double>(lastEventFrame) + tailFrames > static_cast<double>(INT32_MAX))
-        throw RenderError("the render would last longer than " + std::to_string(INT32_MAX) +
-                          " frames; shorten the tail");
+    const double frames = static_cast<double>(lastEventFrame) + tailFrames;
+    if (frames > static_cast<double>(kMaxRenderFrames)) {
+        char tail[32];
+        std::snprintf(tail, sizeof tail, "%g", options.tailSeconds);
+        throw RenderError(
+            "'" + options.input + "' with a tail of " + tail +
+            " s would last longer than the longest render: " + durationText(frames / options.rate) +
+            " against " + renderLimitText(options.rate) + "; shorten the tail");
+    }
     return lastEventFrame + roundToInt(tailFrames);
 }

@@ -1,5 +1,6 @@
 #include "tools/render/level_meter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -16,19 +17,26 @@ void LevelMeter::add(const float* const* channels, std::int32_t count) {
     for (std::size_t c = 0; c < peak.size(); ++c) {
         double top = peak[c];
         double sum = 0.0;
+        std::int64_t over = 0;
         for (std::int32_t i = 0; i < count; ++i) {
             const double x = channels[c][i];
             top = std::max(top, std::abs(x));
             sum += x * x;
+            over += std::abs(x) > 1.0 ? 1 : 0;
         }
         peak[c] = top;
         sumSquares[c] += sum;
+        clipped += over;
     }
     frames += count;
 }
 
 double LevelMeter::peakDb(std::int32_t channel) const {
     return toDb(peak[channel]);
+}
+
+double LevelMeter::loudestPeakDb() const {
+    return toDb(peak.empty() ? 0.0 : *std::max_element(peak.begin(), peak.end()));
 }
 
 double LevelMeter::rmsDb(std::int32_t channel) const {

@@ -1,8 +1,6 @@
 // ulvo-render: plays a Standard MIDI File through a VST 2 instrument into a WAV or FLAC file,
 // the way a host bounces a track; or, with --bench, measures what the instrument costs.
 #include <chrono>
-#include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <limits.h>
 #include <string>
@@ -12,25 +10,23 @@
 #include "tools/render/audio_file_writer.h"
 #include "tools/render/bench_runner.h"
 #include "tools/render/block_events.h"
+#include "tools/render/escaped_text.h"
 #include "tools/render/instrument_setup.h"
 #include "tools/render/level_meter.h"
 #include "tools/render/midi_timeline.h"
+#include "tools/render/output_checks.h"
 #include "tools/render/plugin_instance.h"
 #include "tools/render/progress_bar.h"
 #include "tools/render/render_error.h"
 #include "tools/render/render_loop.h"
 #include "tools/render/render_options.h"
+#include "tools/render/render_summary.h"
+#include "tools/render/stop_signals.h"
 
 namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-
-std::atomic<bool> interrupted{false};
-
-void onInterrupt(int) {
-    interrupted.store(true, std::memory_order_relaxed);
-}
 
 // UlvoDraw.so in the folder of this executable.
 std::string defaultPlugin() {
@@ -41,58 +37,55 @@ std::string defaultPlugin() {
     return path.substr(0, path.rfind('/') + 1) + "UlvoDraw.so";
 }
 
-std::string levels(const LevelMeter& meter, std::int32_t channels, bool peak) {
-    std::string text;
-    for (std::int32_t c = 0; c < channels; ++c) {
-        const double db = peak ? meter.peakDb(c) : meter.rmsDb(c);
-        char number[32];
-        if (std::isinf(db))
-            std::snprintf(number, sizeof number, "-inf");
-        else
-            std::snprintf(number, sizeof number, "%.1f", db);
-        if (c > 0) text += ' ';
-        text += number;
-    }
-    return text + " dBFS";
-}
-
 int render(const RenderOptions& options, const MidiTimeline& timeline) {
     const std::int64_t totalFrames = renderLength(timeline.lastEventFrame, options);
     PluginLibrary library(options.plugins[0]);
     PluginInstance instrument(library, options.rate, options.blockSize);
     applySettings(instrument, options);
     const std::int32_t channels = instrument.outputCount();
-    AudioFileWriter writer(options.output, channels, options.rate, options.format);
+    AudioFileWriter writer(options.output, channels, options.rate, options.format, totalFrames);
 
     BlockEvents events(timeline.messages, options.blockSize);
     LevelMeter meter(channels);
-    ProgressBar progress(totalFrames, options.rate, isatty(STDERR_FILENO) != 0);
+    ProgressBar progress(totalFrames, options.rate, STDERR_FILENO);
     RenderRun run;
     run.totalFrames = totalFrames;
     run.blockSize = options.blockSize;
+    run.exactEvents = options.exactEvents;
     run.sink = [&](const float* const* buffers, std::int32_t frames) {
         meter.add(buffers, frames);
         writer.write(buffers, frames);
     };
     run.progress = [&](std::int64_t done) { progress.update(done); };
-    run.stop = &interrupted;
+    run.stop = &stopRequested();
 
     const auto started = std::chrono::steady_clock::now();
     instrument.switchOn();
     const bool finished = renderBlocks(instrument, events, run);
     instrument.switchOff();
     progress.finish();
-    if (!finished) throw RenderError("interrupted; no file written");
-    writer.commit();
+    if (!finished || !writer.commit(&stopRequested()))
+        throw RenderError(interruptionText() + "; no file written");
     const double wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    const double audioSeconds = static_cast<double>(totalFrames) / options.rate;
-    std::printf("%s: %.2f s, %d ch, %d Hz, %s | peak %s | RMS %s | %.0fx real time\n",
-                options.output.c_str(), audioSeconds, channels, options.rate,
-                sampleFormatName(options.format), levels(meter, channels, true).c_str(),
-                levels(meter, channels, false).c_str(),
-                wallSeconds > 0.0 ? audioSeconds / wallSeconds : 0.0);
+    const std::string warning = clipWarning(meter, options.format);
+    if (!warning.empty()) std::fprintf(stderr, "ulvo-render: %s\n", warning.c_str());
+    const RenderFacts facts{options.output, totalFrames,    options.rate,
+                            channels,       options.format, wallSeconds};
+    std::printf("%s\n", summaryLine(facts, meter).c_str());
+    return 0;
+}
+
+int run(const RenderOptions& options) {
+    if (!options.bench) {
+        refuseOutputOverInput(options.input, options.output);
+        refuseProtectedOutput(options.output);
+    }
+    const MidiTimeline timeline = loadTimeline(options.input, options.rate);
+    if (!options.bench) return render(options, timeline);
+    if (!runBench(options, timeline, stdout, &stopRequested()))
+        throw RenderError(interruptionText() + "; nothing measured");
     return 0;
 }
 
@@ -103,7 +96,7 @@ int main(int argc, char** argv) {
     try {
         options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const RenderError& e) {
-        std::fprintf(stderr, "ulvo-render: %s\n", e.what());
+        std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(e.what()).c_str());
         return kExitUsage;
     }
     if (options.help) {
@@ -111,19 +104,14 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.plugins.empty()) options.plugins.push_back(defaultPlugin());
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+    installStopSignals();
+    int status = kExitFailure;
     try {
-        const MidiTimeline timeline = buildTimeline(loadMidiFile(options.input), options.rate);
-        if (options.bench) {
-            runBench(options, timeline, stdout);
-            return 0;
-        }
-        return render(options, timeline);
-    } catch (const RenderError& e) {
-        std::fprintf(stderr, "ulvo-render: %s\n", e.what());
+        status = run(options);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "ulvo-render: %s\n", e.what());
+        std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(e.what()).c_str());
     }
-    return kExitFailure;
+    // Everything is cleaned up by now; the signal may end the program as it would have.
+    if (caughtSignal() != 0) dieOfCaughtSignal();
+    return status;
 }

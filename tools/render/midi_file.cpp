@@ -1,10 +1,10 @@
 #include "tools/render/midi_file.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
+#include "tools/render/escaped_text.h"
+#include "tools/render/input_file.h"
 #include "tools/render/render_error.h"
 
 namespace {
@@ -125,7 +125,10 @@ std::vector<MidiFileEvent> parseTrack(std::span<const std::uint8_t> chunk, int t
 MidiFile parseMidiFile(std::span<const std::uint8_t> bytes) {
     ByteReader file(bytes, "file");
     if (bytes.size() < 14 || std::memcmp(bytes.data(), "MThd", 4) != 0)
-        throw RenderError("not a Standard MIDI File (it does not start with an MThd header)");
+        throw RenderError("not a Standard MIDI File (it starts with '" +
+                          escapeBytes({reinterpret_cast<const char*>(bytes.data()),
+                                       std::min<std::size_t>(bytes.size(), 4)}) +
+                          "', not an MThd header)");
     file.skip(4);
     const std::uint32_t headerLength = file.bigEndian(4);
     if (headerLength < 6) file.fail("the MThd header is shorter than 6 bytes");
@@ -155,7 +158,7 @@ MidiFile parseMidiFile(std::span<const std::uint8_t> bytes) {
             c = static_cast<char>(file.byte());
         const std::uint32_t length = file.bigEndian(4);
         if (bytes.size() - file.offset() < length)
-            throw RenderError("chunk " + std::string(type, 4) + " at byte " +
+            throw RenderError("chunk '" + escapeBytes({type, 4}) + "' at byte " +
                               std::to_string(file.offset() - 8) +
                               " claims more bytes than the file holds (truncated file?)");
         const auto chunk = bytes.subspan(file.offset(), length);
@@ -168,18 +171,7 @@ MidiFile parseMidiFile(std::span<const std::uint8_t> bytes) {
 }
 
 MidiFile loadMidiFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw RenderError("cannot open '" + path + "': " + std::strerror(errno));
-    std::vector<std::uint8_t> bytes;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0) throw RenderError("cannot read '" + path + "'");
-    if (static_cast<std::uint64_t>(size) > kMaxFileBytes)
-        throw RenderError("'" + path + "' is too large to be a MIDI file");
-    in.seekg(0);
-    bytes.resize(static_cast<std::size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
-        throw RenderError("cannot read '" + path + "'");
+    const std::vector<std::uint8_t> bytes = readInputFile(path, kMaxFileBytes);
     try {
         return parseMidiFile(bytes);
     } catch (const RenderError& e) {

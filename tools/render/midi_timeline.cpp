@@ -3,12 +3,13 @@
 #include <algorithm>
 
 #include "tools/render/render_error.h"
+#include "tools/render/render_limits.h"
 
 namespace {
 
 using u128 = unsigned __int128;
 
-// About 13 hours at 44100 Hz; frame numbers stay far from any overflow.
+// Frames are capped just past the longest render, so that frame numbers stay far from overflow.
 constexpr std::int64_t kMaxFrames = std::int64_t{1} << 31;
 
 std::int64_t roundQuotient(u128 numerator, u128 denominator) {
@@ -34,6 +35,11 @@ FrameClock::FrameClock(std::uint16_t division, std::int32_t rate)
         // frame = (sum of ticks * tempo) * rate / (ticksPerQuarter * 1000000)
         unitsPerFrame = u128(division) * 1000000u;
     }
+}
+
+double FrameClock::secondsAt(std::uint64_t tick) const {
+    return static_cast<double>(elapsedAt(tick)) / static_cast<double>(unitsPerFrame) /
+           static_cast<double>(rate);
 }
 
 u128 FrameClock::elapsedAt(std::uint64_t tick) const {
@@ -67,17 +73,32 @@ MidiTimeline buildTimeline(const MidiFile& midi, std::int32_t rate) {
 
     MidiTimeline timeline;
     FrameClock clock(midi.division, rate);
+    bool tooLong = false;
     for (const Placed& p : order) {
         const MidiFileEvent& e = *p.event;
         const std::int64_t frame = clock.frameAt(e.tick);
-        if (frame > kMaxFrames) throw RenderError("the piece is too long to render");
-        timeline.lastEventFrame = frame;
+        // Past the limit only the tempo changes still count: they give the length to report.
+        tooLong = tooLong || frame > kMaxRenderFrames;
         if (e.kind == MidiEventKind::Tempo) clock.setTempo(e.tick, e.tempo);
+        if (tooLong) continue;
+        timeline.lastEventFrame = frame;
         if (e.kind != MidiEventKind::Channel) continue;
         TimedMessage m;
         m.frame = frame;
         std::copy(e.bytes, e.bytes + e.size, m.bytes);
         timeline.messages.push_back(m);
     }
+    if (tooLong)
+        throw RenderError("lasts " + durationText(clock.secondsAt(order.back().event->tick)) +
+                          ", longer than the longest render, " + renderLimitText(rate));
     return timeline;
+}
+
+MidiTimeline loadTimeline(const std::string& path, std::int32_t rate) {
+    const MidiFile midi = loadMidiFile(path);
+    try {
+        return buildTimeline(midi, rate);
+    } catch (const RenderError& e) {
+        throw RenderError("'" + path + "' " + e.what());
+    }
 }

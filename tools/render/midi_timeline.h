@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tools/render/midi_file.h"
@@ -25,6 +26,8 @@ class FrameClock {
 
     // [in tick order] Frame of `tick`; tempo changes apply from their own tick on.
     std::int64_t frameAt(std::uint64_t tick);
+    // [in tick order] Time of `tick` in seconds, for messages; not limited to 31-bit frames.
+    double secondsAt(std::uint64_t tick) const;
     // Tempo from `tick` on, in microseconds per quarter note; ignored under SMPTE timing.
     void setTempo(std::uint64_t tick, std::uint32_t tempo);
 
@@ -43,5 +46,9 @@ class FrameClock {
 };
 
 // Merges the tracks of `midi` and places every event on a frame at `rate` frames per second.
-// Throws RenderError when the piece is too long to render.
+// Throws RenderError "lasts ..., longer than the longest render, ..." when the piece is too long to
+// render; the caller names the file.
 MidiTimeline buildTimeline(const MidiFile& midi, std::int32_t rate);
+
+// Reads the file at `path` and builds its timeline. Throws RenderError naming the file.
+MidiTimeline loadTimeline(const std::string& path, std::int32_t rate);

@@ -1,12 +1,18 @@
 #include "tools/render/plugin_library.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
+#include "tools/render/input_file.h"
 #include "tools/render/render_error.h"
 
 PluginLibrary::PluginLibrary(const std::string& path) : filePath(path) {
     // A name without a slash would be looked up on the library search path, not in the folder.
     const std::string openPath = path.find('/') == std::string::npos ? "./" + path : path;
+    // dlopen would wait for good on a named pipe.
+    struct stat info {};
+    if (stat(openPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        throw RenderError("'" + path + "' is " + fileKindName(info.st_mode) + ", not a plug-in");
     handle = dlopen(openPath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* why = dlerror();

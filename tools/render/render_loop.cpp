@@ -21,10 +21,12 @@ struct Buffers {
 bool renderBlocks(PluginInstance& instrument, BlockEvents& events, const RenderRun& run) {
     Buffers inputs(instrument.inputCount(), run.blockSize);
     Buffers outputs(instrument.outputCount(), run.blockSize);
-    for (std::int64_t start = 0; start < run.totalFrames; start += run.blockSize) {
+    std::int32_t frames = 0;
+    for (std::int64_t start = 0; start < run.totalFrames; start += frames) {
         if (run.stop != nullptr && run.stop->load(std::memory_order_relaxed)) return false;
-        const auto frames = static_cast<std::int32_t>(
-            std::min<std::int64_t>(run.blockSize, run.totalFrames - start));
+        std::int64_t end = std::min(start + run.blockSize, run.totalFrames);
+        if (run.exactEvents) end = std::min(end, events.firstEventAfter(start));
+        frames = static_cast<std::int32_t>(end - start);
         // Inputs stay silent; refilled in case the instrument used them as scratch space.
         if (instrument.inputCount() > 0)
             for (auto& channel : inputs.data)

@@ -17,11 +17,15 @@ using ProgressSink = std::function<void(std::int64_t framesDone)>;
 struct RenderRun {
     std::int64_t totalFrames = 0;
     std::int32_t blockSize = 512;
+    // Ends a block early where an event falls, so that every event starts a block and the
+    // instrument's responses at block starts come on the event's own frame.
+    bool exactEvents = false;
     BlockSink sink;                          // may be empty
     ProgressSink progress;                   // may be empty
     const std::atomic<bool>* stop = nullptr; // checked between blocks; may be null
 };
 
 // Renders `run.totalFrames` frames from a switched-on instrument, the last block shorter when
-// the length is not a multiple of the block size. Returns false when stopped early.
+// the length is not a multiple of the block size (and blocks cut at events for `exactEvents`).
+// Returns false when stopped early.
 bool renderBlocks(PluginInstance& instrument, BlockEvents& events, const RenderRun& run);

@@ -11,12 +11,29 @@ namespace {
 constexpr std::int32_t kMaxBlockSize = 1 << 20;
 constexpr double kMaxTailSeconds = 3600.0;
 
+// Plain decimal digits with an optional minus sign: strtoll and strtod would also take spaces, a
+// plus sign, hexadecimal, exponents, "inf" and "nan", and read "0x10" as sixteen.
+bool isDecimal(const std::string& text, bool fraction) {
+    std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
+    std::size_t digits = 0;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        if (text[i] >= '0' && text[i] <= '9')
+            ++digits;
+        else if (fraction && text[i] == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits > 0;
+}
+
 std::int64_t parseInteger(const std::string& option, const std::string& text, std::int64_t low,
                           std::int64_t high) {
     errno = 0;
     char* end = nullptr;
     const long long value = std::strtoll(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high)
+    if (!isDecimal(text, false) || *end != '\0' || errno != 0 || value < low || value > high)
         throw RenderError(option + " takes a whole number from " + std::to_string(low) + " to " +
                           std::to_string(high) + ", not '" + text + "'");
     return value;
@@ -25,7 +42,7 @@ std::int64_t parseInteger(const std::string& option, const std::string& text, st
 double parseReal(const std::string& option, const std::string& text, double low, double high) {
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !(value >= low && value <= high)) {
+    if (!isDecimal(text, true) || *end != '\0' || !(value >= low && value <= high)) {
         char range[64];
         std::snprintf(range, sizeof range, "from %g to %g", low, high);
         throw RenderError(option + " takes a number " + range + ", not '" + text + "'");
@@ -55,6 +72,7 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
     RenderOptions options;
     std::vector<std::string> positional;
     bool optionsEnded = false;
+    bool runsGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
@@ -71,6 +89,10 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
         }
         if (arg == "--bench") {
             options.bench = true;
+            continue;
+        }
+        if (arg == "--exact-events") {
+            options.exactEvents = true;
             continue;
         }
         // Every other option takes a value: "--name value" or "--name=value".
@@ -107,6 +129,7 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
             options.format = parseBitDepth(value);
         } else {
             options.runs = static_cast<std::int32_t>(parseInteger(name, value, 1, 1000));
+            runsGiven = true;
         }
     }
     if (options.help) return options;
@@ -116,6 +139,7 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
                                         : "give one MIDI file and one output file (see --help)");
     if (options.plugins.size() > 1 && !options.bench)
         throw RenderError("--plugin may be given more than once only with --bench");
+    if (runsGiven && !options.bench) throw RenderError("--runs goes only with --bench");
     options.input = positional[0];
     if (!options.bench) options.output = positional[1];
     return options;
@@ -130,7 +154,11 @@ Plays a Standard MIDI File (format 0 or 1) through a VST 2 instrument and writes
   --plugin PATH        instrument to load (default: UlvoDraw.so beside this tool); with --bench
                        it may be repeated to measure several instruments side by side
   --rate HZ            sample rate (default 44100)
-  --block N            block size in frames, 1 or more (default 512)
+  --block N            block size in frames, 1 or more (default 512); renders at different
+                       block sizes can differ, as the instrument applies some events (a pitch
+                       bend, for one) from the start of the block in which they arrive
+  --exact-events       start a new block at every event, so that each acts on its own frame
+                       whatever --block says
   --program N          select the instrument's program N before playing
   --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME as the instrument reports it,
                        or its index; may be repeated, applied in order after --program
@@ -139,5 +167,9 @@ Plays a Standard MIDI File (format 0 or 1) through a VST 2 instrument and writes
   --bench              render without writing; report CPU time per frame and per voice-sample
   --runs N             runs per instrument for --bench, of which the median counts (default 5)
   -h, --help           show this text
+
+Numbers are plain decimals. A WAV file past 4 GiB is written as RF64. The output is written
+under a temporary name and renamed when complete: an error or a stop (Ctrl-C, SIGTERM, SIGHUP,
+SIGQUIT, SIGPIPE, a full disk) leaves no file behind and keeps an older file of that name.
 )";
 }

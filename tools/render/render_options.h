@@ -21,6 +21,7 @@ struct RenderOptions {
     std::vector<ParameterSetting> parameters; // in command-line order
     double tailSeconds = 2.0;
     SampleFormat format = SampleFormat::Int24;
+    bool exactEvents = false; // a new block at every event's frame
     bool bench = false;
     std::int32_t runs = 5; // for --bench
     bool help = false;

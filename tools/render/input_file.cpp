@@ -1,0 +1,78 @@
+#include "tools/render/input_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tools/render/render_error.h"
+
+namespace {
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd(fd) {}
+    ~FileDescriptor() { close(fd); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd; }
+
+  private:
+    int fd;
+};
+
+[[noreturn]] void fail(const std::string& path, const char* what) {
+    throw RenderError("cannot " + std::string(what) + " '" + path + "': " + std::strerror(errno));
+}
+
+void requireRegular(const std::string& path, const struct stat& info, std::size_t maxBytes) {
+    if (!S_ISREG(info.st_mode))
+        throw RenderError("'" + path + "' is " + fileKindName(info.st_mode) + ", not a MIDI file");
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes)
+        throw RenderError("'" + path + "' is too large to be a MIDI file (" +
+                          std::to_string(info.st_size) + " bytes, at most " +
+                          std::to_string(maxBytes) + ")");
+}
+
+} // namespace
+
+const char* fileKindName(mode_t mode) {
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISFIFO(mode)) return "a named pipe";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISREG(mode)) return "a regular file";
+    return "not a regular file";
+}
+
+std::vector<std::uint8_t> readInputFile(const std::string& path, std::size_t maxBytes) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) fail(path, "open");
+    requireRegular(path, info, maxBytes);
+    // Non-blocking in case the name was replaced by a pipe since; checked again once open.
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0) fail(path, "open");
+    if (fstat(file.get(), &info) != 0) fail(path, "read");
+    requireRegular(path, info, maxBytes);
+
+    // Read to the end, whatever the size said: the file may have changed in between.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size) + 1);
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) {
+            if (bytes.size() > maxBytes)
+                throw RenderError("'" + path + "' is too large to be a MIDI file");
+            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
+        }
+        const ssize_t n = read(file.get(), bytes.data() + filled, bytes.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) fail(path, "read");
+        if (n == 0) break;
+        filled += static_cast<std::size_t>(n);
+    }
+    bytes.resize(filled);
+    return bytes;
+}

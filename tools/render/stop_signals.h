@@ -1,0 +1,24 @@
+// The signals that end a render early (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE) only set a
+// flag: the render stops between two blocks and removes its temporary file, and then the signal
+// is raised again with its default action, so that the shell sees which one ended the program.
+// SIGXFSZ is ignored: a write past the file-size limit then fails and is reported like a full
+// disk, instead of killing the program with its temporary file in place.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+void installStopSignals();
+
+// Set by the first stop signal.
+const std::atomic<bool>& stopRequested();
+
+// The first stop signal caught, or 0.
+int caughtSignal();
+
+// "interrupted by SIGTERM".
+std::string interruptionText();
+
+// Ends the program as the caught signal would have: its default action, with exit status
+// 128 + its number. A SIGQUIT leaves no core file: it is how a user stops a render, not a crash.
+[[noreturn]] void dieOfCaughtSignal();
