@@ -9,6 +9,7 @@
 #include <set>
 #include <sndfile.h>
 
+#include "synth/preset_text.h"
 #include "tests/tools/midi_bytes.h"
 #include "tests/tools/render_run.h"
 
@@ -175,6 +176,54 @@ TEST(UlvoRender, AmsynthRendersThroughTheSameHost) {
     }
 }
 
+// The demo through the LV2 bundle, found by its URI, gives the VST 2 build's samples at every
+// block size; a preset gives what its values give as parameters.
+TEST(UlvoRender, TheLv2BuildRendersTheDemoToTheVst2BuildsSamples) {
+    TempFolder folder;
+    const std::vector<std::string> names = {"A", "D", "S", "R", "CutOff", "Q", "Type", "Env",
+                                            "2", "4", "8", "16", "6", "3", "Wave", "Smooth"};
+    const std::vector<std::string> symbols = {
+        "attack",    "decay",     "sustain",   "release",    "cutoff",    "resonance",
+        "filter_type", "env_depth", "drawbar_2", "drawbar_4", "drawbar_8", "drawbar_16",
+        "drawbar_6", "drawbar_3", "wave",      "smooth"};
+    const std::vector<std::string> values = {"0.12", "0.45", "0.6", "0.4", "0.5",  "0.4",
+                                             "0",    "0.6",  "0.8", "0.5", "0.25", "0",
+                                             "0.3",  "0.6",  "0",   "0.1"};
+    auto render = [&](const std::string& plugin, const std::vector<std::string>& params,
+                      const std::string& block, std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {"--plugin", plugin, "--block", block, "--bit-depth", "32f"};
+        for (std::size_t i = 0; i < params.size(); ++i)
+            args.insert(args.end(), {"--param", params[i] + "=" + values[i]});
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.insert(args.end(), {ULVO_DEMO_MIDI, folder.path("out.wav")});
+        const RunResult run = runRender(args, folder);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return readAudio(folder.path("out.wav"));
+    };
+    for (const char* block : {"1", "64", "4096"}) {
+        const Audio vst2 = render(ULVODRAW_PLUGIN, names, block);
+        const Audio lv2 = render(ULVODRAW_LV2_URI, symbols, block);
+        ASSERT_GT(vst2.frames(), 44100u * 20);
+        EXPECT_EQ(lv2.channels, vst2.channels) << "block " << block;
+    }
+    const Audio preset = render(ULVODRAW_LV2_BUNDLE, {}, "512", {"--preset", "full organ"});
+    // The same values from the presets file, as parameters.
+    std::ifstream file(ULVO_FACTORY_PRESETS);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const PresetParse parsed = parsePresets(text);
+    const Preset* fullOrgan = findPreset(parsed.presets, "Full Organ");
+    ASSERT_NE(fullOrgan, nullptr) << parsed.error;
+    std::vector<std::string> byValue;
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        char value[32];
+        std::snprintf(value, sizeof value, "%.9g", fullOrgan->values[i]);
+        byValue.insert(byValue.end(), {"--param", symbols[i] + "=" + value});
+    }
+    const Audio byHand = render(ULVODRAW_LV2_BUNDLE, {}, "512", byValue);
+    EXPECT_EQ(preset.channels, byHand.channels);
+    EXPECT_NE(preset.channels, render(ULVODRAW_LV2_BUNDLE, {}, "512").channels);
+}
+
 TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
     TempFolder folder;
     writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
@@ -212,6 +261,12 @@ TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
         {{"--plugin", PROBE_PLUGIN, "--tail", "3600", "--rate", "768000", piece, out},
          "would last longer than"},
         {{"--plugin", PROBE_PLUGIN, piece}, "give one MIDI file and one output file"},
+        {{"--plugin", "https://korvane.example/none", piece, out}, "no LV2 plug-in"},
+        {{"--plugin", folder.path(""), piece, out}, "holds no LV2 plug-in"},
+        {{"--plugin", ULVODRAW_LV2_URI, "--program", "3", piece, out}, "use --preset"},
+        {{"--plugin", ULVODRAW_LV2_URI, "--preset", "No Such Sound", piece, out}, "no preset"},
+        {{"--plugin", ULVODRAW_LV2_URI, "--param", "volume=1", piece, out}, "no control"},
+        {{"--plugin", PROBE_PLUGIN, "--preset", "Full Organ", piece, out}, "use --program"},
     };
     for (const Row& row : rows) {
         const RunResult run = runRender(row.args, folder);

@@ -8,7 +8,7 @@
 
 #include "tools/render/block_events.h"
 #include "tools/render/instrument_setup.h"
-#include "tools/render/plugin_library.h"
+#include "tools/render/instrument_source.h"
 #include "tools/render/render_loop.h"
 #include "tools/render/voice_count.h"
 
@@ -28,9 +28,10 @@ double median(std::vector<double> values) {
 }
 
 // Only the block loop is timed: creating, setting up and closing the instrument are not.
-double timedRun(const PluginLibrary& library, const RenderOptions& options, BlockEvents& events,
+double timedRun(const InstrumentSource& source, const RenderOptions& options, BlockEvents& events,
                 std::int64_t totalFrames, const std::atomic<bool>* stop) {
-    PluginInstance instrument(library, options.rate, options.blockSize);
+    const std::unique_ptr<HostedInstrument> created = source.create(options.rate, options.blockSize);
+    HostedInstrument& instrument = *created;
     applySettings(instrument, options);
     instrument.switchOn();
     events.rewind();
@@ -48,9 +49,9 @@ double timedRun(const PluginLibrary& library, const RenderOptions& options, Bloc
 
 bool runBench(const RenderOptions& options, const MidiTimeline& timeline, std::FILE* out,
               const std::atomic<bool>* stop) {
-    std::vector<std::unique_ptr<PluginLibrary>> libraries;
+    std::vector<std::unique_ptr<InstrumentSource>> libraries;
     for (const std::string& path : options.plugins)
-        libraries.push_back(std::make_unique<PluginLibrary>(path));
+        libraries.push_back(std::make_unique<InstrumentSource>(path));
     const std::int64_t totalFrames = renderLength(timeline.lastEventFrame, options);
     const std::int64_t voiceFrames = countVoiceFrames(timeline.messages, totalFrames);
     BlockEvents events(timeline.messages, options.blockSize);
@@ -78,12 +79,12 @@ bool runBench(const RenderOptions& options, const MidiTimeline& timeline, std::F
             std::snprintf(perVoiceText, sizeof perVoiceText, "%.3f ns per voice-sample",
                           perVoice[p]);
         std::fprintf(out, "%s: %.2f ns per frame, %s, %.4f s CPU, %.0fx real time\n",
-                     libraries[p]->path().c_str(), perFrame, perVoiceText, cpu,
+                     libraries[p]->name().c_str(), perFrame, perVoiceText, cpu,
                      cpu > 0.0 ? audioSeconds / cpu : 0.0);
     }
     for (std::size_t p = 1; p < libraries.size(); ++p)
         if (perVoice[0] > 0.0)
-            std::fprintf(out, "%s / %s per voice-sample: %.2f\n", libraries[p]->path().c_str(),
-                         libraries[0]->path().c_str(), perVoice[p] / perVoice[0]);
+            std::fprintf(out, "%s / %s per voice-sample: %.2f\n", libraries[p]->name().c_str(),
+                         libraries[0]->name().c_str(), perVoice[p] / perVoice[0]);
     return true;
 }

@@ -8,8 +8,9 @@
 #include "tools/render/render_error.h"
 #include "tools/render/render_limits.h"
 
-void applySettings(PluginInstance& instrument, const RenderOptions& options) {
+void applySettings(HostedInstrument& instrument, const RenderOptions& options) {
     if (options.program) instrument.selectProgram(*options.program);
+    if (options.preset) instrument.selectPreset(*options.preset);
     for (const ParameterSetting& p : options.parameters)
         instrument.setParameter(instrument.findParameter(p.name), p.value);
 }

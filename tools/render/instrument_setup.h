@@ -2,11 +2,11 @@
 // program, then the parameters in command-line order.
 #pragma once
 
-#include "tools/render/plugin_instance.h"
+#include "tools/render/hosted_instrument.h"
 #include "tools/render/render_options.h"
 
 // Throws RenderError for a program or parameter the instrument does not have.
-void applySettings(PluginInstance& instrument, const RenderOptions& options);
+void applySettings(HostedInstrument& instrument, const RenderOptions& options);
 
 // Frames to render for a piece whose last event is at `lastEventFrame`: that plus the tail.
 // Throws RenderError when that is more than a 32-bit frame count holds.

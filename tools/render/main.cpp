@@ -1,4 +1,4 @@
-// ulvo-render: plays a Standard MIDI File through a VST 2 instrument into a WAV or FLAC file,
+// ulvo-render: plays a Standard MIDI File through a VST 2 or LV2 instrument into a WAV or FLAC file,
 // the way a host bounces a track; or, with --bench, measures what the instrument costs.
 #include <chrono>
 #include <cstdio>
@@ -15,7 +15,7 @@
 #include "tools/render/level_meter.h"
 #include "tools/render/midi_timeline.h"
 #include "tools/render/output_checks.h"
-#include "tools/render/plugin_instance.h"
+#include "tools/render/instrument_source.h"
 #include "tools/render/progress_bar.h"
 #include "tools/render/render_error.h"
 #include "tools/render/render_loop.h"
@@ -39,8 +39,9 @@ std::string defaultPlugin() {
 
 int render(const RenderOptions& options, const MidiTimeline& timeline) {
     const std::int64_t totalFrames = renderLength(timeline.lastEventFrame, options);
-    PluginLibrary library(options.plugins[0]);
-    PluginInstance instrument(library, options.rate, options.blockSize);
+    const InstrumentSource source(options.plugins[0]);
+    const std::unique_ptr<HostedInstrument> created = source.create(options.rate, options.blockSize);
+    HostedInstrument& instrument = *created;
     applySettings(instrument, options);
     const std::int32_t channels = instrument.outputCount();
     AudioFileWriter writer(options.output, channels, options.rate, options.format, totalFrames);

@@ -130,6 +130,11 @@ void PluginInstance::selectProgram(std::int32_t program) {
     dispatch(effSetProgram, 0, program);
 }
 
+void PluginInstance::selectPreset(const std::string& label) {
+    throw RenderError("--preset '" + label +
+                      "': VST 2 plug-ins keep programs, not presets; use --program N");
+}
+
 void PluginInstance::switchOn() {
     if (on) return;
     dispatch(effMainsChanged, 0, 1);

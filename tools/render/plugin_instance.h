@@ -1,4 +1,4 @@
-// One instrument created from a plug-in library and driven as a host drives it: open, sample
+// One VST 2 instrument created from a plug-in library and driven as a host drives it: open, sample
 // rate, block size, switch on, events and render per block, switch off, close.
 #pragma once
 
@@ -6,6 +6,7 @@
 #include <string>
 
 #include "plugin/vst2/aeffectx.h"
+#include "tools/render/hosted_instrument.h"
 #include "tools/render/plugin_library.h"
 
 // What the instrument may ask its host about.
@@ -14,7 +15,7 @@ struct HostContext {
     std::int32_t blockSize = 512;
 };
 
-class PluginInstance {
+class PluginInstance : public HostedInstrument {
   public:
     // Calls the library's entry and opens the instrument at `rate` and `blockSize`.
     // Throws RenderError when the entry gives no effect record, the record is not a VST 2
@@ -25,24 +26,21 @@ class PluginInstance {
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;
 
-    std::int32_t inputCount() const { return effect->numInputs; }
-    std::int32_t outputCount() const { return effect->numOutputs; }
+    std::int32_t inputCount() const override { return effect->numInputs; }
+    std::int32_t outputCount() const override { return effect->numOutputs; }
 
-    // Parameter index for `nameOrIndex`: a name as the instrument reports it (exact, else
-    // ignoring case), else a decimal index. Throws RenderError for anything else.
-    std::int32_t findParameter(const std::string& nameOrIndex) const;
-    std::string parameterName(std::int32_t index) const;
-    void setParameter(std::int32_t index, float value);
-    float parameter(std::int32_t index) const { return effect->getParameter(effect, index); }
-    // Throws RenderError for a program the instrument does not have.
-    void selectProgram(std::int32_t program);
+    std::int32_t findParameter(const std::string& nameOrIndex) const override;
+    std::string parameterName(std::int32_t index) const override;
+    void setParameter(std::int32_t index, float value) override;
+    float parameter(std::int32_t index) const override { return effect->getParameter(effect, index); }
+    void selectProgram(std::int32_t program) override;
+    // VST 2 instruments have programs, not presets: always throws RenderError.
+    void selectPreset(const std::string& label) override;
 
-    void switchOn();
-    void switchOff();
-    // [render loop] The coming block's events; `events` may be null for a block without any.
-    void sendEvents(VstEvents* events);
-    // [render loop] Replaces `outputs` with the next `frames` frames.
-    void render(float** inputs, float** outputs, std::int32_t frames);
+    void switchOn() override;
+    void switchOff() override;
+    void sendEvents(VstEvents* events) override;
+    void render(float** inputs, float** outputs, std::int32_t frames) override;
 
   private:
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,

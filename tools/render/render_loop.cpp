@@ -18,7 +18,7 @@ struct Buffers {
 
 } // namespace
 
-bool renderBlocks(PluginInstance& instrument, BlockEvents& events, const RenderRun& run) {
+bool renderBlocks(HostedInstrument& instrument, BlockEvents& events, const RenderRun& run) {
     Buffers inputs(instrument.inputCount(), run.blockSize);
     Buffers outputs(instrument.outputCount(), run.blockSize);
     std::int32_t frames = 0;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/render/block_events.h"
-#include "tools/render/plugin_instance.h"
+#include "tools/render/hosted_instrument.h"
 
 // Receives each block's output buffers, one per channel, and the block's frame count.
 using BlockSink = std::function<void(const float* const* channels, std::int32_t frames)>;
@@ -28,4 +28,4 @@ struct RenderRun {
 // Renders `run.totalFrames` frames from a switched-on instrument, the last block shorter when
 // the length is not a multiple of the block size (and blocks cut at events for `exactEvents`).
 // Returns false when stopped early.
-bool renderBlocks(PluginInstance& instrument, BlockEvents& events, const RenderRun& run);
+bool renderBlocks(HostedInstrument& instrument, BlockEvents& events, const RenderRun& run);

@@ -104,7 +104,8 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
             value = arg.substr(equals + 1);
         }
         const bool known = name == "--plugin" || name == "--rate" || name == "--block" ||
-                           name == "--program" || name == "--param" || name == "--tail" ||
+                           name == "--program" || name == "--preset" || name == "--param" ||
+                           name == "--tail" ||
                            name == "--bit-depth" || name == "--runs";
         if (!known) throw RenderError("unknown option '" + name + "' (see --help)");
         if (equals == std::string::npos) {
@@ -121,6 +122,9 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
                 static_cast<std::int32_t>(parseInteger(name, value, 1, kMaxBlockSize));
         } else if (name == "--program") {
             options.program = static_cast<std::int32_t>(parseInteger(name, value, 0, 1 << 20));
+        } else if (name == "--preset") {
+            if (value.empty()) throw RenderError("--preset needs a label");
+            options.preset = value;
         } else if (name == "--param") {
             options.parameters.push_back(parseParameter(value));
         } else if (name == "--tail") {
@@ -149,19 +153,23 @@ const char* usageText() {
     return R"(usage: ulvo-render [options] INPUT.mid OUTPUT.wav|OUTPUT.flac
        ulvo-render --bench [options] INPUT.mid
 
-Plays a Standard MIDI File (format 0 or 1) through a VST 2 instrument and writes what it hears.
+Plays a Standard MIDI File (format 0 or 1) through a VST 2 or LV2 instrument and writes what it
+hears.
 
-  --plugin PATH        instrument to load (default: UlvoDraw.so beside this tool); with --bench
-                       it may be repeated to measure several instruments side by side
+  --plugin PLUGIN      instrument to load: a VST 2 library file, or an LV2 plug-in's URI or
+                       bundle folder (default: UlvoDraw.so beside this tool); with --bench it
+                       may be repeated to measure several instruments side by side
   --rate HZ            sample rate (default 44100)
   --block N            block size in frames, 1 or more (default 512); renders at different
                        block sizes can differ, as the instrument applies some events (a pitch
                        bend, for one) from the start of the block in which they arrive
   --exact-events       start a new block at every event, so that each acts on its own frame
                        whatever --block says
-  --program N          select the instrument's program N before playing
-  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME as the instrument reports it,
-                       or its index; may be repeated, applied in order after --program
+  --program N          select the instrument's program N before playing (VST 2)
+  --preset LABEL       load the instrument's preset LABEL before playing (LV2)
+  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME as the instrument reports it
+                       (an LV2 port's symbol or name), or its index; may be repeated, applied
+                       in order after --program or --preset
   --tail SECONDS       time rendered after the last event (default 2)
   --bit-depth 16|24|32f  sample format of the output file (default 24)
   --bench              render without writing; report CPU time per frame and per voice-sample

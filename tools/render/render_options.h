@@ -14,10 +14,11 @@ struct ParameterSetting {
 };
 
 struct RenderOptions {
-    std::vector<std::string> plugins; // empty: UlvoDraw.so beside the tool
+    std::vector<std::string> plugins; // files, LV2 URIs or bundles; empty: UlvoDraw.so beside the tool
     std::int32_t rate = 44100;
     std::int32_t blockSize = 512;
     std::optional<std::int32_t> program;
+    std::optional<std::string> preset; // LV2 plug-ins
     std::vector<ParameterSetting> parameters; // in command-line order
     double tailSeconds = 2.0;
     SampleFormat format = SampleFormat::Int24;

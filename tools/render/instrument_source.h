@@ -1,0 +1,29 @@
+// Where the instrument of a render comes from, as --plugin names it: a VST 2 library file, or an
+// LV2 plug-in by URI or bundle folder. Opened once; an instrument is created from it per run.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "tools/render/hosted_instrument.h"
+
+class Lv2Plugin;
+class PluginLibrary;
+
+class InstrumentSource {
+  public:
+    // Throws RenderError when `plugin` names nothing that can be loaded.
+    explicit InstrumentSource(const std::string& plugin);
+    ~InstrumentSource();
+    InstrumentSource(const InstrumentSource&) = delete;
+    InstrumentSource& operator=(const InstrumentSource&) = delete;
+
+    std::unique_ptr<HostedInstrument> create(std::int32_t rate, std::int32_t blockSize) const;
+    const std::string& name() const { return label; }
+
+  private:
+    std::string label;
+    std::unique_ptr<PluginLibrary> library;
+    std::unique_ptr<Lv2Plugin> lv2;
+};

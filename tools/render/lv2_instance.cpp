@@ -1,0 +1,435 @@
+#include "tools/render/lv2_instance.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <dirent.h>
+#include <limits.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <lilv/lilv.h>
+#include <lv2/atom/atom.h>
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/core/lv2.h>
+#include <lv2/midi/midi.h>
+#include <lv2/options/options.h>
+#include <lv2/parameters/parameters.h>
+#include <lv2/presets/presets.h>
+#include <lv2/urid/urid.h>
+
+#include "tools/render/render_error.h"
+
+namespace {
+
+// The folder of this executable, where the build puts its own bundles.
+std::string ownFolder() {
+    char self[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return ".";
+    const std::string path(self, static_cast<std::size_t>(n));
+    return path.substr(0, path.rfind('/'));
+}
+
+bool isFolder(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// A bundle has its manifest; lilv would complain on standard error about any other folder.
+bool isBundle(const std::string& folder) {
+    struct stat info {};
+    return stat((folder + "/manifest.ttl").c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string absolutePath(const std::string& path) {
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) != nullptr ? resolved : path;
+}
+
+// Loads every bundle (a folder named *.lv2) directly inside `folder`.
+void loadBundlesIn(LilvWorld* world, const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() <= 4 || name.compare(name.size() - 4, 4, ".lv2") != 0) continue;
+        const std::string bundle = folder + "/" + name;
+        if (!isBundle(bundle)) continue;
+        LilvNode* uri = lilv_new_file_uri(world, nullptr, (bundle + "/").c_str());
+        lilv_world_load_bundle(world, uri);
+        lilv_node_free(uri);
+    }
+    closedir(dir);
+}
+
+struct NodeDeleter {
+    void operator()(LilvNode* node) const { lilv_node_free(node); }
+};
+using Node = std::unique_ptr<LilvNode, NodeDeleter>;
+
+constexpr std::uint32_t kSequenceCapacity = 1 << 16;
+
+} // namespace
+
+bool looksLikeLv2(const std::string& text) {
+    return text.find("://") != std::string::npos || text.find("urn:") == 0 || isFolder(text);
+}
+
+Lv2Plugin::Lv2Plugin(const std::string& uriOrBundle) : uri(uriOrBundle) {
+    lilvWorld = lilv_world_new();
+    lilv_world_load_all(lilvWorld);
+    if (isFolder(uriOrBundle)) {
+        if (!isBundle(uriOrBundle))
+            throw RenderError("the folder '" + uriOrBundle +
+                              "' holds no LV2 plug-in (it has no manifest.ttl)");
+        const std::string folder = absolutePath(uriOrBundle) + "/";
+        Node bundle(lilv_new_file_uri(lilvWorld, nullptr, folder.c_str()));
+        lilv_world_load_bundle(lilvWorld, bundle.get());
+        LILV_FOREACH(plugins, i, lilv_world_get_all_plugins(lilvWorld)) {
+            const LilvPlugin* p = lilv_plugins_get(lilv_world_get_all_plugins(lilvWorld), i);
+            if (lilv_node_equals(lilv_plugin_get_bundle_uri(p), bundle.get())) {
+                lilvPlugin = p;
+                uri = lilv_node_as_uri(lilv_plugin_get_uri(p));
+                break;
+            }
+        }
+        if (lilvPlugin == nullptr)
+            throw RenderError("the folder '" + uriOrBundle + "' holds no LV2 plug-in");
+        return;
+    }
+    loadBundlesIn(lilvWorld, ownFolder());
+    Node node(lilv_new_uri(lilvWorld, uriOrBundle.c_str()));
+    if (node != nullptr)
+        lilvPlugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(lilvWorld), node.get());
+    if (lilvPlugin == nullptr)
+        throw RenderError("no LV2 plug-in '" + uriOrBundle +
+                          "' is installed (LV2_PATH and the bundles beside ulvo-render were "
+                          "searched)");
+}
+
+Lv2Plugin::~Lv2Plugin() {
+    lilv_world_free(lilvWorld);
+}
+
+// What the host offers every instance: URID mapping both ways, block lengths and the rate as
+// options, and the promise of bounded block lengths.
+struct Lv2Instance::Features {
+    std::vector<std::string> uris;
+    LV2_URID_Map map{this, mapUri};
+    LV2_URID_Unmap unmap{this, unmapUri};
+    std::int32_t minBlock = 1, maxBlock = 0, nominalBlock = 0;
+    float rate = 0;
+    std::vector<LV2_Options_Option> options;
+    LV2_Feature mapFeature{LV2_URID__map, &map};
+    LV2_Feature unmapFeature{LV2_URID__unmap, &unmap};
+    LV2_Feature optionsFeature{LV2_OPTIONS__options, nullptr};
+    LV2_Feature boundedFeature{LV2_BUF_SIZE__boundedBlockLength, nullptr};
+    std::vector<const LV2_Feature*> list;
+
+    Features(std::int32_t rate, std::int32_t block) : maxBlock(block), nominalBlock(block) {
+        this->rate = static_cast<float>(rate);
+        const LV2_URID intType = id(LV2_ATOM__Int), floatType = id(LV2_ATOM__Float);
+        options = {{LV2_OPTIONS_INSTANCE, 0, id(LV2_BUF_SIZE__minBlockLength), sizeof minBlock,
+                    intType, &minBlock},
+                   {LV2_OPTIONS_INSTANCE, 0, id(LV2_BUF_SIZE__maxBlockLength), sizeof maxBlock,
+                    intType, &maxBlock},
+                   {LV2_OPTIONS_INSTANCE, 0, id(LV2_BUF_SIZE__nominalBlockLength),
+                    sizeof nominalBlock, intType, &nominalBlock},
+                   {LV2_OPTIONS_INSTANCE, 0, id(LV2_PARAMETERS__sampleRate), sizeof this->rate,
+                    floatType, &this->rate},
+                   {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+        optionsFeature.data = options.data();
+        list = {&mapFeature, &unmapFeature, &optionsFeature, &boundedFeature, nullptr};
+    }
+    LV2_URID id(const char* uri) { return mapUri(this, uri); }
+    bool offers(const char* uri) const {
+        for (const LV2_Feature* f : list)
+            if (f != nullptr && std::strcmp(f->URI, uri) == 0) return true;
+        return false;
+    }
+    static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri) {
+        auto& uris = static_cast<Features*>(handle)->uris;
+        const auto found = std::find(uris.begin(), uris.end(), uri);
+        if (found != uris.end()) return static_cast<LV2_URID>(found - uris.begin() + 1);
+        uris.emplace_back(uri);
+        return static_cast<LV2_URID>(uris.size());
+    }
+    static const char* unmapUri(LV2_URID_Unmap_Handle handle, LV2_URID urid) {
+        const auto& uris = static_cast<Features*>(handle)->uris;
+        return urid >= 1 && urid <= uris.size() ? uris[urid - 1].c_str() : nullptr;
+    }
+};
+
+Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_t maxBlock)
+    : source(plugin), features(std::make_unique<Features>(rate, maxBlock)), maxBlock(maxBlock) {
+    LilvWorld* world = plugin.world();
+    const LilvPlugin* p = plugin.plugin();
+    const std::string name = plugin.name();
+
+    LilvNodes* required = lilv_plugin_get_required_features(p);
+    LILV_FOREACH(nodes, i, required) {
+        const char* feature = lilv_node_as_uri(lilv_nodes_get(required, i));
+        if (!features->offers(feature)) {
+            const std::string missing = feature;
+            lilv_nodes_free(required);
+            throw RenderError("the LV2 plug-in '" + name + "' needs " + missing +
+                              ", which ulvo-render does not offer");
+        }
+    }
+    lilv_nodes_free(required);
+
+    Node audio(lilv_new_uri(world, LV2_CORE__AudioPort)),
+        control(lilv_new_uri(world, LV2_CORE__ControlPort)),
+        atom(lilv_new_uri(world, LV2_ATOM__AtomPort)), cv(lilv_new_uri(world, LV2_CORE__CVPort)),
+        input(lilv_new_uri(world, LV2_CORE__InputPort)),
+        optional(lilv_new_uri(world, LV2_CORE__connectionOptional)),
+        midiEvent(lilv_new_uri(world, LV2_MIDI__MidiEvent));
+    const std::uint32_t ports = lilv_plugin_get_num_ports(p);
+    portValues.assign(ports, 0.0f);
+    std::vector<float> defaults(ports, 0.0f);
+    lilv_plugin_get_port_ranges_float(p, nullptr, nullptr, defaults.data());
+    for (std::uint32_t index = 0; index < ports; ++index) {
+        const LilvPort* port = lilv_plugin_get_port_by_index(p, index);
+        const bool isInput = lilv_port_is_a(p, port, input.get());
+        if (lilv_port_is_a(p, port, audio.get())) {
+            (isInput ? audioIns : audioOuts).push_back(index);
+        } else if (lilv_port_is_a(p, port, control.get())) {
+            portValues[index] = std::isnan(defaults[index]) ? 0.0f : defaults[index];
+            if (isInput) {
+                Node portName(lilv_port_get_name(p, port));
+                controls.push_back({index, lilv_node_as_string(lilv_port_get_symbol(p, port)),
+                                    portName ? lilv_node_as_string(portName.get()) : ""});
+            }
+        } else if (lilv_port_is_a(p, port, atom.get())) {
+            if (isInput && midiPort < 0 && lilv_port_supports_event(p, port, midiEvent.get()))
+                midiPort = index;
+            else
+                (isInput ? atomIns : atomOuts).push_back(index);
+        } else if (lilv_port_is_a(p, port, cv.get())) {
+            cvPorts.push_back(index);
+        } else if (!lilv_port_has_property(p, port, optional.get())) {
+            throw RenderError("the LV2 plug-in '" + name + "' has port '" +
+                              lilv_node_as_string(lilv_port_get_symbol(p, port)) +
+                              "' of a kind ulvo-render cannot connect");
+        }
+    }
+    if (audioOuts.empty()) throw RenderError("the LV2 plug-in '" + name + "' has no audio outputs");
+    for (const Control& c : controls)
+        controlValues.push_back(portValues[c.port]);
+
+    instance = lilv_plugin_instantiate(p, rate, features->list.data());
+    if (instance == nullptr)
+        throw RenderError("the LV2 plug-in '" + name + "' could not be instantiated at " +
+                          std::to_string(rate) + " Hz");
+    midiBuffer.assign(kSequenceCapacity / 8, 0);
+    atomBuffers.assign(atomIns.size() + atomOuts.size(),
+                       std::vector<std::uint64_t>(kSequenceCapacity / 8, 0));
+    scratch.assign(audioIns.size() + cvPorts.size(),
+                   std::vector<float>(static_cast<std::size_t>(std::max(maxBlock, 1)), 0.0f));
+    for (std::uint32_t index = 0; index < ports; ++index)
+        lilv_instance_connect_port(instance, index, &portValues[index]);
+    connectScratch();
+    sendEvents(nullptr);
+}
+
+Lv2Instance::~Lv2Instance() {
+    if (instance == nullptr) return;
+    switchOff();
+    lilv_instance_free(instance);
+}
+
+std::int32_t Lv2Instance::inputCount() const {
+    return 0;
+} // audio inputs are fed silence here
+std::int32_t Lv2Instance::outputCount() const {
+    return static_cast<std::int32_t>(audioOuts.size());
+}
+
+std::int32_t Lv2Instance::findParameter(const std::string& nameOrIndex) const {
+    for (bool exact : {true, false})
+        for (std::size_t i = 0; i < controls.size(); ++i)
+            for (const std::string* candidate : {&controls[i].symbol, &controls[i].name})
+                if (exact ? *candidate == nameOrIndex
+                          : strcasecmp(candidate->c_str(), nameOrIndex.c_str()) == 0)
+                    return static_cast<std::int32_t>(i);
+    const bool digits = !nameOrIndex.empty() && nameOrIndex.size() < 10 &&
+                        std::all_of(nameOrIndex.begin(), nameOrIndex.end(),
+                                    [](char c) { return c >= '0' && c <= '9'; });
+    if (digits && std::stoul(nameOrIndex) < controls.size())
+        return static_cast<std::int32_t>(std::stoul(nameOrIndex));
+    throw RenderError("the LV2 plug-in '" + source.name() + "' has no control '" + nameOrIndex +
+                      "' (by symbol, name or index)");
+}
+
+std::string Lv2Instance::parameterName(std::int32_t index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < controls.size() ? controls[index].symbol
+                                                                           : "";
+}
+
+void Lv2Instance::setParameter(std::int32_t index, float value) {
+    if (index < 0 || static_cast<std::size_t>(index) >= controls.size()) return;
+    controlValues[index] = value;
+    portValues[controls[index].port] = value;
+}
+
+float Lv2Instance::parameter(std::int32_t index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < controls.size() ? controlValues[index]
+                                                                           : 0.0f;
+}
+
+void Lv2Instance::setControlBySymbol(const std::string& symbol, float value) {
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        if (controls[i].symbol == symbol) setParameter(static_cast<std::int32_t>(i), value);
+}
+
+void Lv2Instance::selectProgram(std::int32_t program) {
+    throw RenderError("--program " + std::to_string(program) +
+                      ": LV2 plug-ins have presets, not programs; use --preset LABEL");
+}
+
+namespace {
+
+void setPortValue(const char* symbol, void* data, const void* value, std::uint32_t size,
+                  std::uint32_t type) {
+    auto* self = static_cast<std::pair<Lv2Instance*, const LV2_URID_Unmap*>*>(data);
+    const char* typeUri = self->second->unmap(self->second->handle, type);
+    if (typeUri == nullptr) return;
+    float number = 0.0f;
+    if (std::strcmp(typeUri, LV2_ATOM__Float) == 0 && size == sizeof(float))
+        std::memcpy(&number, value, sizeof number);
+    else if (std::strcmp(typeUri, LV2_ATOM__Double) == 0 && size == sizeof(double)) {
+        double d = 0;
+        std::memcpy(&d, value, sizeof d);
+        number = static_cast<float>(d);
+    } else if (std::strcmp(typeUri, LV2_ATOM__Int) == 0 && size == sizeof(std::int32_t)) {
+        std::int32_t i = 0;
+        std::memcpy(&i, value, sizeof i);
+        number = static_cast<float>(i);
+    } else {
+        return;
+    }
+    self->first->setControlBySymbol(symbol, number);
+}
+
+} // namespace
+
+void Lv2Instance::selectPreset(const std::string& label) {
+    LilvWorld* world = source.world();
+    Node presetClass(lilv_new_uri(world, LV2_PRESETS__Preset));
+    Node labelPredicate(lilv_new_uri(world, LILV_NS_RDFS "label"));
+    LilvNodes* presets = lilv_plugin_get_related(source.plugin(), presetClass.get());
+    const LilvNode* found = nullptr;
+    std::vector<std::string> labels;
+    for (bool exact : {true, false}) {
+        LILV_FOREACH(nodes, i, presets) {
+            const LilvNode* preset = lilv_nodes_get(presets, i);
+            lilv_world_load_resource(world, preset);
+            Node text(lilv_world_get(world, preset, labelPredicate.get(), nullptr));
+            if (text == nullptr) continue;
+            const char* name = lilv_node_as_string(text.get());
+            if (exact ? label == name : strcasecmp(label.c_str(), name) == 0) {
+                found = preset;
+                break;
+            }
+        }
+        if (found != nullptr) break;
+    }
+    if (found == nullptr) {
+        lilv_nodes_free(presets);
+        throw RenderError("the LV2 plug-in '" + source.name() + "' has no preset '" + label + "'");
+    }
+    LilvState* state = lilv_state_new_from_world(world, &features->map, found);
+    lilv_nodes_free(presets);
+    if (state == nullptr)
+        throw RenderError("the preset '" + label + "' of '" + source.name() + "' cannot be read");
+    std::pair<Lv2Instance*, const LV2_URID_Unmap*> target{this, &features->unmap};
+    lilv_state_restore(state, instance, setPortValue, &target, 0, features->list.data());
+    lilv_state_free(state);
+}
+
+void Lv2Instance::switchOn() {
+    if (on) return;
+    lilv_instance_activate(instance);
+    on = true;
+}
+
+void Lv2Instance::switchOff() {
+    if (!on) return;
+    lilv_instance_deactivate(instance);
+    on = false;
+}
+
+void Lv2Instance::connectScratch() {
+    std::size_t s = 0;
+    for (std::uint32_t port : audioIns)
+        lilv_instance_connect_port(instance, port, scratch[s++].data());
+    for (std::uint32_t port : cvPorts)
+        lilv_instance_connect_port(instance, port, scratch[s++].data());
+    std::size_t a = 0;
+    for (std::uint32_t port : atomIns)
+        lilv_instance_connect_port(instance, port, atomBuffers[a++].data());
+    for (std::uint32_t port : atomOuts)
+        lilv_instance_connect_port(instance, port, atomBuffers[a++].data());
+    if (midiPort >= 0)
+        lilv_instance_connect_port(instance, static_cast<std::uint32_t>(midiPort),
+                                   midiBuffer.data());
+}
+
+// The block's MIDI as an atom sequence: each event's frame, size and type, then its bytes padded
+// to 8. Only channel messages come from the render loop.
+void Lv2Instance::sendEvents(VstEvents* events) {
+    if (midiPort < 0) return;
+    auto* bytes = reinterpret_cast<std::uint8_t*>(midiBuffer.data());
+    std::uint32_t used = sizeof(LV2_Atom_Sequence);
+    const LV2_URID midiType = features->id(LV2_MIDI__MidiEvent);
+    for (std::int32_t i = 0; events != nullptr && i < events->numEvents; ++i) {
+        VstEvent* event = nullptr;
+        std::memcpy(&event,
+                    reinterpret_cast<const std::uint8_t*>(events) + offsetof(VstEvents, events) +
+                        sizeof event * static_cast<std::size_t>(i),
+                    sizeof event);
+        if (event == nullptr || event->type != kVstMidiType) continue;
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+        const auto status = static_cast<std::uint8_t>(midi->midiData[0]);
+        const std::uint32_t size = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 2 : 3;
+        if (used + sizeof(LV2_Atom_Event) + 8 > midiBuffer.size() * 8) {
+            midiBuffer.resize(midiBuffer.size() * 2, 0);
+            bytes = reinterpret_cast<std::uint8_t*>(midiBuffer.data());
+            lilv_instance_connect_port(instance, static_cast<std::uint32_t>(midiPort),
+                                       midiBuffer.data());
+        }
+        LV2_Atom_Event header{};
+        header.time.frames = midi->deltaFrames;
+        header.body.size = size;
+        header.body.type = midiType;
+        std::memcpy(bytes + used, &header, sizeof header);
+        std::memset(bytes + used + sizeof header, 0, 8);
+        std::memcpy(bytes + used + sizeof header, midi->midiData, size);
+        used += sizeof header + 8;
+    }
+    LV2_Atom_Sequence sequence{};
+    sequence.atom.size = used - sizeof(LV2_Atom);
+    sequence.atom.type = features->id(LV2_ATOM__Sequence);
+    std::memcpy(bytes, &sequence, sizeof sequence);
+}
+
+void Lv2Instance::render(float** /*inputs*/, float** outputs, std::int32_t frames) {
+    for (std::size_t i = 0; i < audioOuts.size(); ++i)
+        lilv_instance_connect_port(instance, audioOuts[i], outputs[i]);
+    // Atom outputs announce their capacity; other atom inputs carry an empty sequence.
+    const LV2_URID chunk = features->id(LV2_ATOM__Chunk),
+                   sequenceType = features->id(LV2_ATOM__Sequence);
+    std::size_t a = 0;
+    for (std::size_t i = 0; i < atomIns.size(); ++i, ++a) {
+        LV2_Atom_Sequence empty{{sizeof(LV2_Atom_Sequence_Body), sequenceType}, {0, 0}};
+        std::memcpy(atomBuffers[a].data(), &empty, sizeof empty);
+    }
+    for (std::size_t i = 0; i < atomOuts.size(); ++i, ++a) {
+        LV2_Atom capacity{kSequenceCapacity - static_cast<std::uint32_t>(sizeof(LV2_Atom)), chunk};
+        std::memcpy(atomBuffers[a].data(), &capacity, sizeof capacity);
+    }
+    lilv_instance_run(instance, static_cast<std::uint32_t>(frames));
+    sendEvents(nullptr); // the block's events are spent
+}
