@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Fuzzes the dispatcher, the event intake and the parameter response: builds the three targets
-# with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer (clang) in build/fuzz, then runs
+# Fuzzes the dispatcher, the event intake, the parameter response and the LV2 front: builds the
+# targets with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer (clang) in build/fuzz, then runs
 # them side by side for a bounded time, starting from the seed corpus in tests/fuzz/corpus.
 # Any finding (sanitizer report, broken promise, leak, slow input) fails the step and leaves the
 # input in build/fuzz/artifacts. Prints the executions each target reached.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${ULVO_FUZZ_SECONDS:-90}
-targets=(dispatcher event parameter)
+targets=(dispatcher event parameter lv2)
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
