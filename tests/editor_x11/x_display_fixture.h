@@ -8,12 +8,12 @@
 
 #include <cstdint>
 
+#include "editor/drawn/classic_look.h"
+#include "editor/drawn/raster_canvas.h"
+#include "editor/drawn/system_colours.h"
 #include "editor/editor_form.h"
-#include "plugin/vst2/gr_editor.h"
-#include "editor/x11/classic_look.h"
-#include "editor/x11/raster_canvas.h"
-#include "editor/x11/system_colours.h"
 #include "plugin/vst2/avst_xsynth.h"
+#include "plugin/vst2/gr_editor.h"
 #include "tests/support/recording_host.h"
 
 #include <X11/Xlib.h>

@@ -1,17 +1,17 @@
-// The form as the X11 backend lays it out: every slider and radio group built and bound, the
+// The form as the drawn backends lay it out: every slider and radio group built and bound, the
 // text where the Windows controls put it, the pixels of the logo, the text box and the knobs,
 // and the pointer taken to the control under it.
-#include "editor/x11/form_scene.h"
+#include "editor/drawn/form_scene.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "editor/drawn/classic_look.h"
+#include "editor/drawn/system_colours.h"
 #include "editor/editor_form.h"
 #include "editor/logo_bitmap.h"
 #include "editor/parameter_binding.h"
-#include "editor/x11/classic_look.h"
-#include "editor/x11/system_colours.h"
 
 namespace {
 
