@@ -139,6 +139,51 @@ TEST_F(FormSceneTest, TakesPressesToTheSliderOrRadioItemUnderThePointer) {
     EXPECT_EQ(changed.size(), before);
 }
 
+TEST_F(FormSceneTest, AtAScaleEverythingGrowsAndThePointerComesBackToTheFormsPixels) {
+    {
+        TForm1 spare;
+        EXPECT_EQ(FormScene(spare, fixedFont(), 7).scale(), 3);
+        EXPECT_EQ(FormScene(spare, fixedFont(), 0).scale(), 1);
+    }
+    TForm1 largeForm;
+    FormScene grown(largeForm, fixedFont(), 3);
+    largeForm.FormCreate();
+    EXPECT_EQ(grown.width(), 3 * kFormWidth);
+    EXPECT_EQ(grown.height(), 3 * kFormHeight);
+
+    // The canvas is the unscaled one, each pixel three by three; the text runs three times out.
+    RasterCanvas unscaled(kFormWidth, kFormHeight, 0);
+    scene.paint(unscaled);
+    RasterCanvas canvas(grown.width(), grown.height(), 0);
+    grown.paint(canvas);
+    const RasterCanvas expected = unscaled.magnified(3);
+    std::int32_t differing = 0;
+    for (std::int32_t y = 0; y < canvas.height(); ++y)
+        for (std::int32_t x = 0; x < canvas.width(); ++x)
+            differing += canvas.pixel(x, y) != expected.pixel(x, y);
+    EXPECT_EQ(differing, 0);
+    const std::vector<TextRun> grownRuns = grown.texts();
+    ASSERT_EQ(grownRuns.size(), runs.size());
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_EQ(grownRuns[i].origin, (PixelPoint{3 * runs[i].origin.x, 3 * runs[i].origin.y}));
+        EXPECT_EQ(grownRuns[i].clip.width, 3 * runs[i].clip.width) << runs[i].text;
+    }
+
+    // A click anywhere within the grown item selects it.
+    const ControlRect hiPass = grown.radioGroup(Type)->itemRect(2);
+    const PixelPoint corner{3 * (hiPass.left + hiPass.width) - 1,
+                            3 * (hiPass.top + hiPass.height) - 1};
+    grown.press(corner, {0, 0});
+    grown.release(corner);
+    EXPECT_EQ(grown.radioGroup(Type)->position(), 2);
+    // The knob counts its travel in the form's pixels: 30 window pixels up are 10 of the
+    // form's, five steps.
+    ASSERT_TRUE(grown.press({3 * 136, 3 * 216}, {1001, 1001}));
+    grown.move({3 * 136, 3 * 206}, {1001, 971});
+    EXPECT_EQ(largeForm.Tsumami3.Position, 55);
+    grown.release({3 * 136, 3 * 206});
+}
+
 TEST_F(FormSceneTest, VisualStateFollowsEveryBoundControl) {
     const std::vector<std::int32_t> start = scene.visualState();
     ASSERT_EQ(start.size(), static_cast<std::size_t>(kParameterCount));
