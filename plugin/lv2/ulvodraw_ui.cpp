@@ -56,7 +56,8 @@ class UlvoDrawUi {
     std::unique_ptr<FormWindow> window; // destroyed before the form
 };
 
-// [ui thread] All of them, as LV2 asks of a UI.
+// [ui thread] instantiate, cleanup, portEvent and idle: the host calls a UI from its own UI
+// thread only.
 LV2UI_Handle instantiate(const LV2UI_Descriptor* /*descriptor*/, const char* pluginUri,
                          const char* /*bundlePath*/, LV2UI_Write_Function write,
                          LV2UI_Controller controller, LV2UI_Widget* widget,
@@ -90,6 +91,7 @@ int idle(LV2UI_Handle handle) {
 
 const LV2UI_Idle_Interface kIdleInterface = {idle};
 
+// [any thread] Answers from constant data only.
 const void* extensionData(const char* uri) {
     if (uri != nullptr && std::strcmp(uri, LV2_UI__idleInterface) == 0) return &kIdleInterface;
     return nullptr;
@@ -99,6 +101,7 @@ const LV2UI_Descriptor kDescriptor = {kUiUri, instantiate, cleanup, portEvent, e
 
 } // namespace
 
+// [any thread]
 extern "C" LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(std::uint32_t index) {
     return index == 0 ? &kDescriptor : nullptr;
 }
