@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "editor/drawn/classic_look.h"
+#include "editor/drawn/form_scale.h"
 #include "editor/drawn/system_colours.h"
 #include "editor/editor_form.h"
 #include "editor/logo_bitmap.h"
@@ -140,11 +142,11 @@ TEST_F(FormSceneTest, TakesPressesToTheSliderOrRadioItemUnderThePointer) {
 }
 
 TEST_F(FormSceneTest, AtAScaleEverythingGrowsAndThePointerComesBackToTheFormsPixels) {
-    {
-        TForm1 spare;
-        EXPECT_EQ(FormScene(spare, fixedFont(), 7).scale(), 3);
-        EXPECT_EQ(FormScene(spare, fixedFont(), 0).scale(), 1);
-    }
+    // A host's factor: the nearest whole one within 1..3.
+    EXPECT_EQ(wholeFormScale(1.49), 1);
+    EXPECT_EQ(wholeFormScale(1.5), 2);
+    EXPECT_EQ(wholeFormScale(7.0), 3);
+    EXPECT_EQ(wholeFormScale(std::nan("")), 1);
     TForm1 largeForm;
     FormScene grown(largeForm, fixedFont(), 3);
     largeForm.FormCreate();
@@ -169,7 +171,8 @@ TEST_F(FormSceneTest, AtAScaleEverythingGrowsAndThePointerComesBackToTheFormsPix
         EXPECT_EQ(grownRuns[i].clip.width, 3 * runs[i].clip.width) << runs[i].text;
     }
 
-    // A click anywhere within the grown item selects it.
+    // A click anywhere within the grown item selects it; left of the form is left of it.
+    EXPECT_EQ(toFormPixels({-1, -4}, 3), (PixelPoint{-1, -2}));
     const ControlRect hiPass = grown.radioGroup(Type)->itemRect(2);
     const PixelPoint corner{3 * (hiPass.left + hiPass.width) - 1,
                             3 * (hiPass.top + hiPass.height) - 1};

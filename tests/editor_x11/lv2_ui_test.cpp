@@ -138,15 +138,12 @@ class Lv2UiTest : public XServerTest {
                 values.push_back(value);
         return values;
     }
-    Window formGeometry(unsigned& width, unsigned& height) {
+    // The form window's size; 0 x 0 without one.
+    std::pair<int, int> formSize() {
+        XWindowAttributes attributes{};
         const Window form = formWindow();
-        Window root = None;
-        int x = 0, y = 0;
-        unsigned border = 0, depth = 0;
-        width = height = 0;
-        if (form != None)
-            XGetGeometry(display, form, &root, &x, &y, &width, &height, &border, &depth);
-        return form;
+        if (form != None) XGetWindowAttributes(display, form, &attributes);
+        return {attributes.width, attributes.height};
     }
 
     // As a host does: the value goes to the plug-in's control port.
@@ -195,12 +192,8 @@ TEST_F(Lv2UiTest, EmbedsInTheParentWritesAMovedSliderOnceAndFollowsThePortsWithi
 
     ASSERT_TRUE(open());
     idle(3, 5);
-    unsigned width = 0, height = 0;
-    const Window form = formGeometry(width, height);
-    ASSERT_NE(form, None);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(widget), form);
-    EXPECT_EQ(width, unsigned{kFormWidth});
-    EXPECT_EQ(height, unsigned{kFormHeight});
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(widget), formWindow());
+    EXPECT_EQ(formSize(), std::make_pair(kFormWidth, kFormHeight));
     EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{kFormWidth, kFormHeight}}));
     saveScreenshot(kFormWidth, kFormHeight, ULVO_SCREENSHOT_DIR "/lv2-ui-scale1.png");
     EXPECT_TRUE(writes.empty()) << "opening on the ports' defaults writes nothing";
@@ -235,10 +228,7 @@ TEST_F(Lv2UiTest, AtScaleTwoTheFormAndItsKnobsAreTwiceAsLargeAndTheKnobTurnsInFo
     ASSERT_NE(descriptor, nullptr);
     ASSERT_TRUE(open(2.0f));
     idle(3, 5);
-    unsigned width = 0, height = 0;
-    ASSERT_NE(formGeometry(width, height), None);
-    EXPECT_EQ(width, 914u);
-    EXPECT_EQ(height, 562u);
+    EXPECT_EQ(formSize(), std::make_pair(914, 562));
     EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{914, 562}}));
     saveScreenshot(914, 562, ULVO_SCREENSHOT_DIR "/lv2-ui-scale2.png");
 
