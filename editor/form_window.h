@@ -1,6 +1,7 @@
 // The one thing a windowing backend provides to the editor: the form's window, holding the
 // layout's controls, the 100 ms timer and the synchronous repaint. The build picks the backend
-// (editor/win32, editor/headless, ...); each defines createFormWindow.
+// (editor/win32, editor/headless, ...); each defines createFormWindow. A backend may offer more
+// ways to make the window (editor/x11/x11_form_window.h: at a scale, top-level).
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,12 @@ class FormWindow {
     // Client size in pixels.
     virtual std::int32_t width() const = 0;
     virtual std::int32_t height() const = 0;
+    // [ui thread] A window of its own (not a host's child) whose close the user asked for; the
+    // window stays until its owner destroys it.
+    virtual bool closeRequested() const { return false; }
+    // The windowing system's id of the form's window (an X11 Window), for a host that is given
+    // the form as a widget; 0 where there is none.
+    virtual std::uintptr_t nativeWindow() const { return 0; }
 };
 
 // [ui thread] Creates the form's window, hidden, as a borderless child at the top-left corner of

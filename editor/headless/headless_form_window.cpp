@@ -3,6 +3,7 @@
 // the form calls Timer1Timer. The editor still opens, closes and answers its size.
 #include <vector>
 
+#include "editor/bound_controls.h"
 #include "editor/editor_form.h"
 #include "editor/form_layout.h"
 #include "editor/form_window.h"
@@ -14,13 +15,12 @@ namespace {
 class HeadlessFormWindow : public FormWindow {
   public:
     explicit HeadlessFormWindow(TForm1& form) : form(form) {
-        for (const ControlLayout& control : kFormLayout) {
-            if (control.kind != ControlKind::TrackBar && control.kind != ControlKind::RadioGroup)
-                continue;
-            controls.push_back(std::make_unique<MemoryControl>(kBindings[control.parameter].steps,
-                                                               control.position));
-            form.attachControl(control.parameter, *controls.back());
-        }
+        auto memory = [this](const ControlLayout& row, ControlRect) -> FormControl& {
+            controls.push_back(
+                std::make_unique<MemoryControl>(kBindings[row.parameter].steps, row.position));
+            return *controls.back();
+        };
+        buildBoundControls(form, {memory, memory, nullptr});
         form.RepaintNow = [this] { repaintNow(); };
     }
     ~HeadlessFormWindow() override { form.RepaintNow = nullptr; }

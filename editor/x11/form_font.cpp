@@ -4,12 +4,12 @@
 
 #include "editor/form_layout.h"
 
-FormFont::FormFont(Display* display, int screen, Visual* visual, Colormap colormap)
-    : display(display), visual(visual), colormap(colormap) {
+FormFont::FormFont(Display* display, int screen, Visual* visual, Colormap colormap, int scale)
+    : display(display), visual(visual), colormap(colormap), scale(scale) {
     // The character height excludes the internal leading, which is what the pixel size of a
     // fontconfig pattern means.
     font = XftFontOpen(display, screen, XFT_FAMILY, XftTypeString, kFontFace, XFT_PIXEL_SIZE,
-                       XftTypeDouble, static_cast<double>(kFontCharacterHeight), nullptr);
+                       XftTypeDouble, static_cast<double>(kFontCharacterHeight * scale), nullptr);
     XRenderColor green{};
     green.red = static_cast<unsigned short>(((kFontColourRgb >> 16) & 0xFF) * 0x101);
     green.green = static_cast<unsigned short>(((kFontColourRgb >> 8) & 0xFF) * 0x101);
@@ -26,13 +26,14 @@ FormFont::~FormFont() {
 TextMetrics FormFont::metrics() const {
     TextMetrics metrics;
     if (font == nullptr) return metrics;
-    metrics.height = font->ascent + font->descent;
-    metrics.ascent = font->ascent;
-    metrics.width = [display = display, font = font](std::string_view text) {
+    // Nearest for the cell, which places the lines; at scale 1 the font's own.
+    metrics.height = (font->ascent + font->descent + scale / 2) / scale;
+    metrics.ascent = (font->ascent + scale / 2) / scale;
+    metrics.width = [display = display, font = font, scale = scale](std::string_view text) {
         XGlyphInfo extents{};
         XftTextExtentsUtf8(display, font, reinterpret_cast<const FcChar8*>(text.data()),
                            static_cast<int>(text.size()), &extents);
-        return static_cast<std::int32_t>(extents.xOff);
+        return static_cast<std::int32_t>((extents.xOff + scale - 1) / scale);
     };
     return metrics;
 }

@@ -1,30 +1,34 @@
 // The form's font through Xft and fontconfig: "Times New Roman" at a character height of 12
-// pixels in green, or the serif that fontconfig puts in its place (a metric-compatible one such
-// as Liberation Serif where it is installed).
+// pixels times the form's scale, in green, or the serif that fontconfig puts in its place (a
+// metric-compatible one such as Liberation Serif where it is installed).
 #pragma once
 
 #include <X11/Xft/Xft.h>
 #include <X11/Xlib.h>
 
-#include "editor/x11/form_scene.h"
+#include "editor/drawn/form_scene.h"
 
 class FormFont {
   public:
-    FormFont(Display* display, int screen, Visual* visual, Colormap colormap);
+    FormFont(Display* display, int screen, Visual* visual, Colormap colormap, int scale);
     ~FormFont(); // closes the font and frees the colour
     FormFont(const FormFont&) = delete;
     FormFont& operator=(const FormFont&) = delete;
 
     bool valid() const { return font != nullptr && colourAllocated; }
-    // The text cell and advances of this font; valid as long as the font is.
+    // The text cell and advances of this font in the form's pixels, the font's own divided by
+    // the scale (advances rounded up, so that a caption's gap holds its text); valid as long as
+    // the font is.
     TextMetrics metrics() const;
-    // Draws `run` in the text colour on `draw`, clipped to the run's rectangle.
+    // Draws `run` (in window pixels) in the text colour on `draw`, clipped to the run's
+    // rectangle.
     void draw(XftDraw* draw, const TextRun& run) const;
 
   private:
     Display* display;
     Visual* visual;
     Colormap colormap;
+    int scale;
     XftFont* font = nullptr;
     XftColor colour{};
     bool colourAllocated = false;

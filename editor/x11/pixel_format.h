@@ -4,7 +4,7 @@
 
 #include <bit>
 
-#include "editor/x11/raster_canvas.h"
+#include "editor/drawn/raster_canvas.h"
 
 struct PixelFormat {
     unsigned long redMask;

@@ -1,12 +1,13 @@
-// The form's window on X11: a borderless child of the host's window on a connection of its own,
-// drawn by the backend itself into a back buffer (the frames, sliders, radio buttons, logo and
-// knobs through a canvas, the text through Xft) and copied to the window. The plug-in has no
-// message loop of its own here: the editor's idle handles the window's events and runs the
-// form's 100 ms timer.
+// The form's window on X11, on a connection of its own: a borderless child of the host's window
+// or a top-level window, drawn by the backend itself into a back buffer (the frames, sliders,
+// radio buttons, logo and knobs through the drawn scene, the text through Xft) at a whole scale
+// factor and copied to the window. The plug-in has no message loop of its own here: the
+// editor's idle handles the window's events and runs the form's 100 ms timer.
 #include <X11/Xft/Xft.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <chrono>
@@ -16,13 +17,15 @@
 #include <thread>
 #include <vector>
 
+#include "editor/drawn/form_scale.h"
+#include "editor/drawn/form_scene.h"
+#include "editor/drawn/system_colours.h"
 #include "editor/editor_form.h"
 #include "editor/form_layout.h"
 #include "editor/form_window.h"
 #include "editor/x11/form_font.h"
-#include "editor/x11/form_scene.h"
 #include "editor/x11/pixel_format.h"
-#include "editor/x11/system_colours.h"
+#include "editor/x11/x11_form_window.h"
 #include "editor/x11/x_error_trap.h"
 
 namespace {
@@ -45,23 +48,31 @@ Display* openDisplay() {
 
 class X11FormWindow : public FormWindow {
   public:
-    explicit X11FormWindow(TForm1& form) : form(form) {}
+    X11FormWindow(TForm1& form, std::int32_t scale)
+        : form(form), scale(std::clamp(scale, 1, kMaxFormScale)) {}
     ~X11FormWindow() override;
 
-    bool create(Window parent);
+    bool createChild(Window parent);
+    bool createTopLevel(const char* title);
     void show() override;
     void repaintNow() override;
     void idle() override;
-    std::int32_t width() const override { return kFormWidth; }
-    std::int32_t height() const override { return kFormHeight; }
+    std::int32_t width() const override { return kFormWidth * scale; }
+    std::int32_t height() const override { return kFormHeight * scale; }
+    bool closeRequested() const override { return closing; }
+    std::uintptr_t nativeWindow() const override { return window; }
 
   private:
+    // The window on `screen` as a child of `parent`, or top-level with `title` when there is one.
+    bool create(Window parent, Screen* screen, const char* title);
+    void describeTopLevel(const char* title);
     void handle(const XEvent& event);
     void redrawIfChanged();
     void drawBackBuffer();
     void copyToWindow();
 
     TForm1& form;
+    const std::int32_t scale;
     Display* display = nullptr;
     Window window = None; // None again once the host destroyed it with its own window
     Visual* visual = nullptr;
@@ -77,6 +88,8 @@ class X11FormWindow : public FormWindow {
     std::unique_ptr<FormScene> scene;
     std::vector<std::int32_t> drawnState; // what the back buffer shows
     bool grabbing = false;
+    Atom deleteWindow = None; // the window manager's close, for a top-level window
+    bool closing = false;
     Clock::time_point lastTick;
 };
 
@@ -100,9 +113,24 @@ X11FormWindow::~X11FormWindow() {
     XCloseDisplay(display);
 }
 
-bool X11FormWindow::create(Window parent) {
+bool X11FormWindow::createChild(Window parent) {
     display = openDisplay();
     if (display == nullptr) return false;
+    XErrorTrap trap(display);
+    XWindowAttributes parentAttributes{};
+    if (XGetWindowAttributes(display, parent, &parentAttributes) == 0 || trap.failed())
+        return false;
+    return create(parent, parentAttributes.screen, nullptr);
+}
+
+bool X11FormWindow::createTopLevel(const char* title) {
+    display = openDisplay();
+    if (display == nullptr) return false;
+    Screen* screen = DefaultScreenOfDisplay(display);
+    return create(RootWindowOfScreen(screen), screen, title != nullptr ? title : "");
+}
+
+bool X11FormWindow::create(Window parent, Screen* screen, const char* title) {
     // Render's per-connection record first, so that it is closed after Xft's: Xft frees its
     // cached fonts and colours through Render when the connection closes, and a Render record
     // made again at that point would outlive the connection and mislead the next one that
@@ -111,50 +139,80 @@ bool X11FormWindow::create(Window parent) {
     XRenderQueryExtension(display, &renderEvents, &renderErrors);
     XErrorTrap trap(display);
 
-    XWindowAttributes parentAttributes{};
-    if (XGetWindowAttributes(display, parent, &parentAttributes) == 0 || trap.failed())
-        return false;
     // The screen's own visual rather than the parent's, which may carry an alpha channel; with
     // its own colormap the child may differ from its parent in depth.
-    Screen* screen = parentAttributes.screen;
     visual = DefaultVisualOfScreen(screen);
     depth = DefaultDepthOfScreen(screen);
     colormap = DefaultColormapOfScreen(screen);
     if (visual->c_class != TrueColor) return false;
     format = {visual->red_mask, visual->green_mask, visual->blue_mask};
 
+    const auto w = static_cast<unsigned>(width());
+    const auto h = static_cast<unsigned>(height());
     XSetWindowAttributes attributes{};
     attributes.background_pixel = format.pixel(kButtonFace);
     attributes.border_pixel = 0;
     attributes.colormap = colormap;
     attributes.event_mask =
         ExposureMask | ButtonPressMask | ButtonReleaseMask | ButtonMotionMask | StructureNotifyMask;
-    window = XCreateWindow(display, parent, 0, 0, kFormWidth, kFormHeight, 0, depth, InputOutput,
-                           visual, CWBackPixel | CWBorderPixel | CWColormap | CWEventMask,
-                           &attributes);
+    window = XCreateWindow(display, parent, 0, 0, w, h, 0, depth, InputOutput, visual,
+                           CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &attributes);
     if (trap.failed()) {
         window = None;
         return false;
     }
-    XStoreName(display, window, "Form1");
+    if (title != nullptr)
+        describeTopLevel(title);
+    else
+        XStoreName(display, window, "Form1");
 
-    backBuffer = XCreatePixmap(display, window, kFormWidth, kFormHeight,
-                               static_cast<unsigned>(depth));
+    backBuffer = XCreatePixmap(display, window, w, h, static_cast<unsigned>(depth));
     gc = XCreateGC(display, backBuffer, 0, nullptr);
-    image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
-                         kFormWidth, kFormHeight, 32, 0);
+    image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr, w, h,
+                         32, 0);
     if (image == nullptr) return false;
-    imageBytes.resize(static_cast<std::size_t>(image->bytes_per_line) * kFormHeight);
+    imageBytes.resize(static_cast<std::size_t>(image->bytes_per_line) * h);
     image->data = imageBytes.data();
     textDraw = XftDrawCreate(display, backBuffer, visual, colormap);
-    font = std::make_unique<FormFont>(display, XScreenNumberOfScreen(screen), visual, colormap);
-    scene = std::make_unique<FormScene>(form, font->valid() ? font->metrics() : TextMetrics{});
+    font =
+        std::make_unique<FormFont>(display, XScreenNumberOfScreen(screen), visual, colormap, scale);
+    scene =
+        std::make_unique<FormScene>(form, font->valid() ? font->metrics() : TextMetrics{}, scale);
     if (trap.failed() || textDraw == nullptr) return false;
 
     form.RepaintNow = [this] { repaintNow(); };
     lastTick = Clock::now();
     drawBackBuffer();
     return !trap.failed();
+}
+
+void X11FormWindow::describeTopLevel(const char* title) {
+    // The title both as the old Latin-1 name and as UTF-8 for window managers that read that.
+    XStoreName(display, window, title);
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
+                    XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title),
+                    static_cast<int>(std::strlen(title)));
+    // The layout is fixed: the window manager offers no resizing.
+    XSizeHints* size = XAllocSizeHints();
+    if (size != nullptr) {
+        size->flags = PMinSize | PMaxSize;
+        size->min_width = size->max_width = width();
+        size->min_height = size->max_height = height();
+        XSetWMNormalHints(display, window, size);
+        XFree(size);
+    }
+    XClassHint* names = XAllocClassHint();
+    if (names != nullptr) {
+        char instanceName[] = "ulvodraw";
+        char className[] = "UlvoDraw";
+        names->res_name = instanceName;
+        names->res_class = className;
+        XSetClassHint(display, window, names);
+        XFree(names);
+    }
+    deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, window, &deleteWindow, 1);
 }
 
 void X11FormWindow::show() {
@@ -217,6 +275,11 @@ void X11FormWindow::handle(const XEvent& event) {
         if (grabbing) XUngrabPointer(display, event.xbutton.time);
         grabbing = false;
         break;
+    case ClientMessage:
+        if (deleteWindow != None && event.xclient.format == 32 &&
+            static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow)
+            closing = true;
+        break;
     case DestroyNotify:
         if (event.xdestroywindow.window == window) window = None;
         break;
@@ -232,12 +295,13 @@ void X11FormWindow::redrawIfChanged() {
 }
 
 void X11FormWindow::drawBackBuffer() {
-    RasterCanvas canvas(kFormWidth, kFormHeight, kButtonFace);
+    const std::int32_t w = width(), h = height();
+    RasterCanvas canvas(w, h, kButtonFace);
     scene->paint(canvas);
     const bool direct = image->bits_per_pixel == 32 &&
                         (image->byte_order == LSBFirst) == (std::endian::native == std::endian::little);
-    for (std::int32_t y = 0; y < kFormHeight; ++y)
-        for (std::int32_t x = 0; x < kFormWidth; ++x) {
+    for (std::int32_t y = 0; y < h; ++y)
+        for (std::int32_t x = 0; x < w; ++x) {
             const unsigned long pixel = format.pixel(canvas.pixel(x, y));
             if (direct) {
                 const auto value = static_cast<std::uint32_t>(pixel);
@@ -246,7 +310,8 @@ void X11FormWindow::drawBackBuffer() {
                 XPutPixel(image, x, y, pixel);
             }
         }
-    XPutImage(display, backBuffer, gc, image, 0, 0, 0, 0, kFormWidth, kFormHeight);
+    XPutImage(display, backBuffer, gc, image, 0, 0, 0, 0, static_cast<unsigned>(w),
+              static_cast<unsigned>(h));
     for (const TextRun& run : scene->texts())
         font->draw(textDraw, run);
     drawnState = scene->visualState();
@@ -254,16 +319,29 @@ void X11FormWindow::drawBackBuffer() {
 
 void X11FormWindow::copyToWindow() {
     if (window == None) return;
-    XCopyArea(display, backBuffer, window, gc, 0, 0, kFormWidth, kFormHeight, 0, 0);
+    XCopyArea(display, backBuffer, window, gc, 0, 0, static_cast<unsigned>(width()),
+              static_cast<unsigned>(height()), 0, 0);
 }
 
 } // namespace
 
+std::unique_ptr<FormWindow> createChildFormWindow(std::uintptr_t parent, std::int32_t scale,
+                                                  TForm1& form) {
+    const auto parentWindow = static_cast<Window>(parent);
+    if (parentWindow == None) return nullptr;
+    auto window = std::make_unique<X11FormWindow>(form, scale);
+    if (!window->createChild(parentWindow)) return nullptr;
+    return window;
+}
+
+std::unique_ptr<FormWindow> createTopLevelFormWindow(const char* title, std::int32_t scale,
+                                                     TForm1& form) {
+    auto window = std::make_unique<X11FormWindow>(form, scale);
+    if (!window->createTopLevel(title)) return nullptr;
+    return window;
+}
+
 std::unique_ptr<FormWindow> createFormWindow(void* parent, TForm1& form) {
     // The host passes its X11 window id as an integer in the pointer.
-    const auto parentWindow = static_cast<Window>(reinterpret_cast<std::uintptr_t>(parent));
-    if (parentWindow == None) return nullptr;
-    auto window = std::make_unique<X11FormWindow>(form);
-    if (!window->create(parentWindow)) return nullptr;
-    return window;
+    return createChildFormWindow(reinterpret_cast<std::uintptr_t>(parent), 1, form);
 }

@@ -7,6 +7,7 @@
 #include <lv2/options/options.h>
 #include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
+#include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
 #include <cstddef>
@@ -40,6 +41,7 @@ constexpr Prefix kPrefixes[] = {
     {"rdf", "http://www.w3.org/1999/02/22-rdf-syntax-ns#"},
     {"rdfs", "http://www.w3.org/2000/01/rdf-schema#"},
     {"state", LV2_STATE_PREFIX},
+    {"ui", LV2_UI_PREFIX},
     {"urid", LV2_URID_PREFIX},
 };
 
@@ -157,11 +159,14 @@ PresetUris presetUris(const std::vector<Preset>& presets) {
 }
 
 std::string manifestTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris,
-                        const std::string& binaryName) {
-    // A UI, once there is one, is declared here beside the plug-in, with its own binary.
-    std::string text = prefixes({"lv2", "pset", "rdfs"}) +
+                        const std::string& binaryName, const std::string& uiBinaryName) {
+    std::string text = prefixes({"lv2", "pset", "rdfs", "ui"}) +
                        statement(kPluginUri, {"a lv2:Plugin", "lv2:binary " + iri(binaryName),
                                               "rdfs:seeAlso <ulvodraw.ttl>"});
+    // The UI's binary here, so that a host finds it without loading the plug-in's description.
+    if (!uiBinaryName.empty())
+        text += statement(kUiUri, {"a ui:X11UI", "ui:binary " + iri(uiBinaryName),
+                                   "rdfs:seeAlso <ulvodraw.ttl>"});
     for (std::size_t i = 0; i < presets.size(); ++i) {
         Properties preset = presetHead(presets[i]);
         preset.push_back("rdfs:seeAlso <presets.ttl>");
@@ -170,7 +175,7 @@ std::string manifestTtl(const std::vector<Preset>& presets, const std::vector<st
     return text;
 }
 
-std::string pluginTtl() {
+std::string pluginTtl(bool withUi) {
     const std::string minor = std::to_string(ULVO_VERSION_MINOR);
     const std::string release = std::to_string(ULVO_VERSION_MAJOR) + "." + minor + ".0";
     Properties midiIn = port("atom:AtomPort , lv2:InputPort", kMidiInPort, "midi_in", "MIDI In");
@@ -190,16 +195,24 @@ std::string pluginTtl() {
          "doap:maintainer " + node({"a foaf:Person", "foaf:name " + turtleString(kVendorName)}, 2),
          "doap:release " + node({"a doap:Version", "doap:revision " + turtleString(release)}, 2)},
         1);
-    return prefixes({"atom", "bufsz", "doap", "foaf", "lv2", "midi", "opts", "rdf", "rdfs", "state",
-                     "urid"}) +
-           statement(
-               kPluginUri,
-               {"a lv2:InstrumentPlugin , lv2:Plugin", "doap:name " + turtleString(kInstrumentName),
-                "doap:license <https://spdx.org/licenses/MIT>", "lv2:project " + project,
-                "lv2:minorVersion " + minor, "lv2:microVersion 0", "lv2:requiredFeature urid:map",
-                "lv2:optionalFeature lv2:hardRTCapable , bufsz:boundedBlockLength , "
-                "opts:options",
-                "lv2:extensionData state:interface", "lv2:port " + objects(ports)});
+    Properties plugin = {
+        "a lv2:InstrumentPlugin , lv2:Plugin", "doap:name " + turtleString(kInstrumentName),
+        "doap:license <https://spdx.org/licenses/MIT>", "lv2:project " + project,
+        "lv2:minorVersion " + minor, "lv2:microVersion 0", "lv2:requiredFeature urid:map",
+        "lv2:optionalFeature lv2:hardRTCapable , bufsz:boundedBlockLength , opts:options",
+        "lv2:extensionData state:interface", "lv2:port " + objects(ports)};
+    std::string text = prefixes({"atom", "bufsz", "doap", "foaf", "lv2", "midi", "opts", "rdf",
+                                 "rdfs", "state", "ui", "urid"});
+    if (!withUi) return text + statement(kPluginUri, plugin);
+    plugin.push_back("ui:ui " + iri(kUiUri));
+    // Embedded in the host's window and run from its idle calls; the form has one size per
+    // scale factor, which the user cannot change.
+    return text + statement(kPluginUri, plugin) +
+           statement(kUiUri, {"a ui:X11UI", "lv2:requiredFeature ui:idleInterface , ui:parent",
+                              "lv2:optionalFeature ui:noUserResize , ui:resize , opts:options , "
+                              "urid:map",
+                              "lv2:extensionData ui:idleInterface",
+                              "opts:supportedOption ui:scaleFactor"});
 }
 
 std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris) {

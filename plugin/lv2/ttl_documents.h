@@ -15,11 +15,13 @@ struct PresetUris {
 };
 PresetUris presetUris(const std::vector<Preset>& presets);
 
-// What a host reads at scan time: the plug-in, its binary (`binaryName` beside the manifest) and
-// each preset's name, with the files that hold the rest.
+// What a host reads at scan time: the plug-in, its binary (`binaryName` beside the manifest),
+// its UI's binary unless `uiBinaryName` is empty, and each preset's name, with the files that
+// hold the rest.
 std::string manifestTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris,
-                        const std::string& binaryName);
-// The plug-in: identity, version, features and the 19 ports.
-std::string pluginTtl();
+                        const std::string& binaryName, const std::string& uiBinaryName);
+// The plug-in: identity, version, features and the 19 ports; with `withUi`, its X11 UI and
+// what that asks of a host.
+std::string pluginTtl(bool withUi);
 // The factory bank and every preset's values.
 std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris);

@@ -1,5 +1,6 @@
 // Writes the LV2 bundle's manifest.ttl, ulvodraw.ttl and presets.ttl at build time.
-//   ttl_generator PRESETS_FILE BUNDLE_DIR BINARY_NAME
+//   ttl_generator PRESETS_FILE BUNDLE_DIR BINARY_NAME [UI_BINARY_NAME]
+// Without UI_BINARY_NAME the bundle declares no UI.
 // Any fault is one line on stderr and exit status 1; a file is only ever replaced whole.
 #include <cstdio>
 #include <filesystem>
@@ -45,7 +46,9 @@ std::string writeFile(const std::filesystem::path& path, const std::string& text
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) return fail("usage: ttl_generator PRESETS_FILE BUNDLE_DIR BINARY_NAME");
+    if (argc != 4 && argc != 5)
+        return fail("usage: ttl_generator PRESETS_FILE BUNDLE_DIR BINARY_NAME [UI_BINARY_NAME]");
+    const std::string uiBinary = argc == 5 ? argv[4] : "";
     const std::filesystem::path presetsPath = argv[1], bundle = argv[2];
 
     std::string text;
@@ -60,8 +63,8 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(bundle, error);
     if (error) return fail("cannot create " + bundle.string() + ": " + error.message());
     const std::pair<const char*, std::string> files[] = {
-        {"manifest.ttl", manifestTtl(parse.presets, uris.uris, argv[3])},
-        {"ulvodraw.ttl", pluginTtl()},
+        {"manifest.ttl", manifestTtl(parse.presets, uris.uris, argv[3], uiBinary)},
+        {"ulvodraw.ttl", pluginTtl(!uiBinary.empty())},
         {"presets.ttl", presetsTtl(parse.presets, uris.uris)}};
     for (const auto& [name, content] : files)
         if (const std::string fault = writeFile(bundle / name, content); !fault.empty())

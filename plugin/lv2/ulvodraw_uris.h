@@ -9,6 +9,8 @@
 inline constexpr const char* kPluginUri = ULVODRAW_URI;
 // The 32 programs with their names and the current program, as plain text (synth/bank_text.h).
 inline constexpr const char* kStateBankUri = ULVODRAW_URI "#bank";
+// The editor: an X11 UI in a binary of its own, beside the plug-in's.
+inline constexpr const char* kUiUri = ULVODRAW_URI "#ui";
 
 // Port indices: MIDI in, the two outputs, then the sixteen parameters in parameter order.
 enum PortIndex : std::uint32_t {

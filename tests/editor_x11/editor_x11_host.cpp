@@ -25,13 +25,13 @@
 #include <span>
 #include <string>
 
+#include "editor/drawn/classic_look.h"
+#include "editor/drawn/radio_group.h"
+#include "editor/drawn/system_colours.h"
+#include "editor/drawn/track_bar.h"
 #include "editor/form_layout.h"
 #include "editor/tsumami.h"
-#include "editor/x11/classic_look.h"
 #include "editor/x11/pixel_format.h"
-#include "editor/x11/radio_group.h"
-#include "editor/x11/system_colours.h"
-#include "editor/x11/track_bar.h"
 #include "plugin/vst2/aeffect.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <map>
 #include <utility>
 
+#include "editor/drawn/classic_look.h"
+#include "editor/drawn/system_colours.h"
 #include "editor/editor_form.h"
-#include "editor/x11/classic_look.h"
-#include "editor/x11/system_colours.h"
 
 namespace {
 

@@ -4,101 +4,21 @@
 // but from the host's idle.
 #include "tests/editor_x11/x_display_fixture.h" // first: gtest before Xlib
 
-#include <X11/extensions/XRes.h>
-
 #include <chrono>
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <thread>
-
-#if defined(__SANITIZE_ADDRESS__)
-// From the AddressSanitizer runtime (its header does not come with every compiler).
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#else
-#include <malloc.h>
-#endif
 
 #include "editor/editor_form.h"
 
 namespace {
 
-std::size_t allocatedBytes() {
-#if defined(__SANITIZE_ADDRESS__)
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    return mallinfo2().uordblks;
-#endif
-}
-
-class EditorWindowLife : public XDisplayTest {
-  protected:
-    int clientCount() {
-        int count = 0;
-        XResClient* clients = nullptr;
-        XResQueryClients(display, &count, &clients);
-        if (clients != nullptr) XFree(clients);
-        return count;
-    }
-    // Resources by type of the X client that owns `window`.
-    std::map<std::string, int> resourcesOf(Window window) {
-        std::map<std::string, int> found;
-        int count = 0;
-        XResClient* clients = nullptr;
-        XResQueryClients(display, &count, &clients);
-        for (int i = 0; i < count; ++i) {
-            if ((window & ~clients[i].resource_mask) != clients[i].resource_base) continue;
-            int types = 0;
-            XResType* resources = nullptr;
-            XResQueryClientResources(display, clients[i].resource_base, &types, &resources);
-            for (int t = 0; t < types; ++t) {
-                char* name = XGetAtomName(display, resources[t].resource_type);
-                found[name] = static_cast<int>(resources[t].count);
-                XFree(name);
-            }
-            if (resources != nullptr) XFree(resources);
-        }
-        if (clients != nullptr) XFree(clients);
-        return found;
-    }
-    void openIdleAndClose() {
-        ASSERT_EQ(openEditor(), 1);
-        idle(3, 5);
-        dispatch(effEditClose);
-    }
-};
+using EditorWindowLife = XDisplayTest;
 
 TEST_F(EditorWindowLife, TwentyOpensAndClosesLeaveNoXResourcesAndNoMemory) {
-    int major = 0, minor = 0;
-    ASSERT_TRUE(XResQueryVersion(display, &major, &minor)) << "the server has no X-Resource";
-    openIdleAndClose(); // the first open loads the font configuration once for the process
-    const int clients = clientCount();
-    const std::size_t memory = allocatedBytes();
-
-    std::map<std::string, int> first;
-    for (int cycle = 0; cycle < 20; ++cycle) {
-        ASSERT_EQ(openEditor(), 1) << cycle;
-        idle(3, 5);
-        const Window form = formWindow();
-        ASSERT_NE(form, None) << cycle;
-        EXPECT_EQ(clientCount(), clients + 1) << cycle; // one connection of its own
-        const std::map<std::string, int> resources = resourcesOf(form);
-        if (cycle == 0) {
-            first = resources;
-            EXPECT_EQ(first["WINDOW"], 1);
-            EXPECT_GE(first["PIXMAP"], 1);
-            EXPECT_GE(first["GC"], 1);
-        } else {
-            EXPECT_EQ(resources, first) << cycle;
-        }
-        dispatch(effEditClose);
-        XSync(display, False);
-        EXPECT_EQ(formWindow(), None) << cycle;
-        EXPECT_EQ(clientCount(), clients) << cycle; // the connection is closed
-    }
-    const long grown = static_cast<long>(allocatedBytes()) - static_cast<long>(memory);
-    std::printf("heap after twenty opens and closes: %+ld bytes\n", grown);
-    EXPECT_LT(grown, 16 * 1024);
+    expectTwentyOpensAndClosesLeakNothing([this] { return openEditor() == 1; },
+                                          [this] { idle(3, 5); },
+                                          [this] { dispatch(effEditClose); });
 }
 
 TEST_F(EditorWindowLife, WithoutADisplayTheEditorAnswersZeroAndCreatesNothing) {

@@ -1,24 +1,19 @@
-// A test host on a real X display (with_xvfb.sh gives each run one of its own): a top-level
-// window to open the editor in, an instrument with its GrEditor reached through the dispatcher,
-// and the form's pixels read back from the server.
+// The VST 2 editor on the test host window: an instrument with its GrEditor reached through the
+// dispatcher.
 #pragma once
 
-// Xlib last: its macros (None, Bool, Status, ...) would change what follows.
-#include <gtest/gtest.h>
+#include "tests/editor_x11/x_server_fixture.h" // first: gtest before Xlib
 
 #include <cstdint>
 
+#include "editor/drawn/classic_look.h"
+#include "editor/drawn/system_colours.h"
 #include "editor/editor_form.h"
-#include "plugin/vst2/gr_editor.h"
-#include "editor/x11/classic_look.h"
-#include "editor/x11/raster_canvas.h"
-#include "editor/x11/system_colours.h"
 #include "plugin/vst2/avst_xsynth.h"
+#include "plugin/vst2/gr_editor.h"
 #include "tests/support/recording_host.h"
 
-#include <X11/Xlib.h>
-
-class XDisplayTest : public testing::Test {
+class XDisplayTest : public XServerTest {
   protected:
     XDisplayTest();
     ~XDisplayTest() override;
@@ -28,13 +23,7 @@ class XDisplayTest : public testing::Test {
     GrEditor& editor();
     // Gives the editor `count` idles, `ms` apart.
     void idle(int count = 1, int ms = 0);
-    // The editor's form window inside the host window, or None.
-    Window formWindow();
-    // The host window's pixels, as 0xRRGGBB.
-    RasterCanvas readBack(int left, int top, int width, int height);
 
-    Display* display = nullptr;
-    Window hostWindow = None;
     RecordingHost host;
     AVstXSynth* synth = nullptr;
     AEffect* effect = nullptr;

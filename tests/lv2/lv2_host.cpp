@@ -16,7 +16,7 @@ Lv2Host::Lv2Host(double rate) {
     lilv_world_load_bundle(world, bundle);
     lilv_node_free(bundle);
     LilvNode* uri = lilv_new_uri(world, kPluginUri);
-    const LilvPlugin* plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), uri);
+    plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), uri);
     lilv_node_free(uri);
     if (plugin == nullptr) return;
     for (std::int32_t i = 0; i < kParameterCount; ++i)
@@ -32,6 +32,22 @@ Lv2Host::~Lv2Host() {
         lilv_instance_free(instance);
     }
     lilv_world_free(world);
+}
+
+std::string Lv2Host::uiBinaryPath(const char* uiUri) const {
+    if (plugin == nullptr) return {};
+    std::string path;
+    LilvUIs* uis = lilv_plugin_get_uis(plugin);
+    LilvNode* uri = lilv_new_uri(world, uiUri);
+    if (const LilvUI* ui = lilv_uis_get_by_uri(uis, uri)) {
+        if (char* file = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr)) {
+            path = file;
+            lilv_free(file);
+        }
+    }
+    lilv_node_free(uri);
+    lilv_uis_free(uis);
+    return path;
 }
 
 LV2_URID Lv2Host::mapUri(LV2_URID_Map_Handle handle, const char* uri) {

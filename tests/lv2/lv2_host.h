@@ -41,6 +41,8 @@ class Lv2Host {
 
     LV2_URID map(const char* uri);
     std::string bundleUri;
+    // The file of the plug-in's UI `uiUri` as the bundle declares it; empty when there is none.
+    std::string uiBinaryPath(const char* uiUri) const;
 
   private:
     static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri);
@@ -48,6 +50,7 @@ class Lv2Host {
     LV2_URID_Map uridMap{this, mapUri};
     LV2_Feature mapFeature{LV2_URID__map, &uridMap};
     LilvWorld* world = nullptr;
+    const LilvPlugin* plugin = nullptr;
     LilvInstance* instance = nullptr;
     std::vector<std::uint64_t> sequence; // 8-byte aligned atom buffer
 };

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The generated LV2 bundle as the LV2 tools see it.
 #   check_bundle.sh validate BUNDLE            lv2_validate finds nothing to report
-#   check_bundle.sh lilv BUNDLE PRESETS        lv2ls and lv2info find it, its ports and presets
+#   check_bundle.sh lilv BUNDLE PRESETS        lv2ls and lv2info find it, its UI, ports and presets
 #   check_bundle.sh refuse GENERATOR PRESETS   broken presets stop the generator with one line
 set -euo pipefail
 uri=https://korvane.example/ulvodraw
@@ -33,6 +33,11 @@ lilv)
     if [ -s "$work/errors" ]; then cat "$work/errors"; fail "lv2info complained"; fi
     grep -q $'^\tName: *UlvoDraw$' "$work/info" || fail "not named UlvoDraw"
     grep -q $'^\tClass: *Instrument Plugin$' "$work/info" || fail "not an instrument"
+    # The editor: an X11 UI whose binary is in the bundle.
+    grep -A1 -xF $'\t\t'"$uri#ui" "$work/info" | grep -q 'Class: *.*extensions/ui#X11UI$' ||
+        fail "no X11 UI $uri#ui"
+    binary=$(sed -n 's|^\t\t\tBinary: *file://||p' "$work/info")
+    [ -f "$binary" ] || fail "the UI's binary '$binary' is missing"
     ports=$(grep -c $'^\tPort [0-9]*:$' "$work/info" || true)
     [ "$ports" -eq 19 ] || fail "$ports ports instead of 19"
     awk '/^\tPresets:/ { on = 1; next } on && /^$/ { exit } on { sub(/^[ \t]+/, ""); print }' \

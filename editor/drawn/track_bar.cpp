@@ -1,10 +1,10 @@
-#include "editor/x11/track_bar.h"
+#include "editor/drawn/track_bar.h"
 
 #include <algorithm>
 
-#include "editor/x11/classic_look.h"
-#include "editor/x11/system_colours.h"
 #include "core/round_half_even.h"
+#include "editor/drawn/classic_look.h"
+#include "editor/drawn/system_colours.h"
 
 namespace {
 

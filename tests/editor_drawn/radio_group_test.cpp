@@ -1,5 +1,5 @@
 // The radio group: items where the layout's rule puts them, and a click that selects.
-#include "editor/x11/radio_group.h"
+#include "editor/drawn/radio_group.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "editor/x11/classic_look.h"
+#include "editor/drawn/classic_look.h"
 
 #include <algorithm>
 #include <array>
 
-#include "editor/x11/system_colours.h"
+#include "editor/drawn/system_colours.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
+#include "editor/drawn/raster_canvas.h"
 #include "editor/form_layout.h"
 #include "editor/knob_paint.h"
-#include "editor/x11/raster_canvas.h"
 
 enum class EdgeKind : std::uint8_t {
     Sunken, // a text box or a slider's channel: shadows on the top and left

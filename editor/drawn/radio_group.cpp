@@ -1,8 +1,8 @@
-#include "editor/x11/radio_group.h"
+#include "editor/drawn/radio_group.h"
 
 #include <algorithm>
 
-#include "editor/x11/classic_look.h"
+#include "editor/drawn/classic_look.h"
 
 RadioGroup::RadioGroup(ControlRect bounds, std::span<const char* const> items,
                        std::int32_t selected, std::int32_t textHeight)

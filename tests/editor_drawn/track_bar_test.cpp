@@ -1,7 +1,7 @@
 // The slider: its geometry is that of the Windows form's 33 x 113 trackbar, a drag of the thumb
 // follows the pointer, a press on the channel pages by one, and change events come when the
 // Windows control notifies its form.
-#include "editor/x11/track_bar.h"
+#include "editor/drawn/track_bar.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-// A small pixel canvas on which the X11 backend draws the form's frames, sliders, radio buttons
+// A small pixel canvas on which a drawn backend paints the form's frames, sliders, radio buttons
 // and knobs by the raster rules of the Windows form: a line's end pixel is not drawn, an
 // ellipse's box excludes its right and bottom edges, arcs run counter-clockwise from the start
-// ray. Drawing here rather than with the X server's own lines and arcs gives the same pixels on
-// every server.
+// ray. Drawing here rather than with a windowing system's own lines and arcs gives the same
+// pixels everywhere.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +44,8 @@ class RasterCanvas {
     // Copies a row-major block of `width` x `height` pixels with its top-left at (left, top).
     void blit(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
               std::span<const Rgb> source);
+    // Each pixel as a block of `factor` x `factor` (1 or more).
+    RasterCanvas magnified(std::int32_t factor) const;
 
   private:
     std::int32_t canvasWidth;

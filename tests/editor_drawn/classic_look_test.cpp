@@ -1,7 +1,7 @@
 // The knob as the canvas draws it, pixel for pixel against the Windows form's own knobs (the
 // Windows build's screenshot: '.' button face, '#' black, 'o' highlight, 's' shadow), and the
 // round box of a radio button.
-#include "editor/x11/classic_look.h"
+#include "editor/drawn/classic_look.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <set>
 #include <utility>
 
+#include "editor/drawn/system_colours.h"
 #include "editor/tsumami.h"
-#include "editor/x11/system_colours.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // Windows 10), and the form's text colour.
 #pragma once
 
+#include "editor/drawn/raster_canvas.h"
 #include "editor/form_layout.h"
 #include "editor/knob_paint.h"
-#include "editor/x11/raster_canvas.h"
 
 inline constexpr Rgb kButtonFace = 0xF0F0F0;
 inline constexpr Rgb kButtonShadow = 0xA0A0A0;

@@ -1,4 +1,4 @@
-// A vertical slider drawn by the X11 backend itself, with the behaviour of the Windows trackbar:
+// A vertical slider that a drawn backend paints itself, with the behaviour of the Windows trackbar:
 // a drag of the thumb follows the pointer, a press on the channel steps by the page size of 1
 // towards the pointer, and the change event comes when the Windows control would notify its
 // form (each new position during a drag, then twice on release: thumb position and end of
@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "editor/drawn/raster_canvas.h"
 #include "editor/form_control.h"
 #include "editor/form_layout.h"
-#include "editor/x11/raster_canvas.h"
 
 class TrackBar : public FormControl {
   public:

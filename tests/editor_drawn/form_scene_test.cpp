@@ -1,17 +1,19 @@
-// The form as the X11 backend lays it out: every slider and radio group built and bound, the
+// The form as the drawn backends lay it out: every slider and radio group built and bound, the
 // text where the Windows controls put it, the pixels of the logo, the text box and the knobs,
 // and the pointer taken to the control under it.
-#include "editor/x11/form_scene.h"
+#include "editor/drawn/form_scene.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
+#include "editor/drawn/classic_look.h"
+#include "editor/drawn/form_scale.h"
+#include "editor/drawn/system_colours.h"
 #include "editor/editor_form.h"
 #include "editor/logo_bitmap.h"
 #include "editor/parameter_binding.h"
-#include "editor/x11/classic_look.h"
-#include "editor/x11/system_colours.h"
 
 namespace {
 
@@ -137,6 +139,52 @@ TEST_F(FormSceneTest, TakesPressesToTheSliderOrRadioItemUnderThePointer) {
     scene.press({440, 10}, {0, 0}); // on no control
     scene.release({440, 10});
     EXPECT_EQ(changed.size(), before);
+}
+
+TEST_F(FormSceneTest, AtAScaleEverythingGrowsAndThePointerComesBackToTheFormsPixels) {
+    // A host's factor: the nearest whole one within 1..3.
+    EXPECT_EQ(wholeFormScale(1.49), 1);
+    EXPECT_EQ(wholeFormScale(1.5), 2);
+    EXPECT_EQ(wholeFormScale(7.0), 3);
+    EXPECT_EQ(wholeFormScale(std::nan("")), 1);
+    TForm1 largeForm;
+    FormScene grown(largeForm, fixedFont(), 3);
+    largeForm.FormCreate();
+    EXPECT_EQ(grown.width(), 3 * kFormWidth);
+    EXPECT_EQ(grown.height(), 3 * kFormHeight);
+
+    // The canvas is the unscaled one, each pixel three by three; the text runs three times out.
+    RasterCanvas unscaled(kFormWidth, kFormHeight, 0);
+    scene.paint(unscaled);
+    RasterCanvas canvas(grown.width(), grown.height(), 0);
+    grown.paint(canvas);
+    const RasterCanvas expected = unscaled.magnified(3);
+    std::int32_t differing = 0;
+    for (std::int32_t y = 0; y < canvas.height(); ++y)
+        for (std::int32_t x = 0; x < canvas.width(); ++x)
+            differing += canvas.pixel(x, y) != expected.pixel(x, y);
+    EXPECT_EQ(differing, 0);
+    const std::vector<TextRun> grownRuns = grown.texts();
+    ASSERT_EQ(grownRuns.size(), runs.size());
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_EQ(grownRuns[i].origin, (PixelPoint{3 * runs[i].origin.x, 3 * runs[i].origin.y}));
+        EXPECT_EQ(grownRuns[i].clip.width, 3 * runs[i].clip.width) << runs[i].text;
+    }
+
+    // A click anywhere within the grown item selects it; left of the form is left of it.
+    EXPECT_EQ(toFormPixels({-1, -4}, 3), (PixelPoint{-1, -2}));
+    const ControlRect hiPass = grown.radioGroup(Type)->itemRect(2);
+    const PixelPoint corner{3 * (hiPass.left + hiPass.width) - 1,
+                            3 * (hiPass.top + hiPass.height) - 1};
+    grown.press(corner, {0, 0});
+    grown.release(corner);
+    EXPECT_EQ(grown.radioGroup(Type)->position(), 2);
+    // The knob counts its travel in the form's pixels: 30 window pixels up are 10 of the
+    // form's, five steps.
+    ASSERT_TRUE(grown.press({3 * 136, 3 * 216}, {1001, 1001}));
+    grown.move({3 * 136, 3 * 206}, {1001, 971});
+    EXPECT_EQ(largeForm.Tsumami3.Position, 55);
+    grown.release({3 * 136, 3 * 206});
 }
 
 TEST_F(FormSceneTest, VisualStateFollowsEveryBoundControl) {

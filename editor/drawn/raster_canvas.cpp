@@ -1,4 +1,4 @@
-#include "editor/x11/raster_canvas.h"
+#include "editor/drawn/raster_canvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -170,4 +170,14 @@ void RasterCanvas::blit(std::int32_t left, std::int32_t top, std::int32_t width,
     for (std::int32_t y = 0; y < height; ++y)
         for (std::int32_t x = 0; x < width; ++x)
             setPixel(left + x, top + y, source[static_cast<std::size_t>(y) * width + x]);
+}
+
+RasterCanvas RasterCanvas::magnified(std::int32_t factor) const {
+    factor = std::max(factor, 1);
+    RasterCanvas large(canvasWidth * factor, canvasHeight * factor, 0);
+    for (std::int32_t y = 0; y < large.canvasHeight; ++y)
+        for (std::int32_t x = 0; x < large.canvasWidth; ++x)
+            large.data[static_cast<std::size_t>(y) * large.canvasWidth + x] =
+                data[static_cast<std::size_t>(y / factor) * canvasWidth + x / factor];
+    return large;
 }

@@ -1,4 +1,4 @@
-// A radio group drawn by the X11 backend itself, with the behaviour of the Windows form's group
+// A radio group that a drawn backend paints itself, with the behaviour of the Windows form's group
 // of radio buttons: a click (press and release on the same item) on an item other than the
 // selected one selects it and raises the change event. Coordinates are the form's pixels.
 #pragma once
@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <span>
 
+#include "editor/drawn/raster_canvas.h"
 #include "editor/form_control.h"
 #include "editor/form_layout.h"
-#include "editor/x11/raster_canvas.h"
 
 class RadioGroup : public FormControl {
   public:

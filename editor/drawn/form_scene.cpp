@@ -1,10 +1,14 @@
-#include "editor/x11/form_scene.h"
+#include "editor/drawn/form_scene.h"
 
+#include <algorithm>
+
+#include "editor/bound_controls.h"
+#include "editor/drawn/classic_look.h"
+#include "editor/drawn/form_scale.h"
+#include "editor/drawn/system_colours.h"
 #include "editor/editor_form.h"
 #include "editor/logo_bitmap.h"
 #include "editor/parameter_binding.h"
-#include "editor/x11/classic_look.h"
-#include "editor/x11/system_colours.h"
 
 namespace {
 
@@ -21,29 +25,30 @@ bool contains(ControlRect r, PixelPoint p) {
 
 } // namespace
 
-FormScene::FormScene(TForm1& form, TextMetrics metrics)
-    : form(form), metrics(std::move(metrics)), logo(logoPixels()) {
-    for (const ControlLayout& control : kFormLayout) {
-        const ControlRect rect = formRect(control);
-        switch (control.kind) {
-        case ControlKind::TrackBar:
-            trackBars.push_back(std::make_unique<TrackBar>(rect, kBindings[control.parameter].steps,
-                                                           control.position,
-                                                           control.tickFrequency));
-            form.attachControl(control.parameter, *trackBars.back());
-            break;
-        case ControlKind::RadioGroup:
-            radioGroups.push_back(std::make_unique<RadioGroup>(
-                rect, radioItems(control.parameter), control.position, this->metrics.height));
-            form.attachControl(control.parameter, *radioGroups.back());
-            break;
-        case ControlKind::Knob:
-            knobs.push_back({form.knobFor(control.parameter), rect});
-            break;
-        default:
-            break;
-        }
-    }
+FormScene::FormScene(TForm1& form, TextMetrics metrics, std::int32_t scale)
+    : form(form), metrics(std::move(metrics)), factor(std::clamp(scale, 1, kMaxFormScale)),
+      logo(logoPixels()) {
+    BoundControlMakers makers;
+    makers.trackBar = [this](const ControlLayout& row, ControlRect rect) -> FormControl& {
+        trackBars.push_back(std::make_unique<TrackBar>(rect, kBindings[row.parameter].steps,
+                                                       row.position, row.tickFrequency));
+        return *trackBars.back();
+    };
+    makers.radioGroup = [this](const ControlLayout& row, ControlRect rect) -> FormControl& {
+        radioGroups.push_back(std::make_unique<RadioGroup>(rect, radioItems(row.parameter),
+                                                           row.position, this->metrics.height));
+        return *radioGroups.back();
+    };
+    makers.knob = [this](TTsumami& knob, ControlRect rect) { knobs.push_back({&knob, rect}); };
+    buildBoundControls(form, makers);
+}
+
+std::int32_t FormScene::width() const {
+    return kFormWidth * factor;
+}
+
+std::int32_t FormScene::height() const {
+    return kFormHeight * factor;
 }
 
 std::int32_t FormScene::textWidth(std::string_view text) const {
@@ -63,6 +68,16 @@ RadioGroup* FormScene::radioGroup(std::int32_t parameter) const {
 }
 
 void FormScene::paint(RasterCanvas& canvas) const {
+    if (factor == 1) {
+        paintForm(canvas);
+        return;
+    }
+    RasterCanvas unscaled(kFormWidth, kFormHeight, kButtonFace);
+    paintForm(unscaled);
+    canvas.blit(0, 0, width(), height(), unscaled.magnified(factor).pixels());
+}
+
+void FormScene::paintForm(RasterCanvas& canvas) const {
     canvas.fillRect(0, 0, canvas.width(), canvas.height(), kButtonFace);
     for (const ControlLayout& control : kFormLayout) {
         const ControlRect rect = formRect(control);
@@ -99,6 +114,16 @@ void FormScene::paint(RasterCanvas& canvas) const {
 }
 
 std::vector<TextRun> FormScene::texts() const {
+    std::vector<TextRun> runs = formTexts();
+    for (TextRun& run : runs) {
+        run.origin = {run.origin.x * factor, run.origin.y * factor};
+        run.clip = {run.clip.left * factor, run.clip.top * factor, run.clip.width * factor,
+                    run.clip.height * factor};
+    }
+    return runs;
+}
+
+std::vector<TextRun> FormScene::formTexts() const {
     std::vector<TextRun> runs;
     for (const ControlLayout& control : kFormLayout) {
         const ControlRect rect = formRect(control);
@@ -142,7 +167,16 @@ std::vector<TextRun> FormScene::texts() const {
     return runs;
 }
 
-bool FormScene::press(PixelPoint point, PixelPoint screen) {
+PixelPoint FormScene::knobScreen(PixelPoint screen) const {
+    // From where the drag started, so that the knob turns alike wherever the press was.
+    const PixelPoint start = toFormPixels(knobPressScreen, factor);
+    const PixelPoint travel = toFormPixels(
+        {screen.x - knobPressScreen.x, screen.y - knobPressScreen.y}, factor);
+    return {start.x + travel.x, start.y + travel.y};
+}
+
+bool FormScene::press(PixelPoint windowPoint, PixelPoint screen) {
+    const PixelPoint point = toFormPixels(windowPoint, factor);
     // Only the left button is followed, so a press always comes after the release of the one
     // before; should that release have gone astray, the new press starts afresh.
     activeKnob = nullptr;
@@ -151,7 +185,9 @@ bool FormScene::press(PixelPoint point, PixelPoint screen) {
     for (const Knob& knob : knobs)
         if (contains(knob.rect, point)) {
             activeKnob = knob.knob;
-            activeKnob->beginDrag({screen.x, screen.y});
+            knobPressScreen = screen;
+            const PixelPoint start = knobScreen(screen);
+            activeKnob->beginDrag({start.x, start.y});
             return true;
         }
     for (const auto& bar : trackBars)
@@ -167,12 +203,16 @@ bool FormScene::press(PixelPoint point, PixelPoint screen) {
     return false;
 }
 
-void FormScene::move(PixelPoint point, PixelPoint screen) {
-    if (activeKnob != nullptr) activeKnob->dragTo({screen.x, screen.y});
-    if (activeTrackBar != nullptr) activeTrackBar->move(point);
+void FormScene::move(PixelPoint windowPoint, PixelPoint screen) {
+    if (activeKnob != nullptr) {
+        const PixelPoint at = knobScreen(screen);
+        activeKnob->dragTo({at.x, at.y});
+    }
+    if (activeTrackBar != nullptr) activeTrackBar->move(toFormPixels(windowPoint, factor));
 }
 
-void FormScene::release(PixelPoint point) {
+void FormScene::release(PixelPoint windowPoint) {
+    const PixelPoint point = toFormPixels(windowPoint, factor);
     if (activeKnob != nullptr) activeKnob->endDrag();
     if (activeTrackBar != nullptr) activeTrackBar->release();
     if (activeRadioGroup != nullptr) activeRadioGroup->release(point);

@@ -1,7 +1,7 @@
 // The canvas's raster rules: a line's end pixel is left out and exact ties go to the smaller
 // coordinate, as the Windows form's own knob shows; an ellipse's box excludes its right and
 // bottom edges; an arc takes the outline from its start ray up to, not including, its end ray.
-#include "editor/x11/raster_canvas.h"
+#include "editor/drawn/raster_canvas.h"
 
 #include <gtest/gtest.h>
 
