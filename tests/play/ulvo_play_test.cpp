@@ -18,6 +18,7 @@
 #include "synth/instrument.h"
 #include "synth/midi_front.h"
 #include "synth/preset_text.h"
+#include "tests/play/fake_session_manager.h"
 #include "tests/play/jack_probe.h"
 #include "tests/play/player_process.h"
 #include "tests/tools/render_run.h"
@@ -264,4 +265,48 @@ TEST(UlvoPlay, WithoutAServerOrWithBadInputOneLineAndNoFile) {
     for (const char* option : {"--no-gui", "--name", "--connect", "--no-connect", "--preset",
                                "--program", "--param", "--state", "--version"})
         EXPECT_NE(help.out().find(option), std::string::npos) << option;
+}
+
+TEST(UlvoPlay, InASessionItsFolderKeepsTheStateSavedWhenTheManagerAsks) {
+    TempFolder folder;
+    JackProbe probe;
+    FakeSessionManager manager;
+    const std::string clientId = "ulvo-play.nTEST";
+    const std::string session = folder.path("session/" + clientId);
+    PlayerProcess player({"--no-gui", "--no-connect", "--state", folder.path("standalone")},
+                         folder.path(""), {"NSM_URL=" + manager.url()});
+    ASSERT_TRUE(manager.waitUntil([&] { return manager.announced; }));
+    EXPECT_EQ(manager.announce.application, "ulvo-play");
+    EXPECT_EQ(manager.announce.executable, ULVO_PLAY);
+    EXPECT_EQ(manager.announce.apiMajor, 1);
+    EXPECT_EQ(manager.announce.pid, player.id());
+    // No JACK client before the session is open: its name comes with the open.
+    EXPECT_FALSE(probe.hasClient("ulvo-play"));
+
+    manager.welcome();
+    manager.open(session, clientId);
+    ASSERT_TRUE(manager.waitUntil([&] { return !manager.answersTo("/nsm/client/open").empty(); }));
+    EXPECT_EQ(manager.answersTo("/nsm/client/open"), std::vector<std::string>{"OK"});
+    ASSERT_TRUE(probe.hasClient(clientId));
+    ASSERT_TRUE(probe.plugInto(clientId + ":midi_in", clientId + ":out_1", clientId + ":out_2"));
+
+    // Each save writes what the player holds then: here after a program change.
+    auto mirror = std::make_unique<Instrument>();
+    for (std::uint8_t program : {0, 7}) {
+        if (program != 0) {
+            probe.play({{0, {0xC0, program}}}, 256);
+            mirror->selectProgram(program);
+        }
+        const std::size_t saves = manager.answersTo("/nsm/client/save").size();
+        manager.save();
+        ASSERT_TRUE(manager.waitUntil(
+            [&] { return manager.answersTo("/nsm/client/save").size() > saves; }));
+        EXPECT_EQ(manager.answersTo("/nsm/client/save").back(), "OK");
+        EXPECT_EQ(slurp(session + "/state"), writeBankText(*mirror));
+    }
+    // Quitting, as the manager asks with SIGTERM, saves nothing: the session keeps its last save.
+    probe.play({{0, {0xC0, 3}}}, 256);
+    EXPECT_EQ(player.stop(SIGTERM), 0) << player.err();
+    EXPECT_EQ(slurp(session + "/state"), writeBankText(*mirror));
+    EXPECT_FALSE(std::filesystem::exists(folder.path("standalone")));
 }
