@@ -23,6 +23,8 @@ class FormWindow {
     // [ui thread] Called on every idle of the editor. A backend without a message loop of its
     // own in the plug-in (X11) handles its pending window events and its timer here.
     virtual void idle() {}
+    // [ui thread] True once the user closed a top-level window; a child window never is.
+    virtual bool closed() const { return false; }
     // Client size in pixels.
     virtual std::int32_t width() const = 0;
     virtual std::int32_t height() const = 0;

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "tools/play/editor_window.h"
 #include "tools/play/jack_player.h"
 #include "tools/play/nsm_client.h"
 #include "tools/play/play_error.h"
@@ -118,10 +119,14 @@ int play(const PlayOptions& options, const char* executable) {
     applyStartSettings(*instrument, options);
 
     std::unique_ptr<JackPlayer> player;
+    std::unique_ptr<EditorWindow> window;
     try {
         player = std::make_unique<JackPlayer>(clientName, *instrument);
         settleAtRate(*instrument, player->sampleRate());
         player->activate();
+        if (options.gui)
+            window = std::make_unique<EditorWindow>(*instrument, player->changes(),
+                                                    options.scale.value_or(0));
     } catch (const PlayError& e) {
         if (nsm) nsm->replyOpen(e.what());
         throw;
@@ -134,12 +139,14 @@ int play(const PlayOptions& options, const char* executable) {
                 static_cast<double>(player->sampleRate()));
     std::fflush(stdout);
 
+    // The editor's events and timer want a quicker loop than the headless player.
+    const int loopMilliseconds = window ? 10 : 50;
     int exitCode = 0;
     while (stopSignal() == 0) {
         if (nsm)
-            nsm->poll(50);
+            nsm->poll(loopMilliseconds);
         else
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            std::this_thread::sleep_for(std::chrono::milliseconds(loopMilliseconds));
         reportXruns(player->takeXruns());
         if (player->serverGone()) {
             std::fprintf(stderr, "ulvo-play: the JACK server stopped\n");
@@ -155,8 +162,13 @@ int play(const PlayOptions& options, const char* executable) {
                 nsm->replySave(e.what());
             }
         }
+        if (window) {
+            window->idle();
+            if (window->closed()) break;
+        }
     }
 
+    window.reset();
     player->deactivate();
     player->applyQueuedChanges();
     reportXruns(player->takeXruns());
