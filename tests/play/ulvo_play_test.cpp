@@ -132,7 +132,7 @@ PlayedRun playScript(JackProbe& probe, std::vector<std::string> args, const std:
             ADD_FAILURE() << "the player did not start: " << run.player->err();
             return run;
         }
-        if (!probe.plugInto(name + ":midi_in", name + ":out_1", name + ":out_2")) {
+        if (!probe.plugInto(name + ":midi_in", name + ":draw_1", name + ":draw_2")) {
             ADD_FAILURE() << "cannot connect to " << name;
             return run;
         }
@@ -171,8 +171,8 @@ TEST(UlvoPlay, PlaysTheKeyboardToTheBitAndKeepsItsStateAcrossRuns) {
             "player-a", folder.path(""));
         ASSERT_TRUE(run.offline);
         // Connected to the system's playback by default.
-        EXPECT_TRUE(connectedTo(probe.connections("player-a:out_1"), "system:playback_1"));
-        EXPECT_TRUE(connectedTo(probe.connections("player-a:out_2"), "system:playback_2"));
+        EXPECT_TRUE(connectedTo(probe.connections("player-a:draw_1"), "system:playback_1"));
+        EXPECT_TRUE(connectedTo(probe.connections("player-a:draw_2"), "system:playback_2"));
         // A period the server misses is reported on a line of its own.
         probe.stallOnce(200);
         EXPECT_TRUE(run.player->waitForError("ulvo-play: xrun: "));
@@ -187,7 +187,8 @@ TEST(UlvoPlay, PlaysTheKeyboardToTheBitAndKeepsItsStateAcrossRuns) {
     PlayedRun run =
         playScript(probe, {"--no-connect", "--state", state}, "player-b", folder.path(""));
     ASSERT_TRUE(run.offline);
-    EXPECT_EQ(probe.connections("player-b:out_1"), std::vector<std::string>{"probe-recorder:in_1"});
+    EXPECT_EQ(probe.connections("player-b:draw_1"),
+              std::vector<std::string>{"probe-recorder:in_1"});
     EXPECT_EQ(run.player->stop(SIGINT), 0) << run.player->err();
     EXPECT_EQ(slurp(state), writeBankText(*run.offline));
     // No temporary file is left behind.
@@ -288,7 +289,7 @@ TEST(UlvoPlay, InASessionItsFolderKeepsTheStateSavedWhenTheManagerAsks) {
     ASSERT_TRUE(manager.waitUntil([&] { return !manager.answersTo("/nsm/client/open").empty(); }));
     EXPECT_EQ(manager.answersTo("/nsm/client/open"), std::vector<std::string>{"OK"});
     ASSERT_TRUE(probe.hasClient(clientId));
-    ASSERT_TRUE(probe.plugInto(clientId + ":midi_in", clientId + ":out_1", clientId + ":out_2"));
+    ASSERT_TRUE(probe.plugInto(clientId + ":midi_in", clientId + ":draw_1", clientId + ":draw_2"));
 
     // Each save writes what the player holds then: here after a program change.
     auto mirror = std::make_unique<Instrument>();

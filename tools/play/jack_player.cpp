@@ -43,8 +43,8 @@ JackPlayer::JackPlayer(const std::string& name, Instrument& instrument) : instru
     jack_set_xrun_callback(client, xrun, this);
     jack_on_info_shutdown(client, shutdown, this);
     midiIn = jack_port_register(client, "midi_in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    outLeft = jack_port_register(client, "out_1", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
-    outRight = jack_port_register(client, "out_2", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+    outLeft = jack_port_register(client, "draw_1", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+    outRight = jack_port_register(client, "draw_2", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
     if (midiIn == nullptr || outLeft == nullptr || outRight == nullptr) {
         jack_client_close(client);
         throw PlayError("cannot register the JACK ports");
