@@ -30,16 +30,10 @@ PlayerProcess::PlayerProcess(const std::vector<std::string>& args, const std::st
                              const std::vector<std::string>& environment)
     : outPath(outputFolder + "/player-" + std::to_string(++started) + "-out.txt"),
       errPath(outputFolder + "/player-" + std::to_string(started) + "-err.txt") {
-    std::vector<std::string> variables;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('='));
-        bool replaced = false;
-        for (const std::string& added : environment)
-            replaced = replaced || added.substr(0, added.find('=')) == name;
-        if (!replaced) variables.push_back(entry);
-    }
-    variables.insert(variables.end(), environment.begin(), environment.end());
+    // The additions first: getenv takes the first of a name.
+    std::vector<std::string> variables = environment;
+    for (char** e = environ; *e != nullptr; ++e)
+        variables.emplace_back(*e);
     std::vector<std::string> command{ULVO_PLAY};
     command.insert(command.end(), args.begin(), args.end());
     std::vector<char*> argv, envp;

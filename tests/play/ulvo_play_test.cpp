@@ -237,23 +237,11 @@ TEST(UlvoPlay, WithoutAServerOrWithBadInputOneLineAndNoFile) {
         EXPECT_EQ(client, nullptr);
         if (client != nullptr) jack_client_close(client);
     }
-    const std::vector<std::vector<std::string>> bad = {
-        {"--bogus"},
-        {"--program", "32"},
-        {"--param", "cutoff=1.5"},
-        {"--param", "nothing=0.5"},
-        {"--preset", "No Such Sound"},
-        {"--scale", "0"},
-        {"--name"},
-        {"surplus"},
-    };
-    for (const auto& args : bad) {
-        std::vector<std::string> withState = args;
-        withState.insert(withState.begin(), {"--no-gui", "--state", state});
-        PlayerProcess player(withState, folder.path(""));
+    for (const char* bad : {"--bogus", "--program=32", "--param=cutoff=1.5", "--param=nothing=0.5",
+                            "--preset=No Such Sound", "--scale=0", "--name", "surplus"}) {
+        PlayerProcess player({"--no-gui", "--state", state, bad}, folder.path(""));
         const int code = player.wait();
-        EXPECT_NE(code, 0) << args[0];
-        EXPECT_LT(code, 128) << args[0];
+        EXPECT_TRUE(code == 1 || code == 2) << bad << ": " << code;
         EXPECT_EQ(lines(player.err()).size(), 1u) << player.err();
     }
     EXPECT_FALSE(std::filesystem::exists(state));
@@ -263,9 +251,7 @@ TEST(UlvoPlay, WithoutAServerOrWithBadInputOneLineAndNoFile) {
     EXPECT_EQ(version.out(), std::string("ulvo-play ") + ULVO_VERSION + "\n");
     PlayerProcess help({"--help"}, folder.path(""));
     EXPECT_EQ(help.wait(), 0);
-    for (const char* option : {"--no-gui", "--name", "--connect", "--no-connect", "--preset",
-                               "--program", "--param", "--state", "--version"})
-        EXPECT_NE(help.out().find(option), std::string::npos) << option;
+    EXPECT_EQ(help.out().rfind("usage: ulvo-play", 0), 0u);
 }
 
 TEST(UlvoPlay, InASessionItsFolderKeepsTheStateSavedWhenTheManagerAsks) {

@@ -8,14 +8,9 @@
 
 namespace {
 
-// libjack's own messages are kept from the terminal while the client opens: the one line the
-// player prints says it better.
+// libjack's own messages stay off the terminal: they repeat, in its words, what the player says
+// on one line (a missing server, a server gone).
 void silent(const char*) {}
-
-// [JACK's threads] Later messages, one line each.
-void printJackMessage(const char* message) {
-    std::fprintf(stderr, "ulvo-play: JACK: %s\n", message);
-}
 
 std::string openFailure(jack_status_t status) {
     if (status & JackServerFailed)
@@ -37,7 +32,6 @@ JackPlayer::JackPlayer(const std::string& name, Instrument& instrument) : instru
     jack_status_t status{};
     client = jack_client_open(name.c_str(), JackNoStartServer, &status);
     if (client == nullptr) throw PlayError(openFailure(status));
-    jack_set_error_function(printJackMessage);
 
     jack_set_process_callback(client, process, this);
     jack_set_xrun_callback(client, xrun, this);
