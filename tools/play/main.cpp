@@ -116,11 +116,11 @@ int play(const PlayOptions& options, const char* executable) {
         }
     }
     if (!statePath.empty() && !restoreState(*instrument, statePath)) saveOnExit = false;
-    applyStartSettings(*instrument, options);
 
     std::unique_ptr<JackPlayer> player;
     std::unique_ptr<EditorWindow> window;
     try {
+        applyStartSettings(*instrument, options);
         player = std::make_unique<JackPlayer>(clientName, *instrument);
         settleAtRate(*instrument, player->sampleRate());
         player->activate();
