@@ -1,0 +1,292 @@
+// ulvo-play run as a user runs it, beside a private JACK server (with_jack.sh): what it plays from
+// a keyboard is, to the bit, what the instrument renders of the same events offline through the
+// MIDI front at the same period; its state survives a clean exit, a damaged state file is kept
+// aside, a session manager gets its answers, and a missing server or a bad option gives one line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include <lo/lo.h>
+
+#include "synth/bank_text.h"
+#include "synth/instrument.h"
+#include "synth/midi_front.h"
+#include "synth/preset_text.h"
+#include "tests/play/fake_session_manager.h"
+#include "tests/play/jack_probe.h"
+#include "tests/play/player_process.h"
+#include "tests/tools/render_run.h"
+
+namespace {
+
+constexpr const char* kPlayingLine = "ulvo-play: playing as";
+constexpr std::int64_t kScriptFrames = 72000;
+
+void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+// Notes alone and together, one held by the pedal past its release, a program change in the
+// middle of the piece and back at its end, all notes off, and all sound off to leave the
+// instrument silent. Frames fall anywhere within a period.
+std::vector<TimedMidi> keyboardScript() {
+    return {
+        {100, {0x90, 60, 100}},   {9000, {0x90, 64, 90}},   {15000, {0x80, 60, 0}},
+        {20000, {0xB0, 64, 127}}, {20500, {0x80, 64, 0}},   {24001, {0x90, 67, 110}},
+        {30003, {0x90, 67, 0}},   {36007, {0xB0, 64, 0}},   {40000, {0xC0, 5}},
+        {41011, {0x90, 48, 80}},  {41011, {0x90, 55, 80}},  {52013, {0xB0, 123, 0}},
+        {60000, {0xC0, 0}},       {61000, {0x90, 72, 127}}, {66017, {0xB0, 120, 0}},
+    };
+}
+
+// The same events through the MIDI front and the instrument, in periods of `period` frames, as
+// the player's process callback and the LV2 front's run() hand them over.
+Recording renderOffline(Instrument& instrument, MidiFront& front,
+                        const std::vector<TimedMidi>& events, std::int64_t frames,
+                        std::uint32_t period) {
+    Recording out;
+    out.channels[0].resize(static_cast<std::size_t>(frames));
+    out.channels[1].resize(static_cast<std::size_t>(frames));
+    std::size_t next = 0;
+    for (std::int64_t start = 0; start < frames; start += period) {
+        const auto length =
+            static_cast<std::int32_t>(std::min<std::int64_t>(period, frames - start));
+        for (; next < events.size() && events[next].frame < start + length; ++next)
+            front.message(events[next].bytes.data(), events[next].bytes.size(),
+                          static_cast<std::int32_t>(events[next].frame - start));
+        instrument.renderReplacing(out.channels[0].data() + start, out.channels[1].data() + start,
+                                   length);
+    }
+    return out;
+}
+
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+double peak(const std::vector<float>& samples) {
+    double p = 0.0;
+    for (float s : samples)
+        p = std::max(p, std::abs(double(s)));
+    return p;
+}
+
+// The instrument that the command line below describes, built without the player's code.
+void setUpAsCommandLine(Instrument& instrument, float rate) {
+    const PresetParse presets = parsePresets(slurp(ULVO_FACTORY_PRESETS));
+    const Preset* organ = findPreset(presets.presets, "Full Organ");
+    ASSERT_NE(organ, nullptr);
+    instrument.setSampleRate(rate);
+    instrument.loadValues(organ->values);
+    instrument.setProgramName(0, organ->name.c_str());
+    instrument.setParameter(Wave, 0.333333f);
+    instrument.selectProgram(0);
+    instrument.selectProgram(0);
+}
+
+struct PlayedRun {
+    std::unique_ptr<PlayerProcess> player; // still running
+    std::unique_ptr<Instrument> offline;   // what it should be after the script
+};
+
+// Starts the player with `args` as client `name`, plugs the probe in and plays the script; the
+// recording must match the offline render of the same events. A take during which the server
+// missed a period (a loaded machine) may have lost events on the way, so the player is then
+// killed, saving nothing, and started afresh.
+PlayedRun playScript(JackProbe& probe, std::vector<std::string> args, const std::string& name,
+                     const std::string& folder) {
+    constexpr int kAttempts = 5;
+    args.insert(args.end(), {"--no-gui", "--name", name});
+    for (int attempt = 1;; ++attempt) {
+        PlayedRun run{std::make_unique<PlayerProcess>(args, folder), nullptr};
+        if (!run.player->waitForOutput(kPlayingLine)) {
+            ADD_FAILURE() << "the player did not start: " << run.player->err();
+            return run;
+        }
+        if (!probe.plugInto(name + ":midi_in", name + ":draw_1", name + ":draw_2")) {
+            ADD_FAILURE() << "cannot connect to " << name;
+            return run;
+        }
+        run.offline = std::make_unique<Instrument>();
+        MidiFront front(*run.offline);
+        setUpAsCommandLine(*run.offline, probe.sampleRate());
+        const Recording played = probe.play(keyboardScript(), kScriptFrames);
+        const Recording expected =
+            renderOffline(*run.offline, front, keyboardScript(), kScriptFrames, probe.periodSize());
+        if ((played.framesMissed > 0 || played.xruns > 0) && attempt < kAttempts) {
+            run.player->stop(SIGKILL);
+            continue;
+        }
+        EXPECT_EQ(played.framesMissed, 0);
+        EXPECT_GT(peak(expected.channels[0]), 0.01);
+        EXPECT_TRUE(sameBits(played.channels[0], expected.channels[0])) << "attempt " << attempt;
+        EXPECT_TRUE(sameBits(played.channels[1], expected.channels[1])) << "attempt " << attempt;
+        return run;
+    }
+}
+
+bool connectedTo(const std::vector<std::string>& connections, const std::string& port) {
+    return std::find(connections.begin(), connections.end(), port) != connections.end();
+}
+
+} // namespace
+
+TEST(UlvoPlay, PlaysTheKeyboardToTheBitAndKeepsItsStateAcrossRuns) {
+    TempFolder folder;
+    const std::string state = folder.path("config/state");
+    JackProbe probe;
+    std::string expectedState;
+    {
+        PlayedRun run = playScript(
+            probe, {"--state", state, "--preset", "full organ", "--param", "wave=0.333333"},
+            "player-a", folder.path(""));
+        ASSERT_TRUE(run.offline);
+        // Connected to the system's playback by default.
+        EXPECT_TRUE(connectedTo(probe.connections("player-a:draw_1"), "system:playback_1"));
+        EXPECT_TRUE(connectedTo(probe.connections("player-a:draw_2"), "system:playback_2"));
+        // A period the server misses is reported on a line of its own.
+        probe.stallOnce(200);
+        EXPECT_TRUE(run.player->waitForError("ulvo-play: xrun: "));
+        EXPECT_EQ(run.player->stop(SIGTERM), 0) << run.player->err();
+        expectedState = writeBankText(*run.offline);
+    }
+    // Saved on SIGTERM: every program, the current one, the sound.
+    EXPECT_EQ(slurp(state), expectedState);
+
+    // Restored at the next start, where the same keys give the same samples; nothing connected
+    // but the probe this time.
+    PlayedRun run =
+        playScript(probe, {"--no-connect", "--state", state}, "player-b", folder.path(""));
+    ASSERT_TRUE(run.offline);
+    EXPECT_EQ(probe.connections("player-b:draw_1"),
+              std::vector<std::string>{"probe-recorder:in_1"});
+    EXPECT_EQ(run.player->stop(SIGINT), 0) << run.player->err();
+    EXPECT_EQ(slurp(state), writeBankText(*run.offline));
+    // No temporary file is left behind.
+    EXPECT_EQ(namesIn(folder.path("config")), std::vector<std::string>{"state"});
+}
+
+TEST(UlvoPlay, DamagedStateIsKeptAsideNeverOverwrittenAndTheDefaultsSaved) {
+    TempFolder folder;
+    const std::string state = folder.path("state");
+    const std::string damaged[] = {"ulvodraw-bank 1\ncurrent 0\nprogram 0 0.5 oops\n",
+                                   "not a bank at all"};
+    auto defaults = std::make_unique<Instrument>();
+    for (int n = 1; n <= 2; ++n) {
+        writeText(state, damaged[n - 1]);
+        PlayerProcess player({"--no-gui", "--no-connect", "--state", state}, folder.path(""));
+        ASSERT_TRUE(player.waitForOutput(kPlayingLine)) << player.err();
+        EXPECT_EQ(player.stop(SIGTERM), 0);
+        const std::string aside = state + ".damaged-" + std::to_string(n);
+        const std::vector<std::string> warnings = lines(player.err());
+        ASSERT_EQ(warnings.size(), 1u) << player.err();
+        EXPECT_NE(warnings[0].find("damaged"), std::string::npos) << warnings[0];
+        EXPECT_NE(warnings[0].find(aside), std::string::npos) << warnings[0];
+        // The damaged file is kept as it was, beside the earlier one; the defaults were saved.
+        for (int kept = 1; kept <= n; ++kept)
+            EXPECT_EQ(slurp(state + ".damaged-" + std::to_string(kept)), damaged[kept - 1]);
+        EXPECT_EQ(slurp(state), writeBankText(*defaults));
+    }
+}
+
+TEST(UlvoPlay, WithoutAServerOrWithBadInputOneLineAndNoFile) {
+    TempFolder folder;
+    const std::string state = folder.path("state");
+    const std::string absent = "ulvo-absent-" + std::to_string(getpid());
+    {
+        PlayerProcess player({"--no-gui", "--state", state}, folder.path(""),
+                             {"JACK_DEFAULT_SERVER=" + absent});
+        EXPECT_EQ(player.wait(), 1);
+        const std::vector<std::string> error = lines(player.err());
+        ASSERT_EQ(error.size(), 1u) << player.err();
+        EXPECT_NE(error[0].find("no JACK server is running"), std::string::npos) << error[0];
+        // It started none.
+        jack_status_t status{};
+        jack_client_t* client = jack_client_open(
+            "probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status,
+            absent.c_str());
+        EXPECT_EQ(client, nullptr);
+        if (client != nullptr) jack_client_close(client);
+    }
+    for (const char* bad : {"--bogus", "--program=32", "--param=cutoff=1.5", "--param=nothing=0.5",
+                            "--preset=No Such Sound", "--scale=0", "--name", "surplus"}) {
+        PlayerProcess player({"--no-gui", "--state", state, bad}, folder.path(""));
+        const int code = player.wait();
+        EXPECT_TRUE(code == 1 || code == 2) << bad << ": " << code;
+        EXPECT_EQ(lines(player.err()).size(), 1u) << player.err();
+    }
+    EXPECT_FALSE(std::filesystem::exists(state));
+
+    PlayerProcess version({"--version"}, folder.path(""));
+    EXPECT_EQ(version.wait(), 0);
+    EXPECT_EQ(version.out(), std::string("ulvo-play ") + ULVO_VERSION + "\n");
+    PlayerProcess help({"--help"}, folder.path(""));
+    EXPECT_EQ(help.wait(), 0);
+    EXPECT_EQ(help.out().rfind("usage: ulvo-play", 0), 0u);
+}
+
+TEST(UlvoPlay, InASessionItsFolderKeepsTheStateSavedWhenTheManagerAsks) {
+    TempFolder folder;
+    JackProbe probe;
+    FakeSessionManager manager;
+    const std::string clientId = "ulvo-play.nTEST";
+    const std::string session = folder.path("session/" + clientId);
+    PlayerProcess player({"--no-gui", "--no-connect", "--state", folder.path("standalone")},
+                         folder.path(""), {"NSM_URL=" + manager.url()});
+    ASSERT_TRUE(manager.waitUntil([&] { return manager.announced; }));
+    EXPECT_EQ(manager.announce.application, "ulvo-play");
+    EXPECT_EQ(manager.announce.executable, ULVO_PLAY);
+    EXPECT_EQ(manager.announce.apiMajor, 1);
+    EXPECT_EQ(manager.announce.pid, player.id());
+    // No JACK client before the session is open: its name comes with the open.
+    EXPECT_FALSE(probe.hasClient("ulvo-play"));
+
+    manager.welcome();
+    manager.open(session, clientId);
+    ASSERT_TRUE(manager.waitUntil([&] { return !manager.answersTo("/nsm/client/open").empty(); }));
+    EXPECT_EQ(manager.answersTo("/nsm/client/open"), std::vector<std::string>{"OK"});
+    ASSERT_TRUE(probe.hasClient(clientId));
+    ASSERT_TRUE(probe.plugInto(clientId + ":midi_in", clientId + ":draw_1", clientId + ":draw_2"));
+
+    // Each save writes what the player holds then: here after a program change.
+    auto mirror = std::make_unique<Instrument>();
+    for (std::uint8_t program : {0, 7}) {
+        if (program != 0) {
+            probe.play({{0, {0xC0, program}}}, 256);
+            mirror->selectProgram(program);
+        }
+        const std::size_t saves = manager.answersTo("/nsm/client/save").size();
+        manager.save();
+        ASSERT_TRUE(manager.waitUntil(
+            [&] { return manager.answersTo("/nsm/client/save").size() > saves; }));
+        EXPECT_EQ(manager.answersTo("/nsm/client/save").back(), "OK");
+        EXPECT_EQ(slurp(session + "/state"), writeBankText(*mirror));
+    }
+    // Quitting, as the manager asks with SIGTERM, saves nothing: the session keeps its last save.
+    probe.play({{0, {0xC0, 3}}}, 256);
+    EXPECT_EQ(player.stop(SIGTERM), 0) << player.err();
+    EXPECT_EQ(slurp(session + "/state"), writeBankText(*mirror));
+    EXPECT_FALSE(std::filesystem::exists(folder.path("standalone")));
+}

@@ -1,0 +1,25 @@
+// The editor in a top-level window of its own, titled with the instrument's name; closing it
+// ends the player.
+#pragma once
+
+#include <memory>
+
+#include "editor/editor_form.h"
+#include "editor/form_window.h"
+#include "tools/play/queue_link.h"
+
+class EditorWindow {
+  public:
+    // [main thread] Opens and shows the window, drawn `scale` times its size (0: from the
+    // display). Throws PlayError when no window can be opened.
+    EditorWindow(const Instrument& instrument, ParameterQueue& queue, int scale);
+
+    // [main thread] Handles the window's events and the form's timer.
+    void idle() { window->idle(); }
+    bool closed() const { return window->closeRequested(); }
+
+  private:
+    QueueLink link;
+    TForm1 form;
+    std::unique_ptr<FormWindow> window; // goes before the form and the link it calls
+};

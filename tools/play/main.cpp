@@ -1,0 +1,207 @@
+// ulvo-play: the instrument without a host. A JACK client that plays it from a MIDI keyboard, with
+// its editor in a window of its own, keeping its state between runs or in an NSM session.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/play/editor_window.h"
+#include "tools/play/jack_player.h"
+#include "tools/play/nsm_client.h"
+#include "tools/play/play_error.h"
+#include "tools/play/play_options.h"
+#include "tools/play/startup_settings.h"
+#include "tools/play/state_file.h"
+#include "tools/play/stop_signals.h"
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr auto kAnnounceWait = std::chrono::seconds(5);
+
+void warn(const std::string& message) {
+    std::fprintf(stderr, "ulvo-play: warning: %s\n", message.c_str());
+}
+
+// Restores the state in `path`; false when the file is there but must not be saved over.
+bool restoreState(Instrument& instrument, const std::string& path) {
+    const StateLoad load = loadState(instrument, path);
+    switch (load.outcome) {
+    case StateLoad::Outcome::Missing:
+    case StateLoad::Outcome::Restored:
+        return true;
+    case StateLoad::Outcome::Damaged:
+        if (load.keptAs.empty()) {
+            warn("the state in " + path + " is damaged and cannot be moved aside (" + load.problem +
+                 "); starting from the defaults and leaving it as it is");
+            return false;
+        }
+        warn("the state in " + path + " is damaged; kept it as " + load.keptAs +
+             " and started from the defaults");
+        return true;
+    case StateLoad::Outcome::Unreadable:
+        warn("cannot read the state in " + path + " (" + load.problem +
+             "); starting from the defaults and leaving it as it is");
+        return false;
+    }
+    return false;
+}
+
+// Where the session manager wants the data: the folder it names, created when new.
+std::string sessionStatePath(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        throw PlayError("cannot create the session folder " + folder + ": " + error.message());
+    return folder + "/state";
+}
+
+// Announces to the session manager and waits for its open. Null, after a warning, when no manager
+// answers or it refuses; then the player runs on its own.
+std::unique_ptr<NsmClient> joinSession(const std::string& url, const PlayOptions& options,
+                                       const char* executable) {
+    auto nsm = std::make_unique<NsmClient>(url, options.clientName, executable);
+    const auto deadline = std::chrono::steady_clock::now() + kAnnounceWait;
+    while (stopSignal() == 0) {
+        nsm->poll(50);
+        if (nsm->state() == NsmClient::State::Refused) {
+            warn("the session manager refused the player (" + nsm->refusal() +
+                 "); running without it");
+            return nullptr;
+        }
+        if (nsm->state() == NsmClient::State::Announcing &&
+            std::chrono::steady_clock::now() > deadline) {
+            warn("no session manager answers at " + url + "; running without it");
+            return nullptr;
+        }
+        if (nsm->takeOpen()) return nsm;
+    }
+    return nsm;
+}
+
+void reportXruns(std::uint32_t count) {
+    for (std::uint32_t i = 0; i < count; ++i)
+        std::fprintf(stderr, "ulvo-play: xrun: the server missed a period\n");
+}
+
+int play(const PlayOptions& options, const char* executable) {
+    auto instrument = std::make_unique<Instrument>();
+    std::unique_ptr<NsmClient> nsm;
+    if (const char* url = std::getenv("NSM_URL"); url != nullptr && url[0] != '\0') {
+        nsm = joinSession(url, options, executable);
+        if (stopSignal() != 0) return 0;
+    }
+
+    std::string statePath;
+    std::string clientName = options.clientName;
+    bool saveOnExit = !nsm; // in a session, only the manager's save writes
+    if (nsm) {
+        clientName = nsm->clientId();
+        try {
+            statePath = sessionStatePath(nsm->sessionPath());
+        } catch (const PlayError& e) {
+            nsm->replyOpen(e.what());
+            throw;
+        }
+    } else {
+        statePath = options.stateFile ? *options.stateFile : defaultStatePath();
+        if (statePath.empty()) {
+            warn("neither XDG_CONFIG_HOME nor HOME is set; the state will not be kept");
+            saveOnExit = false;
+        }
+    }
+    if (!statePath.empty() && !restoreState(*instrument, statePath)) saveOnExit = false;
+
+    std::unique_ptr<JackPlayer> player;
+    std::unique_ptr<EditorWindow> window;
+    try {
+        applyStartSettings(*instrument, options);
+        player = std::make_unique<JackPlayer>(clientName, *instrument);
+        settleAtRate(*instrument, player->sampleRate());
+        player->activate();
+        if (options.gui)
+            window = std::make_unique<EditorWindow>(*instrument, player->changes(),
+                                                    options.scale.value_or(0));
+    } catch (const PlayError& e) {
+        if (nsm) nsm->replyOpen(e.what());
+        throw;
+    }
+    if (options.connect)
+        for (const std::string& failure : player->connectToSystem())
+            warn(failure);
+    if (nsm) nsm->replyOpen({});
+    std::printf("ulvo-play: playing as JACK client '%s' at %.0f Hz\n", player->clientName().c_str(),
+                static_cast<double>(player->sampleRate()));
+    std::fflush(stdout);
+
+    // The editor's events and timer want a quicker loop than the headless player.
+    const int loopMilliseconds = window ? 10 : 50;
+    int exitCode = 0;
+    while (stopSignal() == 0) {
+        if (nsm)
+            nsm->poll(loopMilliseconds);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(loopMilliseconds));
+        reportXruns(player->takeXruns());
+        if (player->serverGone()) {
+            std::fprintf(stderr, "ulvo-play: the JACK server stopped\n");
+            exitCode = kExitFailure;
+            break;
+        }
+        if (nsm && nsm->takeOpen()) nsm->replyOpen("ulvo-play cannot switch sessions");
+        if (nsm && nsm->takeSave()) {
+            try {
+                saveState(*instrument, statePath);
+                nsm->replySave({});
+            } catch (const PlayError& e) {
+                nsm->replySave(e.what());
+            }
+        }
+        if (window) {
+            window->idle();
+            if (window->closed()) break;
+        }
+    }
+
+    window.reset();
+    player->deactivate();
+    player->applyQueuedChanges();
+    reportXruns(player->takeXruns());
+    player.reset();
+    if (saveOnExit) saveState(*instrument, statePath);
+    return exitCode;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    PlayOptions options;
+    try {
+        options = parsePlayOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const PlayError& e) {
+        std::fprintf(stderr, "ulvo-play: %s\n", e.what());
+        return kExitUsage;
+    }
+    if (options.help) {
+        std::fputs(playUsageText(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("ulvo-play %s\n", ULVO_VERSION);
+        return 0;
+    }
+    catchStopSignals();
+    try {
+        return play(options, argv[0]);
+    } catch (const PlayError& e) {
+        std::fprintf(stderr, "ulvo-play: %s\n", e.what());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "ulvo-play: %s\n", e.what());
+    }
+    return kExitFailure;
+}

@@ -1,0 +1,115 @@
+#include "tools/play/play_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "tools/play/play_error.h"
+
+namespace {
+
+std::int64_t parseInteger(const std::string& option, const std::string& text, std::int64_t low,
+                          std::int64_t high) {
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high)
+        throw PlayError(option + " takes a whole number from " + std::to_string(low) + " to " +
+                        std::to_string(high) + ", not '" + text + "'");
+    return value;
+}
+
+ParameterAssignment parseAssignment(const std::string& text) {
+    const std::size_t equals = text.rfind('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())
+        throw PlayError("--param takes NAME=VALUE, not '" + text + "'");
+    const std::string number = text.substr(equals + 1);
+    char* end = nullptr;
+    const double value = std::strtod(number.c_str(), &end);
+    if (*end != '\0' || !(value >= 0.0 && value <= 1.0))
+        throw PlayError("--param " + text.substr(0, equals) + " takes a number from 0 to 1, not '" +
+                        number + "'");
+    return {text.substr(0, equals), static_cast<float>(value)};
+}
+
+} // namespace
+
+PlayOptions parsePlayOptions(const std::vector<std::string>& args) {
+    PlayOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            options.help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            options.version = true;
+            continue;
+        }
+        if (arg == "--no-gui" || arg == "--connect" || arg == "--no-connect") {
+            if (arg == "--no-gui")
+                options.gui = false;
+            else
+                options.connect = arg == "--connect";
+            continue;
+        }
+        if (arg.size() < 2 || arg[0] != '-')
+            throw PlayError("unexpected argument '" + arg + "' (see --help)");
+        // Every other option takes a value: "--name value" or "--name=value".
+        std::string name = arg;
+        std::string value;
+        const std::size_t equals = arg.find('=');
+        if (equals != std::string::npos) {
+            name = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+        }
+        const bool known = name == "--name" || name == "--preset" || name == "--program" ||
+                           name == "--param" || name == "--state" || name == "--scale";
+        if (!known) throw PlayError("unknown option '" + name + "' (see --help)");
+        if (equals == std::string::npos) {
+            if (i + 1 == args.size()) throw PlayError(name + " needs a value");
+            value = args[++i];
+        }
+        if (name == "--name") {
+            if (value.empty()) throw PlayError("--name needs a client name");
+            options.clientName = value;
+        } else if (name == "--preset") {
+            options.preset = value;
+        } else if (name == "--program") {
+            options.program = static_cast<std::int32_t>(parseInteger(name, value, 0, 31));
+        } else if (name == "--param") {
+            options.parameters.push_back(parseAssignment(value));
+        } else if (name == "--state") {
+            if (value.empty()) throw PlayError("--state needs a file name");
+            options.stateFile = value;
+        } else {
+            options.scale = static_cast<std::int32_t>(parseInteger(name, value, 1, 3));
+        }
+    }
+    return options;
+}
+
+const char* playUsageText() {
+    return R"(usage: ulvo-play [options]
+
+Plays UlvoDraw from a MIDI keyboard through JACK, with its editor in a window of its own.
+
+  --no-gui             run without the editor window
+  --name NAME          JACK client name (default ulvo-play)
+  --connect            connect the outputs to the system playback ports and every hardware
+                       MIDI output to the input (the default)
+  --no-connect         leave every port unconnected
+  --preset NAME        load a factory preset into the current program
+  --program N          select program N (0 to 31) first
+  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME is a symbol such as cutoff or
+                       drawbar_8, or the editor's name such as CutOff; may be repeated, applied
+                       in order after --program and --preset
+  --state FILE         keep the state in FILE (default $XDG_CONFIG_HOME/ulvodraw/state)
+  --scale N            draw the editor at 1, 2 or 3 times its size (default: from the display)
+  --version            show the version
+  -h, --help           show this text
+
+The 32 programs, the current program and the sound are saved on a clean exit (closing the window,
+Ctrl+C, SIGTERM) and restored at the next start. Under a session manager (NSM_URL set) the
+session's folder keeps them instead, saved when the session is saved.
+)";
+}

@@ -1,0 +1,28 @@
+// The player's state between runs: the bank text of synth/bank_text.h (32 programs with names
+// and the current program). Every parameter write also lands in the current program, so the bank
+// holds the sound's values too. Written to a temporary name and renamed, so a crash never leaves a
+// half-written state; a damaged file is moved aside, never overwritten.
+#pragma once
+
+#include <string>
+
+#include "synth/instrument.h"
+
+// $XDG_CONFIG_HOME/ulvodraw/state, or ~/.config/ulvodraw/state; empty when neither folder is
+// known.
+std::string defaultStatePath();
+
+struct StateLoad {
+    enum class Outcome { Missing, Restored, Damaged, Unreadable } outcome = Outcome::Missing;
+    std::string keptAs;  // where a damaged file now lies
+    std::string problem; // why a file could not be read or moved aside
+};
+
+// [main thread, before playing] Restores the state in `path` into `instrument`. A file that is not
+// a whole, well-formed bank changes nothing and is renamed to `path`.damaged-N, N the first free
+// number.
+StateLoad loadState(Instrument& instrument, const std::string& path);
+
+// [main thread, not while rendering] Writes the state to `path`, creating its folder. Throws
+// PlayError with the reason when it cannot; the file at `path` is then what it was.
+void saveState(const Instrument& instrument, const std::string& path);
