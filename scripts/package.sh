@@ -18,7 +18,7 @@ for preset in win32 win64; do
     cmake --build --preset "$preset" --target UlvoDraw
 done
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/linux/CMakeCache.txt)
-[ -n "$version" ] || { echo "package.sh: no project version in build/linux/CMakeCache.txt"; exit 1; }
+[ -n "$version" ] || { echo "package.sh: no project version in build/linux/CMakeCache.txt" >&2; exit 1; }
 if [ ! -e build/linux/ulvo-play ]; then
     echo "package.sh: ulvo-play is not part of this build; the packages hold the rest without it"
 fi
@@ -31,7 +31,7 @@ stamp() { find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +; }
 
 # The Debian package.
 cpack --config build/linux/CPackConfig.cmake -G DEB -B "$work/cpack" >"$work/cpack.log" ||
-    { cat "$work/cpack.log"; exit 1; }
+    { cat "$work/cpack.log" >&2; exit 1; }
 mv "$work/cpack/ulvodraw_${version}_$(dpkg --print-architecture).deb" "$work/files/"
 
 # The Linux archive: the install tree under a folder of its own name.

@@ -27,7 +27,7 @@ if [ -z "${ULVO_PACKAGE_SANDBOX:-}" ]; then
     exit 0
 fi
 
-work=$(mktemp -d)
+work=$(mktemp -d -p /tmp)
 if [ "$ULVO_PACKAGE_SANDBOX" = overlay ]; then
     for folder in usr etc var; do
         mkdir -p "$work/$folder/upper" "$work/$folder/work"
