@@ -17,10 +17,10 @@ if [ -z "${ULVO_PACKAGE_SANDBOX:-}" ]; then
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     if $sudo unshare --mount true 2>/dev/null; then
         exec $sudo unshare --mount --propagation private \
-            env ULVO_PACKAGE_SANDBOX=overlay bash "$0" "$@"
+            env ULVO_PACKAGE_SANDBOX=overlay bash "$0" "$deb"
     fi
     if [ "${ULVO_PACKAGE_SYSTEM_INSTALL:-}" = 1 ]; then
-        exec $sudo env ULVO_PACKAGE_SANDBOX=none bash "$0" "$@"
+        exec $sudo env ULVO_PACKAGE_SANDBOX=none bash "$0" "$deb"
     fi
     echo "installed package: not checked, as mount namespaces are not allowed here" \
         "(ULVO_PACKAGE_SYSTEM_INSTALL=1 installs it for real)"
