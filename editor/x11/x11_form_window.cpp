@@ -33,16 +33,17 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kTimerPeriod = std::chrono::milliseconds(100);
 
-// The display named by DISPLAY. A server that is busy accepting other connections may refuse
-// one for the moment (EAGAIN); a few quick tries get past that, while a missing server fails at
-// once.
+// The display named by DISPLAY. A server that is busy accepting other connections may refuse one
+// for the moment (EAGAIN), and one whose last client just left (the density probe, say) resets
+// itself and drops connections meanwhile (ECONNRESET); tries for up to half a second get past
+// both, while a missing server fails at once.
 Display* openDisplay() {
-    constexpr int kTries = 5;
+    constexpr int kTries = 50;
     for (int attempt = 1;; ++attempt) {
         errno = 0;
         if (Display* display = XOpenDisplay(nullptr)) return display;
-        if (errno != EAGAIN || attempt == kTries) return nullptr;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if ((errno != EAGAIN && errno != ECONNRESET) || attempt == kTries) return nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
 

@@ -177,7 +177,7 @@ std::string manifestTtl(const std::vector<Preset>& presets, const std::vector<st
 
 std::string pluginTtl(bool withUi) {
     const std::string minor = std::to_string(ULVO_VERSION_MINOR);
-    const std::string release = std::to_string(ULVO_VERSION_MAJOR) + "." + minor + ".0";
+    const std::string micro = std::to_string(ULVO_VERSION_PATCH);
     Properties midiIn = port("atom:AtomPort , lv2:InputPort", kMidiInPort, "midi_in", "MIDI In");
     midiIn.insert(midiIn.end(), {"atom:bufferType atom:Sequence", "atom:supports midi:MidiEvent",
                                  "lv2:designation lv2:control"});
@@ -193,12 +193,13 @@ std::string pluginTtl(bool withUi) {
     const std::string project = node(
         {"a doap:Project", "doap:name " + turtleString(kProductName),
          "doap:maintainer " + node({"a foaf:Person", "foaf:name " + turtleString(kVendorName)}, 2),
-         "doap:release " + node({"a doap:Version", "doap:revision " + turtleString(release)}, 2)},
+         "doap:release " +
+             node({"a doap:Version", "doap:revision " + turtleString(ULVO_VERSION)}, 2)},
         1);
     Properties plugin = {
         "a lv2:InstrumentPlugin , lv2:Plugin", "doap:name " + turtleString(kInstrumentName),
         "doap:license <https://spdx.org/licenses/MIT>", "lv2:project " + project,
-        "lv2:minorVersion " + minor, "lv2:microVersion 0", "lv2:requiredFeature urid:map",
+        "lv2:minorVersion " + minor, "lv2:microVersion " + micro, "lv2:requiredFeature urid:map",
         "lv2:optionalFeature lv2:hardRTCapable , bufsz:boundedBlockLength , opts:options",
         "lv2:extensionData state:interface", "lv2:port " + objects(ports)};
     std::string text = prefixes({"atom", "bufsz", "doap", "foaf", "lv2", "midi", "opts", "rdf",

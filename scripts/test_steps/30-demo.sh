@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The demo: the committed MIDI file is what its script writes, and the README's main command
-# renders it to out/demo.wav and out/demo.png.
+# renders it to out/demo.wav and out/demo.png. The spectrogram is also the README's, in
+# docs/demo-spectrogram.png (without timestamps, so that the same picture gives the same file).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 regenerated=$(mktemp --suffix=.mid)
@@ -17,4 +18,5 @@ python3 -c "import sys; s = float('$seconds'); sys.exit(0 if 20 <= s <= 25 else 
 [ "$channels" = 2 ] || { echo "out/demo.wav has $channels channels"; exit 1; }
 python3 -c "import sys; sys.exit(open('out/demo.png', 'rb').read(8) != b'\\x89PNG\\r\\n\\x1a\\n')" \
     || { echo "out/demo.png is not a PNG"; exit 1; }
-echo "demo: $seconds s, $channels channels, spectrogram drawn"
+convert out/demo.png -strip docs/demo-spectrogram.png
+echo "demo: $seconds s, $channels channels, spectrogram drawn and copied to docs/"

@@ -88,7 +88,11 @@ def wave_in_state(path):
 def scenario(player, state, screenshot):
     deadline = time.time() + 30
     while not player.stdout.readline().startswith("ulvo-play: playing as"):
-        check(time.time() < deadline and player.poll() is None, "the player starts")
+        if player.poll() is not None:
+            raise Failure(f"the player ended ({player.returncode}) before playing: "
+                          f"{player.stderr.read().strip()}")
+        if time.time() > deadline:
+            raise Failure("the player did not start playing within 30 s")
     found = subprocess.run(["xdotool", "search", "--sync", "--name", TITLE], check=True,
                            capture_output=True, text=True, timeout=30).stdout.split()
     check(len(found) == 1, f"one window is titled '{TITLE}'")

@@ -57,8 +57,11 @@ TEST(RenderOptions, BenchTakesOnlyTheMidiFileAndSeveralPlugins) {
     EXPECT_TRUE(o.output.empty());
 }
 
-TEST(RenderOptions, HelpNeedsNoFiles) {
+TEST(RenderOptions, HelpAndVersionNeedNoFiles) {
     EXPECT_TRUE(parseOptions({"--help"}).help);
+    EXPECT_TRUE(parseOptions({"--version"}).version);
+    EXPECT_FALSE(parseOptions({"in.mid", "out.wav"}).version);
+    EXPECT_NE(std::string(usageText()).find("--version"), std::string::npos);
 }
 
 TEST(RenderOptions, FileNamesMayFollowADoubleDash) {

@@ -28,13 +28,18 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-// UlvoDraw.so in the folder of this executable.
+// UlvoDraw.so in the folder of this executable, as in the build tree; else where an install puts
+// it, lib/vst beside bin/.
 std::string defaultPlugin() {
     char self[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
     if (n <= 0) return "UlvoDraw.so";
-    std::string path(self, static_cast<std::size_t>(n));
-    return path.substr(0, path.rfind('/') + 1) + "UlvoDraw.so";
+    const std::string path(self, static_cast<std::size_t>(n));
+    const std::string folder = path.substr(0, path.rfind('/') + 1);
+    const std::string beside = folder + "UlvoDraw.so";
+    const std::string installed = folder + "../lib/vst/UlvoDraw.so";
+    return access(beside.c_str(), F_OK) != 0 && access(installed.c_str(), F_OK) == 0 ? installed
+                                                                                     : beside;
 }
 
 int render(const RenderOptions& options, const MidiTimeline& timeline) {
@@ -102,6 +107,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(usageText(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("ulvo-render %s\n", ULVO_VERSION);
         return 0;
     }
     if (options.plugins.empty()) options.plugins.push_back(defaultPlugin());

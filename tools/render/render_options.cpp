@@ -87,6 +87,10 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
             options.help = true;
             continue;
         }
+        if (arg == "--version") {
+            options.version = true;
+            continue;
+        }
         if (arg == "--bench") {
             options.bench = true;
             continue;
@@ -136,7 +140,7 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
             runsGiven = true;
         }
     }
-    if (options.help) return options;
+    if (options.help || options.version) return options;
     const std::size_t wanted = options.bench ? 1 : 2;
     if (positional.size() != wanted)
         throw RenderError(options.bench ? "--bench takes one MIDI file and writes nothing"
@@ -157,7 +161,8 @@ Plays a Standard MIDI File (format 0 or 1) through a VST 2 or LV2 instrument and
 hears.
 
   --plugin PLUGIN      instrument to load: a VST 2 library file, or an LV2 plug-in's URI or
-                       bundle folder (default: UlvoDraw.so beside this tool); with --bench it
+                       bundle folder (default: UlvoDraw.so beside this tool, else
+                       ../lib/vst/UlvoDraw.so from its folder, as installed); with --bench it
                        may be repeated to measure several instruments side by side
   --rate HZ            sample rate (default 44100)
   --block N            block size in frames, 1 or more (default 512); renders at different
@@ -175,6 +180,7 @@ hears.
   --bench              render without writing; report CPU time per frame and per voice-sample
   --runs N             runs per instrument for --bench, of which the median counts (default 5)
   -h, --help           show this text
+  --version            show the version
 
 Numbers are plain decimals. A WAV file past 4 GiB is written as RF64. The output is written
 under a temporary name and renamed when complete: an error or a stop (Ctrl-C, SIGTERM, SIGHUP,

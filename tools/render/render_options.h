@@ -14,7 +14,7 @@ struct ParameterSetting {
 };
 
 struct RenderOptions {
-    std::vector<std::string> plugins; // files, LV2 URIs or bundles; empty: UlvoDraw.so beside the tool
+    std::vector<std::string> plugins; // files, LV2 URIs or bundles; empty: the UlvoDraw.so of this install
     std::int32_t rate = 44100;
     std::int32_t blockSize = 512;
     std::optional<std::int32_t> program;
@@ -26,6 +26,7 @@ struct RenderOptions {
     bool bench = false;
     std::int32_t runs = 5; // for --bench
     bool help = false;
+    bool version = false;
     std::string input;
     std::string output; // empty for --bench
 };

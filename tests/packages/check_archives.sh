@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The release files of scripts/package.sh against the build they came from: each archive holds
+# the expected files and nothing else, the Windows zips carry the DLLs as built, the Debian
+# package's fields are those of a sound package, the version is the same everywhere, and the
+# Linux archive, unpacked anywhere, plays the demo to the build's bytes through both plug-ins.
+#   check_archives.sh DIST_DIR          (the builds in build/linux, build/win32, build/win64)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+dist=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAILED: $*"; exit 1; }
+same_list() { # NAME EXPECTED ACTUAL
+    diff -u <(sort "$2") <(sort "$3") || fail "$1 holds other files than expected (- missing, + extra)"
+}
+
+version=$(build/linux/ulvo-render --version)
+version=${version#ulvo-render }
+arch=$(dpkg --print-architecture)
+expected_names=(SHA256SUMS "UlvoDraw-$version-linux-$(uname -m).tar.gz" "UlvoDraw-$version-win32.zip"
+    "UlvoDraw-$version-win64.zip" "ulvodraw_${version}_$arch.deb")
+ls "$dist" >"$work/names"
+same_list "$dist" <(printf '%s\n' "${expected_names[@]}") "$work/names"
+(cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
+
+# What every Linux install holds, below its prefix; the bundle is whatever the build made of it.
+{
+    echo lib/vst/UlvoDraw.so
+    for file in build/linux/ulvodraw.lv2/*; do echo "lib/lv2/ulvodraw.lv2/$(basename "$file")"; done
+    echo bin/ulvo-render
+    echo share/man/man1/ulvo-render.1.gz
+    if [ -e build/linux/ulvo-play ]; then
+        echo bin/ulvo-play
+        echo share/man/man1/ulvo-play.1.gz
+    fi
+    echo share/ulvodraw/factory.presets
+    echo share/doc/ulvodraw/README.md
+} >"$work/install"
+
+# The Linux archive: the install tree and the licence, in one folder.
+linux=UlvoDraw-$version-linux-$(uname -m)
+tar -tzf "$dist/$linux.tar.gz" | grep -v '/$' >"$work/tar"
+{ sed "s|^|$linux/|" "$work/install"; echo "$linux/share/doc/ulvodraw/LICENSE"; } >"$work/expected"
+same_list "$linux.tar.gz" "$work/expected" "$work/tar"
+tar -C "$work" -xzf "$dist/$linux.tar.gz"
+unpacked=$work/$linux
+[ "$("$unpacked/bin/ulvo-render" --version)" = "ulvo-render $version" ] ||
+    fail "the archive's ulvo-render is not version $version"
+grep -q "doap:revision \"$version\"" "$unpacked/lib/lv2/ulvodraw.lv2/ulvodraw.ttl" ||
+    fail "the archive's LV2 description does not give version $version"
+mapfile -t patch <demo/patch.args
+build/linux/ulvo-render "${patch[@]}" demo/demo.mid "$work/build.wav" >/dev/null
+# No --plugin: the tool finds the VST 2 plug-in where the archive put it.
+"$unpacked/bin/ulvo-render" "${patch[@]}" demo/demo.mid "$work/vst.wav" >/dev/null
+"$unpacked/bin/ulvo-render" --plugin "$unpacked/lib/lv2/ulvodraw.lv2" "${patch[@]}" \
+    demo/demo.mid "$work/lv2.wav" >/dev/null
+cmp "$work/build.wav" "$work/vst.wav" || fail "the archive's VST 2 plug-in renders other bytes"
+cmp "$work/build.wav" "$work/lv2.wav" || fail "the archive's LV2 bundle renders other bytes"
+
+# The Debian package: the install tree under /usr with Debian's own files in place of the
+# licence, and the fields of a sound package.
+deb=$dist/ulvodraw_${version}_$arch.deb
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print substr($6, 3) }' >"$work/deb"
+{
+    sed 's|^|usr/|' "$work/install"
+    printf '%s\n' usr/share/doc/ulvodraw/copyright usr/share/doc/ulvodraw/changelog.gz
+} >"$work/expected"
+same_list "$(basename "$deb")" "$work/expected" "$work/deb"
+# How the dependencies are worded, stripping and Debian's own files are lintian's to check.
+for expected in Package=ulvodraw "Version=$version" Section=sound Provides=lv2-plugin; do
+    value=$(dpkg-deb -f "$deb" "${expected%%=*}")
+    [ "$value" = "${expected#*=}" ] || fail "the package's ${expected%%=*} is '$value'"
+done
+[ -n "$(dpkg-deb -f "$deb" Depends)" ] || fail "the package depends on nothing"
+
+# The Windows zips: the DLL as built, the README and the licence.
+for preset in win32 win64; do
+    name=UlvoDraw-$version-$preset
+    unzip -Z1 "$dist/$name.zip" >"$work/zip"
+    printf '%s\n' "$name/UlvoDraw.dll" "$name/README.txt" "$name/LICENSE.txt" >"$work/expected"
+    same_list "$name.zip" "$work/expected" "$work/zip"
+    unzip -p "$dist/$name.zip" "$name/UlvoDraw.dll" | cmp - "build/$preset/UlvoDraw.dll" ||
+        fail "the DLL in $name.zip is not build/$preset/UlvoDraw.dll"
+done
+echo "archives: $(wc -l <"$work/tar") files in the Linux archive, $(wc -l <"$work/deb") in the" \
+    "Debian package, 3 in each zip; the archive's plug-ins render the demo as the build does"
