@@ -1,21 +1,19 @@
 #include "tools/play/play_options.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <optional>
 
+#include "tools/common/decimal_numbers.h"
 #include "tools/play/play_error.h"
 
 namespace {
 
 std::int64_t parseInteger(const std::string& option, const std::string& text, std::int64_t low,
                           std::int64_t high) {
-    errno = 0;
-    char* end = nullptr;
-    const long long value = std::strtoll(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high)
+    const std::optional<std::int64_t> value = decimalInteger(text);
+    if (!value || *value < low || *value > high)
         throw PlayError(option + " takes a whole number from " + std::to_string(low) + " to " +
                         std::to_string(high) + ", not '" + text + "'");
-    return value;
+    return *value;
 }
 
 ParameterAssignment parseAssignment(const std::string& text) {
@@ -23,12 +21,11 @@ ParameterAssignment parseAssignment(const std::string& text) {
     if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())
         throw PlayError("--param takes NAME=VALUE, not '" + text + "'");
     const std::string number = text.substr(equals + 1);
-    char* end = nullptr;
-    const double value = std::strtod(number.c_str(), &end);
-    if (*end != '\0' || !(value >= 0.0 && value <= 1.0))
+    const std::optional<double> value = decimalReal(number);
+    if (!value || !(*value >= 0.0 && *value <= 1.0))
         throw PlayError("--param " + text.substr(0, equals) + " takes a number from 0 to 1, not '" +
                         number + "'");
-    return {text.substr(0, equals), static_cast<float>(value)};
+    return {text.substr(0, equals), static_cast<float>(*value)};
 }
 
 } // namespace

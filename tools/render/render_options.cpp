@@ -1,9 +1,9 @@
 #include "tools/render/render_options.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
+#include <cstdio>
 
+#include "tools/common/decimal_numbers.h"
 #include "tools/render/render_error.h"
 
 namespace {
@@ -11,43 +11,23 @@ namespace {
 constexpr std::int32_t kMaxBlockSize = 1 << 20;
 constexpr double kMaxTailSeconds = 3600.0;
 
-// Plain decimal digits with an optional minus sign: strtoll and strtod would also take spaces, a
-// plus sign, hexadecimal, exponents, "inf" and "nan", and read "0x10" as sixteen.
-bool isDecimal(const std::string& text, bool fraction) {
-    std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
-    std::size_t digits = 0;
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        if (text[i] >= '0' && text[i] <= '9')
-            ++digits;
-        else if (fraction && text[i] == '.' && !point)
-            point = true;
-        else
-            return false;
-    }
-    return digits > 0;
-}
-
 std::int64_t parseInteger(const std::string& option, const std::string& text, std::int64_t low,
                           std::int64_t high) {
-    errno = 0;
-    char* end = nullptr;
-    const long long value = std::strtoll(text.c_str(), &end, 10);
-    if (!isDecimal(text, false) || *end != '\0' || errno != 0 || value < low || value > high)
+    const std::optional<std::int64_t> value = decimalInteger(text);
+    if (!value || *value < low || *value > high)
         throw RenderError(option + " takes a whole number from " + std::to_string(low) + " to " +
                           std::to_string(high) + ", not '" + text + "'");
-    return value;
+    return *value;
 }
 
 double parseReal(const std::string& option, const std::string& text, double low, double high) {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (!isDecimal(text, true) || *end != '\0' || !(value >= low && value <= high)) {
+    const std::optional<double> value = decimalReal(text);
+    if (!value || !(*value >= low && *value <= high)) {
         char range[64];
         std::snprintf(range, sizeof range, "from %g to %g", low, high);
         throw RenderError(option + " takes a number " + range + ", not '" + text + "'");
     }
-    return value;
+    return *value;
 }
 
 ParameterSetting parseParameter(const std::string& text) {

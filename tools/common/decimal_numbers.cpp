@@ -1,0 +1,40 @@
+#include "tools/common/decimal_numbers.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+
+bool isDecimal(const std::string& text, bool fraction) {
+    std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
+    std::size_t digits = 0;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        if (text[i] >= '0' && text[i] <= '9')
+            ++digits;
+        else if (fraction && text[i] == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits > 0;
+}
+
+} // namespace
+
+std::optional<std::int64_t> decimalInteger(const std::string& text) {
+    if (!isDecimal(text, false)) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0) return std::nullopt;
+    return value;
+}
+
+std::optional<double> decimalReal(const std::string& text) {
+    if (!isDecimal(text, true)) return std::nullopt;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (*end != '\0') return std::nullopt;
+    return value;
+}

@@ -1,0 +1,13 @@
+// Numbers on the tools' command lines: plain decimal digits with an optional minus sign (and one
+// point for reals). strtoll and strtod alone would also take spaces, a plus sign, hexadecimal,
+// exponents, "inf" and "nan", and read "0x10" as sixteen.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The value of `text`, or nothing when it is not a plain decimal whole number in range.
+std::optional<std::int64_t> decimalInteger(const std::string& text);
+// The value of `text`, or nothing when it is not a plain decimal number.
+std::optional<double> decimalReal(const std::string& text);
