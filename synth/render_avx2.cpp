@@ -56,6 +56,8 @@ struct Avx2Ops {
     static D mulD(D a, D b) { return _mm256_mul_pd(a, b); }
     static D addD(D a, D b) { return _mm256_add_pd(a, b); }
     static D minD(D a, D b) { return _mm256_min_pd(a, b); }
+    // Nearest by the current rounding mode, as the conversions round.
+    static D roundNearest(D v) { return _mm256_round_pd(v, _MM_FROUND_CUR_DIRECTION); }
 
     // Table entries at the lanes' indices, read with plain loads: on the CPUs we measured, a
     // vector gather costs more, and far more while stores are in flight.

@@ -18,39 +18,28 @@ inline constexpr std::int32_t kMaxLanes = 24; // 17 voices rounded up to whole g
 // hands the filter).
 struct MixedOscillator {
     std::int32_t table[kTableSize];
+    std::int32_t sums[kTableSize]; // when `rounded`: the sums before rounding
     std::int32_t weights[kHarmonicBlocks];
     const std::int32_t* bank = nullptr; // nullptr: not built yet
     bool rounded = false;
     double largest = 0; // the largest entry in size
 };
 
-// The oscillator at table index `index` (0 to 4095): the reference sum, wrapping.
-inline std::int32_t oscillatorAt(const std::int32_t* bank, const std::int32_t* weights,
-                                 std::int32_t index) {
-    std::uint32_t sum = 0;
-    for (int k = 0; k < kHarmonicBlocks; ++k)
-        sum += static_cast<std::uint32_t>(bank[kTableSize * k + index]) *
-               static_cast<std::uint32_t>(weights[k]);
-    return static_cast<std::int32_t>(sum);
-}
-
-// What a kernel keeps in memory during a run: the lanes' constants in double precision, the
-// shared constants once per lane, and the states on short dependency chains (phase, smoothing,
-// largest values). Only the filter states, on the long chains, stay in registers.
+// What a kernel keeps in memory during a run: the lanes' constants in double precision and the
+// shared constants once per lane. The states that carry from frame to frame stay in registers:
+// through memory, each frame would wait for the previous frame's store.
 struct LaneWork {
     double gain[kMaxLanes];
     double level[kMaxLanes];    // steady runs only
     double cutoff[kMaxLanes];   // steady runs only
-    double largest[kMaxLanes];  // largest filter state so far, in size
-    double largestX[kMaxLanes]; // largest rounded smoothed value so far, in size
+    double largest[kMaxLanes];  // largest filter state of the run, in size
+    double largestX[kMaxLanes]; // largest rounded smoothed value of the run, in size
     double damping[kMaxLaneWidth];
     double smooth[kMaxLaneWidth];
     double rest[kMaxLaneWidth];   // 1 - smooth
     double intMax[kMaxLaneWidth]; // 2^31 - 1
     double magic[kMaxLaneWidth];  // 1.5 * 2^52
     double sign[kMaxLaneWidth];   // -0.0
-    float phase[kMaxLanes];
-    float smoothed[kMaxLanes];
     float floatTwo31[kMaxLaneWidth];
     std::int32_t indexMask[kMaxLaneWidth];
     std::int32_t periodMask[kMaxLaneWidth];
@@ -92,6 +81,17 @@ struct LaneJob {
     std::int32_t filterMode = 0; // 0 to 3
     // Every cut-off coefficient of the chunk lies in [0, 0.785].
     bool coefficientsBounded = false;
+
+    // When mixLanes > 0, the kernels add lanes 0 to mixLanes - 1 (voices in voice order, each
+    // rendering every frame of the run) into mixLeft and mixRight as they go, four frames at a
+    // time from the run's first frame; the caller adds the last frames short of four. With
+    // mixReplace the outputs start from silence instead of what they hold. The two may be one
+    // buffer, which then receives every sample twice.
+    std::int32_t mixLanes = 0;
+    bool mixReplace = false;
+    float* mixLeft = nullptr;
+    float* mixRight = nullptr;
+    float mixKept[2][kChunkFrames]; // what the outputs held, should the run be redone
 
     // Lane frames rendered by the exact kernel so far (for tests and benchmarks).
     std::uint64_t exactFrames = 0;
