@@ -1,6 +1,6 @@
 // A fixed render for instruction counts, which stay the same however busy the machine is:
-//   valgrind --tool=callgrind --toggle-collect='profiledRender*' build/linux/ulvo_render_profile \
-//       VOICES BLOCK [FRAMES]
+//   valgrind --tool=callgrind --toggle-collect='profiledRender*'
+//       build/linux/ulvo_render_profile VOICES BLOCK [FRAMES]
 // renders FRAMES frames (default 65536) in blocks of BLOCK through renderReplacing with VOICES
 // held notes of the default program; divide the collected count by FRAMES.
 #include <cstdio>

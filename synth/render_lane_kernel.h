@@ -76,16 +76,15 @@ inline LaneWork* opaque(LaneWork* w) {
 // The oscillator at frame k of group q: the mixed table at the rounded phase (itself already
 // rounded when the smoothing is 0). Advances the phase.
 template <class Ops>
-ULVO_KERNEL_INLINE typename Ops::I oscillate(LaneJob& job, LaneWork* w, const std::int32_t* table,
-                                             int q, std::int32_t k, std::int32_t end,
-                                             typename Ops::F& phase) {
+ULVO_KERNEL_INLINE typename Ops::I oscillate(const LaneJob& job, LaneWork* w,
+                                             const std::int32_t* table, int q,
+                                             typename Ops::F& phase, typename Ops::I& index) {
     constexpr int W = Ops::kWidth;
     using I = typename Ops::I;
     using F = typename Ops::F;
     const I p = Ops::roundF(phase);
-    const I index = Ops::andI(p, Ops::loadI(w->indexMask));
+    index = Ops::andI(p, Ops::loadI(w->indexMask));
     const I value = Ops::lookup(table, index);
-    if (k == end - 1) Ops::storeI(job.lastIndex + q * W, index);
     // Whole periods come off once the rounded phase reaches 4096 (p >= 0 here).
     const F periods = Ops::toF(Ops::andI(p, Ops::loadI(w->periodMask)));
     phase = Ops::addF(Ops::subF(phase, periods), Ops::loadF(job.phaseStep + q * W));
@@ -101,15 +100,18 @@ ULVO_KERNEL_INLINE typename Ops::F smoothe(LaneWork* w, typename Ops::F& smoothe
     return smoothed;
 }
 
-// Writes the phase and smoothing states back; at smoothing 0 the smoothed state is the last
-// oscillator value, unrounded, as a float.
+// Writes the phase and smoothing states back; at smoothing 0 the smoothed state is the oscillator
+// value of the last frame (at table index `index`), unrounded, as a float.
 template <class Ops, int Groups, bool SmoothZero>
 ULVO_KERNEL_INLINE void finishLanes(LaneJob& job, const typename Ops::F* phase,
-                                    const typename Ops::F* smoothed) {
+                                    const typename Ops::F* smoothed, const typename Ops::I* index) {
     constexpr int W = Ops::kWidth;
     for (int q = 0; q < Groups; ++q) {
         Ops::storeF(job.phase + q * W, phase[q]);
-        if constexpr (!SmoothZero) Ops::storeF(job.smoothed + q * W, smoothed[q]);
+        if constexpr (SmoothZero)
+            Ops::storeI(job.lastIndex + q * W, index[q]);
+        else
+            Ops::storeF(job.smoothed + q * W, smoothed[q]);
     }
     if constexpr (SmoothZero)
         for (int l = 0; l < Groups * W; ++l)
@@ -118,6 +120,7 @@ ULVO_KERNEL_INLINE void finishLanes(LaneJob& job, const typename Ops::F* phase,
 
 // Adds frames [k, k + 4) of the mixed lanes into the outputs, lane after lane, as render_mix.cpp
 // does after a run; `keep` first saves what the outputs held.
+template <int W, int Groups>
 ULVO_KERNEL_INLINE void mixQuad(LaneJob& job, std::int32_t k, bool keep) {
     float* left = job.mixLeft + k;
     float* right = job.mixRight + k;
@@ -128,14 +131,17 @@ ULVO_KERNEL_INLINE void mixQuad(LaneJob& job, std::int32_t k, bool keep) {
         _mm_storeu_ps(job.mixKept[0] + k, l);
         _mm_storeu_ps(job.mixKept[1] + k, r);
     }
-    const std::int32_t w = job.width, lanes = job.mixLanes;
-    for (std::int32_t base = 0; base < lanes; base += 4) {
-        const float* p = job.out + job.at(base / w, k, base % w);
-        __m128 v[4] = {_mm_loadu_ps(p), _mm_loadu_ps(p + w), _mm_loadu_ps(p + 2 * w),
-                       _mm_loadu_ps(p + 3 * w)};
+    const std::int32_t lanes = job.mixLanes;
+#pragma GCC unroll 8
+    for (int base = 0; base < Groups * W; base += 4) {
+        if (base >= lanes) break;
+        const float* p = job.out + (base / W * kChunkFrames + k) * W + base % W;
+        __m128 v[4] = {_mm_loadu_ps(p), _mm_loadu_ps(p + W), _mm_loadu_ps(p + 2 * W),
+                       _mm_loadu_ps(p + 3 * W)};
         _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]);
-        const std::int32_t n = lanes - base < 4 ? lanes - base : 4;
-        for (std::int32_t i = 0; i < n; ++i) {
+#pragma GCC unroll 4
+        for (int i = 0; i < 4; ++i) {
+            if (base + i >= lanes) break;
             l = _mm_add_ps(l, v[i]);
             if (same)
                 l = _mm_add_ps(l, v[i]);
@@ -174,7 +180,7 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
     using F = typename Ops::F;
     using D = typename Ops::D;
 
-    I band[Groups], low[Groups];
+    I band[Groups], low[Groups], index[Groups];
     F phase[Groups], smoothed[Groups];
 #pragma GCC unroll 8
     for (int q = 0; q < Groups; ++q) {
@@ -182,17 +188,20 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
         low[q] = Ops::loadI(job.lowState + q * W);
         phase[q] = Ops::loadF(job.phase + q * W);
         smoothed[q] = Ops::loadF(job.smoothed + q * W);
+        index[q] = Ops::setI(0);
     }
     prepareWork<Ops>(job, Groups);
     const std::int32_t* const table = job.mixed->table;
     const bool mixing = job.mixLanes > 0;
 
+    // When mixing, every fourth frame ends with the addition of the last four.
+    std::int32_t untilMix = mixing ? 4 : -1;
     for (std::int32_t k = begin; k < end; ++k) {
         LaneWork* w = opaque(&job.work);
 #pragma GCC unroll 8
         for (int q = 0; q < Groups; ++q) {
             const std::int32_t at = (q * kChunkFrames + k) * W;
-            const I value = oscillate<Ops>(job, w, table, q, k, end, phase[q]);
+            const I value = oscillate<Ops>(job, w, table, q, phase[q], index[q]);
             I x;
             if constexpr (S.smoothZero) {
                 x = value;
@@ -229,7 +238,10 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
             Ops::storeF(job.out + at,
                         Ops::narrow(Ops::mulD(Ops::mulD(y, e), Ops::loadD(w->gain + q * W))));
         }
-        if (mixing && ((k - begin) & 3) == 3) mixQuad(job, k - 3, false);
+        if (--untilMix == 0) {
+            mixQuad<W, Groups>(job, k - 3, false);
+            untilMix = 4;
+        }
     }
 
 #pragma GCC unroll 8
@@ -237,7 +249,7 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
         Ops::storeI(job.bandState + q * W, band[q]);
         Ops::storeI(job.lowState + q * W, low[q]);
     }
-    finishLanes<Ops, Groups, S.smoothZero>(job, phase, smoothed);
+    finishLanes<Ops, Groups, S.smoothZero>(job, phase, smoothed, index);
 }
 
 // --- The wide kernel -------------------------------------------------------------------------
@@ -271,6 +283,7 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
 
     D band[Groups], low[Groups], largest[Groups], largestX[Groups];
     F phase[Groups], smoothed[Groups];
+    I index[Groups];
     const D sign = Ops::setD(-0.0);
 #pragma GCC unroll 8
     for (int q = 0; q < Groups; ++q) {
@@ -280,17 +293,19 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
         largestX[q] = Ops::setD(0.0);
         phase[q] = Ops::loadF(job.phase + q * W);
         smoothed[q] = Ops::loadF(job.smoothed + q * W);
+        index[q] = Ops::setI(0);
     }
     prepareWork<Ops>(job, Groups);
     const std::int32_t* const table = job.mixed->table;
     const bool mixing = job.mixLanes > 0, keep = !job.mixReplace;
 
+    std::int32_t untilMix = mixing ? 4 : -1;
     for (std::int32_t k = begin; k < end; ++k) {
         LaneWork* w = opaque(&job.work);
 #pragma GCC unroll 8
         for (int q = 0; q < Groups; ++q) {
             const std::int32_t at = (q * kChunkFrames + k) * W;
-            const I value = oscillate<Ops>(job, w, table, q, k, end, phase[q]);
+            const I value = oscillate<Ops>(job, w, table, q, phase[q], index[q]);
             const D magic = Ops::loadD(w->magic);
             D x;
             if constexpr (S.smoothZero) {
@@ -314,8 +329,8 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
             band[q] = bp;
             low[q] = lp;
             const D signs = Ops::loadD(w->sign);
-            largest[q] = Ops::maxD(
-                largest[q], Ops::maxD(Ops::andNotD(signs, bp), Ops::andNotD(signs, lp)));
+            largest[q] =
+                Ops::maxD(largest[q], Ops::maxD(Ops::andNotD(signs, bp), Ops::andNotD(signs, lp)));
             D y;
             if constexpr (S.mode == 0)
                 y = lp;
@@ -335,7 +350,10 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
             Ops::storeF(job.out + at,
                         Ops::narrow(Ops::mulD(Ops::mulD(y, e), Ops::loadD(w->gain + q * W))));
         }
-        if (mixing && ((k - begin) & 3) == 3) mixQuad(job, k - 3, keep);
+        if (--untilMix == 0) {
+            mixQuad<W, Groups>(job, k - 3, keep);
+            untilMix = 4;
+        }
     }
 
     // Every value stayed inside the int32 range if the states and the filter input did with
@@ -351,8 +369,7 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
         most = larger(most, job.work.largest[l]);
         mostX = larger(mostX, job.work.largestX[l]);
     }
-    if (!(mostX + (1.0 + std::fabs(static_cast<double>(job.damping))) * most + 1.0 <=
-          2147483647.0))
+    if (!(mostX + (1.0 + std::fabs(static_cast<double>(job.damping))) * most + 1.0 <= 2147483647.0))
         return false;
 
 #pragma GCC unroll 8
@@ -360,7 +377,7 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
         Ops::storeI(job.bandState + q * W, Ops::roundD(band[q]));
         Ops::storeI(job.lowState + q * W, Ops::roundD(low[q]));
     }
-    finishLanes<Ops, Groups, S.smoothZero>(job, phase, smoothed);
+    finishLanes<Ops, Groups, S.smoothZero>(job, phase, smoothed, index);
     return true;
 }
 

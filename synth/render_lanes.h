@@ -25,24 +25,27 @@ struct MixedOscillator {
     double largest = 0; // the largest entry in size
 };
 
+// Every array below starts on a cache line: no vector the kernels load or store then straddles
+// two, and the timing does not depend on where the instrument happens to lie in memory.
+//
 // What a kernel keeps in memory during a run: the lanes' constants in double precision and the
 // shared constants once per lane. The states that carry from frame to frame stay in registers:
 // through memory, each frame would wait for the previous frame's store.
 struct LaneWork {
-    double gain[kMaxLanes];
-    double level[kMaxLanes];    // steady runs only
-    double cutoff[kMaxLanes];   // steady runs only
-    double largest[kMaxLanes];  // largest filter state of the run, in size
-    double largestX[kMaxLanes]; // largest rounded smoothed value of the run, in size
-    double damping[kMaxLaneWidth];
-    double smooth[kMaxLaneWidth];
-    double rest[kMaxLaneWidth];   // 1 - smooth
-    double intMax[kMaxLaneWidth]; // 2^31 - 1
-    double magic[kMaxLaneWidth];  // 1.5 * 2^52
-    double sign[kMaxLaneWidth];   // -0.0
-    float floatTwo31[kMaxLaneWidth];
-    std::int32_t indexMask[kMaxLaneWidth];
-    std::int32_t periodMask[kMaxLaneWidth];
+    alignas(64) double gain[kMaxLanes];
+    alignas(64) double level[kMaxLanes];    // steady runs only
+    alignas(64) double cutoff[kMaxLanes];   // steady runs only
+    alignas(64) double largest[kMaxLanes];  // largest filter state of the run, in size
+    alignas(64) double largestX[kMaxLanes]; // largest rounded smoothed value of the run, in size
+    alignas(64) double damping[kMaxLaneWidth];
+    alignas(64) double smooth[kMaxLaneWidth];
+    alignas(64) double rest[kMaxLaneWidth];   // 1 - smooth
+    alignas(64) double intMax[kMaxLaneWidth]; // 2^31 - 1
+    alignas(64) double magic[kMaxLaneWidth];  // 1.5 * 2^52
+    alignas(64) double sign[kMaxLaneWidth];   // -0.0
+    alignas(64) float floatTwo31[kMaxLaneWidth];
+    alignas(64) std::int32_t indexMask[kMaxLaneWidth];
+    alignas(64) std::int32_t periodMask[kMaxLaneWidth];
 };
 
 // Everything a kernel needs for one chunk. Per-frame arrays are laid out [group][frame][lane],
@@ -52,27 +55,27 @@ struct LaneJob {
     std::int32_t groups = 0; // groups in use
 
     // Voice state per lane; the kernels load it at the start of a run and store it at the end.
-    float phase[kMaxLanes];
-    float phaseStep[kMaxLanes];
-    float smoothed[kMaxLanes];
-    std::int32_t bandState[kMaxLanes];
-    std::int32_t lowState[kMaxLanes];
-    float voiceGain[kMaxLanes];
-    LaneWork work;
+    alignas(64) float phase[kMaxLanes];
+    alignas(64) float phaseStep[kMaxLanes];
+    alignas(64) float smoothed[kMaxLanes];
+    alignas(64) std::int32_t bandState[kMaxLanes];
+    alignas(64) std::int32_t lowState[kMaxLanes];
+    alignas(64) float voiceGain[kMaxLanes];
+    alignas(64) LaneWork work;
 
     // Steady: every lane keeps one envelope level and cut-off coefficient through the chunk
     // (held notes), given here instead of per frame.
     bool steady = false;
-    float steadyLevel[kMaxLanes];
-    float steadyCutoff[kMaxLanes];
+    alignas(64) float steadyLevel[kMaxLanes];
+    alignas(64) float steadyCutoff[kMaxLanes];
 
     // Per frame: envelope level and cut-off coefficient in, voice sample out.
-    float level[kMaxLanes * kChunkFrames];
-    float cutoff[kMaxLanes * kChunkFrames];
-    float out[kMaxLanes * kChunkFrames];
+    alignas(64) float level[kMaxLanes * kChunkFrames];
+    alignas(64) float cutoff[kMaxLanes * kChunkFrames];
+    alignas(64) float out[kMaxLanes * kChunkFrames];
 
     // Each lane's table index at the run's last frame.
-    std::int32_t lastIndex[kMaxLanes];
+    alignas(64) std::int32_t lastIndex[kMaxLanes];
 
     // The same for every lane during the chunk.
     const MixedOscillator* mixed = nullptr;
@@ -91,7 +94,7 @@ struct LaneJob {
     bool mixReplace = false;
     float* mixLeft = nullptr;
     float* mixRight = nullptr;
-    float mixKept[2][kChunkFrames]; // what the outputs held, should the run be redone
+    alignas(64) float mixKept[2][kChunkFrames]; // what the outputs held, should the run be redone
 
     // Lane frames rendered by the exact kernel so far (for tests and benchmarks).
     std::uint64_t exactFrames = 0;
