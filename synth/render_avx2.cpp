@@ -75,6 +75,26 @@ struct Avx2Ops {
                               table[_mm_cvtsi128_si32(_mm_shuffle_epi32(index, 3))]);
 #endif
     }
+
+    // The same entries from the table of doubles.
+    __attribute__((always_inline)) static D lookupWide(const double* table, I index) {
+#if defined(__x86_64__) || defined(_M_X64)
+        const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(index));
+        const auto high =
+            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));
+        const __m128d a =
+            _mm_loadh_pd(_mm_load_sd(table + (low & 0xFFFFFFFFu)), table + (low >> 32));
+        const __m128d b =
+            _mm_loadh_pd(_mm_load_sd(table + (high & 0xFFFFFFFFu)), table + (high >> 32));
+#else
+        const __m128d a = _mm_loadh_pd(_mm_load_sd(table + _mm_cvtsi128_si32(index)),
+                                       table + _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1)));
+        const __m128d b =
+            _mm_loadh_pd(_mm_load_sd(table + _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 2))),
+                         table + _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 3)));
+#endif
+        return _mm256_set_m128d(b, a);
+    }
 };
 
 } // namespace

@@ -390,8 +390,10 @@ bool renderSteady(const KernelChoice& choice, std::array<Voice, kVoiceCount>& vo
 
     job.mixLanes = s.count;
     job.mixReplace = replacing;
-    for (std::int32_t at = 0; at < frames; at += kChunkFrames) {
-        const std::int32_t n = std::min(kChunkFrames, frames - at);
+    // Replacing, the outputs need no keeping should a run be redone: one run does.
+    const std::int32_t chunk = replacing ? frames : kChunkFrames;
+    for (std::int32_t at = 0; at < frames; at += chunk) {
+        const std::int32_t n = std::min(chunk, frames - at);
         job.mixLeft = left + at;
         job.mixRight = right + at;
         kernels.run(job, 0, n);

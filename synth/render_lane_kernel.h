@@ -131,23 +131,32 @@ ULVO_KERNEL_INLINE void mixQuad(LaneJob& job, std::int32_t k, bool keep) {
         _mm_storeu_ps(job.mixKept[0] + k, l);
         _mm_storeu_ps(job.mixKept[1] + k, r);
     }
+    const auto add = [&](__m128 v) {
+        l = _mm_add_ps(l, v);
+        if (same)
+            l = _mm_add_ps(l, v);
+        else
+            r = _mm_add_ps(r, v);
+    };
     const std::int32_t lanes = job.mixLanes;
 #pragma GCC unroll 8
     for (int base = 0; base < Groups * W; base += 4) {
         if (base >= lanes) break;
-        const float* p = job.out + (base / W * kChunkFrames + k) * W + base % W;
-        __m128 v[4] = {_mm_loadu_ps(p), _mm_loadu_ps(p + W), _mm_loadu_ps(p + 2 * W),
-                       _mm_loadu_ps(p + 3 * W)};
-        _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]);
-#pragma GCC unroll 4
-        for (int i = 0; i < 4; ++i) {
-            if (base + i >= lanes) break;
-            l = _mm_add_ps(l, v[i]);
-            if (same)
-                l = _mm_add_ps(l, v[i]);
-            else
-                r = _mm_add_ps(r, v[i]);
-        }
+        // Four lanes at four frames, turned into each lane's four frames; only as many lanes as
+        // are mixed.
+        const float* p =
+            job.out + (base / W * kChunkFrames + (k & (kChunkFrames - 1))) * W + base % W;
+        const __m128 f0 = _mm_loadu_ps(p), f1 = _mm_loadu_ps(p + W), f2 = _mm_loadu_ps(p + 2 * W),
+                     f3 = _mm_loadu_ps(p + 3 * W);
+        const __m128 low01 = _mm_unpacklo_ps(f0, f1), low23 = _mm_unpacklo_ps(f2, f3);
+        add(_mm_movelh_ps(low01, low23));
+        if (lanes - base < 2) break;
+        add(_mm_movehl_ps(low23, low01));
+        if (lanes - base < 3) break;
+        const __m128 high01 = _mm_unpackhi_ps(f0, f1), high23 = _mm_unpackhi_ps(f2, f3);
+        add(_mm_movelh_ps(high01, high23));
+        if (lanes - base < 4) break;
+        add(_mm_movehl_ps(high23, high01));
     }
     _mm_storeu_ps(left, l);
     if (!same) _mm_storeu_ps(right, r);
@@ -200,7 +209,7 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
         LaneWork* w = opaque(&job.work);
 #pragma GCC unroll 8
         for (int q = 0; q < Groups; ++q) {
-            const std::int32_t at = (q * kChunkFrames + k) * W;
+            const std::int32_t at = (q * kChunkFrames + (k & (kChunkFrames - 1))) * W;
             const I value = oscillate<Ops>(job, w, table, q, phase[q], index[q]);
             I x;
             if constexpr (S.smoothZero) {
@@ -304,11 +313,14 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
         LaneWork* w = opaque(&job.work);
 #pragma GCC unroll 8
         for (int q = 0; q < Groups; ++q) {
-            const std::int32_t at = (q * kChunkFrames + k) * W;
+            const std::int32_t at = (q * kChunkFrames + (k & (kChunkFrames - 1))) * W;
             const I value = oscillate<Ops>(job, w, table, q, phase[q], index[q]);
             const D magic = Ops::loadD(w->magic);
             D x;
-            if constexpr (S.smoothZero) {
+            if constexpr (S.smoothZero && requires { Ops::lookupWide(table, index[q]); }) {
+                // The same entries, read as doubles: no conversion on the way to the filter.
+                x = Ops::lookupWide(job.mixed->wide, index[q]);
+            } else if constexpr (S.smoothZero) {
                 x = Ops::fromI(value);
             } else {
                 x = roundWide<Ops>(Ops::widen(smoothe<Ops>(w, smoothed[q], value)), magic);
@@ -448,12 +460,15 @@ Kernels<Ops> pick(const LaneJob& job, std::index_sequence<At...>) {
     return k;
 }
 
-// The rows a steady run does without, for the exact kernel.
+// The rows a steady run does without, for the exact kernel (every row for a run of a chunk or
+// more).
 inline void placeSteadyRows(LaneJob& job, std::int32_t begin, std::int32_t end) {
     const int lanes = job.groups * job.width;
+    const std::int32_t last = end - begin < kChunkFrames ? end : begin + kChunkFrames;
     for (int lane = 0; lane < lanes; ++lane)
-        for (std::int32_t k = begin; k < end; ++k) {
-            const std::int32_t at = job.at(lane / job.width, k, lane % job.width);
+        for (std::int32_t k = begin; k < last; ++k) {
+            const std::int32_t at =
+                job.at(lane / job.width, k & (kChunkFrames - 1), lane % job.width);
             job.level[at] = job.steadyLevel[lane];
             job.cutoff[at] = job.steadyCutoff[lane];
         }
@@ -501,8 +516,10 @@ void buildOscillator(MixedOscillator& mixed, const std::int32_t* bank, const std
             mixed.table[i] = f >= 2147483648.0f ? INT32_MAX : static_cast<std::int32_t>(f);
         }
     double largest = 0;
-    for (int i = 0; i < kTableSize; ++i)
-        largest = larger(largest, std::fabs(static_cast<double>(mixed.table[i])));
+    for (int i = 0; i < kTableSize; ++i) {
+        mixed.wide[i] = mixed.table[i];
+        largest = larger(largest, std::fabs(mixed.wide[i]));
+    }
     mixed.largest = largest;
     for (int k = 0; k < kHarmonicBlocks; ++k)
         mixed.weights[k] = weights[k];

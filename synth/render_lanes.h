@@ -19,6 +19,7 @@ inline constexpr std::int32_t kMaxLanes = 24; // 17 voices rounded up to whole g
 struct MixedOscillator {
     std::int32_t table[kTableSize];
     std::int32_t sums[kTableSize]; // when `rounded`: the sums before rounding
+    alignas(64) double wide[kTableSize]; // the entries as doubles, for the wide kernel
     std::int32_t weights[kHarmonicBlocks];
     const std::int32_t* bank = nullptr; // nullptr: not built yet
     bool rounded = false;
@@ -89,7 +90,8 @@ struct LaneJob {
     // rendering every frame of the run) into mixLeft and mixRight as they go, four frames at a
     // time from the run's first frame; the caller adds the last frames short of four. With
     // mixReplace the outputs start from silence instead of what they hold. The two may be one
-    // buffer, which then receives every sample twice.
+    // buffer, which then receives every sample twice. A replacing steady run may be longer than
+    // a chunk: frame k then uses the rows of frame k % kChunkFrames.
     std::int32_t mixLanes = 0;
     bool mixReplace = false;
     float* mixLeft = nullptr;

@@ -129,7 +129,7 @@ void mixLaneFrames(const LaneJob& job, std::int32_t lanes, float* left, float* r
     for (std::int32_t k = from; k < to; ++k) {
         if (replacing) left[k] = right[k] = 0.0f;
         for (std::int32_t lane = 0; lane < lanes; ++lane) {
-            const float v = job.out[job.at(lane / w, k, lane % w)];
+            const float v = job.out[job.at(lane / w, k & (kChunkFrames - 1), lane % w)];
             left[k] += v;
             right[k] += v;
         }
