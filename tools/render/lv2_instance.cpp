@@ -219,6 +219,9 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
     for (const Control& c : controls)
         controlValues.push_back(portValues[c.port]);
 
+    midiEventType = features->id(LV2_MIDI__MidiEvent);
+    sequenceType = features->id(LV2_ATOM__Sequence);
+    chunkType = features->id(LV2_ATOM__Chunk);
     instance = lilv_plugin_instantiate(p, rate, features->list.data());
     if (instance == nullptr)
         throw RenderError("the LV2 plug-in '" + name + "' could not be instantiated at " +
@@ -230,6 +233,7 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
                    std::vector<float>(static_cast<std::size_t>(std::max(maxBlock, 1)), 0.0f));
     for (std::uint32_t index = 0; index < ports; ++index)
         lilv_instance_connect_port(instance, index, &portValues[index]);
+    connectedOutputs.assign(audioOuts.size(), nullptr);
     connectScratch();
     sendEvents(nullptr);
 }
@@ -383,7 +387,7 @@ void Lv2Instance::sendEvents(VstEvents* events) {
     if (midiPort < 0) return;
     auto* bytes = reinterpret_cast<std::uint8_t*>(midiBuffer.data());
     std::uint32_t used = sizeof(LV2_Atom_Sequence);
-    const LV2_URID midiType = features->id(LV2_MIDI__MidiEvent);
+    const LV2_URID midiType = midiEventType;
     for (std::int32_t i = 0; events != nullptr && i < events->numEvents; ++i) {
         VstEvent* event = nullptr;
         std::memcpy(&event,
@@ -411,16 +415,19 @@ void Lv2Instance::sendEvents(VstEvents* events) {
     }
     LV2_Atom_Sequence sequence{};
     sequence.atom.size = used - sizeof(LV2_Atom);
-    sequence.atom.type = features->id(LV2_ATOM__Sequence);
+    sequence.atom.type = sequenceType;
     std::memcpy(bytes, &sequence, sizeof sequence);
 }
 
 void Lv2Instance::render(float** /*inputs*/, float** outputs, std::int32_t frames) {
+    // Connected again only when the render loop's buffers move, as a host does.
     for (std::size_t i = 0; i < audioOuts.size(); ++i)
-        lilv_instance_connect_port(instance, audioOuts[i], outputs[i]);
+        if (connectedOutputs[i] != outputs[i]) {
+            lilv_instance_connect_port(instance, audioOuts[i], outputs[i]);
+            connectedOutputs[i] = outputs[i];
+        }
     // Atom outputs announce their capacity; other atom inputs carry an empty sequence.
-    const LV2_URID chunk = features->id(LV2_ATOM__Chunk),
-                   sequenceType = features->id(LV2_ATOM__Sequence);
+    const LV2_URID chunk = chunkType;
     std::size_t a = 0;
     for (std::size_t i = 0; i < atomIns.size(); ++i, ++a) {
         LV2_Atom_Sequence empty{{sizeof(LV2_Atom_Sequence_Body), sequenceType}, {0, 0}};
@@ -431,5 +438,9 @@ void Lv2Instance::render(float** /*inputs*/, float** outputs, std::int32_t frame
         std::memcpy(atomBuffers[a].data(), &capacity, sizeof capacity);
     }
     lilv_instance_run(instance, static_cast<std::uint32_t>(frames));
-    sendEvents(nullptr); // the block's events are spent
+    // The block's events are spent: the sequence is emptied.
+    if (midiPort >= 0) {
+        LV2_Atom_Sequence empty{{sizeof(LV2_Atom_Sequence_Body), sequenceType}, {0, 0}};
+        std::memcpy(midiBuffer.data(), &empty, sizeof empty);
+    }
 }

@@ -80,6 +80,9 @@ class Lv2Instance : public HostedInstrument {
     std::vector<std::uint32_t> audioIns, audioOuts;
     std::vector<std::uint32_t> atomIns, atomOuts, cvPorts;
     std::int64_t midiPort = -1;                          // the atom input that takes MIDI
+    // Mapped once, as a host does, rather than on every block.
+    std::uint32_t midiEventType = 0, sequenceType = 0, chunkType = 0;
+    std::vector<float*> connectedOutputs; // what each audio output is connected to
     std::vector<std::uint64_t> midiBuffer;               // 8-byte aligned atom sequence
     std::vector<std::vector<std::uint64_t>> atomBuffers; // other atom ports
     std::vector<std::vector<float>> scratch;             // audio inputs and CV ports
