@@ -114,7 +114,7 @@ Lv2Plugin::~Lv2Plugin() {
 }
 
 // What the host offers every instance: URID mapping both ways, block lengths and the rate as
-// options, and the promise of bounded block lengths.
+// options, the promise of bounded block lengths, and a worker.
 struct Lv2Instance::Features {
     std::vector<std::string> uris;
     LV2_URID_Map map{this, mapUri};
@@ -128,7 +128,8 @@ struct Lv2Instance::Features {
     LV2_Feature boundedFeature{LV2_BUF_SIZE__boundedBlockLength, nullptr};
     std::vector<const LV2_Feature*> list;
 
-    Features(std::int32_t rate, std::int32_t block) : maxBlock(block), nominalBlock(block) {
+    Features(std::int32_t rate, std::int32_t block, const LV2_Feature* worker)
+        : maxBlock(block), nominalBlock(block) {
         this->rate = static_cast<float>(rate);
         const LV2_URID intType = id(LV2_ATOM__Int), floatType = id(LV2_ATOM__Float);
         options = {{LV2_OPTIONS_INSTANCE, 0, id(LV2_BUF_SIZE__minBlockLength), sizeof minBlock,
@@ -141,7 +142,7 @@ struct Lv2Instance::Features {
                     floatType, &this->rate},
                    {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
         optionsFeature.data = options.data();
-        list = {&mapFeature, &unmapFeature, &optionsFeature, &boundedFeature, nullptr};
+        list = {&mapFeature, &unmapFeature, &optionsFeature, &boundedFeature, worker, nullptr};
     }
     LV2_URID id(const char* uri) { return mapUri(this, uri); }
     bool offers(const char* uri) const {
@@ -163,7 +164,8 @@ struct Lv2Instance::Features {
 };
 
 Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_t maxBlock)
-    : source(plugin), features(std::make_unique<Features>(rate, maxBlock)), maxBlock(maxBlock) {
+    : source(plugin), worker(std::make_unique<Lv2Worker>()),
+      features(std::make_unique<Features>(rate, maxBlock, worker->feature())), maxBlock(maxBlock) {
     LilvWorld* world = plugin.world();
     const LilvPlugin* p = plugin.plugin();
     const std::string name = plugin.name();
@@ -226,6 +228,7 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
     if (instance == nullptr)
         throw RenderError("the LV2 plug-in '" + name + "' could not be instantiated at " +
                           std::to_string(rate) + " Hz");
+    worker->attach(instance);
     midiBuffer.assign(kSequenceCapacity / 8, 0);
     atomBuffers.assign(atomIns.size() + atomOuts.size(),
                        std::vector<std::uint64_t>(kSequenceCapacity / 8, 0));
@@ -438,6 +441,7 @@ void Lv2Instance::render(float** /*inputs*/, float** outputs, std::int32_t frame
         std::memcpy(atomBuffers[a].data(), &capacity, sizeof capacity);
     }
     lilv_instance_run(instance, static_cast<std::uint32_t>(frames));
+    worker->finishBlock();
     // The block's events are spent: the sequence is emptied.
     if (midiPort >= 0) {
         LV2_Atom_Sequence empty{{sizeof(LV2_Atom_Sequence_Body), sequenceType}, {0, 0}};
