@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The demo: the committed MIDI file is what its script writes, and the README's main command
 # renders it to out/demo.wav and out/demo.png.
+# Needs: the linux preset, built here
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+./scripts/build.sh linux
 regenerated=$(mktemp --suffix=.mid)
 trap 'rm -f "$regenerated"' EXIT
 python3 demo/make_demo_midi.py "$regenerated"
