@@ -38,7 +38,6 @@ KernelChoice kernelsFor(RenderIsa isa) {
     return {};
 }
 
-
 // The values shared by all voices keep every lane product finite (see render_lane_kernel.h):
 // the smoothing cannot grow without bound within a chunk, and the cut-off coefficient stays
 // finite for levels within the sustain limit.
@@ -487,7 +486,7 @@ void DrawbarEngine::renderWith(RenderIsa isa, float* left, float* right, std::in
     const bool lanesFit = fast.valuesFit;
     if (lanesFit &&
         renderSteady(kernels, voices, r, voiceChanges, fast, left, right, frames, replacing)) {
-        if (!voicesBehind) voicesBehind = true;
+        voicesBehind = true;
         return;
     }
 

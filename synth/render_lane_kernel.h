@@ -317,7 +317,8 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
             const I value = oscillate<Ops>(job, w, table, q, phase[q], index[q]);
             const D magic = Ops::loadD(w->magic);
             D x;
-            if constexpr (S.smoothZero && requires { Ops::lookupWide(table, index[q]); }) {
+            if constexpr (S.smoothZero &&
+                          requires { Ops::lookupWide(job.mixed->wide, index[q]); }) {
                 // The same entries, read as doubles: no conversion on the way to the filter.
                 x = Ops::lookupWide(job.mixed->wide, index[q]);
             } else if constexpr (S.smoothZero) {
