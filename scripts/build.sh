@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Configures and builds the three plug-ins (and the native tools and tests) through the presets.
+# Configures and builds presets: by default the three plug-ins (and the native tools and tests),
+# or the presets named.
+#   scripts/build.sh [PRESET...]   (linux, linux-sanitize, win32, win64)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-for preset in linux win32 win64; do
+[ $# -gt 0 ] || set -- linux win32 win64
+for preset in "$@"; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
 done

@@ -1,18 +1,48 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native suite, the same suite under AddressSanitizer
-# and UndefinedBehaviorSanitizer, the Windows builds under Wine, and the extra steps in
-# scripts/test_steps/ (fuzzers, thread and memory checks), in name order.
+# Runs the tests step by step. Without arguments it installs what is missing and runs every step
+# in scripts/test_steps/ in name order, as CI does; with step names it runs just those. Each step
+# builds what it needs first (an up-to-date build takes seconds).
+#   scripts/run_tests.sh [STEP...]     scripts/run_tests.sh --list
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install_deps.sh
-./scripts/build.sh
-cmake --preset linux-sanitize >/dev/null
-cmake --build --preset linux-sanitize
+
+steps=(scripts/test_steps/*.sh)
+# "20-fuzz.sh" is the step "fuzz".
+step_name() {
+    local base=${1##*/}
+    base=${base%.sh}
+    echo "${base#*-}"
+}
+# The step's "# Needs:" line: what it builds before it runs.
+step_needs() { sed -n 's/^# Needs: //p' "$1"; }
+
+if [ "${1:-}" = --list ]; then
+    for step in "${steps[@]}"; do
+        printf '%-13s needs %s\n' "$(step_name "$step")" "$(step_needs "$step")"
+    done
+    exit 0
+fi
+
+chosen=()
+if [ $# -eq 0 ]; then
+    ./scripts/install_deps.sh
+    chosen=("${steps[@]}")
+else
+    for name in "$@"; do
+        found=""
+        for step in "${steps[@]}"; do
+            [ "$(step_name "$step")" = "$name" ] && found=$step
+        done
+        if [ -z "$found" ]; then
+            echo "run_tests: no step '$name' (scripts/run_tests.sh --list shows them)" >&2
+            exit 2
+        fi
+        chosen+=("$found")
+    done
+fi
+
 export WINEDEBUG=-all WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
-for step in scripts/test_steps/*.sh; do
-    [ -e "$step" ] || continue
-    echo "== $step"
+for step in "${chosen[@]}"; do
+    echo "== $(step_name "$step") (needs $(step_needs "$step"))"
     bash "$step"
 done
-ctest --preset linux-sanitize -j2
-ctest --preset linux -j2

@@ -39,6 +39,8 @@ void DrawbarEngine::initEngine() {
     }
     bendFactor = 1.0f;
     lastVoice = 0;
+    ++voiceChanges;
+    voicesBehind = false;
     derived.tableStep.store(static_cast<float>(4096.0 / 44100.0), relaxed);
 }
 
@@ -96,6 +98,7 @@ void DrawbarEngine::updateParameter(std::int32_t index, double rate) {
     case Smooth: derived.smoothing.store(static_cast<float>(value), relaxed); break;
     default: updateDrawbar(index); break;
     }
+    derived.changes.fetch_add(1, std::memory_order_release);
 }
 
 // Only the changed drawbar's weight and the fundamental's are recomputed: every other weight
@@ -114,6 +117,8 @@ void DrawbarEngine::updateDrawbar(std::int32_t index) {
 
 void DrawbarEngine::handleMidi(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
                                std::int32_t deltaFrames) {
+    syncVoices();
+    ++voiceChanges;
     // A negative offset would never count down to a release; it means "now".
     if (deltaFrames < 0) deltaFrames = 0;
     switch (status & 0xF0) {

@@ -32,15 +32,23 @@ public:
                     std::int32_t deltaFrames);
     // [audio thread] Adds `frames` samples of every sounding voice to both buffers.
     void render(float* left, float* right, std::int32_t frames);
+    // [audio thread] The same into buffers taken as silent: gives what clearing them and then
+    // calling `render` gives, without reading them.
+    void renderReplacing(float* left, float* right, std::int32_t frames);
     // [audio thread] The straightforward per-sample render; the reference every faster render
     // must match to the bit.
     void renderReference(float* left, float* right, std::int32_t frames);
     // [audio thread] The fast render on one instruction set (the reference when the CPU lacks
-    // it); `render` uses the set chosen at load time. Tests and benchmarks compare the sets.
-    void renderWith(RenderIsa isa, float* left, float* right, std::int32_t frames);
+    // it), adding or replacing; `render` and `renderReplacing` use the set chosen at load time.
+    // Tests and benchmarks compare the sets.
+    void renderWith(RenderIsa isa, float* left, float* right, std::int32_t frames,
+                    bool replacing = false);
 
     // Read access for the editor-free tests and tools.
-    const Voice& voice(std::int32_t index) const { return voices[index]; }
+    const Voice& voice(std::int32_t index) const {
+        syncVoices();
+        return voices[index];
+    }
     const EngineValues& values() const { return derived; }
     std::int32_t lastVoiceIndex() const { return lastVoice; }
     float currentBendFactor() const { return bendFactor; }
@@ -53,12 +61,21 @@ private:
     void startVoice(std::int32_t note, std::int32_t velocity, std::int32_t delta, std::int32_t v);
     void updatePitch(std::int32_t v);
     void updateDrawbar(std::int32_t index);
+    // [audio thread] Copies the states of steady lanes into their voices when the lanes are
+    // ahead (the fast render leaves them there from call to call).
+    void syncVoices() const;
 
     const WaveTables& tables;
     std::array<std::atomic<float>, kParameterCount> params{}; // by parameter index
     EngineValues derived;
-    std::array<Voice, kVoiceCount> voices{};
+    // Mutable for syncVoices: a steady lane holds its voice's phase, smoothing and filter states
+    // until something reads or changes the voices.
+    mutable std::array<Voice, kVoiceCount> voices{};
+    mutable bool voicesBehind = false;
     std::int32_t lastVoice = 0;   // voice that took the latest note-on
     float bendFactor = 1.0f;      // frequency factor of the current pitch bend
     FastRenderState fast;         // the fast render's tables and scratch
+    // Counts the calls that may have changed a voice other than through the fast render (MIDI,
+    // the reference render), so that the fast render knows when its steady lanes still hold.
+    std::uint32_t voiceChanges = 0;
 };

@@ -25,6 +25,10 @@ struct EngineValues {
     std::atomic<float> sustainLevel{0};
     std::atomic<float> envDepth{0};
     std::atomic<float> smoothing{0};
+    // Counts the changes to the values above, each counted (with release) after it is stored:
+    // a render that reads the same count (with acquire) as at its last reading can go on with
+    // the values it read then.
+    std::atomic<std::uint32_t> changes{0};
 };
 
 // A consistent copy of the values that the render uses for one sample (or one block).

@@ -89,7 +89,5 @@ bool Instrument::setParameterRate(float r) {
 
 void Instrument::renderReplacing(float* left, float* right, std::int32_t frames) {
     if (left == nullptr || right == nullptr || frames <= 0) return;
-    std::memset(left, 0, sizeof(float) * static_cast<std::size_t>(frames));
-    std::memset(right, 0, sizeof(float) * static_cast<std::size_t>(frames));
-    engineState.render(left, right, frames);
+    engineState.renderReplacing(left, right, frames);
 }

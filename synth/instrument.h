@@ -66,12 +66,13 @@ class Instrument {
     void render(float* left, float* right, std::int32_t frames) {
         engineState.render(left, right, frames);
     }
-    // Clears both buffers, then renders into them.
+    // Renders into both buffers over what they hold, as clearing them and then rendering would.
     void renderReplacing(float* left, float* right, std::int32_t frames);
-    // The same through one instruction set, or the plain reference render; for the tests and
-    // benchmarks that compare them.
-    void renderWith(RenderIsa isa, float* left, float* right, std::int32_t frames) {
-        engineState.renderWith(isa, left, right, frames);
+    // The same through one instruction set, adding or replacing, or the plain reference render;
+    // for the tests and benchmarks that compare them.
+    void renderWith(RenderIsa isa, float* left, float* right, std::int32_t frames,
+                    bool replacing = false) {
+        engineState.renderWith(isa, left, right, frames, replacing);
     }
     void renderReference(float* left, float* right, std::int32_t frames) {
         engineState.renderReference(left, right, frames);

@@ -56,6 +56,8 @@ struct Avx2Ops {
     static D mulD(D a, D b) { return _mm256_mul_pd(a, b); }
     static D addD(D a, D b) { return _mm256_add_pd(a, b); }
     static D minD(D a, D b) { return _mm256_min_pd(a, b); }
+    // Nearest by the current rounding mode, as the conversions round.
+    static D roundNearest(D v) { return _mm256_round_pd(v, _MM_FROUND_CUR_DIRECTION); }
 
     // Table entries at the lanes' indices, read with plain loads: on the CPUs we measured, a
     // vector gather costs more, and far more while stores are in flight.
@@ -72,6 +74,26 @@ struct Avx2Ops {
                               table[_mm_cvtsi128_si32(_mm_shuffle_epi32(index, 2))],
                               table[_mm_cvtsi128_si32(_mm_shuffle_epi32(index, 3))]);
 #endif
+    }
+
+    // The same entries from the table of doubles.
+    __attribute__((always_inline)) static D lookupWide(const double* table, I index) {
+#if defined(__x86_64__) || defined(_M_X64)
+        const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(index));
+        const auto high =
+            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));
+        const __m128d a =
+            _mm_loadh_pd(_mm_load_sd(table + (low & 0xFFFFFFFFu)), table + (low >> 32));
+        const __m128d b =
+            _mm_loadh_pd(_mm_load_sd(table + (high & 0xFFFFFFFFu)), table + (high >> 32));
+#else
+        const __m128d a = _mm_loadh_pd(_mm_load_sd(table + _mm_cvtsi128_si32(index)),
+                                       table + _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1)));
+        const __m128d b =
+            _mm_loadh_pd(_mm_load_sd(table + _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 2))),
+                         table + _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 3)));
+#endif
+        return _mm256_set_m128d(b, a);
     }
 };
 

@@ -1,10 +1,12 @@
 // The render that DrawbarEngine::render uses: chunk by chunk, the envelope of every voice is
 // planned first, the voices that fit the lane arithmetic are rendered side by side on the
 // instruction set chosen at load time, any other voice is rendered sample by sample with the
-// reference code, and the voices are then added into the outputs in voice order. The samples
-// and the voice state are those of renderReference to the bit.
+// reference code, and the voices are then added into the outputs in voice order. While every
+// sounding voice sustains untouched, the lanes stay set up from call to call and only the kernels
+// run. The samples and the voice state are those of renderReference to the bit.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "synth/drawbar_engine.h"
 #include "synth/render_fast.h"
@@ -52,8 +54,9 @@ bool voiceFitsLanes(const Voice& v) {
     constexpr float kMinStep = 1.0f / 256.0f, kMaxStep = 65536.0f, kMaxPhase = 131072.0f;
     if (!(v.phaseStep >= kMinStep && v.phaseStep <= kMaxStep)) return false;
     if (!(v.phase >= -0.5f && v.phase <= kMaxPhase)) return false;
-    const double scaled = static_cast<double>(v.phase) * 2147483648.0; // exact
-    if (scaled != std::floor(scaled)) return false;
+    // Exact, and below 2^48 in size, so that the conversion to an integer cannot overflow.
+    const double scaled = static_cast<double>(v.phase) * 2147483648.0;
+    if (scaled != static_cast<double>(static_cast<std::int64_t>(scaled))) return false;
     return std::fabs(v.smoothed) <= 1e30f && std::fabs(v.envLevel) <= 1e7f &&
            std::fabs(v.keyTrack) <= 1.0f && std::fabs(v.voiceGain) <= 1.0f &&
            v.stage >= AttackStage && v.stage <= ReleaseStage;
@@ -222,6 +225,12 @@ void runLanes(const LaneKernels& kernels, LaneJob& job, const LaneVoices& lv, st
     }
 }
 
+bool allFramesRendered(const LaneVoices& lv, std::int32_t frames) {
+    for (std::int32_t lane = 0; lane < lv.count; ++lane)
+        if (lv.plan[lane].begin != 0 || lv.plan[lane].end != frames) return false;
+    return true;
+}
+
 void renderChunk(const KernelChoice& choice, std::array<Voice, kVoiceCount>& voices,
                  const RenderValues& r, bool lanesFit, FastRenderState& state, float* left,
                  float* right, std::int32_t frames) {
@@ -258,10 +267,143 @@ void renderChunk(const KernelChoice& choice, std::array<Voice, kVoiceCount>& voi
         job.filterMode = r.filterMode;
         job.coefficientsBounded = coefficientsBounded(r, voicesNonNegative);
         loadLanes(kernels, job, voices, lv, state, frames);
+        if (count == lv.count && allFramesRendered(lv, frames)) {
+            // Every voice in a lane on every frame: one run, mixing as it goes.
+            job.mixLanes = lv.count;
+            job.mixReplace = false;
+            job.mixLeft = left;
+            job.mixRight = right;
+            kernels.run(job, 0, frames);
+            job.mixLanes = 0;
+            storeLanes(job, voices, lv);
+            mixLaneFrames(job, lv.count, left, right, frames & ~3, frames, false);
+            return;
+        }
         runLanes(kernels, job, lv, frames);
         storeLanes(job, voices, lv);
     }
     if (count > 0) mixChunk(job, sources, count, left, right, frames);
+}
+
+// The lanes' levels and coefficients and the job's shared values for `r`, and the voices' levels
+// as a chunk of sustain leaves them.
+void setSteadyValues(std::array<Voice, kVoiceCount>& voices, const RenderValues& r,
+                     FastRenderState& state) {
+    SteadyLanes& s = state.steady;
+    LaneJob& job = state.job;
+    bool voicesNonNegative = true;
+    for (std::int32_t lane = 0; lane < s.count; ++lane) {
+        Voice& v = voices[s.voice[lane]];
+        voicesNonNegative = voicesNonNegative && v.envLevel >= 0.0f && v.keyTrack >= 0.0f;
+        job.steadyLevel[lane] = r.sustain;
+        job.steadyCutoff[lane] = sustainCutoff(r, v.keyTrack);
+        v.envLevel = r.sustain;
+    }
+    job.smooth = r.smooth;
+    job.damping = r.damping;
+    job.filterMode = r.filterMode;
+    job.coefficientsBounded = coefficientsBounded(r, voicesNonNegative);
+    s.values = r;
+}
+
+// After a call on the chunk path: sets the lanes up for the calls to come when every sounding
+// voice sustains with nothing scheduled and fits the lanes.
+void prepareSteady(const KernelChoice& choice, std::array<Voice, kVoiceCount>& voices,
+                   const RenderValues& r, bool lanesFit, std::uint32_t voiceChanges,
+                   FastRenderState& state) {
+    SteadyLanes& s = state.steady;
+    s.valid = false;
+    if (!lanesFit) return;
+    std::int32_t count = 0;
+    for (std::int32_t i = 0; i < kVoiceCount; ++i) {
+        const Voice& v = voices[i];
+        if (v.stage == Idle) continue;
+        if (v.stage != SustainStage || v.releaseCountdown >= 0 || v.startDelay > 0 ||
+            !voiceFitsLanes(v))
+            return;
+        s.voice[count++] = i;
+    }
+    if (count == 0) return;
+    const LaneKernels& kernels = choice.forLanes(count);
+    LaneJob& job = state.job;
+    const std::int32_t w = kernels.width;
+    job.width = w;
+    job.groups = kernels.paddedGroups((count + w - 1) / w);
+    job.steady = true;
+    job.mixed = &state.oscillator;
+    for (std::int32_t lane = 0; lane < job.groups * w; ++lane) {
+        if (lane >= count) {
+            job.phase[lane] = job.phaseStep[lane] = job.smoothed[lane] = job.voiceGain[lane] = 0;
+            job.bandState[lane] = job.lowState[lane] = 0;
+            job.steadyLevel[lane] = job.steadyCutoff[lane] = 0;
+            continue;
+        }
+        const Voice& v = voices[s.voice[lane]];
+        job.phase[lane] = v.phase;
+        job.phaseStep[lane] = v.phaseStep;
+        job.smoothed[lane] = v.smoothed;
+        job.bandState[lane] = v.bandState;
+        job.lowState[lane] = v.lowState;
+        job.voiceGain[lane] = v.voiceGain;
+    }
+    s.count = count;
+    setSteadyValues(voices, r, state);
+    s.valuesChanges = state.valuesChanges;
+    s.kernels = &kernels;
+    s.voiceChanges = voiceChanges;
+    s.valid = true;
+}
+
+bool sameBits(float a, float b) {
+    std::uint32_t x, y;
+    std::memcpy(&x, &a, sizeof x);
+    std::memcpy(&y, &b, sizeof y);
+    return x == y;
+}
+
+// The values a sustaining lane's level, coefficient and filter depend on.
+bool sameSteadyValues(const RenderValues& a, const RenderValues& b) {
+    return sameBits(a.sustain, b.sustain) && sameBits(a.env, b.env) &&
+           sameBits(a.cutoffScale, b.cutoffScale) && sameBits(a.damping, b.damping) &&
+           sameBits(a.smooth, b.smooth) && a.filterMode == b.filterMode;
+}
+
+// The call on steady lanes, when they still hold: false when the chunk path must run.
+bool renderSteady(const KernelChoice& choice, std::array<Voice, kVoiceCount>& voices,
+                  const RenderValues& r, std::uint32_t voiceChanges, FastRenderState& state,
+                  float* left, float* right, std::int32_t frames, bool replacing) {
+    SteadyLanes& s = state.steady;
+    if (!s.valid || s.voiceChanges != voiceChanges) return false;
+    const LaneKernels& kernels = choice.forLanes(s.count);
+    if (&kernels != s.kernels) return false;
+    LaneJob& job = state.job;
+    // The kernels keep every other bound a voice must meet to stay in a lane. After a call at
+    // smoothing 0 the smoothed states are oscillator values, far inside this one.
+    if (r.smooth != 0.0f || s.values.smooth != 0.0f)
+        for (std::int32_t lane = 0; lane < s.count; ++lane)
+            if (!(std::fabs(job.smoothed[lane]) <= 1e30f)) return false;
+    if (s.valuesChanges != state.valuesChanges) {
+        if (!sameSteadyValues(s.values, r)) setSteadyValues(voices, r, state);
+        s.valuesChanges = state.valuesChanges;
+    }
+
+    job.mixLanes = s.count;
+    job.mixReplace = replacing;
+    // Replacing, the outputs need no keeping should a run be redone: one run does.
+    const std::int32_t chunk = replacing ? frames : kChunkFrames;
+    for (std::int32_t at = 0; at < frames; at += chunk) {
+        const std::int32_t n = std::min(chunk, frames - at);
+        job.mixLeft = left + at;
+        job.mixRight = right + at;
+        kernels.run(job, 0, n);
+        if ((n & 3) != 0)
+            mixLaneFrames(job, s.count, left + at, right + at, n & ~3, n, replacing);
+    }
+    job.mixLanes = 0;
+    const auto samples = static_cast<std::uint64_t>(s.count) * static_cast<std::uint64_t>(frames);
+    state.laneSamples += samples;
+    state.steadySamples += samples;
+    return true;
 }
 
 bool oscillatorCurrent(const MixedOscillator& m, const RenderValues& r) {
@@ -273,29 +415,85 @@ bool oscillatorCurrent(const MixedOscillator& m, const RenderValues& r) {
 
 } // namespace
 
+void DrawbarEngine::syncVoices() const {
+    if (!voicesBehind) return;
+    const SteadyLanes& s = fast.steady;
+    const LaneJob& job = fast.job;
+    for (std::int32_t lane = 0; lane < s.count; ++lane) {
+        Voice& v = voices[s.voice[lane]];
+        v.phase = job.phase[lane];
+        v.smoothed = job.smoothed[lane];
+        v.bandState = job.bandState[lane];
+        v.lowState = job.lowState[lane];
+    }
+    voicesBehind = false;
+}
+
 void DrawbarEngine::render(float* left, float* right, std::int32_t frames) {
     renderWith(bestRenderIsa(), left, right, frames);
 }
 
-void DrawbarEngine::renderWith(RenderIsa isa, float* left, float* right, std::int32_t frames) {
+void DrawbarEngine::renderReplacing(float* left, float* right, std::int32_t frames) {
+    renderWith(bestRenderIsa(), left, right, frames, true);
+}
+
+void DrawbarEngine::renderWith(RenderIsa isa, float* left, float* right, std::int32_t frames,
+                               bool replacing) {
     if (frames <= 0) return;
-    const KernelChoice kernels = kernelsFor(isa);
+    const auto clear = [&] {
+        std::memset(left, 0, sizeof(float) * static_cast<std::size_t>(frames));
+        std::memset(right, 0, sizeof(float) * static_cast<std::size_t>(frames));
+    };
+    if (!fast.isaChosen || fast.isa != isa) {
+        const KernelChoice chosen = kernelsFor(isa);
+        fast.many = chosen.many;
+        fast.few = chosen.few;
+        fast.isa = isa;
+        fast.isaChosen = true;
+    }
+    const KernelChoice kernels{fast.many, fast.few};
     if (kernels.many == nullptr || kernels.many->run == nullptr) {
+        if (replacing) clear();
         renderReference(left, right, frames);
         return;
     }
-    bool sounding = false;
-    for (const Voice& v : voices)
-        sounding = sounding || v.stage != Idle;
-    if (!sounding) return;
 
-    // The values are read once per call; a change made meanwhile takes effect with the next call.
-    const RenderValues r = loadRenderValues(derived, tables);
-    const bool lanesFit = valuesFitLanes(r);
-    if (lanesFit && !oscillatorCurrent(fast.oscillator, r))
-        kernels.many->buildOscillator(fast.oscillator, r.bank, r.harmonicWeight.data(),
-                                      r.smooth == 0.0f);
+    // Steady lanes are sounding voices; otherwise an idle instrument costs one look at each voice.
+    if (!fast.steady.valid || fast.steady.voiceChanges != voiceChanges) {
+        bool sounding = false;
+        for (const Voice& v : voices)
+            sounding = sounding || v.stage != Idle;
+        if (!sounding) {
+            if (replacing) clear();
+            return;
+        }
+    }
+
+    // The values are read once per call, and only when they changed since the last; a change
+    // made meanwhile takes effect with the next call.
+    const std::uint32_t changes = derived.changes.load(std::memory_order_acquire);
+    if (!fast.valuesRead || changes != fast.valuesChanges) {
+        fast.values = loadRenderValues(derived, tables);
+        fast.valuesFit = valuesFitLanes(fast.values);
+        fast.valuesChanges = changes;
+        fast.valuesRead = true;
+        const RenderValues& v = fast.values;
+        if (fast.valuesFit && !oscillatorCurrent(fast.oscillator, v))
+            kernels.many->buildOscillator(fast.oscillator, v.bank, v.harmonicWeight.data(),
+                                          v.smooth == 0.0f);
+    }
+    const RenderValues& r = fast.values;
+    const bool lanesFit = fast.valuesFit;
+    if (lanesFit &&
+        renderSteady(kernels, voices, r, voiceChanges, fast, left, right, frames, replacing)) {
+        voicesBehind = true;
+        return;
+    }
+
+    syncVoices();
+    if (replacing) clear();
     for (std::int32_t at = 0; at < frames; at += kChunkFrames)
         renderChunk(kernels, voices, r, lanesFit, fast, left + at, right + at,
                     std::min(kChunkFrames, frames - at));
+    prepareSteady(kernels, voices, r, lanesFit, voiceChanges, fast);
 }

@@ -21,6 +21,8 @@
 #include <iterator>
 #include <utility>
 
+#include <xmmintrin.h>
+
 #include "synth/render_lanes.h"
 
 // Everything below has internal linkage: each instruction set's file gets its own copy, compiled
@@ -43,30 +45,25 @@ struct Shape {
     bool steady;     // one level and coefficient per lane for the whole run
 };
 
-// Copies what the kernels read from memory during a run into `work`.
-inline void prepareWork(LaneJob& job, int lanes, int width) {
+// Copies the lanes' constants and the shared ones into `work`, as doubles where the kernels
+// compute in doubles.
+template <class Ops> ULVO_KERNEL_INLINE void prepareWork(LaneJob& job, int groups) {
+    constexpr int W = Ops::kWidth;
     LaneWork& work = job.work;
-    for (int l = 0; l < lanes; ++l) {
-        work.gain[l] = job.voiceGain[l];
-        work.level[l] = job.steadyLevel[l];
-        work.cutoff[l] = job.steadyCutoff[l];
-        work.phase[l] = job.phase[l];
-        work.smoothed[l] = job.smoothed[l];
-        work.largest[l] = larger(std::fabs(static_cast<double>(job.bandState[l])),
-                                 std::fabs(static_cast<double>(job.lowState[l])));
-        work.largestX[l] = 0;
+    for (int q = 0; q < groups; ++q) {
+        Ops::storeD(work.gain + q * W, Ops::widen(Ops::loadF(job.voiceGain + q * W)));
+        Ops::storeD(work.level + q * W, Ops::widen(Ops::loadF(job.steadyLevel + q * W)));
+        Ops::storeD(work.cutoff + q * W, Ops::widen(Ops::loadF(job.steadyCutoff + q * W)));
     }
-    for (int l = 0; l < width; ++l) {
-        work.damping[l] = job.damping;
-        work.smooth[l] = job.smooth;
-        work.rest[l] = 1.0 - static_cast<double>(job.smooth);
-        work.intMax[l] = 2147483647.0;
-        work.magic[l] = 6755399441055744.0;
-        work.sign[l] = -0.0;
-        work.floatTwo31[l] = 2147483648.0f;
-        work.indexMask[l] = kTableSize - 1;
-        work.periodMask[l] = ~(kTableSize - 1);
-    }
+    Ops::storeD(work.damping, Ops::setD(job.damping));
+    Ops::storeD(work.smooth, Ops::setD(job.smooth));
+    Ops::storeD(work.rest, Ops::setD(1.0 - static_cast<double>(job.smooth)));
+    Ops::storeD(work.intMax, Ops::setD(2147483647.0));
+    Ops::storeD(work.magic, Ops::setD(6755399441055744.0));
+    Ops::storeD(work.sign, Ops::setD(-0.0));
+    Ops::storeF(work.floatTwo31, Ops::setF(2147483648.0f));
+    Ops::storeI(work.indexMask, Ops::setI(kTableSize - 1));
+    Ops::storeI(work.periodMask, Ops::setI(~(kTableSize - 1)));
 }
 
 // Hidden from the optimiser, so that what is in `work` is read from memory at each use instead
@@ -79,43 +76,98 @@ inline LaneWork* opaque(LaneWork* w) {
 // The oscillator at frame k of group q: the mixed table at the rounded phase (itself already
 // rounded when the smoothing is 0). Advances the phase.
 template <class Ops>
-ULVO_KERNEL_INLINE typename Ops::I oscillate(LaneJob& job, LaneWork* w, const std::int32_t* table,
-                                             int q, std::int32_t k, std::int32_t end) {
+ULVO_KERNEL_INLINE typename Ops::I oscillate(const LaneJob& job, LaneWork* w,
+                                             const std::int32_t* table, int q,
+                                             typename Ops::F& phase, typename Ops::I& index) {
     constexpr int W = Ops::kWidth;
     using I = typename Ops::I;
     using F = typename Ops::F;
-    const F phase = Ops::loadF(w->phase + q * W);
     const I p = Ops::roundF(phase);
-    const I index = Ops::andI(p, Ops::loadI(w->indexMask));
+    index = Ops::andI(p, Ops::loadI(w->indexMask));
     const I value = Ops::lookup(table, index);
-    if (k == end - 1) Ops::storeI(job.lastIndex + q * W, index);
     // Whole periods come off once the rounded phase reaches 4096 (p >= 0 here).
     const F periods = Ops::toF(Ops::andI(p, Ops::loadI(w->periodMask)));
-    Ops::storeF(w->phase + q * W,
-                Ops::addF(Ops::subF(phase, periods), Ops::loadF(job.phaseStep + q * W)));
+    phase = Ops::addF(Ops::subF(phase, periods), Ops::loadF(job.phaseStep + q * W));
     return value;
 }
 
 // The smoothing's new state from the oscillator value (smoothing not 0).
 template <class Ops>
-ULVO_KERNEL_INLINE typename Ops::F smoothe(LaneWork* w, int q, typename Ops::I value) {
-    constexpr int W = Ops::kWidth;
-    const typename Ops::D before = Ops::widen(Ops::loadF(w->smoothed + q * W));
-    const typename Ops::F smoothed =
-        Ops::narrow(Ops::addD(Ops::mulD(before, Ops::loadD(w->smooth)),
-                              Ops::mulD(Ops::loadD(w->rest), Ops::fromI(value))));
-    Ops::storeF(w->smoothed + q * W, smoothed);
+ULVO_KERNEL_INLINE typename Ops::F smoothe(LaneWork* w, typename Ops::F& smoothed,
+                                           typename Ops::I value) {
+    smoothed = Ops::narrow(Ops::addD(Ops::mulD(Ops::widen(smoothed), Ops::loadD(w->smooth)),
+                                     Ops::mulD(Ops::loadD(w->rest), Ops::fromI(value))));
     return smoothed;
 }
 
-// Writes the phase and smoothing states back; at smoothing 0 the smoothed state is the last
-// oscillator value as a float.
-inline void finishLanes(LaneJob& job, int lanes, bool smoothZero) {
-    for (int l = 0; l < lanes; ++l) {
-        job.phase[l] = job.work.phase[l];
-        job.smoothed[l] = smoothZero ? static_cast<float>(oscillatorAt(
-                                           job.mixed->bank, job.mixed->weights, job.lastIndex[l]))
-                                     : job.work.smoothed[l];
+// Writes the phase and smoothing states back; at smoothing 0 the smoothed state is the oscillator
+// value of the last frame (at table index `index`), unrounded, as a float.
+template <class Ops, int Groups, bool SmoothZero>
+ULVO_KERNEL_INLINE void finishLanes(LaneJob& job, const typename Ops::F* phase,
+                                    const typename Ops::F* smoothed, const typename Ops::I* index) {
+    constexpr int W = Ops::kWidth;
+    for (int q = 0; q < Groups; ++q) {
+        Ops::storeF(job.phase + q * W, phase[q]);
+        if constexpr (SmoothZero)
+            Ops::storeI(job.lastIndex + q * W, index[q]);
+        else
+            Ops::storeF(job.smoothed + q * W, smoothed[q]);
+    }
+    if constexpr (SmoothZero)
+        for (int l = 0; l < Groups * W; ++l)
+            job.smoothed[l] = static_cast<float>(job.mixed->sums[job.lastIndex[l]]);
+}
+
+// Adds frames [k, k + 4) of the mixed lanes into the outputs, lane after lane, as render_mix.cpp
+// does after a run; `keep` first saves what the outputs held.
+template <int W, int Groups>
+ULVO_KERNEL_INLINE void mixQuad(LaneJob& job, std::int32_t k, bool keep) {
+    float* left = job.mixLeft + k;
+    float* right = job.mixRight + k;
+    const bool same = left == right;
+    __m128 l = job.mixReplace ? _mm_setzero_ps() : _mm_loadu_ps(left);
+    __m128 r = job.mixReplace || same ? _mm_setzero_ps() : _mm_loadu_ps(right);
+    if (keep) {
+        _mm_storeu_ps(job.mixKept[0] + k, l);
+        _mm_storeu_ps(job.mixKept[1] + k, r);
+    }
+    const auto add = [&](__m128 v) {
+        l = _mm_add_ps(l, v);
+        if (same)
+            l = _mm_add_ps(l, v);
+        else
+            r = _mm_add_ps(r, v);
+    };
+    const std::int32_t lanes = job.mixLanes;
+#pragma GCC unroll 8
+    for (int base = 0; base < Groups * W; base += 4) {
+        if (base >= lanes) break;
+        // Four lanes at four frames, turned into each lane's four frames; only as many lanes as
+        // are mixed.
+        const float* p =
+            job.out + (base / W * kChunkFrames + (k & (kChunkFrames - 1))) * W + base % W;
+        const __m128 f0 = _mm_loadu_ps(p), f1 = _mm_loadu_ps(p + W), f2 = _mm_loadu_ps(p + 2 * W),
+                     f3 = _mm_loadu_ps(p + 3 * W);
+        const __m128 low01 = _mm_unpacklo_ps(f0, f1), low23 = _mm_unpacklo_ps(f2, f3);
+        add(_mm_movelh_ps(low01, low23));
+        if (lanes - base < 2) break;
+        add(_mm_movehl_ps(low23, low01));
+        if (lanes - base < 3) break;
+        const __m128 high01 = _mm_unpackhi_ps(f0, f1), high23 = _mm_unpackhi_ps(f2, f3);
+        add(_mm_movelh_ps(high01, high23));
+        if (lanes - base < 4) break;
+        add(_mm_movehl_ps(high23, high01));
+    }
+    _mm_storeu_ps(left, l);
+    if (!same) _mm_storeu_ps(right, r);
+}
+
+// Puts back what a redone run's outputs held before its frames [begin, end) were added.
+inline void restoreMix(LaneJob& job, std::int32_t begin, std::int32_t end) {
+    const bool same = job.mixLeft == job.mixRight;
+    for (std::int32_t k = begin; k + 4 <= end; k += 4) {
+        std::memcpy(job.mixLeft + k, job.mixKept[0] + k, sizeof(float) * 4);
+        if (!same) std::memcpy(job.mixRight + k, job.mixKept[1] + k, sizeof(float) * 4);
     }
 }
 
@@ -137,29 +189,35 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
     using F = typename Ops::F;
     using D = typename Ops::D;
 
-    I band[Groups], low[Groups];
+    I band[Groups], low[Groups], index[Groups];
+    F phase[Groups], smoothed[Groups];
 #pragma GCC unroll 8
     for (int q = 0; q < Groups; ++q) {
         band[q] = Ops::loadI(job.bandState + q * W);
         low[q] = Ops::loadI(job.lowState + q * W);
+        phase[q] = Ops::loadF(job.phase + q * W);
+        smoothed[q] = Ops::loadF(job.smoothed + q * W);
+        index[q] = Ops::setI(0);
     }
-    prepareWork(job, Groups * W, W);
+    prepareWork<Ops>(job, Groups);
     const std::int32_t* const table = job.mixed->table;
+    const bool mixing = job.mixLanes > 0;
 
+    // When mixing, every fourth frame ends with the addition of the last four.
+    std::int32_t untilMix = mixing ? 4 : -1;
     for (std::int32_t k = begin; k < end; ++k) {
         LaneWork* w = opaque(&job.work);
 #pragma GCC unroll 8
         for (int q = 0; q < Groups; ++q) {
-            const std::int32_t at = (q * kChunkFrames + k) * W;
-            const I value = oscillate<Ops>(job, w, table, q, k, end);
+            const std::int32_t at = (q * kChunkFrames + (k & (kChunkFrames - 1))) * W;
+            const I value = oscillate<Ops>(job, w, table, q, phase[q], index[q]);
             I x;
             if constexpr (S.smoothZero) {
                 x = value;
             } else {
                 // 2^31 and above saturate to INT32_MAX (the conversion gives INT32_MIN).
-                const F smoothed = smoothe<Ops>(w, q, value);
-                x = Ops::xorI(Ops::roundF(smoothed),
-                              Ops::geMask(smoothed, Ops::loadF(w->floatTwo31)));
+                const F s = smoothe<Ops>(w, smoothed[q], value);
+                x = Ops::xorI(Ops::roundF(s), Ops::geMask(s, Ops::loadF(w->floatTwo31)));
             }
 
             // Filter.
@@ -189,6 +247,10 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
             Ops::storeF(job.out + at,
                         Ops::narrow(Ops::mulD(Ops::mulD(y, e), Ops::loadD(w->gain + q * W))));
         }
+        if (--untilMix == 0) {
+            mixQuad<W, Groups>(job, k - 3, false);
+            untilMix = 4;
+        }
     }
 
 #pragma GCC unroll 8
@@ -196,7 +258,7 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
         Ops::storeI(job.bandState + q * W, band[q]);
         Ops::storeI(job.lowState + q * W, low[q]);
     }
-    finishLanes(job, Groups * W, S.smoothZero);
+    finishLanes<Ops, Groups, S.smoothZero>(job, phase, smoothed, index);
 }
 
 // --- The wide kernel -------------------------------------------------------------------------
@@ -207,37 +269,63 @@ ULVO_KERNEL_INLINE typename Ops::D roundWide(typename Ops::D v, typename Ops::D 
     return Ops::subD(Ops::addD(v, magic), magic);
 }
 
-// Returns false, with the lanes' states and outputs left unusable, when a value may have left the
-// int32 range.
+// The same for the products on the filter's feedback chain, in one instruction where the set has
+// one (half the latency on the CPUs we measured). It may give -0 where roundWide gives +0; that
+// never shows, as each such product is added to a state or subtracted from a filter input, and
+// neither is ever -0.
+template <class Ops>
+ULVO_KERNEL_INLINE typename Ops::D roundChain(typename Ops::D v, typename Ops::D magic) {
+    if constexpr (requires { Ops::roundNearest(v); })
+        return Ops::roundNearest(v);
+    else
+        return roundWide<Ops>(v, magic);
+}
+
+// Returns false, with the lanes' states as they were and the outputs unusable, when a value may
+// have left the int32 range.
 template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, std::int32_t end) {
     constexpr int Groups = S.groups;
     constexpr int W = Ops::kWidth;
     using I = typename Ops::I;
+    using F = typename Ops::F;
     using D = typename Ops::D;
 
-    D band[Groups], low[Groups];
+    D band[Groups], low[Groups], largest[Groups], largestX[Groups];
+    F phase[Groups], smoothed[Groups];
+    I index[Groups];
+    const D sign = Ops::setD(-0.0);
 #pragma GCC unroll 8
     for (int q = 0; q < Groups; ++q) {
         band[q] = Ops::fromI(Ops::loadI(job.bandState + q * W));
         low[q] = Ops::fromI(Ops::loadI(job.lowState + q * W));
+        largest[q] = Ops::maxD(Ops::andNotD(sign, band[q]), Ops::andNotD(sign, low[q]));
+        largestX[q] = Ops::setD(0.0);
+        phase[q] = Ops::loadF(job.phase + q * W);
+        smoothed[q] = Ops::loadF(job.smoothed + q * W);
+        index[q] = Ops::setI(0);
     }
-    prepareWork(job, Groups * W, W);
+    prepareWork<Ops>(job, Groups);
     const std::int32_t* const table = job.mixed->table;
+    const bool mixing = job.mixLanes > 0, keep = !job.mixReplace;
 
+    std::int32_t untilMix = mixing ? 4 : -1;
     for (std::int32_t k = begin; k < end; ++k) {
         LaneWork* w = opaque(&job.work);
 #pragma GCC unroll 8
         for (int q = 0; q < Groups; ++q) {
-            const std::int32_t at = (q * kChunkFrames + k) * W;
-            const I value = oscillate<Ops>(job, w, table, q, k, end);
+            const std::int32_t at = (q * kChunkFrames + (k & (kChunkFrames - 1))) * W;
+            const I value = oscillate<Ops>(job, w, table, q, phase[q], index[q]);
             const D magic = Ops::loadD(w->magic);
             D x;
-            if constexpr (S.smoothZero) {
+            if constexpr (S.smoothZero &&
+                          requires { Ops::lookupWide(job.mixed->wide, index[q]); }) {
+                // The same entries, read as doubles: no conversion on the way to the filter.
+                x = Ops::lookupWide(job.mixed->wide, index[q]);
+            } else if constexpr (S.smoothZero) {
                 x = Ops::fromI(value);
             } else {
-                x = roundWide<Ops>(Ops::widen(smoothe<Ops>(w, q, value)), magic);
-                Ops::storeD(w->largestX + q * W, Ops::maxD(Ops::loadD(w->largestX + q * W),
-                                                           Ops::andNotD(Ops::loadD(w->sign), x)));
+                x = roundWide<Ops>(Ops::widen(smoothe<Ops>(w, smoothed[q], value)), magic);
+                largestX[q] = Ops::maxD(largestX[q], Ops::andNotD(Ops::loadD(w->sign), x));
             }
 
             // Filter.
@@ -247,16 +335,15 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
             else
                 g = Ops::widen(Ops::loadF(job.cutoff + at));
             const D hp = Ops::subD(
-                Ops::subD(x, roundWide<Ops>(Ops::mulD(band[q], Ops::loadD(w->damping)), magic)),
+                Ops::subD(x, roundChain<Ops>(Ops::mulD(band[q], Ops::loadD(w->damping)), magic)),
                 low[q]);
-            const D bp = Ops::addD(roundWide<Ops>(Ops::mulD(hp, g), magic), band[q]);
-            const D lp = Ops::addD(roundWide<Ops>(Ops::mulD(bp, g), magic), low[q]);
+            const D bp = Ops::addD(roundChain<Ops>(Ops::mulD(hp, g), magic), band[q]);
+            const D lp = Ops::addD(roundChain<Ops>(Ops::mulD(bp, g), magic), low[q]);
             band[q] = bp;
             low[q] = lp;
-            const D sign = Ops::loadD(w->sign);
-            Ops::storeD(w->largest + q * W,
-                        Ops::maxD(Ops::loadD(w->largest + q * W),
-                                  Ops::maxD(Ops::andNotD(sign, bp), Ops::andNotD(sign, lp))));
+            const D signs = Ops::loadD(w->sign);
+            largest[q] =
+                Ops::maxD(largest[q], Ops::maxD(Ops::andNotD(signs, bp), Ops::andNotD(signs, lp)));
             D y;
             if constexpr (S.mode == 0)
                 y = lp;
@@ -276,18 +363,26 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
             Ops::storeF(job.out + at,
                         Ops::narrow(Ops::mulD(Ops::mulD(y, e), Ops::loadD(w->gain + q * W))));
         }
+        if (--untilMix == 0) {
+            mixQuad<W, Groups>(job, k - 3, keep);
+            untilMix = 4;
+        }
     }
 
     // Every value stayed inside the int32 range if the states and the filter input did with
     // room for one step: |hp| <= |x| + |damping| |band| + 1/2 + |low|, and each product is at
     // most its factor in size (coefficients below 1).
-    double largest = 0, largestX = S.smoothZero ? job.mixed->largest : 0;
-    for (int l = 0; l < Groups * W; ++l) {
-        largest = larger(largest, job.work.largest[l]);
-        largestX = larger(largestX, job.work.largestX[l]);
+#pragma GCC unroll 8
+    for (int q = 0; q < Groups; ++q) {
+        Ops::storeD(job.work.largest + q * W, largest[q]);
+        Ops::storeD(job.work.largestX + q * W, largestX[q]);
     }
-    if (!(largestX + (1.0 + std::fabs(static_cast<double>(job.damping))) * largest + 1.0 <=
-          2147483647.0))
+    double most = 0, mostX = S.smoothZero ? job.mixed->largest : 0;
+    for (int l = 0; l < Groups * W; ++l) {
+        most = larger(most, job.work.largest[l]);
+        mostX = larger(mostX, job.work.largestX[l]);
+    }
+    if (!(mostX + (1.0 + std::fabs(static_cast<double>(job.damping))) * most + 1.0 <= 2147483647.0))
         return false;
 
 #pragma GCC unroll 8
@@ -295,7 +390,7 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
         Ops::storeI(job.bandState + q * W, Ops::roundD(band[q]));
         Ops::storeI(job.lowState + q * W, Ops::roundD(low[q]));
     }
-    finishLanes(job, Groups * W, S.smoothZero);
+    finishLanes<Ops, Groups, S.smoothZero>(job, phase, smoothed, index);
     return true;
 }
 
@@ -366,12 +461,15 @@ Kernels<Ops> pick(const LaneJob& job, std::index_sequence<At...>) {
     return k;
 }
 
-// The rows a steady run does without, for the exact kernel.
+// The rows a steady run does without, for the exact kernel (every row for a run of a chunk or
+// more).
 inline void placeSteadyRows(LaneJob& job, std::int32_t begin, std::int32_t end) {
     const int lanes = job.groups * job.width;
+    const std::int32_t last = end - begin < kChunkFrames ? end : begin + kChunkFrames;
     for (int lane = 0; lane < lanes; ++lane)
-        for (std::int32_t k = begin; k < end; ++k) {
-            const std::int32_t at = job.at(lane / job.width, k, lane % job.width);
+        for (std::int32_t k = begin; k < last; ++k) {
+            const std::int32_t at =
+                job.at(lane / job.width, k & (kChunkFrames - 1), lane % job.width);
             job.level[at] = job.steadyLevel[lane];
             job.cutoff[at] = job.steadyCutoff[lane];
         }
@@ -384,18 +482,9 @@ template <class Ops> void run(LaneJob& job, std::int32_t begin, std::int32_t end
     const Kernels<Ops> k = pick<Ops>(job, std::make_index_sequence<std::size(Ops::kGroupCounts)>{});
     if (k.exact == nullptr) return;
     if (job.coefficientsBounded && std::fabs(job.damping) <= 2.0f) {
-        const int lanes = job.groups * job.width;
-        float phase[kMaxLanes], smoothed[kMaxLanes];
-        std::int32_t band[kMaxLanes], low[kMaxLanes];
-        std::memcpy(phase, job.phase, sizeof(float) * lanes);
-        std::memcpy(smoothed, job.smoothed, sizeof(float) * lanes);
-        std::memcpy(band, job.bandState, sizeof(std::int32_t) * lanes);
-        std::memcpy(low, job.lowState, sizeof(std::int32_t) * lanes);
         if (k.wide(job, begin, end)) return;
-        std::memcpy(job.phase, phase, sizeof(float) * lanes);
-        std::memcpy(job.smoothed, smoothed, sizeof(float) * lanes);
-        std::memcpy(job.bandState, band, sizeof(std::int32_t) * lanes);
-        std::memcpy(job.lowState, low, sizeof(std::int32_t) * lanes);
+        // Redone from the same states; replacing outputs are simply written again.
+        if (job.mixLanes > 0 && !job.mixReplace) restoreMix(job, begin, end);
     }
     if (job.steady) placeSteadyRows(job, begin, end);
     k.exact(job, begin, end);
@@ -423,12 +512,15 @@ void buildOscillator(MixedOscillator& mixed, const std::int32_t* bank, const std
     }
     if (rounded)
         for (int i = 0; i < kTableSize; ++i) {
+            mixed.sums[i] = mixed.table[i];
             const auto f = static_cast<float>(mixed.table[i]);
             mixed.table[i] = f >= 2147483648.0f ? INT32_MAX : static_cast<std::int32_t>(f);
         }
     double largest = 0;
-    for (int i = 0; i < kTableSize; ++i)
-        largest = larger(largest, std::fabs(static_cast<double>(mixed.table[i])));
+    for (int i = 0; i < kTableSize; ++i) {
+        mixed.wide[i] = mixed.table[i];
+        largest = larger(largest, std::fabs(mixed.wide[i]));
+    }
     mixed.largest = largest;
     for (int k = 0; k < kHarmonicBlocks; ++k)
         mixed.weights[k] = weights[k];

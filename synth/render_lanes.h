@@ -18,42 +18,35 @@ inline constexpr std::int32_t kMaxLanes = 24; // 17 voices rounded up to whole g
 // hands the filter).
 struct MixedOscillator {
     std::int32_t table[kTableSize];
+    std::int32_t sums[kTableSize]; // when `rounded`: the sums before rounding
+    alignas(64) double wide[kTableSize]; // the entries as doubles, for the wide kernel
     std::int32_t weights[kHarmonicBlocks];
     const std::int32_t* bank = nullptr; // nullptr: not built yet
     bool rounded = false;
     double largest = 0; // the largest entry in size
 };
 
-// The oscillator at table index `index` (0 to 4095): the reference sum, wrapping.
-inline std::int32_t oscillatorAt(const std::int32_t* bank, const std::int32_t* weights,
-                                 std::int32_t index) {
-    std::uint32_t sum = 0;
-    for (int k = 0; k < kHarmonicBlocks; ++k)
-        sum += static_cast<std::uint32_t>(bank[kTableSize * k + index]) *
-               static_cast<std::uint32_t>(weights[k]);
-    return static_cast<std::int32_t>(sum);
-}
-
-// What a kernel keeps in memory during a run: the lanes' constants in double precision, the
-// shared constants once per lane, and the states on short dependency chains (phase, smoothing,
-// largest values). Only the filter states, on the long chains, stay in registers.
+// Every array below starts on a cache line: no vector the kernels load or store then straddles
+// two, and the timing does not depend on where the instrument happens to lie in memory.
+//
+// What a kernel keeps in memory during a run: the lanes' constants in double precision and the
+// shared constants once per lane. The states that carry from frame to frame stay in registers:
+// through memory, each frame would wait for the previous frame's store.
 struct LaneWork {
-    double gain[kMaxLanes];
-    double level[kMaxLanes];    // steady runs only
-    double cutoff[kMaxLanes];   // steady runs only
-    double largest[kMaxLanes];  // largest filter state so far, in size
-    double largestX[kMaxLanes]; // largest rounded smoothed value so far, in size
-    double damping[kMaxLaneWidth];
-    double smooth[kMaxLaneWidth];
-    double rest[kMaxLaneWidth];   // 1 - smooth
-    double intMax[kMaxLaneWidth]; // 2^31 - 1
-    double magic[kMaxLaneWidth];  // 1.5 * 2^52
-    double sign[kMaxLaneWidth];   // -0.0
-    float phase[kMaxLanes];
-    float smoothed[kMaxLanes];
-    float floatTwo31[kMaxLaneWidth];
-    std::int32_t indexMask[kMaxLaneWidth];
-    std::int32_t periodMask[kMaxLaneWidth];
+    alignas(64) double gain[kMaxLanes];
+    alignas(64) double level[kMaxLanes];    // steady runs only
+    alignas(64) double cutoff[kMaxLanes];   // steady runs only
+    alignas(64) double largest[kMaxLanes];  // largest filter state of the run, in size
+    alignas(64) double largestX[kMaxLanes]; // largest rounded smoothed value of the run, in size
+    alignas(64) double damping[kMaxLaneWidth];
+    alignas(64) double smooth[kMaxLaneWidth];
+    alignas(64) double rest[kMaxLaneWidth];   // 1 - smooth
+    alignas(64) double intMax[kMaxLaneWidth]; // 2^31 - 1
+    alignas(64) double magic[kMaxLaneWidth];  // 1.5 * 2^52
+    alignas(64) double sign[kMaxLaneWidth];   // -0.0
+    alignas(64) float floatTwo31[kMaxLaneWidth];
+    alignas(64) std::int32_t indexMask[kMaxLaneWidth];
+    alignas(64) std::int32_t periodMask[kMaxLaneWidth];
 };
 
 // Everything a kernel needs for one chunk. Per-frame arrays are laid out [group][frame][lane],
@@ -63,27 +56,27 @@ struct LaneJob {
     std::int32_t groups = 0; // groups in use
 
     // Voice state per lane; the kernels load it at the start of a run and store it at the end.
-    float phase[kMaxLanes];
-    float phaseStep[kMaxLanes];
-    float smoothed[kMaxLanes];
-    std::int32_t bandState[kMaxLanes];
-    std::int32_t lowState[kMaxLanes];
-    float voiceGain[kMaxLanes];
-    LaneWork work;
+    alignas(64) float phase[kMaxLanes];
+    alignas(64) float phaseStep[kMaxLanes];
+    alignas(64) float smoothed[kMaxLanes];
+    alignas(64) std::int32_t bandState[kMaxLanes];
+    alignas(64) std::int32_t lowState[kMaxLanes];
+    alignas(64) float voiceGain[kMaxLanes];
+    alignas(64) LaneWork work;
 
     // Steady: every lane keeps one envelope level and cut-off coefficient through the chunk
     // (held notes), given here instead of per frame.
     bool steady = false;
-    float steadyLevel[kMaxLanes];
-    float steadyCutoff[kMaxLanes];
+    alignas(64) float steadyLevel[kMaxLanes];
+    alignas(64) float steadyCutoff[kMaxLanes];
 
     // Per frame: envelope level and cut-off coefficient in, voice sample out.
-    float level[kMaxLanes * kChunkFrames];
-    float cutoff[kMaxLanes * kChunkFrames];
-    float out[kMaxLanes * kChunkFrames];
+    alignas(64) float level[kMaxLanes * kChunkFrames];
+    alignas(64) float cutoff[kMaxLanes * kChunkFrames];
+    alignas(64) float out[kMaxLanes * kChunkFrames];
 
     // Each lane's table index at the run's last frame.
-    std::int32_t lastIndex[kMaxLanes];
+    alignas(64) std::int32_t lastIndex[kMaxLanes];
 
     // The same for every lane during the chunk.
     const MixedOscillator* mixed = nullptr;
@@ -92,6 +85,18 @@ struct LaneJob {
     std::int32_t filterMode = 0; // 0 to 3
     // Every cut-off coefficient of the chunk lies in [0, 0.785].
     bool coefficientsBounded = false;
+
+    // When mixLanes > 0, the kernels add lanes 0 to mixLanes - 1 (voices in voice order, each
+    // rendering every frame of the run) into mixLeft and mixRight as they go, four frames at a
+    // time from the run's first frame; the caller adds the last frames short of four. With
+    // mixReplace the outputs start from silence instead of what they hold. The two may be one
+    // buffer, which then receives every sample twice. A replacing steady run may be longer than
+    // a chunk: frame k then uses the rows of frame k % kChunkFrames.
+    std::int32_t mixLanes = 0;
+    bool mixReplace = false;
+    float* mixLeft = nullptr;
+    float* mixRight = nullptr;
+    alignas(64) float mixKept[2][kChunkFrames]; // what the outputs held, should the run be redone
 
     // Lane frames rendered by the exact kernel so far (for tests and benchmarks).
     std::uint64_t exactFrames = 0;

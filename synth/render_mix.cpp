@@ -122,3 +122,16 @@ void mixChunk(const LaneJob& job, const MixSource* sources, std::int32_t count, 
 #endif
     mixFrames(job, sources, count, left, right, k, frames);
 }
+
+void mixLaneFrames(const LaneJob& job, std::int32_t lanes, float* left, float* right,
+                   std::int32_t from, std::int32_t to, bool replacing) {
+    const std::int32_t w = job.width;
+    for (std::int32_t k = from; k < to; ++k) {
+        if (replacing) left[k] = right[k] = 0.0f;
+        for (std::int32_t lane = 0; lane < lanes; ++lane) {
+            const float v = job.out[job.at(lane / w, k & (kChunkFrames - 1), lane % w)];
+            left[k] += v;
+            right[k] += v;
+        }
+    }
+}

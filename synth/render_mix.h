@@ -17,3 +17,9 @@ struct MixSource {
 // buffer, which then receives every sample twice, as from the per-sample render.
 void mixChunk(const LaneJob& job, const MixSource* sources, std::int32_t count, float* left,
               float* right, std::int32_t frames);
+
+// Frames [from, to) of lanes 0 to lanes - 1 (voices in voice order, each sounding on every frame)
+// into the outputs, frame by frame: what a run that mixed four frames at a time left over. With
+// `replacing` the outputs start from silence.
+void mixLaneFrames(const LaneJob& job, std::int32_t lanes, float* left, float* right,
+                   std::int32_t from, std::int32_t to, bool replacing);

@@ -50,6 +50,10 @@ void cutoffs(float* cutoff, const float* level, const RenderValues& r, double ke
 
 } // namespace
 
+float sustainCutoff(const RenderValues& r, float keyTrack) {
+    return cutoffFor(r.sustain, r, keyTrack);
+}
+
 EnvelopePlan planEnvelope(Voice& v, const RenderValues& r, std::int32_t frames, float* level,
                           float* cutoff) {
     EnvelopePlan plan;
@@ -68,7 +72,7 @@ EnvelopePlan planEnvelope(Voice& v, const RenderValues& r, std::int32_t frames, 
         plan.end = frames;
         plan.constant = true;
         plan.level = r.sustain;
-        plan.cutoff = cutoffFor(r.sustain, r, v.keyTrack);
+        plan.cutoff = sustainCutoff(r, v.keyTrack);
         return plan;
     }
 

@@ -16,6 +16,9 @@ struct EnvelopePlan {
     float cutoff = 0;
 };
 
+// The cut-off coefficient of a voice sustaining at r.sustain: what a constant plan holds.
+float sustainCutoff(const RenderValues& r, float keyTrack);
+
 // Advances the voice's start delay, envelope fields and release countdown through `frames` frames
 // exactly as the per-sample render does, and writes the envelope level and cut-off coefficient of
 // every rendered frame k to level[k] and cutoff[k] (unless the plan is constant).

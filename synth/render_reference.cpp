@@ -4,6 +4,8 @@
 // Frame by frame, voice 0 to 16 in order; the values are read afresh for every sample so that a
 // parameter change takes effect at the next sample.
 void DrawbarEngine::renderReference(float* left, float* right, std::int32_t frames) {
+    syncVoices();
+    ++voiceChanges;
     for (std::int32_t k = 0; k < frames; ++k) {
         const RenderValues r = loadRenderValues(derived, tables);
         for (Voice& v : voices) {

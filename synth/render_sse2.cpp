@@ -69,6 +69,22 @@ struct Sse2Ops {
                               table[_mm_cvtsi128_si32(_mm_shuffle_epi32(index, 3))]);
 #endif
     }
+
+    // The same entries from the table of doubles.
+    __attribute__((always_inline)) static D lookupWide(const double* table, I index) {
+#if defined(__x86_64__) || defined(_M_X64)
+        const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(index));
+        const auto high =
+            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));
+        return {_mm_loadh_pd(_mm_load_sd(table + (low & 0xFFFFFFFFu)), table + (low >> 32)),
+                _mm_loadh_pd(_mm_load_sd(table + (high & 0xFFFFFFFFu)), table + (high >> 32))};
+#else
+        return {_mm_loadh_pd(_mm_load_sd(table + _mm_cvtsi128_si32(index)),
+                             table + _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1))),
+                _mm_loadh_pd(_mm_load_sd(table + _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 2))),
+                             table + _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 3)))};
+#endif
+    }
 };
 
 } // namespace

@@ -51,8 +51,13 @@ class UlvoDrawLv2 {
             left = static_cast<float*>(data);
         else if (port == kOutputRightPort)
             right = static_cast<float*>(data);
-        else if (port >= kFirstParameterPort && port < kPortCount)
-            controls[port - kFirstParameterPort] = static_cast<const float*>(data);
+        else if (port >= kFirstParameterPort && port < kPortCount) {
+            const std::uint32_t index = port - kFirstParameterPort;
+            connected[index] = data != nullptr;
+            // An unconnected port reads the value last applied, which never counts as a change.
+            held[index] = std::bit_cast<float>(applied[index]);
+            controls[index] = data != nullptr ? static_cast<const float*>(data) : &held[index];
+        }
     }
 
     // [audio thread] No allocation, lock or I/O.
@@ -88,13 +93,22 @@ class UlvoDrawLv2 {
 
   private:
     void rememberParameters() {
-        for (std::int32_t index = 0; index < kParameterCount; ++index)
+        for (std::int32_t index = 0; index < kParameterCount; ++index) {
             applied[index] = std::bit_cast<std::uint32_t>(instrument.parameter(index));
+            held[index] = instrument.parameter(index);
+        }
     }
 
     void applyChangedControls() {
+        // Most runs change nothing: one look at every port, without a branch per port, tells.
+        if (!firstRun) {
+            bool changed = false;
+            for (std::int32_t index = 0; index < kParameterCount; ++index)
+                changed |= std::bit_cast<std::uint32_t>(*controls[index]) != applied[index];
+            if (!changed) return;
+        }
         for (std::int32_t index : kProgramApplyOrder) {
-            if (controls[index] == nullptr) continue;
+            if (!connected[index]) continue;
             const float value = *controls[index];
             const auto bits = std::bit_cast<std::uint32_t>(value);
             if (bits == applied[index] && !firstRun) continue;
@@ -147,8 +161,15 @@ class UlvoDrawLv2 {
     const LV2_Atom_Sequence* midiIn = nullptr;
     float* left = nullptr;
     float* right = nullptr;
-    std::array<const float*, kParameterCount> controls{};
     std::array<std::uint32_t, kParameterCount> applied{}; // bits of the value last applied
+    std::array<float, kParameterCount> held{};            // what unconnected ports read
+    std::array<bool, kParameterCount> connected{};
+    std::array<const float*, kParameterCount> controls = [this] {
+        std::array<const float*, kParameterCount> unconnected{};
+        for (std::int32_t index = 0; index < kParameterCount; ++index)
+            unconnected[index] = &held[index];
+        return unconnected;
+    }();
     // The first run applies every port, as a host that sets all parameters when it loads a VST
     // 2 plug-in does; the drawbar weights then come out the same in both formats.
     bool firstRun = true;

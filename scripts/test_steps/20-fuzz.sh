@@ -4,6 +4,7 @@
 # them side by side for a bounded time, starting from the seed corpus in tests/fuzz/corpus.
 # Any finding (sanitizer report, broken promise, leak, slow input) fails the step and leaves the
 # input in build/fuzz/artifacts. Prints the executions each target reached.
+# Needs: build/fuzz (clang, libFuzzer), built here
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${ULVO_FUZZ_SECONDS:-90}

@@ -2,8 +2,10 @@
 # The demo: the committed MIDI file is what its script writes, and the README's main command
 # renders it to out/demo.wav and out/demo.png. The spectrogram is also the README's, in
 # docs/demo-spectrogram.png (without timestamps, so that the same picture gives the same file).
+# Needs: the linux preset, built here
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+./scripts/build.sh linux
 regenerated=$(mktemp --suffix=.mid)
 trap 'rm -f "$regenerated"' EXIT
 python3 demo/make_demo_midi.py "$regenerated"

@@ -2,6 +2,7 @@
 # Runs the host-threads test under ThreadSanitizer (clang, build/tsan): the audio thread renders
 # with events while the user-interface thread writes parameters, works the programs, reads the
 # texts and runs the editor's poll and control handlers. Any data race fails the step.
+# Needs: build/tsan (clang, ThreadSanitizer), built here
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

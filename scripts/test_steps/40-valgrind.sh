@@ -3,9 +3,11 @@
 # or write, no use of an undefined value, no bad free, and no leak (definite, indirect or
 # possible) at exit. The long hardening sessions run a few seconds each here (ULVO_SHORT_RUN=1);
 # the release build runs them in full. Scripts in the test list (the Wine checks) are left out.
+# Needs: the linux preset (or the build in ULVO_VALGRIND_BUILD), built here
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${ULVO_VALGRIND_BUILD:-build/linux}
+[ "$build" != build/linux ] || ./scripts/build.sh linux
 logs=build/valgrind
 mkdir -p "$logs"
 export ULVO_SHORT_RUN=1

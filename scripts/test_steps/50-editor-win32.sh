@@ -4,6 +4,7 @@
 # receives (tests/abi_host/editor_e2e/drive_editor.py). Leaves a screenshot of each open editor
 # in build/editor-win32.png and build/editor-win64.png.
 #   50-editor-win32.sh [BUILD_DIR...]   (default: build/win32 build/win64)
+# Needs: the win32 and win64 presets (without BUILD_DIR arguments), built here
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 export WINEDEBUG="${WINEDEBUG:--all}" WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
@@ -11,6 +12,7 @@ export WINEDEBUG="${WINEDEBUG:--all}" WINEPREFIX="${WINEPREFIX:-$PWD/build/winep
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 if [ -z "${ULVO_EDITOR_DISPLAY_UP:-}" ]; then
+    [ $# -gt 0 ] || ./scripts/build.sh win32 win64
     # A wineserver left from an earlier step would keep that step's display: start afresh.
     wineserver -k 2>/dev/null || true
     ULVO_EDITOR_DISPLAY_UP=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"

@@ -3,8 +3,10 @@
 # they should (tests/packages/check_archives.sh), lintian reports no error and no warning on the
 # Debian package, and the package installs, plays and goes away cleanly
 # (tests/packages/check_installed_package.sh). Leaves the files in dist/.
+# Needs: the linux, win32 and win64 presets, built here
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+./scripts/build.sh linux win32 win64
 again=build/package-again
 ./scripts/package.sh dist
 ./scripts/package.sh "$again"

@@ -113,6 +113,39 @@ TEST(Lv2Front, DemoWithControlsChangingBetweenBlocksGivesTheVst2SamplesAtEveryBl
     }
 }
 
+// A control port left unconnected changes nothing, from the first run on; connected, it applies
+// its value; unconnected again, the value last applied stays. `all` has every port connected.
+TEST(Lv2Front, UnconnectedControlPortsLeaveTheirParametersAsTheyAre) {
+    Lv2Host all, some;
+    ASSERT_TRUE(all.loaded() && some.loaded());
+    const std::int32_t loose[] = {Sustain, Drawbar4, CutOff};
+    for (std::int32_t index : loose) {
+        some.unconnected[index] = true;
+        some.controls[index] = 0.93f; // read by no one
+    }
+    std::vector<float> allLeft, allRight, someLeft, someRight;
+    const auto play = [&](const std::vector<Lv2Midi>& midi, const char* when) {
+        for (int block = 0; block < 4; ++block) {
+            all.run(256, block == 0 ? midi : std::vector<Lv2Midi>{}, allLeft, allRight);
+            some.run(256, block == 0 ? midi : std::vector<Lv2Midi>{}, someLeft, someRight);
+            ASSERT_TRUE(sameBits(allLeft, someLeft) && sameBits(allRight, someRight))
+                << when << ", block " << block;
+        }
+    };
+    play({{0, {0x90, 60, 100}}, {9, {0x90, 67, 90}}}, "unconnected from the start");
+    for (std::int32_t index : loose) {
+        some.unconnected[index] = false;
+        all.controls[index] = some.controls[index] = 0.35f;
+    }
+    play({{3, {0x90, 72, 80}}}, "connected");
+    for (std::int32_t index : loose) {
+        some.unconnected[index] = true;
+        some.controls[index] = 1.0f;
+    }
+    play({{0, {0x80, 60, 0}}}, "unconnected again");
+    EXPECT_NE(allLeft, std::vector<float>(allLeft.size(), 0.0f));
+}
+
 // The name on a bank's line for `program`: what follows its number and sixteen values.
 std::string nameOf(const std::string& bank, int program) {
     std::size_t at = bank.find("program " + std::to_string(program) + " ");

@@ -93,7 +93,8 @@ void Lv2Host::runRaw(std::uint32_t frames, std::vector<std::uint64_t>& raw,
     lilv_instance_connect_port(instance, kOutputLeftPort, left.data());
     lilv_instance_connect_port(instance, kOutputRightPort, right.data());
     for (std::uint32_t i = 0; i < kParameterCount; ++i)
-        lilv_instance_connect_port(instance, kFirstParameterPort + i, &controls[i]);
+        lilv_instance_connect_port(instance, kFirstParameterPort + i,
+                                   unconnected[i] ? nullptr : &controls[i]);
     lilv_instance_run(instance, frames);
 }
 

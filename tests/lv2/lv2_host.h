@@ -28,6 +28,8 @@ class Lv2Host {
     bool loaded() const { return instance != nullptr; }
     // Control port values by parameter index; start at the ports' defaults.
     std::array<float, kParameterCount> controls{};
+    // Control ports left unconnected (connected to nothing) on the next runs.
+    std::array<bool, kParameterCount> unconnected{};
     // Runs one block; `left` and `right` get its samples.
     void run(std::uint32_t frames, const std::vector<Lv2Midi>& midi, std::vector<float>& left,
              std::vector<float>& right);

@@ -1,5 +1,6 @@
 // ulvo-render run as a user runs it: timing to the frame through tempo changes and any block
-// size, our instrument and amsynth rendered to files, and one clear line for every bad input.
+// size, our instrument, amsynth and setBfree rendered to files, and one clear line for every bad
+// input.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr const char* kAmsynth = "/usr/lib/vst/amsynth_vst.so";
+constexpr const char* kSetBfree = "http://gareus.org/oss/lv2/b_synth";
+constexpr const char* kSetBfreeBundle = "/usr/lib/lv2/b_synth";
 
 // 120 bpm for two quarters (1 s), 150 bpm for one (0.4 s), then 80 bpm, at 480 ticks a quarter.
 TrackBytes tempoChanges() {
@@ -173,6 +176,26 @@ TEST(UlvoRender, AmsynthRendersThroughTheSameHost) {
         EXPECT_GT(peakOf(samples, kFirstNoteFrame, kFirstNoteFrame + 512), 0.0);
         // The last notes ended 2.5 s before the end: the final half second is below -80 dBFS.
         EXPECT_LT(peakOf(samples, samples.size() - 22050, samples.size()), 1e-4);
+    }
+}
+
+// setBfree's organ, the LV2 peer the benchmarks compare with, needs the host's worker.
+TEST(UlvoRender, AnLv2OrganThatNeedsTheWorkerRendersThroughTheSameHost) {
+    if (!std::filesystem::exists(kSetBfreeBundle))
+        GTEST_SKIP() << kSetBfreeBundle << " is not installed";
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
+    const RunResult run = runRender({"--plugin", kSetBfree, "--bit-depth", "32f", "--tail", "1",
+                                     folder.path("piece.mid"), folder.path("out.wav")},
+                                    folder);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const Audio audio = readAudio(folder.path("out.wav"));
+    ASSERT_EQ(audio.channels.size(), 2u);
+    for (const auto& samples : audio.channels) {
+        const double before = peakOf(samples, 0, kFirstNoteFrame);
+        const double during = peakOf(samples, kFirstNoteFrame, kFirstNoteFrame + 4410);
+        EXPECT_GT(during, 1e-3);
+        EXPECT_GT(during, 100.0 * before);
     }
 }
 

@@ -114,7 +114,7 @@ Lv2Plugin::~Lv2Plugin() {
 }
 
 // What the host offers every instance: URID mapping both ways, block lengths and the rate as
-// options, and the promise of bounded block lengths.
+// options, the promise of bounded block lengths, and a worker.
 struct Lv2Instance::Features {
     std::vector<std::string> uris;
     LV2_URID_Map map{this, mapUri};
@@ -128,7 +128,8 @@ struct Lv2Instance::Features {
     LV2_Feature boundedFeature{LV2_BUF_SIZE__boundedBlockLength, nullptr};
     std::vector<const LV2_Feature*> list;
 
-    Features(std::int32_t rate, std::int32_t block) : maxBlock(block), nominalBlock(block) {
+    Features(std::int32_t rate, std::int32_t block, const LV2_Feature* worker)
+        : maxBlock(block), nominalBlock(block) {
         this->rate = static_cast<float>(rate);
         const LV2_URID intType = id(LV2_ATOM__Int), floatType = id(LV2_ATOM__Float);
         options = {{LV2_OPTIONS_INSTANCE, 0, id(LV2_BUF_SIZE__minBlockLength), sizeof minBlock,
@@ -141,7 +142,7 @@ struct Lv2Instance::Features {
                     floatType, &this->rate},
                    {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
         optionsFeature.data = options.data();
-        list = {&mapFeature, &unmapFeature, &optionsFeature, &boundedFeature, nullptr};
+        list = {&mapFeature, &unmapFeature, &optionsFeature, &boundedFeature, worker, nullptr};
     }
     LV2_URID id(const char* uri) { return mapUri(this, uri); }
     bool offers(const char* uri) const {
@@ -163,7 +164,8 @@ struct Lv2Instance::Features {
 };
 
 Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_t maxBlock)
-    : source(plugin), features(std::make_unique<Features>(rate, maxBlock)), maxBlock(maxBlock) {
+    : source(plugin), worker(std::make_unique<Lv2Worker>()),
+      features(std::make_unique<Features>(rate, maxBlock, worker->feature())), maxBlock(maxBlock) {
     LilvWorld* world = plugin.world();
     const LilvPlugin* p = plugin.plugin();
     const std::string name = plugin.name();
@@ -219,10 +221,14 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
     for (const Control& c : controls)
         controlValues.push_back(portValues[c.port]);
 
+    midiEventType = features->id(LV2_MIDI__MidiEvent);
+    sequenceType = features->id(LV2_ATOM__Sequence);
+    chunkType = features->id(LV2_ATOM__Chunk);
     instance = lilv_plugin_instantiate(p, rate, features->list.data());
     if (instance == nullptr)
         throw RenderError("the LV2 plug-in '" + name + "' could not be instantiated at " +
                           std::to_string(rate) + " Hz");
+    worker->attach(instance);
     midiBuffer.assign(kSequenceCapacity / 8, 0);
     atomBuffers.assign(atomIns.size() + atomOuts.size(),
                        std::vector<std::uint64_t>(kSequenceCapacity / 8, 0));
@@ -230,6 +236,7 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
                    std::vector<float>(static_cast<std::size_t>(std::max(maxBlock, 1)), 0.0f));
     for (std::uint32_t index = 0; index < ports; ++index)
         lilv_instance_connect_port(instance, index, &portValues[index]);
+    connectedOutputs.assign(audioOuts.size(), nullptr);
     connectScratch();
     sendEvents(nullptr);
 }
@@ -383,7 +390,7 @@ void Lv2Instance::sendEvents(VstEvents* events) {
     if (midiPort < 0) return;
     auto* bytes = reinterpret_cast<std::uint8_t*>(midiBuffer.data());
     std::uint32_t used = sizeof(LV2_Atom_Sequence);
-    const LV2_URID midiType = features->id(LV2_MIDI__MidiEvent);
+    const LV2_URID midiType = midiEventType;
     for (std::int32_t i = 0; events != nullptr && i < events->numEvents; ++i) {
         VstEvent* event = nullptr;
         std::memcpy(&event,
@@ -411,16 +418,19 @@ void Lv2Instance::sendEvents(VstEvents* events) {
     }
     LV2_Atom_Sequence sequence{};
     sequence.atom.size = used - sizeof(LV2_Atom);
-    sequence.atom.type = features->id(LV2_ATOM__Sequence);
+    sequence.atom.type = sequenceType;
     std::memcpy(bytes, &sequence, sizeof sequence);
 }
 
 void Lv2Instance::render(float** /*inputs*/, float** outputs, std::int32_t frames) {
+    // Connected again only when the render loop's buffers move, as a host does.
     for (std::size_t i = 0; i < audioOuts.size(); ++i)
-        lilv_instance_connect_port(instance, audioOuts[i], outputs[i]);
+        if (connectedOutputs[i] != outputs[i]) {
+            lilv_instance_connect_port(instance, audioOuts[i], outputs[i]);
+            connectedOutputs[i] = outputs[i];
+        }
     // Atom outputs announce their capacity; other atom inputs carry an empty sequence.
-    const LV2_URID chunk = features->id(LV2_ATOM__Chunk),
-                   sequenceType = features->id(LV2_ATOM__Sequence);
+    const LV2_URID chunk = chunkType;
     std::size_t a = 0;
     for (std::size_t i = 0; i < atomIns.size(); ++i, ++a) {
         LV2_Atom_Sequence empty{{sizeof(LV2_Atom_Sequence_Body), sequenceType}, {0, 0}};
@@ -431,5 +441,10 @@ void Lv2Instance::render(float** /*inputs*/, float** outputs, std::int32_t frame
         std::memcpy(atomBuffers[a].data(), &capacity, sizeof capacity);
     }
     lilv_instance_run(instance, static_cast<std::uint32_t>(frames));
-    sendEvents(nullptr); // the block's events are spent
+    worker->finishBlock();
+    // The block's events are spent: the sequence is emptied.
+    if (midiPort >= 0) {
+        LV2_Atom_Sequence empty{{sizeof(LV2_Atom_Sequence_Body), sequenceType}, {0, 0}};
+        std::memcpy(midiBuffer.data(), &empty, sizeof empty);
+    }
 }

@@ -1,5 +1,5 @@
 // An LV2 instrument hosted through lilv: found by URI or bundle folder, given URID mapping,
-// options and bounded block lengths, its ports connected to buffers of its own, and driven block
+// options, bounded block lengths and a worker, its ports connected to buffers of its own, and driven block
 // by block like the VST 2 instruments: MIDI in an atom sequence, then run.
 #pragma once
 
@@ -11,6 +11,7 @@
 #include <lilv/lilv.h>
 
 #include "tools/render/hosted_instrument.h"
+#include "tools/render/lv2_worker.h"
 
 // The world in which LV2 plug-ins are looked up, and one plug-in of it.
 class Lv2Plugin {
@@ -70,6 +71,7 @@ class Lv2Instance : public HostedInstrument {
     void connectScratch();
 
     const Lv2Plugin& source;
+    std::unique_ptr<Lv2Worker> worker;
     std::unique_ptr<Features> features;
     LilvInstance* instance = nullptr;
     std::int32_t maxBlock;
@@ -80,6 +82,9 @@ class Lv2Instance : public HostedInstrument {
     std::vector<std::uint32_t> audioIns, audioOuts;
     std::vector<std::uint32_t> atomIns, atomOuts, cvPorts;
     std::int64_t midiPort = -1;                          // the atom input that takes MIDI
+    // Mapped once, as a host does, rather than on every block.
+    std::uint32_t midiEventType = 0, sequenceType = 0, chunkType = 0;
+    std::vector<float*> connectedOutputs; // what each audio output is connected to
     std::vector<std::uint64_t> midiBuffer;               // 8-byte aligned atom sequence
     std::vector<std::vector<std::uint64_t>> atomBuffers; // other atom ports
     std::vector<std::vector<float>> scratch;             // audio inputs and CV ports
