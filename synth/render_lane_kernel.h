@@ -372,15 +372,21 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
     // Every value stayed inside the int32 range if the states and the filter input did with
     // room for one step: |hp| <= |x| + |damping| |band| + 1/2 + |low|, and each product is at
     // most its factor in size (coefficients below 1).
+    // The groups' largest values first, then the lanes of one vector.
 #pragma GCC unroll 8
-    for (int q = 0; q < Groups; ++q) {
-        Ops::storeD(job.work.largest + q * W, largest[q]);
-        Ops::storeD(job.work.largestX + q * W, largestX[q]);
+    for (int q = 1; q < Groups; ++q) {
+        largest[0] = Ops::maxD(largest[0], largest[q]);
+        if constexpr (!S.smoothZero) largestX[0] = Ops::maxD(largestX[0], largestX[q]);
     }
-    double most = 0, mostX = S.smoothZero ? job.mixed->largest : 0;
-    for (int l = 0; l < Groups * W; ++l) {
+    Ops::storeD(job.work.largest, largest[0]);
+    double most = 0, mostX = job.mixed->largest;
+    if constexpr (!S.smoothZero) {
+        Ops::storeD(job.work.largestX, largestX[0]);
+        mostX = 0;
+    }
+    for (int l = 0; l < W; ++l) {
         most = larger(most, job.work.largest[l]);
-        mostX = larger(mostX, job.work.largestX[l]);
+        if constexpr (!S.smoothZero) mostX = larger(mostX, job.work.largestX[l]);
     }
     if (!(mostX + (1.0 + std::fabs(static_cast<double>(job.damping))) * most + 1.0 <= 2147483647.0))
         return false;
