@@ -109,6 +109,23 @@ void placeConstantGroup(LaneJob& job, std::int32_t q, const float* levels, const
     }
 }
 
+// Padding: a silent lane that stays put.
+void silenceLane(LaneJob& job, std::int32_t lane) {
+    job.phase[lane] = job.phaseStep[lane] = job.smoothed[lane] = job.voiceGain[lane] = 0;
+    job.bandState[lane] = job.lowState[lane] = 0;
+    job.steadyLevel[lane] = job.steadyCutoff[lane] = 0;
+}
+
+// The voice's running state into its lane.
+void copyVoiceToLane(LaneJob& job, std::int32_t lane, const Voice& v) {
+    job.phase[lane] = v.phase;
+    job.phaseStep[lane] = v.phaseStep;
+    job.smoothed[lane] = v.smoothed;
+    job.bandState[lane] = v.bandState;
+    job.lowState[lane] = v.lowState;
+    job.voiceGain[lane] = v.voiceGain;
+}
+
 struct LaneVoices {
     std::int32_t count = 0;
     std::int32_t voice[kMaxLanes];
@@ -123,19 +140,10 @@ void loadLanes(const LaneKernels& kernels, LaneJob& job,
     job.steady = true;
     for (std::int32_t lane = 0; lane < job.groups * w; ++lane) {
         if (lane >= lv.count) {
-            // Padding: a silent lane that stays put.
-            job.phase[lane] = job.phaseStep[lane] = job.smoothed[lane] = job.voiceGain[lane] = 0;
-            job.bandState[lane] = job.lowState[lane] = 0;
-            job.steadyLevel[lane] = job.steadyCutoff[lane] = 0;
+            silenceLane(job, lane);
             continue;
         }
-        const Voice& v = voices[lv.voice[lane]];
-        job.phase[lane] = v.phase;
-        job.phaseStep[lane] = v.phaseStep;
-        job.smoothed[lane] = v.smoothed;
-        job.bandState[lane] = v.bandState;
-        job.lowState[lane] = v.lowState;
-        job.voiceGain[lane] = v.voiceGain;
+        copyVoiceToLane(job, lane, voices[lv.voice[lane]]);
         const EnvelopePlan& p = lv.plan[lane];
         job.steady = job.steady && p.constant;
         job.steadyLevel[lane] = p.level;
@@ -333,18 +341,10 @@ void prepareSteady(const KernelChoice& choice, std::array<Voice, kVoiceCount>& v
     job.mixed = &state.oscillator;
     for (std::int32_t lane = 0; lane < job.groups * w; ++lane) {
         if (lane >= count) {
-            job.phase[lane] = job.phaseStep[lane] = job.smoothed[lane] = job.voiceGain[lane] = 0;
-            job.bandState[lane] = job.lowState[lane] = 0;
-            job.steadyLevel[lane] = job.steadyCutoff[lane] = 0;
+            silenceLane(job, lane);
             continue;
         }
-        const Voice& v = voices[s.voice[lane]];
-        job.phase[lane] = v.phase;
-        job.phaseStep[lane] = v.phaseStep;
-        job.smoothed[lane] = v.smoothed;
-        job.bandState[lane] = v.bandState;
-        job.lowState[lane] = v.lowState;
-        job.voiceGain[lane] = v.voiceGain;
+        copyVoiceToLane(job, lane, voices[s.voice[lane]]);
     }
     s.count = count;
     setSteadyValues(voices, r, state);
