@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "tools/common/decimal_numbers.h"
+#include "tools/common/option_with_value.h"
 #include "tools/play/play_error.h"
 
 namespace {
@@ -52,17 +53,13 @@ PlayOptions parsePlayOptions(const std::vector<std::string>& args) {
         if (arg.size() < 2 || arg[0] != '-')
             throw PlayError("unexpected argument '" + arg + "' (see --help)");
         // Every other option takes a value: "--name value" or "--name=value".
-        std::string name = arg;
-        std::string value;
-        const std::size_t equals = arg.find('=');
-        if (equals != std::string::npos) {
-            name = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-        }
+        const OptionWithValue option = splitOption(arg);
+        const std::string& name = option.name;
+        std::string value = option.value;
         const bool known = name == "--name" || name == "--preset" || name == "--program" ||
                            name == "--param" || name == "--state" || name == "--scale";
         if (!known) throw PlayError("unknown option '" + name + "' (see --help)");
-        if (equals == std::string::npos) {
+        if (!option.valueInline) {
             if (i + 1 == args.size()) throw PlayError(name + " needs a value");
             value = args[++i];
         }

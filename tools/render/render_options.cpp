@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tools/common/decimal_numbers.h"
+#include "tools/common/option_with_value.h"
 #include "tools/render/render_error.h"
 
 namespace {
@@ -80,19 +81,15 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
             continue;
         }
         // Every other option takes a value: "--name value" or "--name=value".
-        std::string name = arg;
-        std::string value;
-        const std::size_t equals = arg.find('=');
-        if (equals != std::string::npos) {
-            name = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-        }
+        const OptionWithValue option = splitOption(arg);
+        const std::string& name = option.name;
+        std::string value = option.value;
         const bool known = name == "--plugin" || name == "--rate" || name == "--block" ||
                            name == "--program" || name == "--preset" || name == "--param" ||
                            name == "--tail" ||
                            name == "--bit-depth" || name == "--runs";
         if (!known) throw RenderError("unknown option '" + name + "' (see --help)");
-        if (equals == std::string::npos) {
+        if (!option.valueInline) {
             if (i + 1 == args.size()) throw RenderError(name + " needs a value");
             value = args[++i];
         }
