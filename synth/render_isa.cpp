@@ -14,9 +14,10 @@ bool cpuHas(RenderIsa isa) {
     case RenderIsa::Sse2:
         return __builtin_cpu_supports("sse2") != 0;
     case RenderIsa::Avx2:
-        return __builtin_cpu_supports("avx2") != 0;
+        return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("fma") != 0;
     case RenderIsa::Avx512:
-        return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx2") != 0;
+        // Fewer voices take the AVX2 kernels there.
+        return __builtin_cpu_supports("avx512f") != 0 && cpuHas(RenderIsa::Avx2);
     }
 #endif
     (void)isa;

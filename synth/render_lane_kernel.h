@@ -43,6 +43,7 @@ struct Shape {
     bool smoothZero; // smoothing 0: the table holds the rounded oscillator
     int mode;        // filter output: 0 low-pass, 1 band-pass, 2 high-pass, 3 none
     bool steady;     // one level and coefficient per lane for the whole run
+    bool fused = false; // the wide kernel's filter on fused multiply-adds (see renderWide)
 };
 
 // Copies the lanes' constants and the shared ones into `work`, as doubles where the kernels
@@ -56,6 +57,7 @@ template <class Ops> ULVO_KERNEL_INLINE void prepareWork(LaneJob& job, int group
         Ops::storeD(work.cutoff + q * W, Ops::widen(Ops::loadF(job.steadyCutoff + q * W)));
     }
     Ops::storeD(work.damping, Ops::setD(job.damping));
+    Ops::storeD(work.negDamping, Ops::setD(-static_cast<double>(job.damping)));
     Ops::storeD(work.smooth, Ops::setD(job.smooth));
     Ops::storeD(work.rest, Ops::setD(1.0 - static_cast<double>(job.smooth)));
     Ops::storeD(work.intMax, Ops::setD(2147483647.0));
@@ -281,8 +283,19 @@ ULVO_KERNEL_INLINE typename Ops::D roundChain(typename Ops::D v, typename Ops::D
         return roundWide<Ops>(v, magic);
 }
 
+// The largest filter value the fused filter takes: any integer up to 2^29 in size times a float
+// (24 significant bits) is exact in a double.
+inline constexpr double kFusedLimit = 536870912.0;
+
 // Returns false, with the lanes' states as they were and the outputs unusable, when a value may
 // have left the int32 range.
+//
+// With `S.fused`, the filter's feedback chain is shortened for few voices, where its latency and
+// not the operation count sets the cost. While every filter value stays within kFusedLimit, each
+// product is exact, so fma(a, b, M) with M = 1.5 * 2^52 is the rounded product plus M, ties to
+// even as roundToInt; and the next frame's high-pass, x - r(band d) - low, is taken as
+// (x - low before this frame) + (-r(bp d) - r(bp g)) from the two roundings at once instead of
+// after the low-pass. The run reports failure when a value went past the limit.
 template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, std::int32_t end) {
     constexpr int Groups = S.groups;
     constexpr int W = Ops::kWidth;
@@ -291,9 +304,12 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
     using D = typename Ops::D;
 
     D band[Groups], low[Groups], largest[Groups], largestX[Groups];
+    // Fused only: the low-pass state before the last frame, and -r(bp d) - r(bp g) of that frame.
+    D lowBefore[Groups], pending[Groups];
     F phase[Groups], smoothed[Groups];
     I index[Groups];
     const D sign = Ops::setD(-0.0);
+    prepareWork<Ops>(job, Groups);
 #pragma GCC unroll 8
     for (int q = 0; q < Groups; ++q) {
         band[q] = Ops::fromI(Ops::loadI(job.bandState + q * W));
@@ -303,8 +319,14 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
         phase[q] = Ops::loadF(job.phase + q * W);
         smoothed[q] = Ops::loadF(job.smoothed + q * W);
         index[q] = Ops::setI(0);
+        if constexpr (S.fused) {
+            // So that the first frame's high-pass is x - low - r(band d).
+            const D magic = Ops::loadD(job.work.magic);
+            lowBefore[q] = low[q];
+            pending[q] = Ops::subD(
+                Ops::fusedMulAdd(band[q], Ops::loadD(job.work.negDamping), magic), magic);
+        }
     }
-    prepareWork<Ops>(job, Groups);
     const std::int32_t* const table = job.mixed->table;
     const bool mixing = job.mixLanes > 0, keep = !job.mixReplace;
 
@@ -334,16 +356,28 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
                 g = Ops::loadD(w->cutoff + q * W);
             else
                 g = Ops::widen(Ops::loadF(job.cutoff + at));
-            const D hp = Ops::subD(
-                Ops::subD(x, roundChain<Ops>(Ops::mulD(band[q], Ops::loadD(w->damping)), magic)),
-                low[q]);
-            const D bp = Ops::addD(roundChain<Ops>(Ops::mulD(hp, g), magic), band[q]);
-            const D lp = Ops::addD(roundChain<Ops>(Ops::mulD(bp, g), magic), low[q]);
+            D hp, bp, lp;
+            if constexpr (S.fused) {
+                hp = Ops::addD(Ops::subD(x, lowBefore[q]), pending[q]);
+                bp = Ops::addD(Ops::fusedMulAdd(hp, g, magic), Ops::subD(band[q], magic));
+                const D lowStep = Ops::fusedMulAdd(bp, g, magic);
+                lp = Ops::addD(Ops::subD(lowStep, magic), low[q]);
+                pending[q] = Ops::subD(
+                    Ops::fusedMulAdd(bp, Ops::loadD(w->negDamping), magic), lowStep);
+                lowBefore[q] = low[q];
+            } else {
+                hp = Ops::subD(
+                    Ops::subD(x, roundChain<Ops>(Ops::mulD(band[q], Ops::loadD(w->damping)), magic)),
+                    low[q]);
+                bp = Ops::addD(roundChain<Ops>(Ops::mulD(hp, g), magic), band[q]);
+                lp = Ops::addD(roundChain<Ops>(Ops::mulD(bp, g), magic), low[q]);
+            }
             band[q] = bp;
             low[q] = lp;
             const D signs = Ops::loadD(w->sign);
             largest[q] =
                 Ops::maxD(largest[q], Ops::maxD(Ops::andNotD(signs, bp), Ops::andNotD(signs, lp)));
+            if constexpr (S.fused) largest[q] = Ops::maxD(largest[q], Ops::andNotD(signs, hp));
             D y;
             if constexpr (S.mode == 0)
                 y = lp;
@@ -390,6 +424,7 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
     }
     if (!(mostX + (1.0 + std::fabs(static_cast<double>(job.damping))) * most + 1.0 <= 2147483647.0))
         return false;
+    if (S.fused && !(most <= kFusedLimit)) return false;
 
 #pragma GCC unroll 8
     for (int q = 0; q < Groups; ++q) {
@@ -426,23 +461,30 @@ template <class Ops, int Groups, bool SmoothZero> ExactFn pickExact(std::int32_t
     }
 }
 
-template <class Ops, int Groups, bool SmoothZero, bool Steady> WideFn pickWide(std::int32_t mode) {
+template <class Ops, int Groups, bool SmoothZero, bool Steady, bool Fused = false>
+WideFn pickWide(std::int32_t mode) {
     switch (mode) {
     case 0:
-        return &renderWide<Ops, Shape{Groups, SmoothZero, 0, Steady}>;
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 0, Steady, Fused}>;
     case 1:
-        return &renderWide<Ops, Shape{Groups, SmoothZero, 1, Steady}>;
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 1, Steady, Fused}>;
     case 2:
-        return &renderWide<Ops, Shape{Groups, SmoothZero, 2, Steady}>;
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 2, Steady, Fused}>;
     default:
-        return &renderWide<Ops, Shape{Groups, SmoothZero, 3, Steady}>;
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 3, Steady, Fused}>;
     }
 }
 
 template <class Ops> struct Kernels {
     ExactFn exact = nullptr;
     WideFn wide = nullptr;
+    WideFn fused = nullptr; // where the instruction set has fused multiply-add, for one group
 };
+
+// One group's frames wait on the filter's feedback chain; with more, the groups' chains overlap
+// and the operation count sets the cost, which fusing does not lower.
+template <class Ops, int Groups> constexpr bool kFusedKernel =
+    Groups == 1 && requires(typename Ops::D v) { Ops::fusedMulAdd(v, v, v); };
 
 template <class Ops, int Groups> Kernels<Ops> pickForGroups(const LaneJob& job) {
     Kernels<Ops> k;
@@ -455,6 +497,14 @@ template <class Ops, int Groups> Kernels<Ops> pickForGroups(const LaneJob& job) 
     else
         k.wide = job.steady ? pickWide<Ops, Groups, false, true>(job.filterMode)
                             : pickWide<Ops, Groups, false, false>(job.filterMode);
+    if constexpr (kFusedKernel<Ops, Groups>) {
+        if (zero)
+            k.fused = job.steady ? pickWide<Ops, Groups, true, true, true>(job.filterMode)
+                                 : pickWide<Ops, Groups, true, false, true>(job.filterMode);
+        else
+            k.fused = job.steady ? pickWide<Ops, Groups, false, true, true>(job.filterMode)
+                                 : pickWide<Ops, Groups, false, false, true>(job.filterMode);
+    }
     return k;
 }
 
@@ -481,16 +531,33 @@ inline void placeSteadyRows(LaneJob& job, std::int32_t begin, std::int32_t end) 
         }
 }
 
-// Renders frames [begin, end) of the job's lanes: the wide kernel where it may hold, checked, and
-// the exact kernel where it may not or did not.
+// Runs without the fused kernel after it found its values too large: loud resonant voices stay
+// loud, and each failed run costs a second one.
+inline constexpr std::int32_t kFusedPauseRuns = 32;
+
+// Renders frames [begin, end) of the job's lanes: the fused or wide kernel where it may hold,
+// checked, and the exact kernel where it may not or did not.
 template <class Ops> void run(LaneJob& job, std::int32_t begin, std::int32_t end) {
     if (begin >= end) return;
     const Kernels<Ops> k = pick<Ops>(job, std::make_index_sequence<std::size(Ops::kGroupCounts)>{});
     if (k.exact == nullptr) return;
-    if (job.coefficientsBounded && std::fabs(job.damping) <= 2.0f) {
-        if (k.wide(job, begin, end)) return;
-        // Redone from the same states; replacing outputs are simply written again.
+    // Redone from the same states; replacing outputs are simply written again.
+    const auto undoMix = [&] {
         if (job.mixLanes > 0 && !job.mixReplace) restoreMix(job, begin, end);
+    };
+    if (job.coefficientsBounded && std::fabs(job.damping) <= 2.0f) {
+        if (k.fused != nullptr && job.fusedPause == 0) {
+            if (k.fused(job, begin, end)) {
+                job.fusedFrames += static_cast<std::uint64_t>(end - begin) * job.groups * job.width;
+                return;
+            }
+            undoMix();
+            job.fusedPause = kFusedPauseRuns;
+        } else if (job.fusedPause > 0) {
+            --job.fusedPause;
+        }
+        if (k.wide(job, begin, end)) return;
+        undoMix();
     }
     if (job.steady) placeSteadyRows(job, begin, end);
     k.exact(job, begin, end);

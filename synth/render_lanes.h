@@ -39,6 +39,7 @@ struct LaneWork {
     alignas(64) double largest[kMaxLanes];  // largest filter state of the run, in size
     alignas(64) double largestX[kMaxLanes]; // largest rounded smoothed value of the run, in size
     alignas(64) double damping[kMaxLaneWidth];
+    alignas(64) double negDamping[kMaxLaneWidth];
     alignas(64) double smooth[kMaxLaneWidth];
     alignas(64) double rest[kMaxLaneWidth];   // 1 - smooth
     alignas(64) double intMax[kMaxLaneWidth]; // 2^31 - 1
@@ -98,8 +99,12 @@ struct LaneJob {
     float* mixRight = nullptr;
     alignas(64) float mixKept[2][kChunkFrames]; // what the outputs held, should the run be redone
 
-    // Lane frames rendered by the exact kernel so far (for tests and benchmarks).
+    // Lane frames rendered by the exact kernel, and by the fused one, so far (for tests and
+    // benchmarks).
     std::uint64_t exactFrames = 0;
+    std::uint64_t fusedFrames = 0;
+    // Runs still to go without the fused kernel, since one found its values too large for it.
+    std::int32_t fusedPause = 0;
 
     std::int32_t at(std::int32_t group, std::int32_t frame, std::int32_t lane) const {
         return (group * kChunkFrames + frame) * width + lane;

@@ -175,6 +175,49 @@ TEST_P(FastRenderCorners, EveryFilterModeThroughBothFilterKernels) {
             }
 }
 
+// Up to four voices run the fused filter where the instruction set has it, as long as its values
+// stay small enough for exact products. A loud resonant voice grows past that: its runs move to
+// the wide kernel, and once the sound is quiet again they come back.
+TEST_P(FastRenderCorners, LoudFewVoicesLeaveTheFusedFilterAndReturn) {
+    const bool fusing = GetParam() != RenderIsa::Sse2;
+    EnginePair pair(GetParam());
+    const auto fused = [&] { return pair.fastState().job.fusedFrames; };
+    pair.noteOn(45, 90);
+    pair.noteOn(57, 60, 3);
+    for (int i = 0; i < 8; ++i)
+        ASSERT_TRUE(pair.render(200)) << i;
+    EXPECT_EQ(fused() > 0, fusing);
+
+    std::array<float, kParameterCount> loud = kParameterDefaults;
+    for (int k = Drawbar2; k <= Drawbar3; ++k)
+        loud[k] = 1.0f;
+    loud[Q] = 1.0f;
+    loud[Type] = 0.5f;
+    pair.loadValues(loud);
+    pair.noteOn(78, 127); // its band-pass state passes 2^29 after some 8700 frames
+    std::int64_t largest = 0;
+    bool paused = false;
+    for (int i = 0; i < 160; ++i) {
+        ASSERT_TRUE(pair.render(64)) << i;
+        for (int v = 0; v < kVoiceCount; ++v)
+            largest = std::max<std::int64_t>(
+                largest, std::abs(std::int64_t{EnginePair::voice(*pair.reference, v).bandState}));
+        paused = paused || pair.fastState().job.fusedPause > 0;
+    }
+    EXPECT_GT(largest, std::int64_t{1} << 29);
+    EXPECT_EQ(paused, fusing);
+    EXPECT_EQ(pair.fastState().job.exactFrames, 0u);
+
+    pair.midi(0xB0, 123, 0);
+    pair.loadValues(kParameterDefaults);
+    ASSERT_TRUE(pair.render(4000));
+    const std::uint64_t before = fused();
+    pair.noteOn(60, 80);
+    for (int i = 0; i < 60; ++i)
+        ASSERT_TRUE(pair.render(128)) << i;
+    EXPECT_EQ(fused() > before, fusing);
+}
+
 TEST_P(FastRenderCorners, ValuesOutsideTheLaneRangesUseTheReferenceArithmetic) {
     const float inf = std::numeric_limits<float>::infinity();
     struct Case {
