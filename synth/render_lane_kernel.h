@@ -374,10 +374,12 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
             }
             band[q] = bp;
             low[q] = lp;
+            // The fused filter follows the high-pass instead of the low-pass: its products must
+            // stay exact, and each low-pass state but the last is bounded by the next frame's
+            // high-pass as the plain filter's high-pass is by its states.
             const D signs = Ops::loadD(w->sign);
-            largest[q] =
-                Ops::maxD(largest[q], Ops::maxD(Ops::andNotD(signs, bp), Ops::andNotD(signs, lp)));
-            if constexpr (S.fused) largest[q] = Ops::maxD(largest[q], Ops::andNotD(signs, hp));
+            largest[q] = Ops::maxD(largest[q], Ops::maxD(Ops::andNotD(signs, bp),
+                                                         Ops::andNotD(signs, S.fused ? hp : lp)));
             D y;
             if constexpr (S.mode == 0)
                 y = lp;
@@ -405,8 +407,12 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
 
     // Every value stayed inside the int32 range if the states and the filter input did with
     // room for one step: |hp| <= |x| + |damping| |band| + 1/2 + |low|, and each product is at
-    // most its factor in size (coefficients below 1).
+    // most its factor in size (coefficients below 1). The fused filter tracked the high-pass
+    // instead, and the same sum bounds each low-pass state by it: only the last is added here.
     // The groups' largest values first, then the lanes of one vector.
+    if constexpr (S.fused)
+        for (int q = 0; q < Groups; ++q)
+            largest[q] = Ops::maxD(largest[q], Ops::andNotD(sign, low[q]));
 #pragma GCC unroll 8
     for (int q = 1; q < Groups; ++q) {
         largest[0] = Ops::maxD(largest[0], largest[q]);
