@@ -47,7 +47,7 @@ struct Shape {
 };
 
 // Copies the lanes' constants and the shared ones into `work`, as doubles where the kernels
-// compute in doubles.
+// compute in doubles (the fixed ones are there from the start).
 template <class Ops> ULVO_KERNEL_INLINE void prepareWork(LaneJob& job, int groups) {
     constexpr int W = Ops::kWidth;
     LaneWork& work = job.work;
@@ -60,12 +60,6 @@ template <class Ops> ULVO_KERNEL_INLINE void prepareWork(LaneJob& job, int group
     Ops::storeD(work.negDamping, Ops::setD(-static_cast<double>(job.damping)));
     Ops::storeD(work.smooth, Ops::setD(job.smooth));
     Ops::storeD(work.rest, Ops::setD(1.0 - static_cast<double>(job.smooth)));
-    Ops::storeD(work.intMax, Ops::setD(2147483647.0));
-    Ops::storeD(work.magic, Ops::setD(6755399441055744.0));
-    Ops::storeD(work.sign, Ops::setD(-0.0));
-    Ops::storeF(work.floatTwo31, Ops::setF(2147483648.0f));
-    Ops::storeI(work.indexMask, Ops::setI(kTableSize - 1));
-    Ops::storeI(work.periodMask, Ops::setI(~(kTableSize - 1)));
 }
 
 // Hidden from the optimiser, so that what is in `work` is read from memory at each use instead

@@ -26,6 +26,10 @@ struct MixedOscillator {
     double largest = 0; // the largest entry in size
 };
 
+// The same value in each of the kMaxLaneWidth lanes.
+#define ULVO_EVERY_LANE(v) {v, v, v, v, v, v, v, v}
+static_assert(kMaxLaneWidth == 8);
+
 // Every array below starts on a cache line: no vector the kernels load or store then straddles
 // two, and the timing does not depend on where the instrument happens to lie in memory.
 //
@@ -41,13 +45,14 @@ struct LaneWork {
     alignas(64) double damping[kMaxLaneWidth];
     alignas(64) double negDamping[kMaxLaneWidth];
     alignas(64) double smooth[kMaxLaneWidth];
-    alignas(64) double rest[kMaxLaneWidth];   // 1 - smooth
-    alignas(64) double intMax[kMaxLaneWidth]; // 2^31 - 1
-    alignas(64) double magic[kMaxLaneWidth];  // 1.5 * 2^52
-    alignas(64) double sign[kMaxLaneWidth];   // -0.0
-    alignas(64) float floatTwo31[kMaxLaneWidth];
-    alignas(64) std::int32_t indexMask[kMaxLaneWidth];
-    alignas(64) std::int32_t periodMask[kMaxLaneWidth];
+    alignas(64) double rest[kMaxLaneWidth]; // 1 - smooth
+    // The same in every run, set here once instead of at each.
+    alignas(64) double intMax[kMaxLaneWidth] = ULVO_EVERY_LANE(2147483647.0);
+    alignas(64) double magic[kMaxLaneWidth] = ULVO_EVERY_LANE(6755399441055744.0);
+    alignas(64) double sign[kMaxLaneWidth] = ULVO_EVERY_LANE(-0.0);
+    alignas(64) float floatTwo31[kMaxLaneWidth] = ULVO_EVERY_LANE(2147483648.0f);
+    alignas(64) std::int32_t indexMask[kMaxLaneWidth] = ULVO_EVERY_LANE(kTableSize - 1);
+    alignas(64) std::int32_t periodMask[kMaxLaneWidth] = ULVO_EVERY_LANE(~(kTableSize - 1));
 };
 
 // Everything a kernel needs for one chunk. Per-frame arrays are laid out [group][frame][lane],
