@@ -55,6 +55,8 @@ struct LaneWork {
     alignas(64) std::int32_t periodMask[kMaxLaneWidth] = ULVO_EVERY_LANE(~(kTableSize - 1));
 };
 
+#undef ULVO_EVERY_LANE
+
 // Everything a kernel needs for one chunk. Per-frame arrays are laid out [group][frame][lane],
 // so that one load gives the values of a group's lanes at one frame.
 struct LaneJob {
