@@ -39,10 +39,10 @@ inline double larger(double a, double b) {
 
 // What one instantiation of a kernel is specialised for.
 struct Shape {
-    int groups;      // groups side by side (some may be padding)
-    bool smoothZero; // smoothing 0: the table holds the rounded oscillator
-    int mode;        // filter output: 0 low-pass, 1 band-pass, 2 high-pass, 3 none
-    bool steady;     // one level and coefficient per lane for the whole run
+    int groups;         // groups side by side (some may be padding)
+    bool smoothZero;    // smoothing 0: the table holds the rounded oscillator
+    int mode;           // filter output: 0 low-pass, 1 band-pass, 2 high-pass, 3 none
+    bool steady;        // one level and coefficient per lane for the whole run
     bool fused = false; // the wide kernel's filter on fused multiply-adds (see renderWide)
 };
 
@@ -317,8 +317,8 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
             // So that the first frame's high-pass is x - low - r(band d).
             const D magic = Ops::loadD(job.work.magic);
             lowBefore[q] = low[q];
-            pending[q] = Ops::subD(
-                Ops::fusedMulAdd(band[q], Ops::loadD(job.work.negDamping), magic), magic);
+            pending[q] =
+                Ops::subD(Ops::fusedMulAdd(band[q], Ops::loadD(job.work.negDamping), magic), magic);
         }
     }
     const std::int32_t* const table = job.mixed->table;
@@ -356,13 +356,13 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
                 bp = Ops::addD(Ops::fusedMulAdd(hp, g, magic), Ops::subD(band[q], magic));
                 const D lowStep = Ops::fusedMulAdd(bp, g, magic);
                 lp = Ops::addD(Ops::subD(lowStep, magic), low[q]);
-                pending[q] = Ops::subD(
-                    Ops::fusedMulAdd(bp, Ops::loadD(w->negDamping), magic), lowStep);
+                pending[q] =
+                    Ops::subD(Ops::fusedMulAdd(bp, Ops::loadD(w->negDamping), magic), lowStep);
                 lowBefore[q] = low[q];
             } else {
-                hp = Ops::subD(
-                    Ops::subD(x, roundChain<Ops>(Ops::mulD(band[q], Ops::loadD(w->damping)), magic)),
-                    low[q]);
+                hp = Ops::subD(Ops::subD(x, roundChain<Ops>(
+                                                Ops::mulD(band[q], Ops::loadD(w->damping)), magic)),
+                               low[q]);
                 bp = Ops::addD(roundChain<Ops>(Ops::mulD(hp, g), magic), band[q]);
                 lp = Ops::addD(roundChain<Ops>(Ops::mulD(bp, g), magic), low[q]);
             }
@@ -483,8 +483,10 @@ template <class Ops> struct Kernels {
 
 // One group's frames wait on the filter's feedback chain; with more, the groups' chains overlap
 // and the operation count sets the cost, which fusing does not lower.
-template <class Ops, int Groups> constexpr bool kFusedKernel =
-    Groups == 1 && requires(typename Ops::D v) { Ops::fusedMulAdd(v, v, v); };
+template <class Ops, int Groups>
+constexpr bool kFusedKernel = Groups == 1 && requires(typename Ops::D v) {
+    Ops::fusedMulAdd(v, v, v);
+};
 
 template <class Ops, int Groups> Kernels<Ops> pickForGroups(const LaneJob& job) {
     Kernels<Ops> k;

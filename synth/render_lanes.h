@@ -18,7 +18,7 @@ inline constexpr std::int32_t kMaxLanes = 24; // 17 voices rounded up to whole g
 // hands the filter).
 struct MixedOscillator {
     std::int32_t table[kTableSize];
-    std::int32_t sums[kTableSize]; // when `rounded`: the sums before rounding
+    std::int32_t sums[kTableSize];       // when `rounded`: the sums before rounding
     alignas(64) double wide[kTableSize]; // the entries as doubles, for the wide kernel
     std::int32_t weights[kHarmonicBlocks];
     const std::int32_t* bank = nullptr; // nullptr: not built yet
@@ -27,7 +27,8 @@ struct MixedOscillator {
 };
 
 // The same value in each of the kMaxLaneWidth lanes.
-#define ULVO_EVERY_LANE(v) {v, v, v, v, v, v, v, v}
+#define ULVO_EVERY_LANE(v)                                                                         \
+    { v, v, v, v, v, v, v, v }
 static_assert(kMaxLaneWidth == 8);
 
 // Every array below starts on a cache line: no vector the kernels load or store then straddles

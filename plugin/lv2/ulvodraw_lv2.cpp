@@ -1,6 +1,7 @@
 // The LV2 front: the instrument behind LV2's ports. Each run applies the control ports that
-// changed (all of them on the first run), in the order a program is applied, then the block's MIDI at its frames through the
-// MIDI front, then renders. The 32 programs live in the plug-in's saved state.
+// changed (all of them on the first run), in the order a program is applied, then plays the
+// block's MIDI at its frames through the MIDI front, then renders. The 32 programs live in the
+// plug-in's saved state.
 #include <array>
 #include <bit>
 #include <climits>

@@ -255,7 +255,8 @@ INSTANTIATE_TEST_SUITE_P(EveryInstructionSet, FastRenderCorners,
 
 TEST(RenderDispatch, RenderUsesTheFastPathAndMatchesTheReference) {
     EnginePair pair(bestRenderIsa());
-    for (int n = 0; n < 16; ++n) pair.noteOn(30 + 5 * n, 40 + 5 * n, 3 * n);
+    for (int n = 0; n < 16; ++n)
+        pair.noteOn(30 + 5 * n, 40 + 5 * n, 3 * n);
     for (int block = 0; block < 8; ++block) {
         std::vector<float> refLeft(300, 0.5f), refRight(300, 0.25f);
         std::vector<float> left = refLeft, right = refRight;
