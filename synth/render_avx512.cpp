@@ -68,23 +68,10 @@ struct Avx512Ops {
     static D addD(D a, D b) { return _mm512_add_pd(a, b); }
     static D minD(D a, D b) { return _mm512_min_pd(a, b); }
 
-    // Table entries at the lanes' indices, read with plain loads (see render_avx2.cpp).
+    // Table entries at the lanes' indices, four at a time (see lookupFour).
     __attribute__((always_inline)) static I lookup(const std::int32_t* table, I index) {
-        return _mm256_set_m128i(lookup4(table, _mm256_extracti128_si256(index, 1)),
-                                lookup4(table, _mm256_castsi256_si128(index)));
-    }
-    __attribute__((always_inline)) static __m128i lookup4(const std::int32_t* table,
-                                                          __m128i index) {
-#if defined(__x86_64__) || defined(_M_X64)
-        const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(index));
-        const auto high = static_cast<std::uint64_t>(_mm_extract_epi64(index, 1));
-        return _mm_setr_epi32(table[low & 0xFFFFFFFFu], table[low >> 32], table[high & 0xFFFFFFFFu],
-                              table[high >> 32]);
-#else
-        return _mm_setr_epi32(table[_mm_cvtsi128_si32(index)], table[_mm_extract_epi32(index, 1)],
-                              table[_mm_extract_epi32(index, 2)],
-                              table[_mm_extract_epi32(index, 3)]);
-#endif
+        return _mm256_set_m128i(lanes::lookupFour(table, _mm256_extracti128_si256(index, 1)),
+                                lanes::lookupFour(table, _mm256_castsi256_si128(index)));
     }
 };
 

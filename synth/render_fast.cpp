@@ -126,6 +126,14 @@ void copyVoiceToLane(LaneJob& job, std::int32_t lane, const Voice& v) {
     job.voiceGain[lane] = v.voiceGain;
 }
 
+// The lane's running state back into its voice.
+void copyLaneToVoice(const LaneJob& job, std::int32_t lane, Voice& v) {
+    v.phase = job.phase[lane];
+    v.smoothed = job.smoothed[lane];
+    v.bandState = job.bandState[lane];
+    v.lowState = job.lowState[lane];
+}
+
 struct LaneVoices {
     std::int32_t count = 0;
     std::int32_t voice[kMaxLanes];
@@ -181,13 +189,8 @@ bool coefficientsBounded(const RenderValues& r, bool voicesNonNegative) {
 }
 
 void storeLanes(const LaneJob& job, std::array<Voice, kVoiceCount>& voices, const LaneVoices& lv) {
-    for (std::int32_t lane = 0; lane < lv.count; ++lane) {
-        Voice& v = voices[lv.voice[lane]];
-        v.phase = job.phase[lane];
-        v.smoothed = job.smoothed[lane];
-        v.bandState = job.bandState[lane];
-        v.lowState = job.lowState[lane];
-    }
+    for (std::int32_t lane = 0; lane < lv.count; ++lane)
+        copyLaneToVoice(job, lane, voices[lv.voice[lane]]);
 }
 
 struct LaneState {
@@ -396,8 +399,7 @@ bool renderSteady(const KernelChoice& choice, std::array<Voice, kVoiceCount>& vo
         job.mixLeft = left + at;
         job.mixRight = right + at;
         kernels.run(job, 0, n);
-        if ((n & 3) != 0)
-            mixLaneFrames(job, s.count, left + at, right + at, n & ~3, n, replacing);
+        if ((n & 3) != 0) mixLaneFrames(job, s.count, left + at, right + at, n & ~3, n, replacing);
     }
     job.mixLanes = 0;
     const auto samples = static_cast<std::uint64_t>(s.count) * static_cast<std::uint64_t>(frames);
@@ -419,13 +421,8 @@ void DrawbarEngine::syncVoices() const {
     if (!voicesBehind) return;
     const SteadyLanes& s = fast.steady;
     const LaneJob& job = fast.job;
-    for (std::int32_t lane = 0; lane < s.count; ++lane) {
-        Voice& v = voices[s.voice[lane]];
-        v.phase = job.phase[lane];
-        v.smoothed = job.smoothed[lane];
-        v.bandState = job.bandState[lane];
-        v.lowState = job.lowState[lane];
-    }
+    for (std::int32_t lane = 0; lane < s.count; ++lane)
+        copyLaneToVoice(job, lane, voices[s.voice[lane]]);
     voicesBehind = false;
 }
 

@@ -53,21 +53,8 @@ struct Sse2Ops {
     static D addD(D a, D b) { return {_mm_add_pd(a.lo, b.lo), _mm_add_pd(a.hi, b.hi)}; }
     static D minD(D a, D b) { return {_mm_min_pd(a.lo, b.lo), _mm_min_pd(a.hi, b.hi)}; }
 
-    // Table entries at the lanes' indices, read with plain loads: on the CPUs we measured, a
-    // vector gather costs more, and far more while stores are in flight.
     __attribute__((always_inline)) static I lookup(const std::int32_t* table, I index) {
-#if defined(__x86_64__) || defined(_M_X64)
-        const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(index));
-        const auto high =
-            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));
-        return _mm_setr_epi32(table[low & 0xFFFFFFFFu], table[low >> 32], table[high & 0xFFFFFFFFu],
-                              table[high >> 32]);
-#else
-        return _mm_setr_epi32(table[_mm_cvtsi128_si32(index)],
-                              table[_mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1))],
-                              table[_mm_cvtsi128_si32(_mm_shuffle_epi32(index, 2))],
-                              table[_mm_cvtsi128_si32(_mm_shuffle_epi32(index, 3))]);
-#endif
+        return lanes::lookupFour(table, index);
     }
 
     // The same entries from the table of doubles.
