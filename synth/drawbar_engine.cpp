@@ -8,12 +8,19 @@ namespace {
 
 constexpr auto relaxed = std::memory_order_relaxed;
 constexpr double kSemitone = 1.059463094359;
-// Sustain levels beyond this cannot be heard as anything but overload, and keeping below it
-// keeps every voice sample far from the float range.
-constexpr float kSustainLimit = 1.0e6f;
 
 // Non-finite parameter values act as 0 in everything derived from them.
-double finiteOrZero(float value) { return std::isfinite(value) ? value : 0.0; }
+double finiteOrZero(float value) {
+    return std::isfinite(value) ? value : 0.0;
+}
+
+// A parameter as the sound is derived from it: a value outside 0..1 counts as the nearer end.
+// The filter is stable and the mix bounded only for damping, cut-off, envelope depth, sustain,
+// smoothing and drawbar levels made from values in that range; a host may store anything.
+double heldInRange(float value) {
+    const double v = finiteOrZero(value);
+    return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v);
+}
 
 std::int32_t clampInt(std::int32_t value, std::int32_t low, std::int32_t high) {
     return value < low ? low : (value > high ? high : value);
@@ -58,16 +65,24 @@ void DrawbarEngine::setTableStep(double rate) {
 
 std::int32_t DrawbarEngine::soundingVoices() const {
     std::int32_t count = 0;
-    for (const Voice& v : voices) count += v.stage != Idle ? 1 : 0;
+    for (const Voice& v : voices)
+        count += v.stage != Idle ? 1 : 0;
     return count;
 }
 
 void DrawbarEngine::updateParameter(std::int32_t index, double rate) {
     if (!isParameterIndex(index)) return;
-    const double value = finiteOrZero(params[index].load(relaxed));
+    // Type and Wave pick a mode or a bank and bound their own results.
+    const float stored = params[index].load(relaxed);
+    const double value =
+        index == Type || index == Wave ? finiteOrZero(stored) : heldInRange(stored);
     switch (index) {
-    case Attack: derived.attackLength.store(roundToInt(value * value * rate * 0.5), relaxed); break;
-    case Decay: derived.decayLength.store(roundToInt(value * value * rate * 0.5), relaxed); break;
+    case Attack:
+        derived.attackLength.store(roundToInt(value * value * rate * 0.5), relaxed);
+        break;
+    case Decay:
+        derived.decayLength.store(roundToInt(value * value * rate * 0.5), relaxed);
+        break;
     case Release: {
         // At least 10 samples; the addition saturates like the rounding before it.
         const std::int32_t length = roundToInt(value * value * rate);
@@ -78,7 +93,9 @@ void DrawbarEngine::updateParameter(std::int32_t index, double rate) {
         derived.cutoffScale.store(static_cast<float>((value * value + 0.05) * 60000.0 / rate),
                                   relaxed);
         break;
-    case Q: derived.damping.store(static_cast<float>(1.2 - 1.17 * value), relaxed); break;
+    case Q:
+        derived.damping.store(static_cast<float>(1.2 - 1.17 * value), relaxed);
+        break;
     case Type:
         // Modes outside 0 to 3 take the nearest valid one.
         derived.filterMode.store(clampInt(roundToInt(value * 2.0), 0, 3), relaxed);
@@ -86,17 +103,18 @@ void DrawbarEngine::updateParameter(std::int32_t index, double rate) {
     case Wave:
         derived.activeBank.store(clampInt(roundToInt(value * 3.0), 0, kBankCount - 1), relaxed);
         break;
-    case Sustain: {
-        const auto level = static_cast<float>(value);
-        derived.sustainLevel.store(level > kSustainLimit    ? kSustainLimit
-                                   : level < -kSustainLimit ? -kSustainLimit
-                                                            : level,
-                                   relaxed);
+    case Sustain:
+        derived.sustainLevel.store(static_cast<float>(value), relaxed);
         break;
-    }
-    case Env: derived.envDepth.store(static_cast<float>(value), relaxed); break;
-    case Smooth: derived.smoothing.store(static_cast<float>(value), relaxed); break;
-    default: updateDrawbar(index); break;
+    case Env:
+        derived.envDepth.store(static_cast<float>(value), relaxed);
+        break;
+    case Smooth:
+        derived.smoothing.store(static_cast<float>(value), relaxed);
+        break;
+    default:
+        updateDrawbar(index);
+        break;
     }
     derived.changes.fetch_add(1, std::memory_order_release);
 }
@@ -106,11 +124,12 @@ void DrawbarEngine::updateParameter(std::int32_t index, double rate) {
 // changes. Sounds saved by hosts were made this way; do not "normalise" it.
 void DrawbarEngine::updateDrawbar(std::int32_t index) {
     double sum = 1.0; // the fundamental, always at level 1
-    for (std::int32_t k = Drawbar2; k <= Drawbar3; ++k) sum += finiteOrZero(params[k].load(relaxed));
+    for (std::int32_t k = Drawbar2; k <= Drawbar3; ++k)
+        sum += heldInRange(params[k].load(relaxed));
     const auto drawbarSum = static_cast<float>(sum);
     derived.drawbarSum.store(drawbarSum, relaxed);
     derived.harmonicWeight[0].store(roundToInt(1.0 / drawbarSum * 1000.0), relaxed);
-    const double level = finiteOrZero(params[index].load(relaxed));
+    const double level = heldInRange(params[index].load(relaxed));
     derived.harmonicWeight[kDrawbarBlock[index - Drawbar2]].store(
         roundToInt(level / drawbarSum * 1000.0), relaxed);
 }
@@ -122,7 +141,9 @@ void DrawbarEngine::handleMidi(std::uint8_t status, std::uint8_t data1, std::uin
     // A negative offset would never count down to a release; it means "now".
     if (deltaFrames < 0) deltaFrames = 0;
     switch (status & 0xF0) {
-    case 0x80: noteOff(data1 & 0x7F, deltaFrames); break;
+    case 0x80:
+        noteOff(data1 & 0x7F, deltaFrames);
+        break;
     case 0x90:
         if ((data2 & 0x7F) == 0)
             noteOff(data1 & 0x7F, deltaFrames);
@@ -131,17 +152,20 @@ void DrawbarEngine::handleMidi(std::uint8_t status, std::uint8_t data1, std::uin
         break;
     case 0xB0:
         if (data1 == 126) // all voices silent at once, without release
-            for (Voice& v : voices) v.stage = Idle;
+            for (Voice& v : voices)
+                v.stage = Idle;
         break;
     case 0xE0: {
         std::int32_t coarse = data2 & 0x7F;
         if (coarse == 127) coarse = 128; // so that the top reaches a whole semitone
         const auto bend = static_cast<float>((coarse - 64) * 0.015625);
         bendFactor = static_cast<float>(std::pow(kSemitone, static_cast<double>(bend)));
-        for (std::int32_t v = 0; v <= kTopVoice; ++v) updatePitch(v);
+        for (std::int32_t v = 0; v <= kTopVoice; ++v)
+            updatePitch(v);
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -158,7 +182,8 @@ void DrawbarEngine::noteOn(std::int32_t note, std::int32_t velocity, std::int32_
     lastVoice = lastVoice + 1 > kTopVoice ? 0 : lastVoice + 1;
     const std::int32_t v = lastVoice;
     Voice& next = voices[v == kTopVoice ? 0 : v + 1];
-    if (next.stage >= AttackStage && next.stage <= SustainStage) next.releaseCountdown = deltaFrames;
+    if (next.stage >= AttackStage && next.stage <= SustainStage)
+        next.releaseCountdown = deltaFrames;
     startVoice(note, velocity, deltaFrames, v);
 }
 

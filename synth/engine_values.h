@@ -20,8 +20,8 @@ struct EngineValues {
     std::array<std::atomic<std::int32_t>, kHarmonicBlocks> harmonicWeight{}; // full scale 1000
     std::atomic<std::int32_t> activeBank{SineBankIndex}; // BankIndex
     std::atomic<float> tableStep{0};            // 4096 / sample rate: table steps per sample per Hz
-    // The parameters the render reads directly, with non-finite values replaced by 0 and the
-    // sustain level kept where no voice sample can overflow a float.
+    // The parameters the render reads directly, non-finite values taken as 0 and every value
+    // held within 0..1.
     std::atomic<float> sustainLevel{0};
     std::atomic<float> envDepth{0};
     std::atomic<float> smoothing{0};

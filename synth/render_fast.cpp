@@ -329,8 +329,10 @@ void prepareSteady(const KernelChoice& choice, std::array<Voice, kVoiceCount>& v
     for (std::int32_t i = 0; i < kVoiceCount; ++i) {
         const Voice& v = voices[i];
         if (v.stage == Idle) continue;
+        // A voice that entered the sustain on this call's last frame still holds the level
+        // before it, which its next frame replaces: steady lanes would set it now.
         if (v.stage != SustainStage || v.releaseCountdown >= 0 || v.startDelay > 0 ||
-            !voiceFitsLanes(v))
+            !voiceFitsLanes(v) || std::memcmp(&v.envLevel, &r.sustain, sizeof(float)) != 0)
             return;
         s.voice[count++] = i;
     }

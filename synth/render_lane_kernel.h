@@ -564,7 +564,9 @@ template <class Ops> void run(LaneJob& job, std::int32_t begin, std::int32_t end
     const auto undoMix = [&] {
         if (job.mixLanes > 0 && !job.mixReplace) restoreMix(job, begin, end);
     };
-    if (job.coefficientsBounded && std::fabs(job.damping) <= 2.0f) {
+    // The wide kernels' range check holds for damping from 0 to 2: a negative damping makes the
+    // filter grow faster than the check's bound, up to values that are no longer numbers.
+    if (job.coefficientsBounded && job.damping >= 0.0f && job.damping <= 2.0f) {
         if (k.fused != nullptr && job.fusedPause == 0) {
             if (k.fused(job, begin, end)) {
                 job.fusedFrames += static_cast<std::uint64_t>(end - begin) * job.groups * job.width;

@@ -49,7 +49,8 @@ TEST(SynthIdentity, AnswersWithItsNamesOutputsAndCapabilities) {
 }
 
 TEST(SynthIdentity, ANullCallbackKeepsTheBaseRecordButStillHasItsPrograms) {
-    AVstXSynth synth(nullptr, [](AVstXSynth* self) -> AEffEditor* { return new AEffEditorX(self); });
+    AVstXSynth synth(nullptr,
+                     [](AVstXSynth* self) -> AEffEditor* { return new AEffEditorX(self); });
     const AEffect* r = synth.getAeffect();
     EXPECT_EQ(r->numInputs, 1);
     EXPECT_EQ(r->flags, effFlagsHasEditor);
@@ -72,8 +73,8 @@ TEST(SynthIdentity, ResumeAsksForMidiEveryTime) {
 
 TEST(SynthParameters, NamesLabelsAndDisplays) {
     SynthHost s;
-    const char* names[16] = {"A", "D", "S", "R", "CutOff", "Q", "Type", "Env",
-                             "2", "4", "8", "16", "6", "3", "Wave", "Smooth"};
+    const char* names[16] = {"A", "D", "S", "R",  "CutOff", "Q", "Type", "Env",
+                             "2", "4", "8", "16", "6",      "3", "Wave", "Smooth"};
     for (int i = 0; i < 16; ++i) {
         EXPECT_EQ(text(s, effGetParamName, i), names[i]);
         EXPECT_EQ(text(s, effGetParamLabel, i), "/1");
@@ -105,7 +106,8 @@ TEST(SynthParameters, ValuesAreStoredUnclampedAndDisplaysFitEightBytes) {
     // Out-of-range indices store nothing.
     s.synth.setParameter(16, 0.7f);
     s.synth.setParameter(-1, 0.7f);
-    for (int i = 4; i < 16; ++i) EXPECT_NE(s.synth.getParameter(i), 0.7f);
+    for (int i = 4; i < 16; ++i)
+        EXPECT_NE(s.synth.getParameter(i), 0.7f);
 }
 
 TEST(ParameterResponse, EnvelopeLengthsAt44100) {
@@ -147,8 +149,8 @@ TEST(ParameterResponse, FilterValues) {
 
 TEST(ParameterResponse, WaveChoosesTheBankByRoundingThreeTimesTheValue) {
     SynthHost s;
-    const std::pair<float, int> banks[] = {{0.0f, SineBankIndex},   {0.16666667f, SawBankIndex},
-                                           {0.5f, SquareBankIndex}, {1.0f, TriangleBankIndex},
+    const std::pair<float, int> banks[] = {{0.0f, SineBankIndex},     {0.16666667f, SawBankIndex},
+                                           {0.5f, SquareBankIndex},   {1.0f, TriangleBankIndex},
                                            {9.0f, TriangleBankIndex}, {-9.0f, SineBankIndex}};
     for (auto [wave, bank] : banks) {
         s.synth.setParameter(Wave, wave);
@@ -158,7 +160,8 @@ TEST(ParameterResponse, WaveChoosesTheBankByRoundingThreeTimesTheValue) {
 
 std::vector<int> weights(const SynthHost& s) {
     std::vector<int> w;
-    for (const auto& weight : s.values().harmonicWeight) w.push_back(weight.load(relaxed));
+    for (const auto& weight : s.values().harmonicWeight)
+        w.push_back(weight.load(relaxed));
     return w;
 }
 
@@ -168,7 +171,8 @@ TEST(ParameterResponse, DrawbarWeightsDependOnTheOrderOfChanges) {
     EXPECT_EQ(weights(s), (std::vector<int>{250, 333, 250, 200, 167, 143, 125}));
     s.dispatch(effSetProgram, 0, 0);
     EXPECT_EQ(weights(s), (std::vector<int>{250, 125, 125, 125, 125, 125, 125}));
-    for (int k = Drawbar2; k <= Drawbar3; ++k) s.synth.setParameter(k, 0.0f);
+    for (int k = Drawbar2; k <= Drawbar3; ++k)
+        s.synth.setParameter(k, 0.0f);
     EXPECT_EQ(weights(s)[0], 1000);
     EXPECT_FLOAT_EQ(s.values().drawbarSum.load(relaxed), 1.0f);
 }
@@ -197,7 +201,7 @@ TEST(ParameterResponse, UnusableSampleRatesAreIgnored) {
     EXPECT_EQ(s.synth.getSampleRate(), 44100.0f);
 }
 
-TEST(ParameterResponse, NonFiniteAndHugeValuesGiveSafeDerivedValues) {
+TEST(ParameterResponse, NonFiniteAndOutOfRangeValuesGiveTheDerivedValuesOfTheNearestEnd) {
     SynthHost s;
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -212,13 +216,24 @@ TEST(ParameterResponse, NonFiniteAndHugeValuesGiveSafeDerivedValues) {
     EXPECT_FLOAT_EQ(v.cutoffScale.load(relaxed), 0.06802721f);
     EXPECT_EQ(v.filterMode.load(relaxed), 0);
     EXPECT_EQ(weights(s)[0], 1000);
-    // Huge finite values saturate instead of overflowing.
+    // The sound is made from values held within 0..1; the host reads back what it set.
     s.synth.setParameter(Release, 3e38f);
-    EXPECT_EQ(v.releaseLength.load(relaxed), INT32_MAX);
+    EXPECT_EQ(v.releaseLength.load(relaxed), 44110);
     s.synth.setParameter(Attack, -3e38f);
-    EXPECT_EQ(v.attackLength.load(relaxed), INT32_MAX);
+    EXPECT_EQ(v.attackLength.load(relaxed), 0);
     s.synth.setParameter(Sustain, 3e38f);
-    EXPECT_EQ(v.sustainLevel.load(relaxed), 1.0e6f);
+    EXPECT_EQ(v.sustainLevel.load(relaxed), 1.0f);
+    EXPECT_EQ(s.synth.getParameter(Sustain), 3e38f);
+    s.synth.setParameter(Q, 2.0f);
+    EXPECT_FLOAT_EQ(v.damping.load(relaxed), 0.03f);
+    s.synth.setParameter(Env, -5.0f);
+    EXPECT_EQ(v.envDepth.load(relaxed), 0.0f);
+    s.synth.setParameter(CutOff, 7.0f);
+    EXPECT_FLOAT_EQ(v.cutoffScale.load(relaxed), 1.4285715f);
+    for (int k = Drawbar2; k <= Drawbar3; ++k)
+        s.synth.setParameter(k, k == Drawbar2 ? 96000.0f : -1.0f);
+    EXPECT_EQ(weights(s)[0], 500); // the fundamental beside one drawbar pulled out fully
+    EXPECT_EQ(weights(s)[1], 500);
 }
 
 } // namespace

@@ -31,6 +31,28 @@ class EnginePair {
         for (Instrument* e : {reference.get(), fast.get()})
             e->setParameter(index, value);
     }
+    // Derived values that no parameter reaches (the engine holds every parameter within 0..1),
+    // written into both engines: the fast render keeps its own guards for such values, and these
+    // reach them. The atomics are not const objects, so writing through the cast is defined.
+    template <class Change> void forceValues(Change change) {
+        for (Instrument* e : {reference.get(), fast.get()}) {
+            auto& values = const_cast<EngineValues&>(e->engine().values());
+            change(values);
+            values.changes.fetch_add(1, std::memory_order_release);
+        }
+    }
+    void forceEnvDepth(float depth) {
+        forceValues([&](EngineValues& v) { v.envDepth.store(depth); });
+    }
+    // Smoothing -1 and weights near the integer range: the filter input saturates.
+    void forceSaturatedInput() {
+        forceValues([](EngineValues& v) {
+            v.smoothing.store(-1.0f);
+            const std::int32_t weights[kHarmonicBlocks] = {2000, 952, -41000, 0, 0, 0, 0};
+            for (int k = 0; k < kHarmonicBlocks; ++k)
+                v.harmonicWeight[k].store(weights[k]);
+        });
+    }
     // All sixteen values (by index), applied as a program is.
     void loadValues(const std::array<float, kParameterCount>& values) {
         for (Instrument* e : {reference.get(), fast.get()})

@@ -112,7 +112,8 @@ TEST_P(LaneFilter, TiesRoundHalfToEvenInEveryFilterMode) {
 // Small states keep the fused filter's values within its limit; states past 2^29 send the run
 // back to the plain filter; states between do either. The result is the reference's every time.
 TEST_P(LaneFilter, StatesAroundTheFusedLimitKeepTheReferenceArithmetic) {
-    const bool fuses = GetParam() != RenderIsa::Sse2;
+    // Only AVX2 has a fused kernel: AVX-512 leaves groups this small to AVX2's kernels.
+    const bool fuses = GetParam() == RenderIsa::Avx2;
     std::mt19937 rng(11);
     for (std::int32_t scale : {1 << 25, 1 << 28, (1 << 29) + (1 << 28)}) {
         std::uint64_t fused = 0;

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <initializer_list>
 #include <limits>
 #include <random>
 
@@ -104,13 +106,13 @@ TEST_P(FastRenderCorners, DrawbarAndWaveChangesBetweenBlocksTakeEffect) {
 }
 
 // A smoothing of -1 lets the smoothed value grow past the integer range, where the rounding
-// saturates at both ends; huge weights make the oscillator wrap. Both are left to the exact
-// filter kernel, since the wide one cannot follow the int32 range.
+// saturates at both ends; huge weights make the oscillator wrap (no parameter gives either). Both
+// are left to the exact filter kernel, since the wide one cannot follow the int32 range.
 TEST_P(FastRenderCorners, ValuesBeyondTheIntegerRangeSaturateAndWrap) {
     EnginePair pair(GetParam());
     pair.setRate(25088.0); // high notes then step about half the table per sample
     pair.setParameter(Wave, 2.0f / 3);
-    pair.setParameter(Smooth, -1.0f);
+    pair.forceValues([](EngineValues& v) { v.smoothing.store(-1.0f); });
     for (int note = 120; note < 128; ++note)
         pair.noteOn(note, 127, note - 120);
     float highest = 0, lowest = 0;
@@ -128,10 +130,10 @@ TEST_P(FastRenderCorners, ValuesBeyondTheIntegerRangeSaturateAndWrap) {
 
     pair.setParameter(Smooth, 0.0f);
     pair.setParameter(Q, 0.0f);
-    for (float level : {1e30f, -1e30f, 0.7f, 3e9f, -2.5f})
-        for (int k = Drawbar2; k <= Drawbar3; ++k) {
-            pair.setParameter(k, level * static_cast<float>(k - Drawbar2 + 1));
-            ASSERT_TRUE(pair.render(61)) << level << " drawbar " << k;
+    for (std::int32_t weight : {INT32_MAX, INT32_MIN, 700, -2500})
+        for (int k = 0; k < kHarmonicBlocks; ++k) {
+            pair.forceValues([&](EngineValues& v) { v.harmonicWeight[k].store(weight / (k + 1)); });
+            ASSERT_TRUE(pair.render(61)) << weight << " block " << k;
         }
 }
 
@@ -141,11 +143,7 @@ TEST_P(FastRenderCorners, ValuesBeyondTheIntegerRangeSaturateAndWrap) {
 TEST_P(FastRenderCorners, SaturatedFilterInputAloneSendsTheRunToTheExactKernel) {
     EnginePair pair(GetParam());
     pair.setParameter(Type, 1.0f);
-    pair.setParameter(Smooth, -1.0f);
-    for (int k = Drawbar2; k <= Drawbar3; ++k)
-        pair.setParameter(k, 0.0f);
-    pair.setParameter(Drawbar2, 20.0f);
-    pair.setParameter(Drawbar4, -20.5f); // drawbar sum 0.5: weights 2000, 952 and -41000
+    pair.forceSaturatedInput();
     pair.noteOn(0, 100);
     ASSERT_TRUE(pair.render(600));
     EXPECT_EQ(pair.reference->engine().voice(1).bandState, 0);
@@ -153,14 +151,14 @@ TEST_P(FastRenderCorners, SaturatedFilterInputAloneSendsTheRunToTheExactKernel) 
     EXPECT_EQ(pair.fastState().aloneSamples, 0u);
 }
 
-// Each filter output through both filter kernels: a depth above 1 lets the cut-off coefficient
-// leave [0, 0.785], which only the exact kernel takes.
+// Each filter output through both filter kernels: a depth above 1 (which no parameter gives)
+// lets the cut-off coefficient leave [0, 0.785], which only the exact kernel takes.
 TEST_P(FastRenderCorners, EveryFilterModeThroughBothFilterKernels) {
     for (float depth : {0.5f, 1.5f})
         for (float type : {0.0f, 0.5f, 1.0f, 1.5f})
             for (float smooth : {0.0f, 0.6f}) {
                 EnginePair pair(GetParam());
-                pair.setParameter(Env, depth);
+                pair.forceEnvDepth(depth);
                 pair.setParameter(Type, type);
                 pair.setParameter(Smooth, smooth);
                 pair.setParameter(Sustain, 0.2f);
@@ -218,25 +216,45 @@ TEST_P(FastRenderCorners, LoudFewVoicesLeaveTheFusedFilterAndReturn) {
     EXPECT_EQ(fused() > before, fusing);
 }
 
+// Parameters outside 0..1 are held in range and stay on the lanes; derived values that only a
+// direct write reaches send the voices to the reference arithmetic.
 TEST_P(FastRenderCorners, ValuesOutsideTheLaneRangesUseTheReferenceArithmetic) {
     const float inf = std::numeric_limits<float>::infinity();
     struct Case {
+        const char* what;
+        std::function<void(EngineValues&)> force; // empty: set `index` to `value`
         int index;
         float value;
-        bool fallsBack; // false: extreme (or non-finite, which acts as 0) but within the lanes
+        bool fallsBack;
     };
-    for (Case c : {Case{Smooth, 2.0f, true}, Case{Smooth, -1.5f, true}, Case{CutOff, 1e20f, true},
-                   Case{Env, inf, false}, Case{Env, 3e6f, true}, Case{Q, 1e38f, false},
-                   Case{Q, -1e38f, false}, Case{Sustain, 1e30f, false}, Case{Env, -1e6f, false}}) {
+    const auto smoothing = [](float s) { return [s](EngineValues& v) { v.smoothing.store(s); }; };
+    for (const Case& c : std::initializer_list<Case>{
+             {"smoothing 2", smoothing(2.0f), 0, 0, true},
+             {"smoothing -1.5", smoothing(-1.5f), 0, 0, true},
+             {"cut-off scale 1e20", [](EngineValues& v) { v.cutoffScale.store(1e20f); }, 0, 0,
+              true},
+             {"depth 3e6", [](EngineValues& v) { v.envDepth.store(3e6f); }, 0, 0, true},
+             {"Smooth 2", {}, Smooth, 2.0f, false},
+             {"CutOff 1e20", {}, CutOff, 1e20f, false},
+             {"Env inf", {}, Env, inf, false},
+             {"Env 3e6", {}, Env, 3e6f, false},
+             {"Q 1e38", {}, Q, 1e38f, false},
+             {"Q -1e38", {}, Q, -1e38f, false},
+             {"Sustain 1e30", {}, Sustain, 1e30f, false},
+             {"Env -1e6", {}, Env, -1e6f, false}}) {
         EnginePair pair(GetParam());
         for (int n = 0; n < 4; ++n)
             pair.noteOn(50 + 7 * n, 100, 11 * n);
         ASSERT_TRUE(pair.render(200));
-        pair.setParameter(c.index, c.value);
-        ASSERT_TRUE(pair.render(300)) << c.index << " " << c.value;
-        EXPECT_EQ(pair.fastState().aloneSamples > 0, c.fallsBack) << c.index << " " << c.value;
-        pair.setParameter(c.index, kParameterDefaults[c.index]);
-        ASSERT_TRUE(pair.render(300)) << c.index << " " << c.value;
+        if (c.force)
+            pair.forceValues(c.force);
+        else
+            pair.setParameter(c.index, c.value);
+        ASSERT_TRUE(pair.render(300)) << c.what;
+        EXPECT_EQ(pair.fastState().aloneSamples > 0, c.fallsBack) << c.what;
+        for (std::int32_t index : kProgramApplyOrder)
+            pair.setParameter(index, kParameterDefaults[index]);
+        ASSERT_TRUE(pair.render(300)) << c.what;
     }
     // Sample rates far off: phase steps too fine or too coarse for the float phase update.
     for (double rate : {5e7, 50.0}) {

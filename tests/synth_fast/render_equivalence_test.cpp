@@ -3,6 +3,7 @@
 // every block.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -55,7 +56,23 @@ class Performance {
         return kind == 8 ? 1.0f : value();
     }
 
+    // A derived value that parameters, held within 0..1, no longer give: what an extreme value
+    // gave before, so that the fast render's fallbacks stay covered.
+    void forceExtreme(EnginePair& pair) {
+        static const double extremes[] = {1e10, -1e10, 1e30, -1e30, 3.0, -3.0, 2.0, -1.5};
+        const double v = extremes[uniform(0, std::size(extremes) - 1)];
+        const int which = uniform(0, 4);
+        pair.forceValues([&](EngineValues& d) {
+            if (which == 0) d.smoothing.store(static_cast<float>(v));
+            if (which == 1) d.envDepth.store(static_cast<float>(v));
+            if (which == 2) d.damping.store(static_cast<float>(1.2 - 1.17 * v));
+            if (which == 3) d.cutoffScale.store(static_cast<float>((v * v + 0.05) * 60000 / 44100));
+            if (which == 4) d.sustainLevel.store(static_cast<float>(std::clamp(v, -1e6, 1e6)));
+        });
+    }
+
     void changeParameter(EnginePair& pair) {
+        if (chance(0.03)) return forceExtreme(pair);
         const int index = uniform(0, kParameterCount - 1);
         float v;
         switch (index) {

@@ -125,14 +125,10 @@ TEST_P(SteadyLanes, LongSteadyCallsOnTheExactKernel) {
         pair.setParameter(Decay, 0.0f);
         if (saturated) {
             pair.setParameter(Type, 1.0f);
-            pair.setParameter(Smooth, -1.0f);
-            for (int k = Drawbar2; k <= Drawbar3; ++k)
-                pair.setParameter(k, 0.0f);
-            pair.setParameter(Drawbar2, 20.0f);
-            pair.setParameter(Drawbar4, -20.5f);
+            pair.forceSaturatedInput();
             pair.noteOn(0, 100);
         } else {
-            pair.setParameter(Env, 1.5f);
+            pair.forceEnvDepth(1.5f);
             for (int n = 0; n < 5; ++n)
                 pair.noteOn(50 + 8 * n, 110);
         }
