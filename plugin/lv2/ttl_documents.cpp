@@ -120,8 +120,8 @@ Properties controlPort(std::int32_t parameter) {
     Properties control = port("lv2:InputPort , lv2:ControlPort", kFirstParameterPort + parameter,
                               kParameterSymbols[parameter], kParameterNames[parameter]);
     control.push_back("lv2:default " + turtleDecimal(kParameterDefaults[parameter]));
-    control.push_back("lv2:minimum 0.0");
-    control.push_back("lv2:maximum 1.0");
+    control.push_back("lv2:minimum " + turtleDecimal(kControlMinimum));
+    control.push_back("lv2:maximum " + turtleDecimal(kControlMaximum));
     // Type and Wave are radio groups in the editor: their items are the only values they take.
     const auto items = radioItems(parameter);
     if (items.empty()) return control;
@@ -197,11 +197,16 @@ std::string pluginTtl(bool withUi) {
              node({"a doap:Version", "doap:revision " + turtleString(ULVO_VERSION)}, 2)},
         1);
     Properties plugin = {
-        "a lv2:InstrumentPlugin , lv2:Plugin", "doap:name " + turtleString(kInstrumentName),
-        "doap:license <https://spdx.org/licenses/MIT>", "lv2:project " + project,
-        "lv2:minorVersion " + minor, "lv2:microVersion " + micro, "lv2:requiredFeature urid:map",
+        "a lv2:InstrumentPlugin , lv2:Plugin",
+        "doap:name " + turtleString(kInstrumentName),
+        "doap:license <https://spdx.org/licenses/MIT>",
+        "lv2:project " + project,
+        "lv2:minorVersion " + minor,
+        "lv2:microVersion " + micro,
+        "lv2:requiredFeature urid:map",
         "lv2:optionalFeature lv2:hardRTCapable , bufsz:boundedBlockLength , opts:options",
-        "lv2:extensionData state:interface", "lv2:port " + objects(ports)};
+        "lv2:extensionData state:interface",
+        "lv2:port " + objects(ports)};
     std::string text = prefixes({"atom", "bufsz", "doap", "foaf", "lv2", "midi", "opts", "rdf",
                                  "rdfs", "state", "ui", "urid"});
     if (!withUi) return text + statement(kPluginUri, plugin);
@@ -209,11 +214,11 @@ std::string pluginTtl(bool withUi) {
     // Embedded in the host's window and run from its idle calls; the form has one size per
     // scale factor, which the user cannot change.
     return text + statement(kPluginUri, plugin) +
-           statement(kUiUri, {"a ui:X11UI", "lv2:requiredFeature ui:idleInterface , ui:parent",
-                              "lv2:optionalFeature ui:noUserResize , ui:resize , opts:options , "
-                              "urid:map",
-                              "lv2:extensionData ui:idleInterface",
-                              "opts:supportedOption ui:scaleFactor"});
+           statement(kUiUri,
+                     {"a ui:X11UI", "lv2:requiredFeature ui:idleInterface , ui:parent",
+                      "lv2:optionalFeature ui:noUserResize , ui:resize , opts:options , "
+                      "urid:map",
+                      "lv2:extensionData ui:idleInterface", "opts:supportedOption ui:scaleFactor"});
 }
 
 std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris) {

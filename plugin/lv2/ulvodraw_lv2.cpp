@@ -1,10 +1,12 @@
 // The LV2 front: the instrument behind LV2's ports. Each run applies the control ports that
-// changed (all of them on the first run), in the order a program is applied, then plays the
+// changed (all of them on the first run), held within the ports' declared range and skipping
+// values that are not numbers, in the order a program is applied, then plays the
 // block's MIDI at its frames through the MIDI front, then renders. The 32 programs live in the
 // plug-in's saved state.
 #include <array>
 #include <bit>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -57,6 +59,7 @@ class UlvoDrawLv2 {
             connected[index] = data != nullptr;
             // An unconnected port reads the value last applied, which never counts as a change.
             held[index] = std::bit_cast<float>(applied[index]);
+            seen[index] = applied[index];
             controls[index] = data != nullptr ? static_cast<const float*>(data) : &held[index];
         }
     }
@@ -96,21 +99,30 @@ class UlvoDrawLv2 {
     void rememberParameters() {
         for (std::int32_t index = 0; index < kParameterCount; ++index) {
             applied[index] = std::bit_cast<std::uint32_t>(instrument.parameter(index));
+            seen[index] = applied[index];
             held[index] = instrument.parameter(index);
         }
     }
 
     void applyChangedControls() {
         // Most runs change nothing: one look at every port, without a branch per port, tells.
+        // A port compares with what it held last, so a value held or skipped costs one look too.
         if (!firstRun) {
             bool changed = false;
             for (std::int32_t index = 0; index < kParameterCount; ++index)
-                changed |= std::bit_cast<std::uint32_t>(*controls[index]) != applied[index];
+                changed |= std::bit_cast<std::uint32_t>(*controls[index]) != seen[index];
             if (!changed) return;
         }
         for (std::int32_t index : kProgramApplyOrder) {
             if (!connected[index]) continue;
-            const float value = *controls[index];
+            const float raw = *controls[index];
+            const auto rawBits = std::bit_cast<std::uint32_t>(raw);
+            if (rawBits == seen[index] && !firstRun) continue;
+            seen[index] = rawBits;
+            if (std::isnan(raw)) continue; // not a number: the value last applied stays
+            const float value = raw < kControlMinimum   ? kControlMinimum
+                                : raw > kControlMaximum ? kControlMaximum
+                                                        : raw;
             const auto bits = std::bit_cast<std::uint32_t>(value);
             if (bits == applied[index] && !firstRun) continue;
             applied[index] = bits;
@@ -163,6 +175,7 @@ class UlvoDrawLv2 {
     float* left = nullptr;
     float* right = nullptr;
     std::array<std::uint32_t, kParameterCount> applied{}; // bits of the value last applied
+    std::array<std::uint32_t, kParameterCount> seen{};    // bits each port held when last read
     std::array<float, kParameterCount> held{};            // what unconnected ports read
     std::array<bool, kParameterCount> connected{};
     std::array<const float*, kParameterCount> controls = [this] {

@@ -20,3 +20,6 @@ enum PortIndex : std::uint32_t {
     kFirstParameterPort = 3,
 };
 inline constexpr std::uint32_t kPortCount = kFirstParameterPort + 16;
+// The range every control port declares; the plug-in holds what a host sends within it.
+inline constexpr float kControlMinimum = 0.0f;
+inline constexpr float kControlMaximum = 1.0f;

@@ -8,6 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${ULVO_FUZZ_SECONDS:-90}
+# A fresh seed each run, printed, so that a finding can be chased with the same seed again.
+seed=${ULVO_FUZZ_SEED:-$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')}
+echo "fuzz seed $seed (ULVO_FUZZ_SEED=$seed scripts/run_tests.sh fuzz runs with it again)"
 targets=(dispatcher event parameter lv2)
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 
@@ -24,7 +27,7 @@ for t in "${targets[@]}"; do
     # New inputs go to the run folder; the seed corpus in the repository stays as it is.
     UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1 \
         build/fuzz/${t}_fuzzer "build/fuzz/runs/$t" "tests/fuzz/corpus/$t" \
-        -max_total_time="$seconds" -max_len=2048 -timeout=10 -rss_limit_mb=2048 \
+        -seed="$seed" -max_total_time="$seconds" -max_len=2048 -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="build/fuzz/artifacts/$t-" \
         >"build/fuzz/runs/$t.log" 2>&1 &
     pids+=($!)
@@ -40,7 +43,12 @@ for i in "${!targets[@]}"; do
     if [ "$status" = FAILED ]; then
         grep -E -A30 'ERROR|runtime error|broken promise|==[0-9]+==' "build/fuzz/runs/$t.log" \
             | head -60
-        ls build/fuzz/artifacts
+        for input in build/fuzz/artifacts/"$t"-*; do
+            [ -e "$input" ] || continue
+            echo "reproduce with: build/fuzz/${t}_fuzzer $input"
+            echo "  (or without clang: build/linux/${t}_fuzz_replay $input)"
+            echo "  the input as base64: $(base64 -w0 "$input")"
+        done
     fi
 done
 exit "$failed"

@@ -146,6 +146,40 @@ TEST(Lv2Front, UnconnectedControlPortsLeaveTheirParametersAsTheyAre) {
     EXPECT_NE(allLeft, std::vector<float>(allLeft.size(), 0.0f));
 }
 
+// A host may write anything to a port: the plug-in plays it as the nearest value in the port's
+// range, and a port that holds no number leaves the value applied before it.
+TEST(Lv2Front, ControlValuesOutsideTheRangeSoundAsItsEndsAndNaNKeepsTheValueBefore) {
+    Lv2Host hostile, tame;
+    ASSERT_TRUE(hostile.loaded() && tame.loaded());
+    const float inf = INFINITY;
+    const std::pair<std::int32_t, std::pair<float, float>> outside[] = {
+        {Q, {2.0f, 1.0f}},      {Drawbar2, {96000.0f, 1.0f}}, {Env, {-3.0f, 0.0f}},
+        {Sustain, {inf, 1.0f}}, {CutOff, {-inf, 0.0f}},       {Type, {1.5f, 1.0f}}};
+    for (const auto& [index, values] : outside) {
+        hostile.controls[index] = values.first;
+        tame.controls[index] = values.second;
+    }
+    std::vector<float> hostileLeft, hostileRight, tameLeft, tameRight;
+    const auto play = [&](const std::vector<Lv2Midi>& midi, const char* when) {
+        for (int block = 0; block < 6; ++block) {
+            hostile.run(512, block == 0 ? midi : std::vector<Lv2Midi>{}, hostileLeft, hostileRight);
+            tame.run(512, block == 0 ? midi : std::vector<Lv2Midi>{}, tameLeft, tameRight);
+            ASSERT_TRUE(sameBits(hostileLeft, tameLeft) && sameBits(hostileRight, tameRight))
+                << when << ", block " << block;
+        }
+    };
+    play({{0, {0x90, 90, 127}}, {5, {0x90, 48, 100}}}, "outside the range");
+    for (const auto& [index, values] : outside) {
+        hostile.controls[index] = NAN;
+        tame.controls[index] = values.second; // what was applied before
+    }
+    play({{0, {0x90, 67, 90}}}, "not a number");
+    hostile.controls[Q] = tame.controls[Q] = 0.3f;
+    play({{0, {0x90, 72, 80}}}, "back in range");
+    EXPECT_EQ(hostile.saveBank(), tame.saveBank());
+    EXPECT_NE(tameLeft, std::vector<float>(tameLeft.size(), 0.0f));
+}
+
 // The name on a bank's line for `program`: what follows its number and sixteen values.
 std::string nameOf(const std::string& bank, int program) {
     std::size_t at = bank.find("program " + std::to_string(program) + " ");
