@@ -38,6 +38,21 @@ TEST(MidiFront, APedalHoldsANoteOffUntilTheFrameWhereItLifts) {
     EXPECT_FALSE(pedalled.front.pedalDown());
 }
 
+TEST(MidiFront, ThePedalHoldsFromValue64AndLetsGoBelowIt) {
+    struct Case {
+        std::uint8_t value;
+        std::int32_t soundingAfter;
+    };
+    for (const auto [value, soundingAfter] : {Case{63, 0}, Case{64, 1}}) {
+        Played p;
+        p.send({0x90, 60, 100}, 0);
+        p.send({0xB0, 64, value}, 5);
+        p.send({0x80, 60, 0}, 10);
+        p.render(44100); // longer than the longest release
+        EXPECT_EQ(p.instrument.engine().soundingVoices(), soundingAfter) << int{value};
+    }
+}
+
 TEST(MidiFront, AKeyStruckAgainUnderThePedalKeepsSoundingAfterItLifts) {
     Played p;
     p.send({0xB0, 64, 127}, 0);
@@ -69,6 +84,8 @@ TEST(MidiFront, AllNotesOffReleasesHeldAndSustainedNotesAndAllSoundOffSilences) 
 
 TEST(MidiFront, ProgramChangeSelectsOneOfTheThirtyTwoAndShortMessagesAreIgnored) {
     Played p;
+    p.send({0xC0, 31}, 0);
+    EXPECT_EQ(p.instrument.currentProgram(), 31);
     p.send({0xC5, 7}, 0);
     EXPECT_EQ(p.instrument.currentProgram(), 7);
     p.send({0xC0, 32}, 0);
