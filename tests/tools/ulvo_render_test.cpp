@@ -334,6 +334,9 @@ TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
     cut.resize(cut.size() - 5);
     writeFile(folder.path("cut.mid"), cut);
     std::ofstream(folder.path("notes.txt")) << "not a MIDI file and not a plug-in\n";
+    const bool haveSetBfree = std::filesystem::exists(kSetBfreeBundle);
+    const std::string organOnly =
+        haveSetBfree ? lv2FolderOf(folder, "lv2", {kSetBfreeBundle}) : std::string();
     const std::set<std::string> before = [&] {
         const auto names = folder.files();
         return std::set<std::string>(names.begin(), names.end());
@@ -343,8 +346,9 @@ TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
     struct Row {
         std::vector<std::string> args;
         const char* message;
+        std::string lv2Path = "";
     };
-    const Row rows[] = {
+    std::vector<Row> rows = {
         {{"--plugin", PROBE_PLUGIN, folder.path("missing.mid"), out}, "cannot open"},
         {{"--plugin", PROBE_PLUGIN, folder.path("notes.txt"), out}, "not a Standard MIDI File"},
         {{"--plugin", PROBE_PLUGIN, folder.path("cut.mid"), out}, "truncated"},
@@ -370,9 +374,15 @@ TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
         {{"--plugin", ULVODRAW_LV2_URI, "--preset", "No Such Sound", piece, out}, "no preset"},
         {{"--plugin", ULVODRAW_LV2_URI, "--param", "volume=1", piece, out}, "no control"},
         {{"--plugin", PROBE_PLUGIN, "--preset", "Full Organ", piece, out}, "use --program"},
+        // One past the last of the 16 controls ("16" alone is the 16' drawbar's name).
+        {{"--plugin", ULVODRAW_LV2_URI, "--param", "016=1", piece, out}, "no control '016'"},
     };
+    // setBfree's organ has no control inputs at all: index 0 is already past the last.
+    if (haveSetBfree)
+        rows.push_back(
+            {{"--plugin", kSetBfree, "--param", "0=1", piece, out}, "no control '0'", organOnly});
     for (const Row& row : rows) {
-        const RunResult run = runRender(row.args, folder);
+        const RunResult run = runRender(row.args, folder, "", row.lv2Path);
         EXPECT_NE(run.exitCode, 0) << row.message;
         EXPECT_EQ(countLines(run.err), 1) << run.err;
         EXPECT_EQ(run.err.rfind("ulvo-render: ", 0), 0u) << run.err;
