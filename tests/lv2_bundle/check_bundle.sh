@@ -23,11 +23,17 @@ validate)
     grep -q '^Found 0 errors' "$work/out" || fail "lv2_validate gave no summary"
     ;;
 lilv)
-    # Only this bundle and the installed LV2 vocabularies: the build folder holds much else that
-    # lilv would try to load as bundles.
+    # Only this bundle and the LV2 vocabularies (lv2-dev's specifications, for the class names):
+    # the build folder holds much else that lilv would try to load as bundles, and a plug-in
+    # installed on the machine, another copy of this one above all, must not be seen.
     mkdir "$work/lv2"
     ln -s "$(cd "$2" && pwd)" "$work/lv2/ulvodraw.lv2"
-    export LV2_PATH="$work/lv2:/usr/lib/lv2"
+    for manifest in /usr/lib/lv2/*/manifest.ttl; do
+        grep -qE 'a +(lv2:Specification|owl:Ontology)' "$manifest" || continue
+        vocabulary=$(dirname "$manifest")
+        ln -s "$vocabulary" "$work/lv2/vocabulary-$(basename "$vocabulary")"
+    done
+    export LV2_PATH="$work/lv2" HOME="$work"
     lv2ls | grep -qxF "$uri" || fail "lv2ls does not list $uri"
     lv2info "$uri" > "$work/info" 2> "$work/errors" || fail "lv2info exited with $?"
     if [ -s "$work/errors" ]; then cat "$work/errors"; fail "lv2info complained"; fi

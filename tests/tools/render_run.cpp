@@ -57,8 +57,9 @@ std::set<std::string> TempFolder::fileSet() const {
 }
 
 RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch,
-                    const std::string& shellPrefix) {
-    std::string command = shellPrefix + quoted(ULVO_RENDER);
+                    const std::string& shellPrefix, const std::string& lv2Path) {
+    std::string command = shellPrefix + "env LV2_PATH=" + quoted(lv2Path) +
+                          " HOME=" + quoted(scratch.path("")) + " " + quoted(ULVO_RENDER);
     for (const std::string& a : args) {
         command += ' ';
         command += quoted(a);

@@ -57,6 +57,33 @@ double peakOf(const std::vector<float>& samples, std::size_t from, std::size_t t
     return peak;
 }
 
+// A folder of LV2 bundles of the test's own, holding a link to each of `bundles`.
+std::string lv2FolderOf(const TempFolder& folder, const std::string& name,
+                        const std::vector<std::string>& bundles) {
+    const std::filesystem::path lv2 = folder.path(name);
+    std::filesystem::create_directories(lv2);
+    for (const std::string& bundle : bundles)
+        std::filesystem::create_directory_symlink(bundle,
+                                                  lv2 / std::filesystem::path(bundle).filename());
+    return lv2.string();
+}
+
+// A copy of the build's bundle, binary and all, in which the preset "Full Organ" is labelled
+// "Copy Organ": the label that --preset finds tells which of the two bundles loaded.
+void copyBundleWithPresetRelabelled(const std::string& to) {
+    std::filesystem::create_directories(std::filesystem::path(to).parent_path());
+    std::filesystem::copy(ULVODRAW_LV2_BUNDLE, to, std::filesystem::copy_options::recursive);
+    for (const char* file : {"manifest.ttl", "presets.ttl"}) {
+        std::string text = slurp(to + "/" + file);
+        const std::string from = "\"Full Organ\"", label = "\"Copy Organ\"";
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << file;
+        text.replace(at, from.size(), label);
+        ASSERT_EQ(text.find(from), std::string::npos) << file;
+        std::ofstream(to + "/" + file, std::ios::binary) << text;
+    }
+}
+
 } // namespace
 
 TEST(UlvoRender, EventsLandOnTheirFrameThroughTempoChangesWhateverTheBlockSize) {
@@ -187,7 +214,7 @@ TEST(UlvoRender, AnLv2OrganThatNeedsTheWorkerRendersThroughTheSameHost) {
     writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
     const RunResult run = runRender({"--plugin", kSetBfree, "--bit-depth", "32f", "--tail", "1",
                                      folder.path("piece.mid"), folder.path("out.wav")},
-                                    folder);
+                                    folder, "", lv2FolderOf(folder, "lv2", {kSetBfreeBundle}));
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const Audio audio = readAudio(folder.path("out.wav"));
     ASSERT_EQ(audio.channels.size(), 2u);
@@ -203,18 +230,19 @@ TEST(UlvoRender, AnLv2OrganThatNeedsTheWorkerRendersThroughTheSameHost) {
 // block size; a preset gives what its values give as parameters.
 TEST(UlvoRender, TheLv2BuildRendersTheDemoToTheVst2BuildsSamples) {
     TempFolder folder;
-    const std::vector<std::string> names = {"A", "D", "S", "R", "CutOff", "Q", "Type", "Env",
-                                            "2", "4", "8", "16", "6", "3", "Wave", "Smooth"};
-    const std::vector<std::string> symbols = {
-        "attack",    "decay",     "sustain",   "release",    "cutoff",    "resonance",
-        "filter_type", "env_depth", "drawbar_2", "drawbar_4", "drawbar_8", "drawbar_16",
-        "drawbar_6", "drawbar_3", "wave",      "smooth"};
+    const std::vector<std::string> names = {"A", "D", "S", "R",  "CutOff", "Q", "Type", "Env",
+                                            "2", "4", "8", "16", "6",      "3", "Wave", "Smooth"};
+    const std::vector<std::string> symbols = {"attack",    "decay",     "sustain",     "release",
+                                              "cutoff",    "resonance", "filter_type", "env_depth",
+                                              "drawbar_2", "drawbar_4", "drawbar_8",   "drawbar_16",
+                                              "drawbar_6", "drawbar_3", "wave",        "smooth"};
     const std::vector<std::string> values = {"0.12", "0.45", "0.6", "0.4", "0.5",  "0.4",
                                              "0",    "0.6",  "0.8", "0.5", "0.25", "0",
                                              "0.3",  "0.6",  "0",   "0.1"};
     auto render = [&](const std::string& plugin, const std::vector<std::string>& params,
                       const std::string& block, std::vector<std::string> extra = {}) {
-        std::vector<std::string> args = {"--plugin", plugin, "--block", block, "--bit-depth", "32f"};
+        std::vector<std::string> args = {"--plugin", plugin,        "--block",
+                                         block,      "--bit-depth", "32f"};
         for (std::size_t i = 0; i < params.size(); ++i)
             args.insert(args.end(), {"--param", params[i] + "=" + values[i]});
         args.insert(args.end(), extra.begin(), extra.end());
@@ -232,7 +260,8 @@ TEST(UlvoRender, TheLv2BuildRendersTheDemoToTheVst2BuildsSamples) {
     const Audio preset = render(ULVODRAW_LV2_BUNDLE, {}, "512", {"--preset", "full organ"});
     // The same values from the presets file, as parameters.
     std::ifstream file(ULVO_FACTORY_PRESETS);
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string text((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
     const PresetParse parsed = parsePresets(text);
     const Preset* fullOrgan = findPreset(parsed.presets, "Full Organ");
     ASSERT_NE(fullOrgan, nullptr) << parsed.error;
@@ -247,6 +276,57 @@ TEST(UlvoRender, TheLv2BuildRendersTheDemoToTheVst2BuildsSamples) {
     EXPECT_NE(preset.channels, render(ULVODRAW_LV2_BUNDLE, {}, "512").channels);
 }
 
+// Another bundle with UlvoDraw's URI, as an installed package puts beside a build: a bundle named
+// by its folder is the one that loads, wherever the other lies in LV2_PATH; a URI takes the
+// first bundle in LV2_PATH order, and one line says which.
+TEST(UlvoRender, TheBundleNamedLoadsBesideAnotherWithTheSameUri) {
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
+    const std::string copy = folder.path("copy/ulvodraw.lv2");
+    ASSERT_NO_FATAL_FAILURE(copyBundleWithPresetRelabelled(copy));
+    const std::string copyFirst =
+        folder.path("copy") + ":" + lv2FolderOf(folder, "build", {ULVODRAW_LV2_BUNDLE});
+    const std::string buildFirst = folder.path("build") + ":" + folder.path("copy");
+    const std::string build = folder.path("build/ulvodraw.lv2");
+    struct Row {
+        std::string plugin, lv2Path;
+        const char* loads;  // the preset label of the bundle that must load
+        const char* absent; // and of the other
+        std::string taken;  // the bundle the one line names; none when the folder is given
+    };
+    const Row rows[] = {
+        {ULVODRAW_LV2_BUNDLE, copyFirst, "Full Organ", "Copy Organ", ""},
+        {copy, buildFirst, "Copy Organ", "Full Organ", ""},
+        {ULVODRAW_LV2_URI, copyFirst, "Copy Organ", "Full Organ", copy},
+        {ULVODRAW_LV2_URI, buildFirst, "Full Organ", "Copy Organ", build},
+    };
+    for (const Row& row : rows) {
+        const std::string where = row.plugin + " with LV2_PATH " + row.lv2Path;
+        const auto run = [&](const char* preset) {
+            return runRender({"--plugin", row.plugin, "--preset", preset, "--tail", "0.1",
+                              folder.path("piece.mid"), folder.path("out.wav")},
+                             folder, "", row.lv2Path);
+        };
+        const RunResult loaded = run(row.loads);
+        EXPECT_EQ(loaded.exitCode, 0) << where << ": " << loaded.err;
+        if (row.taken.empty()) {
+            EXPECT_EQ(loaded.err, "") << where;
+        } else {
+            EXPECT_EQ(countLines(loaded.err), 1) << where << ": " << loaded.err;
+            EXPECT_EQ(loaded.err.rfind("ulvo-render: " + std::string(ULVODRAW_LV2_URI) +
+                                           " is in 2 bundles; loading '" + row.taken + "'",
+                                       0),
+                      0u)
+                << where << ": " << loaded.err;
+        }
+        const RunResult other = run(row.absent);
+        EXPECT_NE(other.exitCode, 0) << where;
+        EXPECT_NE(other.err.find("has no preset '" + std::string(row.absent) + "'"),
+                  std::string::npos)
+            << where << ": " << other.err;
+    }
+}
+
 TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
     TempFolder folder;
     writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
@@ -254,6 +334,9 @@ TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
     cut.resize(cut.size() - 5);
     writeFile(folder.path("cut.mid"), cut);
     std::ofstream(folder.path("notes.txt")) << "not a MIDI file and not a plug-in\n";
+    const bool haveSetBfree = std::filesystem::exists(kSetBfreeBundle);
+    const std::string organOnly =
+        haveSetBfree ? lv2FolderOf(folder, "lv2", {kSetBfreeBundle}) : std::string();
     const std::set<std::string> before = [&] {
         const auto names = folder.files();
         return std::set<std::string>(names.begin(), names.end());
@@ -263,8 +346,9 @@ TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
     struct Row {
         std::vector<std::string> args;
         const char* message;
+        std::string lv2Path = "";
     };
-    const Row rows[] = {
+    std::vector<Row> rows = {
         {{"--plugin", PROBE_PLUGIN, folder.path("missing.mid"), out}, "cannot open"},
         {{"--plugin", PROBE_PLUGIN, folder.path("notes.txt"), out}, "not a Standard MIDI File"},
         {{"--plugin", PROBE_PLUGIN, folder.path("cut.mid"), out}, "truncated"},
@@ -290,9 +374,15 @@ TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
         {{"--plugin", ULVODRAW_LV2_URI, "--preset", "No Such Sound", piece, out}, "no preset"},
         {{"--plugin", ULVODRAW_LV2_URI, "--param", "volume=1", piece, out}, "no control"},
         {{"--plugin", PROBE_PLUGIN, "--preset", "Full Organ", piece, out}, "use --program"},
+        // One past the last of the 16 controls ("16" alone is the 16' drawbar's name).
+        {{"--plugin", ULVODRAW_LV2_URI, "--param", "016=1", piece, out}, "no control '016'"},
     };
+    // setBfree's organ has no control inputs at all: index 0 is already past the last.
+    if (haveSetBfree)
+        rows.push_back(
+            {{"--plugin", kSetBfree, "--param", "0=1", piece, out}, "no control '0'", organOnly});
     for (const Row& row : rows) {
-        const RunResult run = runRender(row.args, folder);
+        const RunResult run = runRender(row.args, folder, "", row.lv2Path);
         EXPECT_NE(run.exitCode, 0) << row.message;
         EXPECT_EQ(countLines(run.err), 1) << run.err;
         EXPECT_EQ(run.err.rfind("ulvo-render: ", 0), 0u) << run.err;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/render/block_events.h"
+#include "tools/render/escaped_text.h"
 #include "tools/render/instrument_setup.h"
 #include "tools/render/instrument_source.h"
 #include "tools/render/render_loop.h"
@@ -30,7 +31,8 @@ double median(std::vector<double> values) {
 // Only the block loop is timed: creating, setting up and closing the instrument are not.
 double timedRun(const InstrumentSource& source, const RenderOptions& options, BlockEvents& events,
                 std::int64_t totalFrames, const std::atomic<bool>* stop) {
-    const std::unique_ptr<HostedInstrument> created = source.create(options.rate, options.blockSize);
+    const std::unique_ptr<HostedInstrument> created =
+        source.create(options.rate, options.blockSize);
     HostedInstrument& instrument = *created;
     applySettings(instrument, options);
     instrument.switchOn();
@@ -50,8 +52,12 @@ double timedRun(const InstrumentSource& source, const RenderOptions& options, Bl
 bool runBench(const RenderOptions& options, const MidiTimeline& timeline, std::FILE* out,
               const std::atomic<bool>* stop) {
     std::vector<std::unique_ptr<InstrumentSource>> libraries;
-    for (const std::string& path : options.plugins)
+    for (const std::string& path : options.plugins) {
         libraries.push_back(std::make_unique<InstrumentSource>(path));
+        const std::string notice = libraries.back()->notice();
+        if (!notice.empty())
+            std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(notice).c_str());
+    }
     const std::int64_t totalFrames = renderLength(timeline.lastEventFrame, options);
     const std::int64_t voiceFrames = countVoiceFrames(timeline.messages, totalFrames);
     BlockEvents events(timeline.messages, options.blockSize);

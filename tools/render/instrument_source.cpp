@@ -13,6 +13,10 @@ InstrumentSource::InstrumentSource(const std::string& plugin) : label(plugin) {
 
 InstrumentSource::~InstrumentSource() = default;
 
+std::string InstrumentSource::notice() const {
+    return lv2 != nullptr ? lv2->choiceNote() : std::string();
+}
+
 std::unique_ptr<HostedInstrument> InstrumentSource::create(std::int32_t rate,
                                                            std::int32_t blockSize) const {
     if (lv2 != nullptr) return std::make_unique<Lv2Instance>(*lv2, rate, blockSize);

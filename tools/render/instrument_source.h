@@ -21,6 +21,8 @@ class InstrumentSource {
 
     std::unique_ptr<HostedInstrument> create(std::int32_t rate, std::int32_t blockSize) const;
     const std::string& name() const { return label; }
+    // A line for the user about how the instrument was found; empty when there is nothing to say.
+    std::string notice() const;
 
   private:
     std::string label;

@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <dirent.h>
-#include <limits.h>
 #include <strings.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
@@ -19,49 +16,18 @@
 #include <lv2/presets/presets.h>
 #include <lv2/urid/urid.h>
 
+#include "tools/render/lv2_bundle_search.h"
 #include "tools/render/render_error.h"
 
 namespace {
-
-// The folder of this executable, where the build puts its own bundles.
-std::string ownFolder() {
-    char self[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return ".";
-    const std::string path(self, static_cast<std::size_t>(n));
-    return path.substr(0, path.rfind('/'));
-}
 
 bool isFolder(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// A bundle has its manifest; lilv would complain on standard error about any other folder.
-bool isBundle(const std::string& folder) {
-    struct stat info {};
-    return stat((folder + "/manifest.ttl").c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-std::string absolutePath(const std::string& path) {
-    char resolved[PATH_MAX];
-    return realpath(path.c_str(), resolved) != nullptr ? resolved : path;
-}
-
-// Loads every bundle (a folder named *.lv2) directly inside `folder`.
-void loadBundlesIn(LilvWorld* world, const std::string& folder) {
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name.size() <= 4 || name.compare(name.size() - 4, 4, ".lv2") != 0) continue;
-        const std::string bundle = folder + "/" + name;
-        if (!isBundle(bundle)) continue;
-        LilvNode* uri = lilv_new_file_uri(world, nullptr, (bundle + "/").c_str());
-        lilv_world_load_bundle(world, uri);
-        lilv_node_free(uri);
-    }
-    closedir(dir);
+bool declares(const Lv2Bundle& bundle, const std::string& uri) {
+    return std::find(bundle.plugins.begin(), bundle.plugins.end(), uri) != bundle.plugins.end();
 }
 
 struct NodeDeleter {
@@ -71,6 +37,26 @@ using Node = std::unique_ptr<LilvNode, NodeDeleter>;
 
 constexpr std::uint32_t kSequenceCapacity = 1 << 16;
 
+// The chosen bundle first, then every other bundle that declares none of the plug-ins already
+// loaded, for the presets it may add: lilv would otherwise keep whichever copy of a plug-in it met
+// first, and say so in three lines of its own.
+void loadBundles(LilvWorld* world, const Lv2Bundle& chosen, const std::vector<Lv2Bundle>& others) {
+    std::vector<std::string> loaded;
+    const auto load = [&](const Lv2Bundle& bundle) {
+        Node uri(lilv_new_file_uri(world, nullptr, (bundle.realFolder + "/").c_str()));
+        lilv_world_load_bundle(world, uri.get());
+        loaded.insert(loaded.end(), bundle.plugins.begin(), bundle.plugins.end());
+    };
+    load(chosen);
+    for (const Lv2Bundle& bundle : others) {
+        const bool clashes =
+            std::any_of(bundle.plugins.begin(), bundle.plugins.end(), [&](const std::string& uri) {
+                return std::find(loaded.begin(), loaded.end(), uri) != loaded.end();
+            });
+        if (bundle.realFolder != chosen.realFolder && !clashes) load(bundle);
+    }
+}
+
 } // namespace
 
 bool looksLikeLv2(const std::string& text) {
@@ -78,39 +64,40 @@ bool looksLikeLv2(const std::string& text) {
 }
 
 Lv2Plugin::Lv2Plugin(const std::string& uriOrBundle) : uri(uriOrBundle) {
-    lilvWorld = lilv_world_new();
-    lilv_world_load_all(lilvWorld);
+    const std::vector<Lv2Bundle> found = searchLv2Bundles();
+    Lv2Bundle chosen;
     if (isFolder(uriOrBundle)) {
-        if (!isBundle(uriOrBundle))
+        if (!isLv2Bundle(uriOrBundle))
             throw RenderError("the folder '" + uriOrBundle +
                               "' holds no LV2 plug-in (it has no manifest.ttl)");
-        const std::string folder = absolutePath(uriOrBundle) + "/";
-        Node bundle(lilv_new_file_uri(lilvWorld, nullptr, folder.c_str()));
-        lilv_world_load_bundle(lilvWorld, bundle.get());
-        LILV_FOREACH(plugins, i, lilv_world_get_all_plugins(lilvWorld)) {
-            const LilvPlugin* p = lilv_plugins_get(lilv_world_get_all_plugins(lilvWorld), i);
-            if (lilv_node_equals(lilv_plugin_get_bundle_uri(p), bundle.get())) {
-                lilvPlugin = p;
-                uri = lilv_node_as_uri(lilv_plugin_get_uri(p));
-                break;
-            }
-        }
-        if (lilvPlugin == nullptr)
+        chosen = readLv2Bundle(uriOrBundle);
+        if (chosen.plugins.empty())
             throw RenderError("the folder '" + uriOrBundle + "' holds no LV2 plug-in");
-        return;
+        uri = chosen.plugins.front();
+    } else {
+        std::vector<const Lv2Bundle*> holders;
+        for (const Lv2Bundle& bundle : found)
+            if (declares(bundle, uriOrBundle)) holders.push_back(&bundle);
+        if (holders.empty())
+            throw RenderError("no LV2 plug-in '" + uriOrBundle +
+                              "' is installed (LV2_PATH and the bundles beside ulvo-render were "
+                              "searched)");
+        chosen = *holders.front();
+        if (holders.size() > 1) {
+            choice = uri + " is in " + std::to_string(holders.size()) + " bundles; loading '" +
+                     chosen.folder + "', the first in LV2_PATH order (not";
+            for (std::size_t i = 1; i < holders.size(); ++i)
+                choice += (i > 1 ? ", '" : " '") + holders[i]->folder + "'";
+            choice += ")";
+        }
     }
-    loadBundlesIn(lilvWorld, ownFolder());
-    Node node(lilv_new_uri(lilvWorld, uriOrBundle.c_str()));
-    if (node != nullptr)
-        lilvPlugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(lilvWorld), node.get());
+    lilvWorld.reset(lilv_world_new());
+    loadBundles(lilvWorld.get(), chosen, found);
+    Node node(lilv_new_uri(lilvWorld.get(), uri.c_str()));
+    lilvPlugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(lilvWorld.get()), node.get());
     if (lilvPlugin == nullptr)
-        throw RenderError("no LV2 plug-in '" + uriOrBundle +
-                          "' is installed (LV2_PATH and the bundles beside ulvo-render were "
-                          "searched)");
-}
-
-Lv2Plugin::~Lv2Plugin() {
-    lilv_world_free(lilvWorld);
+        throw RenderError("the LV2 plug-in '" + uri + "' in '" + chosen.folder +
+                          "' cannot be read");
 }
 
 // What the host offers every instance: URID mapping both ways, block lengths and the rate as

@@ -1,6 +1,6 @@
 // An LV2 instrument hosted through lilv: found by URI or bundle folder, given URID mapping,
-// options, bounded block lengths and a worker, its ports connected to buffers of its own, and driven block
-// by block like the VST 2 instruments: MIDI in an atom sequence, then run.
+// options, bounded block lengths and a worker, its ports connected to buffers of its own, and
+// driven block by block like the VST 2 instruments: MIDI in an atom sequence, then run.
 #pragma once
 
 #include <cstdint>
@@ -16,22 +16,28 @@
 // The world in which LV2 plug-ins are looked up, and one plug-in of it.
 class Lv2Plugin {
   public:
-    // `uriOrBundle`: a plug-in URI, looked up among the installed plug-ins and the bundles
-    // beside this program, or the folder of a bundle, whose plug-in is taken. Throws
-    // RenderError when it names no plug-in.
+    // `uriOrBundle`: a plug-in URI, taken from the first bundle that declares it in LV2_PATH
+    // order, then among the bundles beside this program; or the folder of a bundle, whose
+    // plug-in is taken whatever else declares the same URI. Throws RenderError when it names no
+    // plug-in.
     explicit Lv2Plugin(const std::string& uriOrBundle);
-    ~Lv2Plugin();
     Lv2Plugin(const Lv2Plugin&) = delete;
     Lv2Plugin& operator=(const Lv2Plugin&) = delete;
 
-    LilvWorld* world() const { return lilvWorld; }
+    LilvWorld* world() const { return lilvWorld.get(); }
     const LilvPlugin* plugin() const { return lilvPlugin; }
     const std::string& name() const { return uri; }
+    // Which bundle was taken when several declare the URI given; empty otherwise.
+    const std::string& choiceNote() const { return choice; }
 
   private:
-    LilvWorld* lilvWorld = nullptr;
+    struct WorldDeleter {
+        void operator()(LilvWorld* world) const { lilv_world_free(world); }
+    };
+    std::unique_ptr<LilvWorld, WorldDeleter> lilvWorld;
     const LilvPlugin* lilvPlugin = nullptr;
     std::string uri;
+    std::string choice;
 };
 
 // True when `text` names an LV2 plug-in rather than a VST 2 library: a URI, or a folder.
@@ -81,10 +87,10 @@ class Lv2Instance : public HostedInstrument {
     std::vector<float> portValues;    // every control port, inputs and outputs
     std::vector<std::uint32_t> audioIns, audioOuts;
     std::vector<std::uint32_t> atomIns, atomOuts, cvPorts;
-    std::int64_t midiPort = -1;                          // the atom input that takes MIDI
+    std::int64_t midiPort = -1; // the atom input that takes MIDI
     // Mapped once, as a host does, rather than on every block.
     std::uint32_t midiEventType = 0, sequenceType = 0, chunkType = 0;
-    std::vector<float*> connectedOutputs; // what each audio output is connected to
+    std::vector<float*> connectedOutputs;                // what each audio output is connected to
     std::vector<std::uint64_t> midiBuffer;               // 8-byte aligned atom sequence
     std::vector<std::vector<std::uint64_t>> atomBuffers; // other atom ports
     std::vector<std::vector<float>> scratch;             // audio inputs and CV ports

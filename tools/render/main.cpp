@@ -1,5 +1,5 @@
-// ulvo-render: plays a Standard MIDI File through a VST 2 or LV2 instrument into a WAV or FLAC file,
-// the way a host bounces a track; or, with --bench, measures what the instrument costs.
+// ulvo-render: plays a Standard MIDI File through a VST 2 or LV2 instrument into a WAV or FLAC
+// file, the way a host bounces a track; or, with --bench, measures what the instrument costs.
 #include <chrono>
 #include <cstdio>
 #include <limits.h>
@@ -12,10 +12,10 @@
 #include "tools/render/block_events.h"
 #include "tools/render/escaped_text.h"
 #include "tools/render/instrument_setup.h"
+#include "tools/render/instrument_source.h"
 #include "tools/render/level_meter.h"
 #include "tools/render/midi_timeline.h"
 #include "tools/render/output_checks.h"
-#include "tools/render/instrument_source.h"
 #include "tools/render/progress_bar.h"
 #include "tools/render/render_error.h"
 #include "tools/render/render_loop.h"
@@ -45,7 +45,10 @@ std::string defaultPlugin() {
 int render(const RenderOptions& options, const MidiTimeline& timeline) {
     const std::int64_t totalFrames = renderLength(timeline.lastEventFrame, options);
     const InstrumentSource source(options.plugins[0]);
-    const std::unique_ptr<HostedInstrument> created = source.create(options.rate, options.blockSize);
+    if (!source.notice().empty())
+        std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(source.notice()).c_str());
+    const std::unique_ptr<HostedInstrument> created =
+        source.create(options.rate, options.blockSize);
     HostedInstrument& instrument = *created;
     applySettings(instrument, options);
     const std::int32_t channels = instrument.outputCount();

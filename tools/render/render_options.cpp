@@ -86,8 +86,7 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
         std::string value = option.value;
         const bool known = name == "--plugin" || name == "--rate" || name == "--block" ||
                            name == "--program" || name == "--preset" || name == "--param" ||
-                           name == "--tail" ||
-                           name == "--bit-depth" || name == "--runs";
+                           name == "--tail" || name == "--bit-depth" || name == "--runs";
         if (!known) throw RenderError("unknown option '" + name + "' (see --help)");
         if (!option.valueInline) {
             if (i + 1 == args.size()) throw RenderError(name + " needs a value");
@@ -137,8 +136,9 @@ const char* usageText() {
 Plays a Standard MIDI File (format 0 or 1) through a VST 2 or LV2 instrument and writes what it
 hears.
 
-  --plugin PLUGIN      instrument to load: a VST 2 library file, or an LV2 plug-in's URI or
-                       bundle folder (default: UlvoDraw.so beside this tool, else
+  --plugin PLUGIN      instrument to load: a VST 2 library file, or an LV2 plug-in's URI
+                       (the first bundle that has it in LV2_PATH order, then beside this
+                       tool) or bundle folder (default: UlvoDraw.so beside this tool, else
                        ../lib/vst/UlvoDraw.so from its folder, as installed); with --bench it
                        may be repeated to measure several instruments side by side
   --rate HZ            sample rate (default 44100)
