@@ -183,185 +183,182 @@ TEST(Lv2Front, ControlValuesOutsideTheRangeSoundAsItsEndsAndNaNKeepsTheValueBefo
     play({{0, {0x90, 72, 80}}}, "back in range");
     EXPECT_EQ(hostile.saveBank(), tame.saveBank());
     EXPECT_NE(tameLeft, std::vector<float>(tameLeft.size(), 0.0f));
+}
 
-    // One block as a host runs it: the state restored first (when `restore` holds a bank), then
-    // the control ports set, then `frames` frames with their MIDI.
-    struct HostBlock {
-        std::uint32_t frames;
-        std::vector<std::pair<std::int32_t, float>> set;
-        std::vector<Lv2Midi> midi;
-        std::string restore;
+// One block as a host runs it: the state restored first (when `restore` holds a bank), then
+// the control ports set, then `frames` frames with their MIDI.
+struct HostBlock {
+    std::uint32_t frames;
+    std::vector<std::pair<std::int32_t, float>> set;
+    std::vector<Lv2Midi> midi;
+    std::string restore;
+};
+
+// Two ways of cutting the same moments into blocks must give the same bank and the same samples,
+// whatever the front does first within a block.
+TEST(Lv2Front, WhatHappensWithinABlockSoundsAsWhenItIsSpreadOverBlocks) {
+    ASSERT_TRUE(Lv2Host().loaded());
+    // Program 4, current, holds the demo's patch; the ports hold it too.
+    Instrument patch;
+    patch.selectProgram(4);
+    for (std::int32_t index : kProgramApplyOrder)
+        patch.setParameter(index, kDemoPatch[index]);
+    const std::string bank = writeBankText(patch);
+    struct Case {
+        const char* what;
+        std::vector<HostBlock> together, apart;
     };
-
-    // Two ways of cutting the same moments into blocks must give the same bank and the same
-    // samples, whatever the front does first within a block.
-    TEST(Lv2Front, WhatHappensWithinABlockSoundsAsWhenItIsSpreadOverBlocks) {
-        ASSERT_TRUE(Lv2Host().loaded());
-        // Program 4, current, holds the demo's patch; the ports hold it too.
-        Instrument patch;
-        patch.selectProgram(4);
-        for (std::int32_t index : kProgramApplyOrder)
-            patch.setParameter(index, kDemoPatch[index]);
-        const std::string bank = writeBankText(patch);
-        struct Case {
-            const char* what;
-            std::vector<HostBlock> together, apart;
-        };
-        const Case cases[] = {
-            {"a port and a program change in one block, or the program change in the next",
-             {{256, {}, {}, {}}, {256, {{Drawbar16, 0.9f}}, {{0, {0xC0, 5}}}, {}}},
-             {{256, {}, {}, {}},
-              {128, {{Drawbar16, 0.9f}}, {}, {}},
-              {128, {}, {{0, {0xC0, 5}}}, {}}}},
-            {"note-ons at and past the block's end, or on its last frame",
-             {{256, {}, {{256, {0x90, 72, 100}}, {std::int64_t{1} << 40, {0x90, 76, 100}}}, {}}},
-             {{256, {}, {{255, {0x90, 72, 100}}, {255, {0x90, 76, 100}}}, {}}}},
-            {"a drawbar moved on the first run after a restore, or one run later",
-             {{256, {{Drawbar2, 0.9f}}, {}, bank}},
-             {{128, {}, {}, bank}, {128, {{Drawbar2, 0.9f}}, {}, {}}}},
-        };
-        // The same chord after each, long enough to hear every difference in the sound.
-        std::vector<HostBlock> chord = {
-            {256, {}, {{10, {0x90, 60, 100}}, {20, {0x90, 67, 90}}}, {}}};
-        chord.resize(12, {256, {}, {}, {}});
-        chord[8].midi = {{0, {0x80, 60, 0}}, {0, {0x80, 67, 0}}};
-        const auto play = [&](std::vector<HostBlock> blocks, std::string& saved) {
-            Lv2Host host;
-            host.controls = kDemoPatch;
-            blocks.insert(blocks.end(), chord.begin(), chord.end());
-            std::vector<float> samples, left, right;
-            for (const HostBlock& block : blocks) {
-                if (!block.restore.empty()) host.restoreBank(block.restore);
-                for (const auto& [index, value] : block.set)
-                    host.controls[index] = value;
-                host.run(block.frames, block.midi, left, right);
-                samples.insert(samples.end(), left.begin(), left.end());
-                samples.insert(samples.end(), right.begin(), right.end());
-            }
-            saved = host.saveBank();
-            return samples;
-        };
-        for (const Case& c : cases) {
-            std::string togetherBank, apartBank;
-            const std::vector<float> together = play(c.together, togetherBank);
-            const std::vector<float> apart = play(c.apart, apartBank);
-            EXPECT_TRUE(sameBits(together, apart)) << c.what;
-            EXPECT_TRUE(togetherBank == apartBank) << c.what;
-            EXPECT_GT(*std::max_element(together.begin(), together.end()), 0.05f) << c.what;
+    const Case cases[] = {
+        {"a port and a program change in one block, or the program change in the next",
+         {{256, {}, {}, {}}, {256, {{Drawbar16, 0.9f}}, {{0, {0xC0, 5}}}, {}}},
+         {{256, {}, {}, {}}, {128, {{Drawbar16, 0.9f}}, {}, {}}, {128, {}, {{0, {0xC0, 5}}}, {}}}},
+        {"note-ons at and past the block's end, or on its last frame",
+         {{256, {}, {{256, {0x90, 72, 100}}, {std::int64_t{1} << 40, {0x90, 76, 100}}}, {}}},
+         {{256, {}, {{255, {0x90, 72, 100}}, {255, {0x90, 76, 100}}}, {}}}},
+        {"a drawbar moved on the first run after a restore, or one run later",
+         {{256, {{Drawbar2, 0.9f}}, {}, bank}},
+         {{128, {}, {}, bank}, {128, {{Drawbar2, 0.9f}}, {}, {}}}},
+    };
+    // The same chord after each, long enough to hear every difference in the sound.
+    std::vector<HostBlock> chord = {{256, {}, {{10, {0x90, 60, 100}}, {20, {0x90, 67, 90}}}, {}}};
+    chord.resize(12, {256, {}, {}, {}});
+    chord[8].midi = {{0, {0x80, 60, 0}}, {0, {0x80, 67, 0}}};
+    const auto play = [&](std::vector<HostBlock> blocks, std::string& saved) {
+        Lv2Host host;
+        host.controls = kDemoPatch;
+        blocks.insert(blocks.end(), chord.begin(), chord.end());
+        std::vector<float> samples, left, right;
+        for (const HostBlock& block : blocks) {
+            if (!block.restore.empty()) host.restoreBank(block.restore);
+            for (const auto& [index, value] : block.set)
+                host.controls[index] = value;
+            host.run(block.frames, block.midi, left, right);
+            samples.insert(samples.end(), left.begin(), left.end());
+            samples.insert(samples.end(), right.begin(), right.end());
         }
+        saved = host.saveBank();
+        return samples;
+    };
+    for (const Case& c : cases) {
+        std::string togetherBank, apartBank;
+        const std::vector<float> together = play(c.together, togetherBank);
+        const std::vector<float> apart = play(c.apart, apartBank);
+        EXPECT_TRUE(sameBits(together, apart)) << c.what;
+        EXPECT_TRUE(togetherBank == apartBank) << c.what;
+        EXPECT_GT(*std::max_element(together.begin(), together.end()), 0.05f) << c.what;
     }
+}
 
-    // The name on a bank's line for `program`: what follows its number and sixteen values.
-    std::string nameOf(const std::string& bank, int program) {
-        std::size_t at = bank.find("program " + std::to_string(program) + " ");
-        if (at == std::string::npos) return {};
-        for (int field = 0; field < 18 && at != std::string::npos; ++field)
-            at = bank.find(' ', at) + 1;
-        return bank.substr(at, bank.find('\n', at) - at);
+// The name on a bank's line for `program`: what follows its number and sixteen values.
+std::string nameOf(const std::string& bank, int program) {
+    std::size_t at = bank.find("program " + std::to_string(program) + " ");
+    if (at == std::string::npos) return {};
+    for (int field = 0; field < 18 && at != std::string::npos; ++field)
+        at = bank.find(' ', at) + 1;
+    return bank.substr(at, bank.find('\n', at) - at);
+}
+
+TEST(Lv2Front, SavedStateBringsBackProgramsNamesAndTheSameSoundInAFreshInstance) {
+    Lv2Host played;
+    ASSERT_TRUE(played.loaded());
+    std::vector<float> left, right, otherLeft, otherRight;
+    // Program 5 renamed with a name far too long for it, all its values at 0.3.
+    std::string bank = played.saveBank();
+    const std::string longName(49, 'n');
+    std::string line = "program 5";
+    for (int i = 0; i < kParameterCount; ++i)
+        line += " 0.3";
+    bank += line + " " + longName + "\n";
+    played.restoreBank(bank);
+    // Program 9 edited through the ports, then made current twice so its sound is settled.
+    played.run(16, {{0, {0xC0, 9}}}, left, right);
+    played.controls[Drawbar16] = 1.0f;
+    played.controls[CutOff] = 0.7f;
+    played.run(16, {}, left, right);
+    played.run(16, {{0, {0xC0, 9}}, {1, {0xC0, 9}}}, left, right);
+    const std::string saved = played.saveBank();
+    EXPECT_NE(saved.find("current 9\n"), std::string::npos);
+    EXPECT_EQ(nameOf(saved, 5), longName.substr(0, 23));
+    EXPECT_NE(saved.find("program 5 0.3 0.3 0.3"), std::string::npos) << saved;
+
+    Lv2Host fresh;
+    fresh.controls = played.controls; // the host restores the ports too
+    fresh.restoreBank(saved);
+    EXPECT_EQ(fresh.saveBank(), saved);
+    for (int block = 0; block < 40; ++block) {
+        std::vector<Lv2Midi> midi;
+        if (block % 8 == 0) midi.push_back({3, {0x90, static_cast<std::uint8_t>(48 + block), 100}});
+        if (block % 8 == 5)
+            midi.push_back({7, {0x80, static_cast<std::uint8_t>(48 + block - 5), 0}});
+        played.run(256, midi, left, right);
+        fresh.run(256, midi, otherLeft, otherRight);
+        ASSERT_TRUE(sameBits(left, otherLeft)) << "block " << block;
     }
+}
 
-    TEST(Lv2Front, SavedStateBringsBackProgramsNamesAndTheSameSoundInAFreshInstance) {
-        Lv2Host played;
-        ASSERT_TRUE(played.loaded());
-        std::vector<float> left, right, otherLeft, otherRight;
-        // Program 5 renamed with a name far too long for it, all its values at 0.3.
-        std::string bank = played.saveBank();
-        const std::string longName(49, 'n');
-        std::string line = "program 5";
-        for (int i = 0; i < kParameterCount; ++i)
-            line += " 0.3";
-        bank += line + " " + longName + "\n";
-        played.restoreBank(bank);
-        // Program 9 edited through the ports, then made current twice so its sound is settled.
-        played.run(16, {{0, {0xC0, 9}}}, left, right);
-        played.controls[Drawbar16] = 1.0f;
-        played.controls[CutOff] = 0.7f;
-        played.run(16, {}, left, right);
-        played.run(16, {{0, {0xC0, 9}}, {1, {0xC0, 9}}}, left, right);
-        const std::string saved = played.saveBank();
-        EXPECT_NE(saved.find("current 9\n"), std::string::npos);
-        EXPECT_EQ(nameOf(saved, 5), longName.substr(0, 23));
-        EXPECT_NE(saved.find("program 5 0.3 0.3 0.3"), std::string::npos) << saved;
-
-        Lv2Host fresh;
-        fresh.controls = played.controls; // the host restores the ports too
-        fresh.restoreBank(saved);
-        EXPECT_EQ(fresh.saveBank(), saved);
-        for (int block = 0; block < 40; ++block) {
-            std::vector<Lv2Midi> midi;
-            if (block % 8 == 0)
-                midi.push_back({3, {0x90, static_cast<std::uint8_t>(48 + block), 100}});
-            if (block % 8 == 5)
-                midi.push_back({7, {0x80, static_cast<std::uint8_t>(48 + block - 5), 0}});
-            played.run(256, midi, left, right);
-            fresh.run(256, midi, otherLeft, otherRight);
-            ASSERT_TRUE(sameBits(left, otherLeft)) << "block " << block;
-        }
-    }
-
-    TEST(Lv2Front, DamagedOrForeignStateRestoresWhatItCanAndKeepsTheRest) {
-        std::string valid = "program 2";
-        for (int i = 0; i < kParameterCount; ++i)
-            valid += " 0.25";
-        valid += " Kept\n";
-        struct Case {
-            std::string text;
-            bool takesProgram2;
-        };
-        const Case cases[] = {
-            {"", false},
-            {"not a bank at all\n" + valid, false},
-            {"ulvodraw-bank x\n" + valid, false},
-            {"ulvodraw-bank 1\n" + valid, true},
-            {"ulvodraw-bank 7\nnew-key 1 2 3\n" + valid + "current 2\n", true},
-            {"ulvodraw-bank 1\nprogram 2 0.1 0.2\n", false},
-            {"ulvodraw-bank 1\nprogram 40 " + valid.substr(10), false},
-            {"ulvodraw-bank 1\nprogram 2 nan" + valid.substr(14), false},
-            {"ulvodraw-bank 1\ncurrent 99\nprogram -1 0 0\n" + std::string(3, '\0') + valid, false},
-        };
-        for (const Case& c : cases) {
-            Lv2Host host;
-            ASSERT_TRUE(host.loaded());
-            host.restoreBank(c.text);
-            const std::string bank = host.saveBank();
-            EXPECT_EQ(nameOf(bank, 2), c.takesProgram2 ? "Kept" : "init3") << c.text;
-            EXPECT_EQ(nameOf(bank, 0), "init1") << c.text;
-        }
-        Lv2Host wrongType;
-        wrongType.restoreBank("ulvodraw-bank 1\n" + valid, wrongType.map("urn:not:a:string"));
-        EXPECT_EQ(nameOf(wrongType.saveBank(), 2), "init3");
-    }
-
-    TEST(Lv2Front, AnyControlValuesAndAnyAtomSequenceGiveFiniteSamples) {
+TEST(Lv2Front, DamagedOrForeignStateRestoresWhatItCanAndKeepsTheRest) {
+    std::string valid = "program 2";
+    for (int i = 0; i < kParameterCount; ++i)
+        valid += " 0.25";
+    valid += " Kept\n";
+    struct Case {
+        std::string text;
+        bool takesProgram2;
+    };
+    const Case cases[] = {
+        {"", false},
+        {"not a bank at all\n" + valid, false},
+        {"ulvodraw-bank x\n" + valid, false},
+        {"ulvodraw-bank 1\n" + valid, true},
+        {"ulvodraw-bank 7\nnew-key 1 2 3\n" + valid + "current 2\n", true},
+        {"ulvodraw-bank 1\nprogram 2 0.1 0.2\n", false},
+        {"ulvodraw-bank 1\nprogram 40 " + valid.substr(10), false},
+        {"ulvodraw-bank 1\nprogram 2 nan" + valid.substr(14), false},
+        {"ulvodraw-bank 1\ncurrent 99\nprogram -1 0 0\n" + std::string(3, '\0') + valid, false},
+    };
+    for (const Case& c : cases) {
         Lv2Host host;
         ASSERT_TRUE(host.loaded());
-        std::mt19937 random(11);
-        const float extremes[] = {NAN, INFINITY, -INFINITY, 1e30f, -1e30f, 0.0f, 1.0f, 0.5f};
-        std::vector<float> left, right;
-        for (int block = 0; block < 400; ++block) {
-            for (float& c : host.controls)
-                c = random() % 3 == 0 ? extremes[random() % 8]
-                                      : static_cast<float>(random() % 1000) / 999.0f;
-            // A sequence whose event sizes, types and frames are whatever the bytes say.
-            const std::uint32_t words = 2 + random() % 24;
-            std::vector<std::uint64_t> raw(words + 8);
-            for (auto& w : raw)
-                w = (static_cast<std::uint64_t>(random()) << 32) | random();
-            auto* atom = reinterpret_cast<LV2_Atom*>(raw.data());
-            atom->size = (words - 1) * 8;
-            atom->type = host.map("http://lv2plug.in/ns/ext/atom#Sequence");
-            auto* bytes = reinterpret_cast<std::uint8_t*>(raw.data());
-            for (std::uint32_t at = 16; at + 16 <= words * 8; at += 8 * (1 + random() % 3))
-                if (random() % 2 == 0) {
-                    const std::uint32_t type = host.map("http://lv2plug.in/ns/ext/midi#MidiEvent");
-                    std::memcpy(bytes + at + 12, &type, sizeof type);
-                    const std::uint32_t size = random() % 5;
-                    std::memcpy(bytes + at + 8, &size, sizeof size);
-                }
-            host.runRaw(random() % 300, raw, left, right);
-            for (float s : left)
-                ASSERT_TRUE(std::isfinite(s)) << "block " << block;
-        }
+        host.restoreBank(c.text);
+        const std::string bank = host.saveBank();
+        EXPECT_EQ(nameOf(bank, 2), c.takesProgram2 ? "Kept" : "init3") << c.text;
+        EXPECT_EQ(nameOf(bank, 0), "init1") << c.text;
     }
+    Lv2Host wrongType;
+    wrongType.restoreBank("ulvodraw-bank 1\n" + valid, wrongType.map("urn:not:a:string"));
+    EXPECT_EQ(nameOf(wrongType.saveBank(), 2), "init3");
+}
+
+TEST(Lv2Front, AnyControlValuesAndAnyAtomSequenceGiveFiniteSamples) {
+    Lv2Host host;
+    ASSERT_TRUE(host.loaded());
+    std::mt19937 random(11);
+    const float extremes[] = {NAN, INFINITY, -INFINITY, 1e30f, -1e30f, 0.0f, 1.0f, 0.5f};
+    std::vector<float> left, right;
+    for (int block = 0; block < 400; ++block) {
+        for (float& c : host.controls)
+            c = random() % 3 == 0 ? extremes[random() % 8]
+                                  : static_cast<float>(random() % 1000) / 999.0f;
+        // A sequence whose event sizes, types and frames are whatever the bytes say.
+        const std::uint32_t words = 2 + random() % 24;
+        std::vector<std::uint64_t> raw(words + 8);
+        for (auto& w : raw)
+            w = (static_cast<std::uint64_t>(random()) << 32) | random();
+        auto* atom = reinterpret_cast<LV2_Atom*>(raw.data());
+        atom->size = (words - 1) * 8;
+        atom->type = host.map("http://lv2plug.in/ns/ext/atom#Sequence");
+        auto* bytes = reinterpret_cast<std::uint8_t*>(raw.data());
+        for (std::uint32_t at = 16; at + 16 <= words * 8; at += 8 * (1 + random() % 3))
+            if (random() % 2 == 0) {
+                const std::uint32_t type = host.map("http://lv2plug.in/ns/ext/midi#MidiEvent");
+                std::memcpy(bytes + at + 12, &type, sizeof type);
+                const std::uint32_t size = random() % 5;
+                std::memcpy(bytes + at + 8, &size, sizeof size);
+            }
+        host.runRaw(random() % 300, raw, left, right);
+        for (float s : left)
+            ASSERT_TRUE(std::isfinite(s)) << "block " << block;
+    }
+}
 
 } // namespace
