@@ -361,4 +361,39 @@ TEST(Lv2Front, AnyControlValuesAndAnyAtomSequenceGiveFiniteSamples) {
     }
 }
 
+// A minute of music while a host throws hostile values at every port, in blocks up to the size
+// hosts use, at the rates they run at: notes come and go, and every sample stays a number.
+TEST(Lv2Front, AMinuteOfHostileControlValuesWhileNotesPlayStaysFinite) {
+    const float hostile[] = {NAN,  INFINITY, -INFINITY, 3.4e38f, -3.4e38f, 1e-40f,
+                             2.0f, 5.0f,     -1.0f,     96000.f, 1.0f,     0.0f};
+    for (double rate : {44100.0, 96000.0}) {
+        Lv2Host host(rate);
+        ASSERT_TRUE(host.loaded());
+        std::mt19937 random(static_cast<unsigned>(rate));
+        std::vector<float> left, right;
+        std::int64_t frames = 0;
+        for (int block = 0; frames < 60 * static_cast<std::int64_t>(rate); ++block) {
+            // Values stay for a while, as a host's automation holds them, so that a voice
+            // sustains through long blocks under each combination.
+            for (float& c : host.controls)
+                if (random() % 24 == 0)
+                    c = random() % 2 == 0 ? hostile[random() % std::size(hostile)]
+                                          : static_cast<float>(random() % 1001) / 1000.0f;
+            std::vector<Lv2Midi> midi;
+            const std::uint32_t size = 64u << (random() % 7); // 64 to 4096 frames
+            if (block % 4 == 0) {
+                const auto note = static_cast<std::uint8_t>(36 + random() % 72);
+                const auto at = static_cast<std::int64_t>(random() % size);
+                midi.push_back({at, {0xB0, 123, 0}}); // one or two notes at a time
+                midi.push_back({at, {0x90, note, static_cast<std::uint8_t>(1 + random() % 127)}});
+            }
+            host.run(size, midi, left, right);
+            for (std::uint32_t i = 0; i < size; ++i)
+                ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i]))
+                    << rate << " Hz, block " << block << ", frame " << i;
+            frames += size;
+        }
+    }
+}
+
 } // namespace
