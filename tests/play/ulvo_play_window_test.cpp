@@ -66,6 +66,9 @@ TEST(UlvoPlayWindow, LookingChangesNothingAndEveryEndSavesThePresetExactly) {
         const char* line; // on standard error; null for none
     } cases[] = {
         {"Warm Saw Pad", End::Terminated, 0, nullptr},
+        {"Marimba", End::WindowDestroyed, 0, nullptr},
+        {"Warm Saw Pad", End::ConnectionKilled, 1,
+         "ulvo-play: lost the connection to the X display"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.preset);

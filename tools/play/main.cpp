@@ -164,6 +164,12 @@ int play(const PlayOptions& options, const char* executable) {
         }
         if (window) {
             window->idle();
+            if (window->displayLost()) {
+                std::fprintf(stderr, "ulvo-play: lost the connection to the X display; stopping "
+                                     "as when the window is closed\n");
+                exitCode = kExitFailure;
+                break;
+            }
             if (window->closed()) break;
         }
     }
