@@ -211,6 +211,35 @@ TEST(UlvoPlay, DamagedStateIsKeptAsideNeverOverwrittenAndTheDefaultsSaved) {
     }
 }
 
+TEST(UlvoPlay, PlayersOfDifferentNamesKeepStateFilesOfTheirOwn) {
+    TempFolder folder;
+    const std::string config = folder.path("config/ulvodraw");
+    const std::string home = folder.path("home");
+    // Side by side, each in a program of its own; the plain name keeps the file it always had,
+    // and without XDG_CONFIG_HOME the files go to ~/.config.
+    const struct {
+        std::string name, program, environment, file;
+    } players[] = {
+        {"ulvo-play", "3", "XDG_CONFIG_HOME=" + folder.path("config"), config + "/state"},
+        {"organ", "5", "XDG_CONFIG_HOME=" + folder.path("config"), config + "/organ.state"},
+        {"bass", "7", "XDG_CONFIG_HOME=", home + "/.config/ulvodraw/bass.state"},
+    };
+    std::vector<std::unique_ptr<PlayerProcess>> running;
+    for (const auto& p : players) {
+        running.push_back(std::make_unique<PlayerProcess>(
+            std::vector<std::string>{"--no-gui", "--no-connect", "--name", p.name, "--program",
+                                     p.program},
+            folder.path(""), std::vector<std::string>{p.environment, "HOME=" + home}));
+        ASSERT_TRUE(running.back()->waitForOutput(kPlayingLine)) << running.back()->err();
+    }
+    for (auto& player : running)
+        EXPECT_EQ(player->stop(SIGTERM), 0) << player->err();
+    for (const auto& p : players)
+        EXPECT_EQ(slurp(p.file).rfind("ulvodraw-bank 1\ncurrent " + p.program + "\n", 0), 0u)
+            << p.file;
+    EXPECT_EQ(namesIn(config), (std::vector<std::string>{"organ.state", "state"}));
+}
+
 TEST(UlvoPlay, WithoutAServerOrWithBadInputOneLineAndNoFile) {
     TempFolder folder;
     const std::string state = folder.path("state");

@@ -109,7 +109,7 @@ int play(const PlayOptions& options, const char* executable) {
             throw;
         }
     } else {
-        statePath = options.stateFile ? *options.stateFile : defaultStatePath();
+        statePath = options.stateFile ? *options.stateFile : defaultStatePath(options.clientName);
         if (statePath.empty()) {
             warn("neither XDG_CONFIG_HOME nor HOME is set; the state will not be kept");
             saveOnExit = false;
