@@ -17,6 +17,7 @@
 #include "tools/play/startup_settings.h"
 #include "tools/play/state_file.h"
 #include "tools/play/stop_signals.h"
+#include "tools/play/xrun_report.h"
 
 namespace {
 
@@ -84,11 +85,6 @@ std::unique_ptr<NsmClient> joinSession(const std::string& url, const PlayOptions
     return nsm;
 }
 
-void reportXruns(std::uint32_t count) {
-    for (std::uint32_t i = 0; i < count; ++i)
-        std::fprintf(stderr, "ulvo-play: xrun: the server missed a period\n");
-}
-
 int play(const PlayOptions& options, const char* executable) {
     auto instrument = std::make_unique<Instrument>();
     std::unique_ptr<NsmClient> nsm;
@@ -142,12 +138,13 @@ int play(const PlayOptions& options, const char* executable) {
     // The editor's events and timer want a quicker loop than the headless player.
     const int loopMilliseconds = window ? 10 : 50;
     int exitCode = 0;
+    XrunReport xruns;
     while (stopSignal() == 0) {
         if (nsm)
             nsm->poll(loopMilliseconds);
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(loopMilliseconds));
-        reportXruns(player->takeXruns());
+        xruns.add(player->takeXruns(), XrunReport::Clock::now());
         if (player->serverGone()) {
             std::fprintf(stderr, "ulvo-play: the JACK server stopped\n");
             exitCode = kExitFailure;
@@ -177,7 +174,8 @@ int play(const PlayOptions& options, const char* executable) {
     window.reset();
     player->deactivate();
     player->applyQueuedChanges();
-    reportXruns(player->takeXruns());
+    xruns.add(player->takeXruns(), XrunReport::Clock::now());
+    xruns.flush();
     player.reset();
     if (saveOnExit) saveState(*instrument, statePath);
     return exitCode;
