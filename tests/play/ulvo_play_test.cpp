@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <sys/resource.h>
 #include <thread>
 
 #include <lo/lo.h>
@@ -74,6 +75,20 @@ Recording renderOffline(Instrument& instrument, MidiFront& front,
                                    length);
     }
     return out;
+}
+
+std::vector<std::string> linesStarting(const std::string& text, const std::string& prefix) {
+    std::vector<std::string> result;
+    for (const std::string& line : lines(text))
+        if (line.rfind(prefix, 0) == 0) result.push_back(line);
+    return result;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
 }
 
 std::vector<std::string> namesIn(const std::string& folder) {
@@ -220,24 +235,60 @@ TEST(UlvoPlay, PlaysTheKeyboardToTheBitAndKeepsItsStateAcrossRuns) {
 TEST(UlvoPlay, DamagedStateIsKeptAsideNeverOverwrittenAndTheDefaultsSaved) {
     TempFolder folder;
     const std::string state = folder.path("state");
-    const std::string damaged[] = {"ulvodraw-bank 1\ncurrent 0\nprogram 0 0.5 oops\n",
-                                   "not a bank at all"};
+    auto other = std::make_unique<Instrument>();
+    other->setProgramName(2, "other");
+    other->selectProgram(2);
+    const std::string whole = writeBankText(*other);
+    const std::string damaged[] = {
+        "ulvodraw-bank 1\ncurrent 0\nprogram 0 0.5 oops\n",
+        "not a bank at all",
+        replaced(whole, "current 2\n", ""),             // every program, no current one
+        replaced(whole, "current 2\n", "current 99\n"), // no such program
+        replaced(whole, "program 31 ", "program 32 "),  // 31 programs and one past the last
+    };
     auto defaults = std::make_unique<Instrument>();
-    for (int n = 1; n <= 2; ++n) {
-        writeText(state, damaged[n - 1]);
+    int n = 0;
+    for (const std::string& text : damaged) {
+        SCOPED_TRACE(text.substr(0, 40));
+        ++n;
+        writeText(state, text);
         PlayerProcess player({"--no-gui", "--no-connect", "--state", state}, folder.path(""));
         ASSERT_TRUE(player.waitForOutput(kPlayingLine)) << player.err();
         EXPECT_EQ(player.stop(SIGTERM), 0);
         const std::string aside = state + ".damaged-" + std::to_string(n);
-        const std::vector<std::string> warnings = lines(player.err());
+        const std::vector<std::string> warnings =
+            linesStarting(player.err(), "ulvo-play: warning:");
         ASSERT_EQ(warnings.size(), 1u) << player.err();
         EXPECT_NE(warnings[0].find("damaged"), std::string::npos) << warnings[0];
         EXPECT_NE(warnings[0].find(aside), std::string::npos) << warnings[0];
-        // The damaged file is kept as it was, beside the earlier one; the defaults were saved.
+        // The damaged file is kept as it was, beside the earlier ones; the defaults were saved.
         for (int kept = 1; kept <= n; ++kept)
             EXPECT_EQ(slurp(state + ".damaged-" + std::to_string(kept)), damaged[kept - 1]);
         EXPECT_EQ(slurp(state), writeBankText(*defaults));
     }
+}
+
+TEST(UlvoPlay, ASaveThatFailsPartWayLeavesThePreviousStateWhole) {
+    TempFolder folder;
+    const std::string state = folder.path("config/state");
+    std::filesystem::create_directories(folder.path("config"));
+    auto previous = std::make_unique<Instrument>();
+    previous->selectProgram(4);
+    const std::string before = writeBankText(*previous);
+    writeText(state, before);
+    PlayerProcess player({"--no-gui", "--no-connect", "--state", state, "--program", "6"},
+                         folder.path(""));
+    ASSERT_TRUE(player.waitForOutput(kPlayingLine)) << player.err();
+    // A file-size limit below the bank's size, set on the running player: its save stops part
+    // way through the bank.
+    const rlimit limit{before.size() / 2, before.size() / 2};
+    ASSERT_EQ(prlimit(player.id(), RLIMIT_FSIZE, &limit, nullptr), 0);
+    EXPECT_EQ(player.stop(SIGTERM), 1);
+    const std::vector<std::string> errors = linesStarting(player.err(), "ulvo-play: cannot save");
+    ASSERT_EQ(errors.size(), 1u) << player.err();
+    EXPECT_NE(errors[0].find(state), std::string::npos) << errors[0];
+    EXPECT_EQ(slurp(state), before);
+    EXPECT_EQ(namesIn(folder.path("config")), std::vector<std::string>{"state"});
 }
 
 TEST(UlvoPlay, PlayersOfDifferentNamesKeepStateFilesOfTheirOwn) {

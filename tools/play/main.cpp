@@ -1,6 +1,7 @@
 // ulvo-play: the instrument without a host. A JACK client that plays it from a MIDI keyboard, with
 // its editor in a window of its own, keeping its state between runs or in an NSM session.
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -200,6 +201,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     catchStopSignals();
+    // A file-size limit then fails the state's write, which the save reports and cleans up,
+    // rather than killing the player part way through it.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         return play(options, argv[0]);
     } catch (const PlayError& e) {
