@@ -1,7 +1,9 @@
 // ulvo-play run as a user runs it, beside a private JACK server (with_jack.sh): what it plays from
-// a keyboard is, to the bit, what the instrument renders of the same events offline through the
-// MIDI front at the same period; its state survives a clean exit, a damaged state file is kept
-// aside, a session manager gets its answers, and a missing server or a bad option gives one line.
+// a keyboard, with the server in freewheel, is to the bit what the instrument renders of the same
+// events offline through the MIDI front at the same period, and live at the server's pace a chord
+// sounds; xruns are told a few lines at a time; its state survives a clean exit and a save cut
+// short, a damaged state file is kept aside, players of different names keep files of their own,
+// a session manager gets its answers, and a missing server or a bad option gives one line.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -128,40 +130,33 @@ struct PlayedRun {
     std::unique_ptr<Instrument> offline;   // what it should be after the script
 };
 
-// Starts the player with `args` as client `name`, plugs the probe in and plays the script; the
-// recording must match the offline render of the same events. A take during which the server
-// missed a period (a loaded machine) may have lost events on the way, so the player is then
-// killed, saving nothing, and started afresh.
+// Starts the player with `args` as client `name`, plugs the probe in and plays the script with
+// the server in freewheel, where no period can be missed however loaded the machine; the
+// recording must match the offline render of the same events to the bit.
 PlayedRun playScript(JackProbe& probe, std::vector<std::string> args, const std::string& name,
                      const std::string& folder) {
-    constexpr int kAttempts = 5;
     args.insert(args.end(), {"--no-gui", "--name", name});
-    for (int attempt = 1;; ++attempt) {
-        PlayedRun run{std::make_unique<PlayerProcess>(args, folder), nullptr};
-        if (!run.player->waitForOutput(kPlayingLine)) {
-            ADD_FAILURE() << "the player did not start: " << run.player->err();
-            return run;
-        }
-        if (!probe.plugInto(name + ":midi_in", name + ":draw_1", name + ":draw_2")) {
-            ADD_FAILURE() << "cannot connect to " << name;
-            return run;
-        }
-        run.offline = std::make_unique<Instrument>();
-        MidiFront front(*run.offline);
-        setUpAsCommandLine(*run.offline, probe.sampleRate());
-        const Recording played = probe.play(keyboardScript(), kScriptFrames);
-        const Recording expected =
-            renderOffline(*run.offline, front, keyboardScript(), kScriptFrames, probe.periodSize());
-        if ((played.framesMissed > 0 || played.xruns > 0) && attempt < kAttempts) {
-            run.player->stop(SIGKILL);
-            continue;
-        }
-        EXPECT_EQ(played.framesMissed, 0);
-        EXPECT_GT(peak(expected.channels[0]), 0.01);
-        EXPECT_TRUE(sameBits(played.channels[0], expected.channels[0])) << "attempt " << attempt;
-        EXPECT_TRUE(sameBits(played.channels[1], expected.channels[1])) << "attempt " << attempt;
+    PlayedRun run{std::make_unique<PlayerProcess>(args, folder), nullptr};
+    if (!run.player->waitForOutput(kPlayingLine)) {
+        ADD_FAILURE() << "the player did not start: " << run.player->err();
         return run;
     }
+    if (!probe.plugInto(name + ":midi_in", name + ":draw_1", name + ":draw_2")) {
+        ADD_FAILURE() << "cannot connect to " << name;
+        return run;
+    }
+    run.offline = std::make_unique<Instrument>();
+    MidiFront front(*run.offline);
+    setUpAsCommandLine(*run.offline, probe.sampleRate());
+    const Recording played =
+        probe.play(keyboardScript(), kScriptFrames, JackProbe::Pace::Freewheel);
+    const Recording expected =
+        renderOffline(*run.offline, front, keyboardScript(), kScriptFrames, probe.periodSize());
+    EXPECT_EQ(played.framesMissed, 0);
+    EXPECT_GT(peak(expected.channels[0]), 0.01);
+    EXPECT_TRUE(sameBits(played.channels[0], expected.channels[0]));
+    EXPECT_TRUE(sameBits(played.channels[1], expected.channels[1]));
+    return run;
 }
 
 struct XrunLines {
@@ -200,6 +195,19 @@ TEST(UlvoPlay, PlaysTheKeyboardToTheBitAndKeepsItsStateAcrossRuns) {
         // Connected to the system's playback by default.
         EXPECT_TRUE(connectedTo(probe.connections("player-a:draw_1"), "system:playback_1"));
         EXPECT_TRUE(connectedTo(probe.connections("player-a:draw_2"), "system:playback_2"));
+        // Live, at the server's pace and its 64-frame period, as a musician plays: a chord
+        // sounds in both outputs. A loaded machine may miss periods, and JACK drops what a late
+        // client sent in them, the chord perhaps; such a take is played again.
+        constexpr std::int64_t kLiveFrames = 24000;
+        const auto sounds = [](const Recording& r) {
+            return peak(r.channels[0]) > 0.01 && peak(r.channels[1]) > 0.01;
+        };
+        Recording live;
+        for (int take = 1; take <= 5 && !sounds(live); ++take)
+            live = probe.play(
+                {{0, {0x90, 60, 100}}, {0, {0x90, 67, 100}}, {kLiveFrames - 2000, {0xB0, 120, 0}}},
+                kLiveFrames);
+        EXPECT_TRUE(sounds(live));
         // Missed periods are told at most once a second, each line with the count since the
         // line before: many stalls in a short while give a few lines that count them all.
         constexpr int kStalls = 20;
@@ -383,7 +391,7 @@ TEST(UlvoPlay, InASessionItsFolderKeepsTheStateSavedWhenTheManagerAsks) {
     auto mirror = std::make_unique<Instrument>();
     for (std::uint8_t program : {0, 7}) {
         if (program != 0) {
-            probe.play({{0, {0xC0, program}}}, 256);
+            probe.play({{0, {0xC0, program}}}, 256, JackProbe::Pace::Freewheel);
             mirror->selectProgram(program);
         }
         const std::size_t saves = manager.answersTo("/nsm/client/save").size();
@@ -394,7 +402,7 @@ TEST(UlvoPlay, InASessionItsFolderKeepsTheStateSavedWhenTheManagerAsks) {
         EXPECT_EQ(slurp(session + "/state"), writeBankText(*mirror));
     }
     // Quitting, as the manager asks with SIGTERM, saves nothing: the session keeps its last save.
-    probe.play({{0, {0xC0, 3}}}, 256);
+    probe.play({{0, {0xC0, 3}}}, 256, JackProbe::Pace::Freewheel);
     EXPECT_EQ(player.stop(SIGTERM), 0) << player.err();
     EXPECT_EQ(slurp(session + "/state"), writeBankText(*mirror));
     EXPECT_FALSE(std::filesystem::exists(folder.path("standalone")));
