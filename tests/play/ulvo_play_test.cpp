@@ -167,8 +167,7 @@ struct XrunLines {
 XrunLines xrunLines(const std::string& err) {
     constexpr std::string_view kPrefix = "ulvo-play: xrun: the server missed ";
     XrunLines result;
-    for (const std::string& line : lines(err)) {
-        if (line.rfind(kPrefix, 0) != 0) continue;
+    for (const std::string& line : linesStarting(err, std::string(kPrefix))) {
         ++result.lines;
         result.missed += std::atoll(line.c_str() + kPrefix.size());
     }
