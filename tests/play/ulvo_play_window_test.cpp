@@ -71,7 +71,7 @@ TEST(UlvoPlayWindow, LookingChangesNothingAndEveryEndSavesThePresetExactly) {
          "ulvo-play: lost the connection to the X display"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.preset);
+        SCOPED_TRACE(std::string(c.preset) + ", end " + std::to_string(static_cast<int>(c.end)));
         const Preset* preset = findPreset(presets.presets, c.preset);
         ASSERT_NE(preset, nullptr);
         // The preset holds values that no control can show exactly (sustain 0.85 on a slider of
