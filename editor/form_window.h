@@ -30,6 +30,9 @@ class FormWindow {
     // [ui thread] A window of its own (not a host's child) whose close the user asked for; the
     // window stays until its owner destroys it.
     virtual bool closeRequested() const { return false; }
+    // [ui thread] The connection to the windowing system is gone (the X server ended, or killed
+    // the editor's connection): nothing is shown any more, and idle() does nothing.
+    virtual bool connectionLost() const { return false; }
     // The windowing system's id of the form's window (an X11 Window), for a host that is given
     // the form as a widget; 0 where there is none.
     virtual std::uintptr_t nativeWindow() const { return 0; }

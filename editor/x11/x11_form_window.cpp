@@ -61,6 +61,7 @@ class X11FormWindow : public FormWindow {
     std::int32_t width() const override { return kFormWidth * scale; }
     std::int32_t height() const override { return kFormHeight * scale; }
     bool closeRequested() const override { return closing; }
+    bool connectionLost() const override { return lost; }
     std::uintptr_t nativeWindow() const override { return window; }
 
   private:
@@ -68,6 +69,7 @@ class X11FormWindow : public FormWindow {
     bool create(Window parent, Screen* screen, const char* title);
     void describeTopLevel(const char* title);
     void handle(const XEvent& event);
+    static void onConnectionLost(Display*, void* self);
     void redrawIfChanged();
     void drawBackBuffer();
     void copyToWindow();
@@ -91,6 +93,7 @@ class X11FormWindow : public FormWindow {
     bool grabbing = false;
     Atom deleteWindow = None; // the window manager's close, for a top-level window
     bool closing = false;
+    bool lost = false; // the connection is gone: Xlib ignores every further request on it
     Clock::time_point lastTick;
 };
 
@@ -117,6 +120,7 @@ X11FormWindow::~X11FormWindow() {
 bool X11FormWindow::createChild(Window parent) {
     display = openDisplay();
     if (display == nullptr) return false;
+    XSetIOErrorExitHandler(display, onConnectionLost, this);
     XErrorTrap trap(display);
     XWindowAttributes parentAttributes{};
     if (XGetWindowAttributes(display, parent, &parentAttributes) == 0 || trap.failed())
@@ -127,6 +131,7 @@ bool X11FormWindow::createChild(Window parent) {
 bool X11FormWindow::createTopLevel(const char* title) {
     display = openDisplay();
     if (display == nullptr) return false;
+    XSetIOErrorExitHandler(display, onConnectionLost, this);
     Screen* screen = DefaultScreenOfDisplay(display);
     return create(RootWindowOfScreen(screen), screen, title != nullptr ? title : "");
 }
@@ -232,7 +237,7 @@ void X11FormWindow::repaintNow() {
 }
 
 void X11FormWindow::idle() {
-    if (display == nullptr) return;
+    if (display == nullptr || lost) return;
     XErrorTrap trap(display);
     while (XPending(display) > 0) {
         XEvent event;
@@ -282,11 +287,20 @@ void X11FormWindow::handle(const XEvent& event) {
             closing = true;
         break;
     case DestroyNotify:
-        if (event.xdestroywindow.window == window) window = None;
+        // Destroyed by another client (xdotool windowclose): a top-level window is closed.
+        if (event.xdestroywindow.window != window) break;
+        window = None;
+        if (deleteWindow != None) closing = true;
         break;
     default:
         break;
     }
+}
+
+// [ui thread, inside Xlib] Instead of Xlib's exit: a server that ended or killed the editor's
+// connection must not end the program that holds the editor.
+void X11FormWindow::onConnectionLost(Display*, void* self) {
+    static_cast<X11FormWindow*>(self)->lost = true;
 }
 
 void X11FormWindow::redrawIfChanged() {
@@ -299,8 +313,9 @@ void X11FormWindow::drawBackBuffer() {
     const std::int32_t w = width(), h = height();
     RasterCanvas canvas(w, h, kButtonFace);
     scene->paint(canvas);
-    const bool direct = image->bits_per_pixel == 32 &&
-                        (image->byte_order == LSBFirst) == (std::endian::native == std::endian::little);
+    const bool direct =
+        image->bits_per_pixel == 32 &&
+        (image->byte_order == LSBFirst) == (std::endian::native == std::endian::little);
     for (std::int32_t y = 0; y < h; ++y)
         for (std::int32_t x = 0; x < w; ++x) {
             const unsigned long pixel = format.pixel(canvas.pixel(x, y));

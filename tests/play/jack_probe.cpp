@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -28,6 +29,7 @@ JackProbe::JackProbe() {
     jack_set_process_callback(keyboard, playKeys, this);
     jack_set_process_callback(recorder, record, this);
     jack_set_xrun_callback(recorder, xrun, this);
+    jack_set_freewheel_callback(keyboard, freewheelChanged, this);
     EXPECT_EQ(jack_activate(keyboard), 0);
     EXPECT_EQ(jack_activate(recorder), 0);
 }
@@ -64,7 +66,19 @@ bool JackProbe::hasClient(const std::string& name) const {
     return found;
 }
 
-Recording JackProbe::play(const std::vector<TimedMidi>& events, std::int64_t frames) {
+bool JackProbe::switchFreewheel(bool on) {
+    if (jack_set_freewheel(keyboard, on ? 1 : 0) != 0) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (freewheeling.load() != on) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+Recording JackProbe::play(const std::vector<TimedMidi>& events, std::int64_t frames, Pace pace) {
+    // Armed only once the server runs free, so that the whole take is in one mode.
+    if (pace == Pace::Freewheel) EXPECT_TRUE(switchFreewheel(true)) << "no freewheel";
     script = events;
     nextEvent = 0;
     length = frames;
@@ -83,6 +97,7 @@ Recording JackProbe::play(const std::vector<TimedMidi>& events, std::int64_t fra
     EXPECT_TRUE(finished.load()) << "the recording did not end";
     // Both callbacks have seen `armed` cleared once a period has passed.
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (pace == Pace::Freewheel) EXPECT_TRUE(switchFreewheel(false)) << "still freewheeling";
     take.framesMissed = length - framesSeen;
     take.xruns = xruns.load() - xrunsBefore;
     return take;
@@ -107,8 +122,10 @@ int JackProbe::playKeys(jack_nframes_t frames, void* self) {
     while (probe.nextEvent < probe.script.size() &&
            probe.script[probe.nextEvent].frame < from + frames) {
         const TimedMidi& event = probe.script[probe.nextEvent++];
-        jack_midi_event_write(buffer, static_cast<jack_nframes_t>(event.frame - from),
-                              event.bytes.data(), event.bytes.size());
+        // Periods the live server skipped leave their events to the first frame of this one.
+        const std::int64_t frame = std::max<std::int64_t>(event.frame - from, 0);
+        jack_midi_event_write(buffer, static_cast<jack_nframes_t>(frame), event.bytes.data(),
+                              event.bytes.size());
     }
     return 0;
 }
@@ -122,15 +139,23 @@ int JackProbe::record(jack_nframes_t frames, void* self) {
         !probe.started.load(std::memory_order_acquire) || probe.finished.load())
         return 0;
     const jack_nframes_t now = jack_last_frame_time(probe.recorder);
-    const std::int64_t from = static_cast<jack_nframes_t>(now - probe.firstFrame.load());
+    // Signed: a late period from before the take, which a loaded machine may run after the
+    // keyboard's first, lies before it and is no part of the take.
+    const std::int64_t from = static_cast<std::int32_t>(now - probe.firstFrame.load());
+    if (from < 0) return 0;
     for (std::size_t c = 0; c < 2; ++c) {
         const auto* in = static_cast<const float*>(jack_port_get_buffer(probe.inputs[c], frames));
         for (jack_nframes_t i = 0; i < frames; ++i)
             if (from + i < probe.length) probe.take.channels[c][from + i] = in[i];
     }
-    probe.framesSeen += std::min<std::int64_t>(frames, probe.length - from);
+    probe.framesSeen += std::clamp<std::int64_t>(probe.length - from, 0, frames);
     if (from + frames >= probe.length) probe.finished.store(true, std::memory_order_release);
     return 0;
+}
+
+// [the keyboard's notification thread]
+void JackProbe::freewheelChanged(int starting, void* self) {
+    static_cast<JackProbe*>(self)->freewheeling.store(starting != 0);
 }
 
 // [the recorder's notification thread]

@@ -1,6 +1,8 @@
 // The other side of the player in its tests: a keyboard (a JACK client with one MIDI output) and a
 // recorder (another with two audio inputs). The keyboard plays events at exact frames from the
-// start of a period on; the recorder keeps what arrives, frame by frame, in the same frames.
+// start of a period on; the recorder keeps what arrives, frame by frame, in the same frames. A
+// take in freewheel runs the server's periods one after the other as fast as the clients finish
+// them, with no deadline that a loaded machine could miss; a live take keeps the server's pace.
 #pragma once
 
 #include <array>
@@ -38,8 +40,10 @@ class JackProbe {
     // True while a client of that name is on the server.
     bool hasClient(const std::string& name) const;
 
+    enum class Pace { Live, Freewheel };
     // Plays `events` (sorted by frame) from the next period on and records `frames` frames.
-    Recording play(const std::vector<TimedMidi>& events, std::int64_t frames);
+    Recording play(const std::vector<TimedMidi>& events, std::int64_t frames,
+                   Pace pace = Pace::Live);
     // Keeps the recorder busy for `milliseconds` in its next period, so that the server misses
     // the period's end.
     void stallOnce(int milliseconds);
@@ -48,6 +52,9 @@ class JackProbe {
     static int playKeys(jack_nframes_t frames, void* self);
     static int record(jack_nframes_t frames, void* self);
     static int xrun(void* self);
+    static void freewheelChanged(int starting, void* self);
+    // Waits until the server is (or is no longer) in freewheel; false after a generous wait.
+    bool switchFreewheel(bool on);
 
     jack_client_t* keyboard = nullptr;
     jack_client_t* recorder = nullptr;
@@ -66,4 +73,5 @@ class JackProbe {
     std::atomic<bool> finished{false};
     std::atomic<int> stallMilliseconds{0};
     std::atomic<int> xruns{0};
+    std::atomic<bool> freewheeling{false};
 };

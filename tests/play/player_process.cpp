@@ -94,6 +94,16 @@ int PlayerProcess::wait() {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+int PlayerProcess::waitAtMost(int seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    int result = 0;
+    while (status < 0 && std::chrono::steady_clock::now() < deadline) {
+        if (waitpid(pid, &result, WNOHANG) == pid) status = result;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return stop(SIGKILL);
+}
+
 std::string PlayerProcess::out() const {
     return slurp(outPath);
 }

@@ -24,6 +24,8 @@ class PlayerProcess {
     // Sends `signal` and waits for the exit; the exit code, or 128 + the signal that ended it.
     int stop(int signal);
     int wait();
+    // As wait(), but a player still running after `seconds` is killed (137).
+    int waitAtMost(int seconds);
     std::string out() const;
     std::string err() const;
     pid_t id() const { return pid; }

@@ -1,11 +1,24 @@
 #include "tools/play/editor_window.h"
 
+#include <X11/Xlib.h>
+
 #include "editor/x11/x11_form_window.h"
 #include "synth/identity.h"
 #include "tools/play/play_error.h"
 
+namespace {
+
+// Xlib's own words for a lost connection ("XIO: fatal IO error 11 ...") stay off the terminal:
+// the window reports the loss, and the player says it on one line.
+int quietAboutLostConnection(Display*) {
+    return 0;
+}
+
+} // namespace
+
 EditorWindow::EditorWindow(const Instrument& instrument, ParameterQueue& queue, int scale)
     : link(instrument, queue) {
+    XSetIOErrorHandler(quietAboutLostConnection);
     window = createTopLevelFormWindow(kProductName, scale > 0 ? scale : serverScaleFactor(), form);
     if (window == nullptr)
         throw PlayError("cannot open the editor's window (is DISPLAY set?); --no-gui plays "

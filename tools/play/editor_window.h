@@ -1,5 +1,5 @@
-// The editor in a top-level window of its own, titled with the instrument's name; closing it
-// ends the player.
+// The editor in a top-level window of its own, titled with the instrument's name; closing it, or
+// losing the display, ends the player.
 #pragma once
 
 #include <memory>
@@ -16,7 +16,10 @@ class EditorWindow {
 
     // [main thread] Handles the window's events and the form's timer.
     void idle() { window->idle(); }
+    // Closed by the user, or destroyed by another client.
     bool closed() const { return window->closeRequested(); }
+    // The X server ended or dropped the connection; the window is gone.
+    bool displayLost() const { return window->connectionLost(); }
 
   private:
     QueueLink link;

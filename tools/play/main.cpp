@@ -1,6 +1,7 @@
 // ulvo-play: the instrument without a host. A JACK client that plays it from a MIDI keyboard, with
 // its editor in a window of its own, keeping its state between runs or in an NSM session.
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "tools/play/startup_settings.h"
 #include "tools/play/state_file.h"
 #include "tools/play/stop_signals.h"
+#include "tools/play/xrun_report.h"
 
 namespace {
 
@@ -84,11 +86,6 @@ std::unique_ptr<NsmClient> joinSession(const std::string& url, const PlayOptions
     return nsm;
 }
 
-void reportXruns(std::uint32_t count) {
-    for (std::uint32_t i = 0; i < count; ++i)
-        std::fprintf(stderr, "ulvo-play: xrun: the server missed a period\n");
-}
-
 int play(const PlayOptions& options, const char* executable) {
     auto instrument = std::make_unique<Instrument>();
     std::unique_ptr<NsmClient> nsm;
@@ -109,7 +106,7 @@ int play(const PlayOptions& options, const char* executable) {
             throw;
         }
     } else {
-        statePath = options.stateFile ? *options.stateFile : defaultStatePath();
+        statePath = options.stateFile ? *options.stateFile : defaultStatePath(options.clientName);
         if (statePath.empty()) {
             warn("neither XDG_CONFIG_HOME nor HOME is set; the state will not be kept");
             saveOnExit = false;
@@ -142,12 +139,13 @@ int play(const PlayOptions& options, const char* executable) {
     // The editor's events and timer want a quicker loop than the headless player.
     const int loopMilliseconds = window ? 10 : 50;
     int exitCode = 0;
+    XrunReport xruns;
     while (stopSignal() == 0) {
         if (nsm)
             nsm->poll(loopMilliseconds);
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(loopMilliseconds));
-        reportXruns(player->takeXruns());
+        xruns.add(player->takeXruns(), XrunReport::Clock::now());
         if (player->serverGone()) {
             std::fprintf(stderr, "ulvo-play: the JACK server stopped\n");
             exitCode = kExitFailure;
@@ -164,6 +162,12 @@ int play(const PlayOptions& options, const char* executable) {
         }
         if (window) {
             window->idle();
+            if (window->displayLost()) {
+                std::fprintf(stderr, "ulvo-play: lost the connection to the X display; stopping "
+                                     "as when the window is closed\n");
+                exitCode = kExitFailure;
+                break;
+            }
             if (window->closed()) break;
         }
     }
@@ -171,7 +175,8 @@ int play(const PlayOptions& options, const char* executable) {
     window.reset();
     player->deactivate();
     player->applyQueuedChanges();
-    reportXruns(player->takeXruns());
+    xruns.add(player->takeXruns(), XrunReport::Clock::now());
+    xruns.flush();
     player.reset();
     if (saveOnExit) saveState(*instrument, statePath);
     return exitCode;
@@ -196,6 +201,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     catchStopSignals();
+    // A file-size limit then fails the state's write, which the save reports and cleans up,
+    // rather than killing the player part way through it.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         return play(options, argv[0]);
     } catch (const PlayError& e) {

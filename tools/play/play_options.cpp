@@ -97,7 +97,8 @@ Plays UlvoDraw from a MIDI keyboard through JACK, with its editor in a window of
   --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME is a symbol such as cutoff or
                        drawbar_8, or the editor's name such as CutOff; may be repeated, applied
                        in order after --program and --preset
-  --state FILE         keep the state in FILE (default $XDG_CONFIG_HOME/ulvodraw/state)
+  --state FILE         keep the state in FILE (default $XDG_CONFIG_HOME/ulvodraw/NAME.state,
+                       NAME the client name; $XDG_CONFIG_HOME/ulvodraw/state for ulvo-play)
   --scale N            draw the editor at 1, 2 or 3 times its size (default: from the display)
   --version            show the version
   -h, --help           show this text

@@ -1,5 +1,6 @@
 #include "tools/play/state_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -38,11 +39,16 @@ std::string moveAside(const std::string& path, std::string& problem) {
 
 } // namespace
 
-std::string defaultStatePath() {
+std::string defaultStatePath(const std::string& clientName) {
+    std::string file = "state";
+    if (clientName != "ulvo-play") {
+        file = clientName + ".state";
+        std::replace(file.begin(), file.end(), '/', '_');
+    }
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && config[0] == '/') return std::string(config) + "/ulvodraw/state";
+    if (config != nullptr && config[0] == '/') return std::string(config) + "/ulvodraw/" + file;
     const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') return std::string(home) + "/.config/ulvodraw/state";
+    if (home != nullptr && home[0] == '/') return std::string(home) + "/.config/ulvodraw/" + file;
     return {};
 }
 

@@ -8,9 +8,11 @@
 
 #include "synth/instrument.h"
 
-// $XDG_CONFIG_HOME/ulvodraw/state, or ~/.config/ulvodraw/state; empty when neither folder is
-// known.
-std::string defaultStatePath();
+// The state of the player called `clientName`, so that players of different names keep their own:
+// $XDG_CONFIG_HOME/ulvodraw/NAME.state, or ~/.config/ulvodraw/NAME.state, each '/' of the name
+// written as '_'. The plain name ulvo-play keeps the file it always had, ulvodraw/state. Empty
+// when neither folder is known.
+std::string defaultStatePath(const std::string& clientName);
 
 struct StateLoad {
     enum class Outcome { Missing, Restored, Damaged, Unreadable } outcome = Outcome::Missing;
