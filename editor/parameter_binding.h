@@ -45,3 +45,12 @@ inline constexpr std::array<ParameterBinding, kParameterCount> kBindings = {{
     {100, false},                                     // Smooth
 }};
 // clang-format on
+
+// The value parameter `index`'s control reports when it stands where `value` puts it: what a
+// form sends back after showing a value between two positions (a preset's 0.85 on a 50-step
+// slider comes back as 0.86). A link takes that for no move of the user's.
+inline float shownValue(std::int32_t index, float value) {
+    const ParameterBinding& binding = kBindings[index];
+    const std::int32_t position = std::clamp(binding.positionFor(value), 0, binding.steps);
+    return static_cast<float>(binding.valueAt(position));
+}

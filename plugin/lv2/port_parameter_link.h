@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 
+#include "editor/parameter_binding.h"
 #include "editor/parameter_link.h"
 #include "plugin/lv2/ulvodraw_uris.h"
 #include "synth/parameters.h"
@@ -21,12 +22,14 @@ class PortParameterLink : public ParameterLink {
     float readParameter(std::int32_t index) override {
         return isParameterIndex(index) ? values[index] : 0.0f;
     }
-    // [ui thread] Remembered too: a host need not send back a value the UI wrote itself. The
-    // value the port holds already is not written: the form sends back a value it has polled
-    // whenever single precision cannot hold it exactly, and a host may take any write for the
-    // user's hand on the control (and record it over automation).
+    // [ui thread] Remembered too: a host need not send back a value the UI wrote itself. What
+    // the control shows for the port's value is not written: the form sends back a value it has
+    // polled (see shownValue), and a host may take any write for the user's hand on the control
+    // (and record it over automation).
     void writeParameter(std::int32_t index, float value) override {
-        if (!isParameterIndex(index) || value == values[index]) return;
+        if (!isParameterIndex(index) || value == values[index] ||
+            value == shownValue(index, values[index]))
+            return;
         values[index] = value;
         if (write != nullptr)
             write(controller, kFirstParameterPort + static_cast<std::uint32_t>(index),

@@ -222,6 +222,16 @@ TEST_F(Lv2UiTest, EmbedsInTheParentWritesAMovedSliderOnceAndFollowsThePortsWithi
                         knobAt(kTsumami3.width, 37)),
         0);
     EXPECT_TRUE(writes.empty());
+
+    // Values between a control's positions, as presets hold them: shown at the nearest position,
+    // never written back.
+    sendPort(Sustain, 0.85f);
+    sendPort(Decay, 0.75f);
+    sendPort(Drawbar8, 0.55f);
+    for (int i = 0; i < 4; ++i)
+        tick();
+    EXPECT_TRUE(writes.empty());
+    EXPECT_EQ(plugin.controls[Sustain], 0.85f);
 }
 
 TEST_F(Lv2UiTest, AtScaleTwoTheFormAndItsKnobsAreTwiceAsLargeAndTheKnobTurnsInFormPixels) {
