@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/midi_bytes.h"
+#include "tools/common/tool_error.h"
 #include "tools/render/midi_timeline.h"
-#include "tools/render/render_error.h"
 
 namespace {
 
@@ -97,5 +97,5 @@ TEST(MidiTimeline, RefusesPiecesTooLongToRender) {
     t.tempo(0, 0xFFFFFF); // about 16.8 s per quarter
     for (int i = 0; i < 64; ++i)
         t.add(0x0FFFFFFF, {0x90, 60, 100});
-    EXPECT_THROW(timelineOf({t}, 44100, 1), RenderError);
+    EXPECT_THROW(timelineOf({t}, 44100, 1), ToolError);
 }

@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
+#include "tools/common/tool_error.h"
 #include "tools/play/editor_window.h"
 #include "tools/play/jack_player.h"
 #include "tools/play/nsm_client.h"
-#include "tools/play/play_error.h"
 #include "tools/play/play_options.h"
 #include "tools/play/startup_settings.h"
 #include "tools/play/state_file.h"
@@ -57,7 +57,7 @@ std::string sessionStatePath(const std::string& folder) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error)
-        throw PlayError("cannot create the session folder " + folder + ": " + error.message());
+        throw ToolError("cannot create the session folder " + folder + ": " + error.message());
     return folder + "/state";
 }
 
@@ -104,7 +104,7 @@ int play(const PlayOptions& options, const char* executable) {
         clientName = nsm->clientId();
         try {
             statePath = sessionStatePath(nsm->sessionPath());
-        } catch (const PlayError& e) {
+        } catch (const ToolError& e) {
             nsm->replyOpen(e.what());
             throw;
         }
@@ -127,7 +127,7 @@ int play(const PlayOptions& options, const char* executable) {
         if (options.gui)
             window = std::make_unique<EditorWindow>(*instrument, player->changes(),
                                                     options.scale.value_or(0));
-    } catch (const PlayError& e) {
+    } catch (const ToolError& e) {
         if (nsm) nsm->replyOpen(e.what());
         throw;
     }
@@ -158,7 +158,7 @@ int play(const PlayOptions& options, const char* executable) {
             try {
                 saveState(*instrument, statePath);
                 nsm->replySave({});
-            } catch (const PlayError& e) {
+            } catch (const ToolError& e) {
                 nsm->replySave(e.what());
             }
         }
@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
     PlayOptions options;
     try {
         options = parsePlayOptions(std::vector<std::string>(argv + 1, argv + argc));
-    } catch (const PlayError& e) {
+    } catch (const ToolError& e) {
         std::fprintf(stderr, "ulvo-play: %s\n", e.what());
         return kExitUsage;
     }
@@ -198,7 +198,7 @@ int main(int argc, char** argv) {
     catchStopSignals();
     try {
         return play(options, argv[0]);
-    } catch (const PlayError& e) {
+    } catch (const ToolError& e) {
         std::fprintf(stderr, "ulvo-play: %s\n", e.what());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ulvo-play: %s\n", e.what());

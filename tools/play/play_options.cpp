@@ -4,7 +4,7 @@
 
 #include "tools/common/decimal_numbers.h"
 #include "tools/common/option_with_value.h"
-#include "tools/play/play_error.h"
+#include "tools/common/tool_error.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ std::int64_t parseInteger(const std::string& option, const std::string& text, st
                           std::int64_t high) {
     const std::optional<std::int64_t> value = decimalInteger(text);
     if (!value || *value < low || *value > high)
-        throw PlayError(option + " takes a whole number from " + std::to_string(low) + " to " +
+        throw ToolError(option + " takes a whole number from " + std::to_string(low) + " to " +
                         std::to_string(high) + ", not '" + text + "'");
     return *value;
 }
@@ -20,11 +20,11 @@ std::int64_t parseInteger(const std::string& option, const std::string& text, st
 ParameterAssignment parseAssignment(const std::string& text) {
     const std::size_t equals = text.rfind('=');
     if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())
-        throw PlayError("--param takes NAME=VALUE, not '" + text + "'");
+        throw ToolError("--param takes NAME=VALUE, not '" + text + "'");
     const std::string number = text.substr(equals + 1);
     const std::optional<double> value = decimalReal(number);
     if (!value || !(*value >= 0.0 && *value <= 1.0))
-        throw PlayError("--param " + text.substr(0, equals) + " takes a number from 0 to 1, not '" +
+        throw ToolError("--param " + text.substr(0, equals) + " takes a number from 0 to 1, not '" +
                         number + "'");
     return {text.substr(0, equals), static_cast<float>(*value)};
 }
@@ -51,20 +51,20 @@ PlayOptions parsePlayOptions(const std::vector<std::string>& args) {
             continue;
         }
         if (arg.size() < 2 || arg[0] != '-')
-            throw PlayError("unexpected argument '" + arg + "' (see --help)");
+            throw ToolError("unexpected argument '" + arg + "' (see --help)");
         // Every other option takes a value: "--name value" or "--name=value".
         const OptionWithValue option = splitOption(arg);
         const std::string& name = option.name;
         std::string value = option.value;
         const bool known = name == "--name" || name == "--preset" || name == "--program" ||
                            name == "--param" || name == "--state" || name == "--scale";
-        if (!known) throw PlayError("unknown option '" + name + "' (see --help)");
+        if (!known) throw ToolError("unknown option '" + name + "' (see --help)");
         if (!option.valueInline) {
-            if (i + 1 == args.size()) throw PlayError(name + " needs a value");
+            if (i + 1 == args.size()) throw ToolError(name + " needs a value");
             value = args[++i];
         }
         if (name == "--name") {
-            if (value.empty()) throw PlayError("--name needs a client name");
+            if (value.empty()) throw ToolError("--name needs a client name");
             options.clientName = value;
         } else if (name == "--preset") {
             options.preset = value;
@@ -73,7 +73,7 @@ PlayOptions parsePlayOptions(const std::vector<std::string>& args) {
         } else if (name == "--param") {
             options.parameters.push_back(parseAssignment(value));
         } else if (name == "--state") {
-            if (value.empty()) throw PlayError("--state needs a file name");
+            if (value.empty()) throw ToolError("--state needs a file name");
             options.stateFile = value;
         } else {
             options.scale = static_cast<std::int32_t>(parseInteger(name, value, 1, 3));

@@ -24,7 +24,7 @@ struct PlayOptions {
     bool version = false;
 };
 
-// Parses the arguments after the program name. Throws PlayError naming the bad argument.
+// Parses the arguments after the program name. Throws ToolError naming the bad argument.
 PlayOptions parsePlayOptions(const std::vector<std::string>& args);
 
 const char* playUsageText();

@@ -13,7 +13,7 @@
 std::int32_t findParameterIndex(std::string_view name);
 
 // [main thread, before playing] --program, then --preset (its values and name into the current
-// program), then each --param in order. Throws PlayError for an unknown preset or parameter.
+// program), then each --param in order. Throws ToolError for an unknown preset or parameter.
 void applyStartSettings(Instrument& instrument, const PlayOptions& options);
 
 // [main thread, before playing] Takes `rate` and applies the current program twice, so that the

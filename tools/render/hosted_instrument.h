@@ -15,14 +15,14 @@ class HostedInstrument {
     virtual std::int32_t outputCount() const = 0;
 
     // Parameter index for `nameOrIndex`: a name (or symbol) as the instrument reports it, exact,
-    // else ignoring case, else a decimal index. Throws RenderError for anything else.
+    // else ignoring case, else a decimal index. Throws ToolError for anything else.
     virtual std::int32_t findParameter(const std::string& nameOrIndex) const = 0;
     virtual std::string parameterName(std::int32_t index) const = 0;
     virtual void setParameter(std::int32_t index, float value) = 0;
     virtual float parameter(std::int32_t index) const = 0;
-    // Throws RenderError for a program the instrument does not have, or a format without them.
+    // Throws ToolError for a program the instrument does not have, or a format without them.
     virtual void selectProgram(std::int32_t program) = 0;
-    // Throws RenderError for a preset the instrument does not have, or a format without them.
+    // Throws ToolError for a preset the instrument does not have, or a format without them.
     virtual void selectPreset(const std::string& label) = 0;
 
     virtual void switchOn() = 0;

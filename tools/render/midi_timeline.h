@@ -46,9 +46,9 @@ class FrameClock {
 };
 
 // Merges the tracks of `midi` and places every event on a frame at `rate` frames per second.
-// Throws RenderError "lasts ..., longer than the longest render, ..." when the piece is too long to
+// Throws ToolError "lasts ..., longer than the longest render, ..." when the piece is too long to
 // render; the caller names the file.
 MidiTimeline buildTimeline(const MidiFile& midi, std::int32_t rate);
 
-// Reads the file at `path` and builds its timeline. Throws RenderError naming the file.
+// Reads the file at `path` and builds its timeline. Throws ToolError naming the file.
 MidiTimeline loadTimeline(const std::string& path, std::int32_t rate);

@@ -6,7 +6,7 @@
 
 #include "core/bounded_text.h"
 #include "plugin/vst2/four_char_code.h"
-#include "tools/render/render_error.h"
+#include "tools/common/tool_error.h"
 
 namespace {
 
@@ -79,10 +79,10 @@ PluginInstance::PluginInstance(const PluginLibrary& library, std::int32_t rate,
     effect = library.entry()(hostCallback);
     creatingContext = nullptr;
     if (effect == nullptr)
-        throw RenderError("'" + library.path() + "': the plug-in's entry returned no instrument");
+        throw ToolError("'" + library.path() + "': the plug-in's entry returned no instrument");
     if (effect->magic != fourCharCode('V', 's', 't', 'P')) {
         effect = nullptr; // not ours to close: its dispatcher may be anything
-        throw RenderError("'" + library.path() + "' did not return a VST 2 effect record");
+        throw ToolError("'" + library.path() + "' did not return a VST 2 effect record");
     }
     effect->user = &context;
     dispatch(effOpen);
@@ -91,7 +91,7 @@ PluginInstance::PluginInstance(const PluginLibrary& library, std::int32_t rate,
     if (effect->numOutputs <= 0) {
         dispatch(effClose);
         effect = nullptr;
-        throw RenderError("'" + library.path() + "' has no audio outputs");
+        throw ToolError("'" + library.path() + "' has no audio outputs");
     }
 }
 
@@ -115,8 +115,8 @@ std::int32_t PluginInstance::findParameter(const std::string& nameOrIndex) const
         if (strcasecmp(parameterName(i).c_str(), nameOrIndex.c_str()) == 0) return i;
     std::int32_t index = 0;
     if (parseIndex(nameOrIndex, index) && index < effect->numParams) return index;
-    throw RenderError("the plug-in has no parameter named '" + nameOrIndex + "' (it has " +
-                      std::to_string(effect->numParams) + " parameters)");
+    throw ToolError("the plug-in has no parameter named '" + nameOrIndex + "' (it has " +
+                    std::to_string(effect->numParams) + " parameters)");
 }
 
 void PluginInstance::setParameter(std::int32_t index, float value) {
@@ -125,14 +125,14 @@ void PluginInstance::setParameter(std::int32_t index, float value) {
 
 void PluginInstance::selectProgram(std::int32_t program) {
     if (program < 0 || program >= effect->numPrograms)
-        throw RenderError("the plug-in has no program " + std::to_string(program) + " (it has " +
-                          std::to_string(effect->numPrograms) + ")");
+        throw ToolError("the plug-in has no program " + std::to_string(program) + " (it has " +
+                        std::to_string(effect->numPrograms) + ")");
     dispatch(effSetProgram, 0, program);
 }
 
 void PluginInstance::selectPreset(const std::string& label) {
-    throw RenderError("--preset '" + label +
-                      "': VST 2 plug-ins keep programs, not presets; use --program N");
+    throw ToolError("--preset '" + label +
+                    "': VST 2 plug-ins keep programs, not presets; use --program N");
 }
 
 void PluginInstance::switchOn() {
