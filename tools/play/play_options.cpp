@@ -8,15 +8,6 @@
 
 namespace {
 
-std::int64_t parseInteger(const std::string& option, const std::string& text, std::int64_t low,
-                          std::int64_t high) {
-    const std::optional<std::int64_t> value = decimalInteger(text);
-    if (!value || *value < low || *value > high)
-        throw ToolError(option + " takes a whole number from " + std::to_string(low) + " to " +
-                        std::to_string(high) + ", not '" + text + "'");
-    return *value;
-}
-
 ParameterAssignment parseAssignment(const std::string& text) {
     const std::size_t equals = text.rfind('=');
     if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())

@@ -1,8 +1,5 @@
 #include "tools/render/render_options.h"
 
-#include <cmath>
-#include <cstdio>
-
 #include "tools/common/decimal_numbers.h"
 #include "tools/common/option_with_value.h"
 #include "tools/common/tool_error.h"
@@ -11,25 +8,6 @@ namespace {
 
 constexpr std::int32_t kMaxBlockSize = 1 << 20;
 constexpr double kMaxTailSeconds = 3600.0;
-
-std::int64_t parseInteger(const std::string& option, const std::string& text, std::int64_t low,
-                          std::int64_t high) {
-    const std::optional<std::int64_t> value = decimalInteger(text);
-    if (!value || *value < low || *value > high)
-        throw ToolError(option + " takes a whole number from " + std::to_string(low) + " to " +
-                        std::to_string(high) + ", not '" + text + "'");
-    return *value;
-}
-
-double parseReal(const std::string& option, const std::string& text, double low, double high) {
-    const std::optional<double> value = decimalReal(text);
-    if (!value || !(*value >= low && *value <= high)) {
-        char range[64];
-        std::snprintf(range, sizeof range, "from %g to %g", low, high);
-        throw ToolError(option + " takes a number " + range + ", not '" + text + "'");
-    }
-    return *value;
-}
 
 ParameterSetting parseParameter(const std::string& text) {
     const std::size_t equals = text.rfind('=');
