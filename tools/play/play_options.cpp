@@ -1,26 +1,8 @@
 #include "tools/play/play_options.h"
 
-#include <optional>
-
 #include "tools/common/decimal_numbers.h"
 #include "tools/common/option_with_value.h"
 #include "tools/common/tool_error.h"
-
-namespace {
-
-ParameterAssignment parseAssignment(const std::string& text) {
-    const std::size_t equals = text.rfind('=');
-    if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())
-        throw ToolError("--param takes NAME=VALUE, not '" + text + "'");
-    const std::string number = text.substr(equals + 1);
-    const std::optional<double> value = decimalReal(number);
-    if (!value || !(*value >= 0.0 && *value <= 1.0))
-        throw ToolError("--param " + text.substr(0, equals) + " takes a number from 0 to 1, not '" +
-                        number + "'");
-    return {text.substr(0, equals), static_cast<float>(*value)};
-}
-
-} // namespace
 
 PlayOptions parsePlayOptions(const std::vector<std::string>& args) {
     PlayOptions options;
@@ -62,7 +44,7 @@ PlayOptions parsePlayOptions(const std::vector<std::string>& args) {
         } else if (name == "--program") {
             options.program = static_cast<std::int32_t>(parseInteger(name, value, 0, 31));
         } else if (name == "--param") {
-            options.parameters.push_back(parseAssignment(value));
+            options.parameters.push_back(parseParameterSetting(value));
         } else if (name == "--state") {
             if (value.empty()) throw ToolError("--state needs a file name");
             options.stateFile = value;
@@ -85,9 +67,10 @@ Plays UlvoDraw from a MIDI keyboard through JACK, with its editor in a window of
   --no-connect         leave every port unconnected
   --preset NAME        load a factory preset into the current program
   --program N          select program N (0 to 31) first
-  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME is a symbol such as cutoff or
-                       drawbar_8, or the editor's name such as CutOff; may be repeated, applied
-                       in order after --program and --preset
+  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME is its symbol (cutoff,
+                       drawbar_8), else its name (CutOff, 8), else either ignoring case, else
+                       its index from 0; may be repeated, applied in order after --program and
+                       --preset
   --state FILE         keep the state in FILE (default $XDG_CONFIG_HOME/ulvodraw/state)
   --scale N            draw the editor at 1, 2 or 3 times its size (default: from the display)
   --version            show the version

@@ -14,8 +14,8 @@ class HostedInstrument {
     virtual std::int32_t inputCount() const = 0;
     virtual std::int32_t outputCount() const = 0;
 
-    // Parameter index for `nameOrIndex`: a name (or symbol) as the instrument reports it, exact,
-    // else ignoring case, else a decimal index. Throws ToolError for anything else.
+    // Parameter index for `nameOrIndex` by the rules of findParameter (parameter_option.h).
+    // Throws ToolError when it picks none.
     virtual std::int32_t findParameter(const std::string& nameOrIndex) const = 0;
     virtual std::string parameterName(std::int32_t index) const = 0;
     virtual void setParameter(std::int32_t index, float value) = 0;

@@ -16,6 +16,7 @@
 #include <lv2/presets/presets.h>
 #include <lv2/urid/urid.h>
 
+#include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
 #include "tools/render/lv2_bundle_search.h"
 
@@ -241,17 +242,11 @@ std::int32_t Lv2Instance::outputCount() const {
 }
 
 std::int32_t Lv2Instance::findParameter(const std::string& nameOrIndex) const {
-    for (bool exact : {true, false})
-        for (std::size_t i = 0; i < controls.size(); ++i)
-            for (const std::string* candidate : {&controls[i].symbol, &controls[i].name})
-                if (exact ? *candidate == nameOrIndex
-                          : strcasecmp(candidate->c_str(), nameOrIndex.c_str()) == 0)
-                    return static_cast<std::int32_t>(i);
-    const bool digits = !nameOrIndex.empty() && nameOrIndex.size() < 10 &&
-                        std::all_of(nameOrIndex.begin(), nameOrIndex.end(),
-                                    [](char c) { return c >= '0' && c <= '9'; });
-    if (digits && std::stoul(nameOrIndex) < controls.size())
-        return static_cast<std::int32_t>(std::stoul(nameOrIndex));
+    std::vector<ParameterLabel> labels;
+    for (const Control& control : controls)
+        labels.push_back({control.symbol, control.name});
+    if (const std::optional<std::int32_t> index = ::findParameter(labels, nameOrIndex))
+        return *index;
     throw ToolError("the LV2 plug-in '" + source.name() + "' has no control '" + nameOrIndex +
                     "' (by symbol, name or index)");
 }

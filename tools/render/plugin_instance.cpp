@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 
 #include "core/bounded_text.h"
 #include "plugin/vst2/four_char_code.h"
+#include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
 
 namespace {
@@ -61,14 +61,6 @@ VstIntPtr VSTCALL hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 /*inde
     }
 }
 
-bool parseIndex(const std::string& text, std::int32_t& index) {
-    if (text.empty() || text.size() > 9) return false;
-    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return false;
-    index = std::stoi(text);
-    return true;
-}
-
 } // namespace
 
 PluginInstance::PluginInstance(const PluginLibrary& library, std::int32_t rate,
@@ -109,12 +101,11 @@ std::string PluginInstance::parameterName(std::int32_t index) const {
 }
 
 std::int32_t PluginInstance::findParameter(const std::string& nameOrIndex) const {
+    std::vector<ParameterLabel> labels;
     for (std::int32_t i = 0; i < effect->numParams; ++i)
-        if (parameterName(i) == nameOrIndex) return i;
-    for (std::int32_t i = 0; i < effect->numParams; ++i)
-        if (strcasecmp(parameterName(i).c_str(), nameOrIndex.c_str()) == 0) return i;
-    std::int32_t index = 0;
-    if (parseIndex(nameOrIndex, index) && index < effect->numParams) return index;
+        labels.push_back({"", parameterName(i)});
+    if (const std::optional<std::int32_t> index = ::findParameter(labels, nameOrIndex))
+        return *index;
     throw ToolError("the plug-in has no parameter named '" + nameOrIndex + "' (it has " +
                     std::to_string(effect->numParams) + " parameters)");
 }

@@ -9,15 +9,6 @@ namespace {
 constexpr std::int32_t kMaxBlockSize = 1 << 20;
 constexpr double kMaxTailSeconds = 3600.0;
 
-ParameterSetting parseParameter(const std::string& text) {
-    const std::size_t equals = text.rfind('=');
-    if (equals == std::string::npos || equals == 0)
-        throw ToolError("--param takes NAME=VALUE, not '" + text + "'");
-    return {text.substr(0, equals),
-            static_cast<float>(
-                parseReal("--param " + text.substr(0, equals), text.substr(equals + 1), 0.0, 1.0))};
-}
-
 SampleFormat parseBitDepth(const std::string& text) {
     if (text == "16") return SampleFormat::Int16;
     if (text == "24") return SampleFormat::Int24;
@@ -84,7 +75,7 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
             if (value.empty()) throw ToolError("--preset needs a label");
             options.preset = value;
         } else if (name == "--param") {
-            options.parameters.push_back(parseParameter(value));
+            options.parameters.push_back(parseParameterSetting(value));
         } else if (name == "--tail") {
             options.tailSeconds = parseReal(name, value, 0.0, kMaxTailSeconds);
         } else if (name == "--bit-depth") {
@@ -127,9 +118,10 @@ hears.
                        whatever --block says
   --program N          select the instrument's program N before playing (VST 2)
   --preset LABEL       load the instrument's preset LABEL before playing (LV2)
-  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME as the instrument reports it
-                       (an LV2 port's symbol or name), or its index; may be repeated, applied
-                       in order after --program or --preset
+  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME is its symbol (LV2), else
+                       its name as the instrument reports it, else either ignoring case, else
+                       its index from 0; may be repeated, applied in order after --program or
+                       --preset
   --tail SECONDS       time rendered after the last event (default 2)
   --bit-depth 16|24|32f  sample format of the output file (default 24)
   --bench              render without writing; report CPU time per frame and per voice-sample

@@ -6,12 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/parameter_option.h"
 #include "tools/render/audio_file_writer.h"
-
-struct ParameterSetting {
-    std::string name; // as the instrument reports it, or an index
-    float value = 0.0f;
-};
 
 struct RenderOptions {
     std::vector<std::string>
