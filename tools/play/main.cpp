@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "tools/common/stop_signals.h"
 #include "tools/common/tool_error.h"
 #include "tools/play/editor_window.h"
 #include "tools/play/jack_player.h"
@@ -16,7 +17,6 @@
 #include "tools/play/play_options.h"
 #include "tools/play/startup_settings.h"
 #include "tools/play/state_file.h"
-#include "tools/play/stop_signals.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ std::unique_ptr<NsmClient> joinSession(const std::string& url, const PlayOptions
                                        const char* executable) {
     auto nsm = std::make_unique<NsmClient>(url, options.clientName, executable);
     const auto deadline = std::chrono::steady_clock::now() + kAnnounceWait;
-    while (stopSignal() == 0) {
+    while (!stopRequested()) {
         nsm->poll(50);
         if (nsm->state() == NsmClient::State::Refused) {
             warn("the session manager refused the player (" + nsm->refusal() +
@@ -94,7 +94,7 @@ int play(const PlayOptions& options, const char* executable) {
     std::unique_ptr<NsmClient> nsm;
     if (const char* url = std::getenv("NSM_URL"); url != nullptr && url[0] != '\0') {
         nsm = joinSession(url, options, executable);
-        if (stopSignal() != 0) return 0;
+        if (stopRequested()) return 0;
     }
 
     std::string statePath;
@@ -142,7 +142,7 @@ int play(const PlayOptions& options, const char* executable) {
     // The editor's events and timer want a quicker loop than the headless player.
     const int loopMilliseconds = window ? 10 : 50;
     int exitCode = 0;
-    while (stopSignal() == 0) {
+    while (!stopRequested()) {
         if (nsm)
             nsm->poll(loopMilliseconds);
         else
@@ -195,7 +195,7 @@ int main(int argc, char** argv) {
         std::printf("ulvo-play %s\n", ULVO_VERSION);
         return 0;
     }
-    catchStopSignals();
+    installStopSignals();
     try {
         return play(options, argv[0]);
     } catch (const ToolError& e) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "tools/common/stop_signals.h"
 #include "tools/common/tool_error.h"
 #include "tools/render/audio_file_writer.h"
 #include "tools/render/bench_runner.h"
@@ -21,7 +22,6 @@
 #include "tools/render/render_loop.h"
 #include "tools/render/render_options.h"
 #include "tools/render/render_summary.h"
-#include "tools/render/stop_signals.h"
 
 namespace {
 
