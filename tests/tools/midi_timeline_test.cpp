@@ -89,7 +89,9 @@ TEST(MidiTimeline, OnlyChannelMessagesArePlayedButEveryEventCountsForTheLength) 
     ASSERT_EQ(timeline.messages.size(), 3u);
     EXPECT_EQ(timeline.messages[1].bytes[0], 0xC0);
     EXPECT_EQ(timeline.messages[1].bytes[2], 0); // unused byte stays 0
-    EXPECT_EQ(timeline.lastEventFrame, 44100);   // the end of track, two quarters in
+    EXPECT_EQ(timeline.messages[1].size, 2);
+    EXPECT_EQ(timeline.messages[2].size, 3);
+    EXPECT_EQ(timeline.lastEventFrame, 44100); // the end of track, two quarters in
 }
 
 TEST(MidiTimeline, RefusesPiecesTooLongToRender) {

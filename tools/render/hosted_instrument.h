@@ -3,9 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
-#include "plugin/vst2/aeffectx.h"
+#include "tools/render/block_message.h"
 
 class HostedInstrument {
   public:
@@ -27,8 +28,8 @@ class HostedInstrument {
 
     virtual void switchOn() = 0;
     virtual void switchOff() = 0;
-    // [render loop] The coming block's events; `events` may be null for a block without any.
-    virtual void sendEvents(VstEvents* events) = 0;
+    // [render loop] The coming block's messages, by offset; empty for a block without any.
+    virtual void sendEvents(std::span<const BlockMessage> messages) = 0;
     // [render loop] Replaces `outputs` with the next `frames` frames.
     virtual void render(float** inputs, float** outputs, std::int32_t frames) = 0;
 };

@@ -225,7 +225,7 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
         lilv_instance_connect_port(instance, index, &portValues[index]);
     connectedOutputs.assign(audioOuts.size(), nullptr);
     connectScratch();
-    sendEvents(nullptr);
+    sendEvents({});
 }
 
 Lv2Instance::~Lv2Instance() {
@@ -367,21 +367,12 @@ void Lv2Instance::connectScratch() {
 
 // The block's MIDI as an atom sequence: each event's frame, size and type, then its bytes padded
 // to 8. Only channel messages come from the render loop.
-void Lv2Instance::sendEvents(VstEvents* events) {
+void Lv2Instance::sendEvents(std::span<const BlockMessage> messages) {
     if (midiPort < 0) return;
     auto* bytes = reinterpret_cast<std::uint8_t*>(midiBuffer.data());
     std::uint32_t used = sizeof(LV2_Atom_Sequence);
     const LV2_URID midiType = midiEventType;
-    for (std::int32_t i = 0; events != nullptr && i < events->numEvents; ++i) {
-        VstEvent* event = nullptr;
-        std::memcpy(&event,
-                    reinterpret_cast<const std::uint8_t*>(events) + offsetof(VstEvents, events) +
-                        sizeof event * static_cast<std::size_t>(i),
-                    sizeof event);
-        if (event == nullptr || event->type != kVstMidiType) continue;
-        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-        const auto status = static_cast<std::uint8_t>(midi->midiData[0]);
-        const std::uint32_t size = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 2 : 3;
+    for (const BlockMessage& message : messages) {
         if (used + sizeof(LV2_Atom_Event) + 8 > midiBuffer.size() * 8) {
             midiBuffer.resize(midiBuffer.size() * 2, 0);
             bytes = reinterpret_cast<std::uint8_t*>(midiBuffer.data());
@@ -389,12 +380,12 @@ void Lv2Instance::sendEvents(VstEvents* events) {
                                        midiBuffer.data());
         }
         LV2_Atom_Event header{};
-        header.time.frames = midi->deltaFrames;
-        header.body.size = size;
+        header.time.frames = message.offset;
+        header.body.size = message.size;
         header.body.type = midiType;
         std::memcpy(bytes + used, &header, sizeof header);
         std::memset(bytes + used + sizeof header, 0, 8);
-        std::memcpy(bytes + used + sizeof header, midi->midiData, size);
+        std::memcpy(bytes + used + sizeof header, message.bytes, message.size);
         used += sizeof header + 8;
     }
     LV2_Atom_Sequence sequence{};

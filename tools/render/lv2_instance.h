@@ -61,7 +61,7 @@ class Lv2Instance : public HostedInstrument {
     void selectPreset(const std::string& label) override;
     void switchOn() override;
     void switchOff() override;
-    void sendEvents(VstEvents* events) override;
+    void sendEvents(std::span<const BlockMessage> messages) override;
     void render(float** inputs, float** outputs, std::int32_t frames) override;
 
     // Sets the control input of `symbol` (preset restore); unknown symbols are ignored.

@@ -54,7 +54,7 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
     const std::int32_t channels = instrument.outputCount();
     AudioFileWriter writer(options.output, channels, options.rate, options.format, totalFrames);
 
-    BlockEvents events(timeline.messages, options.blockSize);
+    BlockEvents events(timeline.messages);
     LevelMeter meter(channels);
     ProgressBar progress(totalFrames, options.rate, STDERR_FILENO);
     RenderRun run;

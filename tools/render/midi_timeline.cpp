@@ -86,6 +86,7 @@ MidiTimeline buildTimeline(const MidiFile& midi, std::int32_t rate) {
         TimedMessage m;
         m.frame = frame;
         std::copy(e.bytes, e.bytes + e.size, m.bytes);
+        m.size = e.size;
         timeline.messages.push_back(m);
     }
     if (tooLong)

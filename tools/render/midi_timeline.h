@@ -11,6 +11,7 @@
 struct TimedMessage {
     std::int64_t frame = 0;     // from the start of the render
     std::uint8_t bytes[3] = {}; // status, data 1, data 2 (0 when unused)
+    std::uint8_t size = 3;      // bytes used: 2 or 3
 };
 
 struct MidiTimeline {

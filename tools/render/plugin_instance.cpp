@@ -138,8 +138,8 @@ void PluginInstance::switchOff() {
     on = false;
 }
 
-void PluginInstance::sendEvents(VstEvents* events) {
-    if (events != nullptr) dispatch(effProcessEvents, 0, 0, events);
+void PluginInstance::sendEvents(std::span<const BlockMessage> messages) {
+    if (VstEvents* list = events.fill(messages)) dispatch(effProcessEvents, 0, 0, list);
 }
 
 void PluginInstance::render(float** inputs, float** outputs, std::int32_t frames) {

@@ -8,6 +8,7 @@
 #include "plugin/vst2/aeffectx.h"
 #include "tools/render/hosted_instrument.h"
 #include "tools/render/plugin_library.h"
+#include "tools/render/vst_event_list.h"
 
 // What the instrument may ask its host about.
 struct HostContext {
@@ -41,7 +42,7 @@ class PluginInstance : public HostedInstrument {
 
     void switchOn() override;
     void switchOff() override;
-    void sendEvents(VstEvents* events) override;
+    void sendEvents(std::span<const BlockMessage> messages) override;
     void render(float** inputs, float** outputs, std::int32_t frames) override;
 
   private:
@@ -51,4 +52,5 @@ class PluginInstance : public HostedInstrument {
     HostContext context;
     AEffect* effect = nullptr;
     bool on = false;
+    VstEventList events;
 };
