@@ -1,11 +1,12 @@
-// Events handed over per block: each reaches the instrument in the block that holds its frame,
-// at the right offset, whatever the block size.
+// Messages handed over per block: each reaches the instrument in the block that holds its frame,
+// at the right offset, whatever the block size; and as a VST 2 host lists them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstddef>
 
 #include "tools/render/block_events.h"
+#include "tools/render/vst_event_list.h"
 
 namespace {
 
@@ -40,16 +41,10 @@ std::vector<Delivered> deliver(BlockEvents& events, std::int64_t total, std::int
     for (std::int64_t start = 0; start < total; start += blockSize) {
         const auto frames =
             static_cast<std::int32_t>(std::min<std::int64_t>(blockSize, total - start));
-        const VstEvents* list = events.next(start, frames);
-        if (list == nullptr) continue;
-        EXPECT_GT(list->numEvents, 0);
-        for (VstInt32 i = 0; i < list->numEvents; ++i) {
-            const VstMidiEvent* e = eventAt(list, i);
-            EXPECT_EQ(e->type, kVstMidiType);
-            EXPECT_EQ(e->byteSize, static_cast<VstInt32>(sizeof(VstMidiEvent)));
-            EXPECT_GE(e->deltaFrames, 0);
-            EXPECT_LT(e->deltaFrames, frames);
-            out.push_back({start + e->deltaFrames, static_cast<unsigned char>(e->midiData[1])});
+        for (const BlockMessage& m : events.next(start, frames)) {
+            EXPECT_GE(m.offset, 0);
+            EXPECT_LT(m.offset, frames);
+            out.push_back({start + m.offset, m.bytes[1]});
         }
     }
     return out;
@@ -61,7 +56,7 @@ TEST(BlockEvents, EveryEventArrivesAtItsFrameWhateverTheBlockSize) {
     const std::vector<std::int64_t> frames = {0,   0,   5,   63,   64,   130, 130,
                                               130, 510, 511, 4095, 4096, 9999};
     for (std::int32_t blockSize : {1, 2, 64, 511, 512, 4096, 20000}) {
-        BlockEvents events(messagesAt(frames), blockSize);
+        BlockEvents events(messagesAt(frames));
         const auto delivered = deliver(events, 10000, blockSize);
         ASSERT_EQ(delivered.size(), frames.size()) << blockSize;
         for (std::size_t i = 0; i < frames.size(); ++i) {
@@ -71,22 +66,22 @@ TEST(BlockEvents, EveryEventArrivesAtItsFrameWhateverTheBlockSize) {
     }
 }
 
-TEST(BlockEvents, BlocksWithoutEventsGetNoList) {
-    BlockEvents events(messagesAt({100}), 64);
-    EXPECT_EQ(events.next(0, 64), nullptr);
-    ASSERT_NE(events.next(64, 64), nullptr);
-    EXPECT_EQ(events.next(128, 64), nullptr);
+TEST(BlockEvents, BlocksWithoutEventsGetNone) {
+    BlockEvents events(messagesAt({100}));
+    EXPECT_TRUE(events.next(0, 64).empty());
+    EXPECT_EQ(events.next(64, 64).size(), 1u);
+    EXPECT_TRUE(events.next(128, 64).empty());
 }
 
 TEST(BlockEvents, EventsAfterTheLastRenderedFrameAreNeverHandedOver) {
-    BlockEvents events(messagesAt({10, 70}), 64);
+    BlockEvents events(messagesAt({10, 70}));
     const auto delivered = deliver(events, 64, 64);
     ASSERT_EQ(delivered.size(), 1u);
     EXPECT_EQ(delivered[0].frame, 10);
 }
 
 TEST(BlockEvents, RewindPlaysThePieceAgain) {
-    BlockEvents events(messagesAt({3, 300}), 128);
+    BlockEvents events(messagesAt({3, 300}));
     const auto first = deliver(events, 512, 128);
     events.rewind();
     const auto second = deliver(events, 512, 128);
@@ -94,13 +89,31 @@ TEST(BlockEvents, RewindPlaysThePieceAgain) {
     EXPECT_EQ(second[1].frame, first[1].frame);
 }
 
-TEST(BlockEvents, HoldsTheBusiestBlockWhole) {
-    std::vector<std::int64_t> frames(1000, 77); // a thousand events on one frame
+// A VST 2 instrument gets each block's messages as MIDI events, the list growing for a busier
+// block than any before.
+TEST(BlockEvents, AVst2ListHoldsTheBusiestBlockWhole) {
+    std::vector<std::int64_t> frames = {5};
+    frames.insert(frames.end(), 1000, 77); // a thousand events on one frame
     frames.push_back(200);
-    BlockEvents events(messagesAt(frames), 128);
-    const VstEvents* list = events.next(0, 128);
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->numEvents, 1000);
-    const VstMidiEvent* last = eventAt(list, 999);
-    EXPECT_EQ(last->deltaFrames, 77);
+    std::vector<TimedMessage> messages = messagesAt(frames);
+    messages.back().bytes[0] = 0xC0;
+    messages.back().size = 2;
+    BlockEvents events(messages);
+    VstEventList list;
+    ASSERT_EQ(list.fill(events.next(0, 64))->numEvents, 1);
+    const VstEvents* busy = list.fill(events.next(64, 64));
+    ASSERT_EQ(busy->numEvents, 1000);
+    for (int i : {0, 999}) {
+        const VstMidiEvent* e = eventAt(busy, i);
+        EXPECT_EQ(e->deltaFrames, 13);
+        EXPECT_EQ(static_cast<unsigned char>(e->midiData[1]), (i + 1) % 256); // in list order
+    }
+    const VstEvents* quiet = list.fill(events.next(128, 128));
+    ASSERT_EQ(quiet->numEvents, 1);
+    const VstMidiEvent* change = eventAt(quiet, 0);
+    EXPECT_EQ(change->type, kVstMidiType);
+    EXPECT_EQ(change->byteSize, static_cast<VstInt32>(sizeof(VstMidiEvent)));
+    EXPECT_EQ(change->deltaFrames, 72);
+    EXPECT_EQ(static_cast<unsigned char>(change->midiData[0]), 0xC0);
+    EXPECT_EQ(list.fill(events.next(256, 128)), nullptr);
 }

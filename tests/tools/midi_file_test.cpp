@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/midi_bytes.h"
+#include "tools/common/tool_error.h"
 #include "tools/render/midi_file.h"
-#include "tools/render/render_error.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ MidiFile parse(const Bytes& bytes) {
 std::string errorOf(const Bytes& bytes) {
     try {
         parseMidiFile(bytes);
-    } catch (const RenderError& e) {
+    } catch (const ToolError& e) {
         return e.what();
     }
     return "no error";
@@ -176,7 +176,7 @@ TEST(MidiFileReader, LoadingAMissingFileSaysSo) {
     try {
         loadMidiFile("/nonexistent/piece.mid");
         FAIL();
-    } catch (const RenderError& e) {
+    } catch (const ToolError& e) {
         EXPECT_NE(std::string(e.what()).find("cannot open '/nonexistent/piece.mid'"),
                   std::string::npos);
     }

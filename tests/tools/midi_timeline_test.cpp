@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/midi_bytes.h"
+#include "tools/common/tool_error.h"
 #include "tools/render/midi_timeline.h"
-#include "tools/render/render_error.h"
 
 namespace {
 
@@ -89,7 +89,9 @@ TEST(MidiTimeline, OnlyChannelMessagesArePlayedButEveryEventCountsForTheLength) 
     ASSERT_EQ(timeline.messages.size(), 3u);
     EXPECT_EQ(timeline.messages[1].bytes[0], 0xC0);
     EXPECT_EQ(timeline.messages[1].bytes[2], 0); // unused byte stays 0
-    EXPECT_EQ(timeline.lastEventFrame, 44100);   // the end of track, two quarters in
+    EXPECT_EQ(timeline.messages[1].size, 2);
+    EXPECT_EQ(timeline.messages[2].size, 3);
+    EXPECT_EQ(timeline.lastEventFrame, 44100); // the end of track, two quarters in
 }
 
 TEST(MidiTimeline, RefusesPiecesTooLongToRender) {
@@ -97,5 +99,5 @@ TEST(MidiTimeline, RefusesPiecesTooLongToRender) {
     t.tempo(0, 0xFFFFFF); // about 16.8 s per quarter
     for (int i = 0; i < 64; ++i)
         t.add(0x0FFFFFFF, {0x90, 60, 100});
-    EXPECT_THROW(timelineOf({t}, 44100, 1), RenderError);
+    EXPECT_THROW(timelineOf({t}, 44100, 1), ToolError);
 }

@@ -4,15 +4,15 @@
 
 #include <fstream>
 
+#include "tools/common/tool_error.h"
 #include "tools/render/plugin_instance.h"
-#include "tools/render/render_error.h"
 
 namespace {
 
 template <typename F> std::string errorOf(F&& f) {
     try {
         f();
-    } catch (const RenderError& e) {
+    } catch (const ToolError& e) {
         return e.what();
     }
     return "no error";

@@ -1,7 +1,7 @@
 // The command line: what each option sets, and the message for each mistake.
 #include <gtest/gtest.h>
 
-#include "tools/render/render_error.h"
+#include "tools/common/tool_error.h"
 #include "tools/render/render_options.h"
 
 namespace {
@@ -9,7 +9,7 @@ namespace {
 std::string errorOf(const std::vector<std::string>& args) {
     try {
         parseOptions(args);
-    } catch (const RenderError& e) {
+    } catch (const ToolError& e) {
         return e.what();
     }
     return "no error";

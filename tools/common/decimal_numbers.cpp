@@ -1,7 +1,10 @@
 #include "tools/common/decimal_numbers.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+
+#include "tools/common/tool_error.h"
 
 namespace {
 
@@ -37,4 +40,23 @@ std::optional<double> decimalReal(const std::string& text) {
     const double value = std::strtod(text.c_str(), &end);
     if (*end != '\0') return std::nullopt;
     return value;
+}
+
+std::int64_t parseInteger(const std::string& option, const std::string& text, std::int64_t low,
+                          std::int64_t high) {
+    const std::optional<std::int64_t> value = decimalInteger(text);
+    if (!value || *value < low || *value > high)
+        throw ToolError(option + " takes a whole number from " + std::to_string(low) + " to " +
+                        std::to_string(high) + ", not '" + text + "'");
+    return *value;
+}
+
+double parseReal(const std::string& option, const std::string& text, double low, double high) {
+    const std::optional<double> value = decimalReal(text);
+    if (!value || !(*value >= low && *value <= high)) {
+        char range[64];
+        std::snprintf(range, sizeof range, "from %g to %g", low, high);
+        throw ToolError(option + " takes a number " + range + ", not '" + text + "'");
+    }
+    return *value;
 }

@@ -4,7 +4,7 @@
 
 #include "editor/x11/x11_form_window.h"
 #include "synth/identity.h"
-#include "tools/play/play_error.h"
+#include "tools/common/tool_error.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ EditorWindow::EditorWindow(const Instrument& instrument, ParameterQueue& queue, 
     XSetIOErrorHandler(quietAboutLostConnection);
     window = createTopLevelFormWindow(kProductName, scale > 0 ? scale : serverScaleFactor(), form);
     if (window == nullptr)
-        throw PlayError("cannot open the editor's window (is DISPLAY set?); --no-gui plays "
+        throw ToolError("cannot open the editor's window (is DISPLAY set?); --no-gui plays "
                         "without it");
     // The controls stand at their layout positions before the handlers are attached, so that
     // nothing is sent while the form is built; the first poll moves them to the sound's values.

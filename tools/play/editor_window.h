@@ -11,7 +11,7 @@
 class EditorWindow {
   public:
     // [main thread] Opens and shows the window, drawn `scale` times its size (0: from the
-    // display). Throws PlayError when no window can be opened.
+    // display). Throws ToolError when no window can be opened.
     EditorWindow(const Instrument& instrument, ParameterQueue& queue, int scale);
 
     // [main thread] Handles the window's events and the form's timer.

@@ -4,7 +4,7 @@
 
 #include <jack/midiport.h>
 
-#include "tools/play/play_error.h"
+#include "tools/common/tool_error.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ JackPlayer::JackPlayer(const std::string& name, Instrument& instrument) : instru
     jack_set_info_function(silent);
     jack_status_t status{};
     client = jack_client_open(name.c_str(), JackNoStartServer, &status);
-    if (client == nullptr) throw PlayError(openFailure(status));
+    if (client == nullptr) throw ToolError(openFailure(status));
 
     jack_set_process_callback(client, process, this);
     jack_set_xrun_callback(client, xrun, this);
@@ -41,7 +41,7 @@ JackPlayer::JackPlayer(const std::string& name, Instrument& instrument) : instru
     outRight = jack_port_register(client, "draw_2", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
     if (midiIn == nullptr || outLeft == nullptr || outRight == nullptr) {
         jack_client_close(client);
-        throw PlayError("cannot register the JACK ports");
+        throw ToolError("cannot register the JACK ports");
     }
 }
 
@@ -59,7 +59,7 @@ std::string JackPlayer::clientName() const {
 }
 
 void JackPlayer::activate() {
-    if (jack_activate(client) != 0) throw PlayError("the JACK server did not start the client");
+    if (jack_activate(client) != 0) throw ToolError("the JACK server did not start the client");
     active = true;
 }
 

@@ -17,7 +17,7 @@
 class JackPlayer {
   public:
     // [main thread] Opens a client called `name` (JACK may number it) on the running server, and
-    // never starts one; registers the ports. Throws PlayError with one line of explanation.
+    // never starts one; registers the ports. Throws ToolError with one line of explanation.
     JackPlayer(const std::string& name, Instrument& instrument);
     // [main thread] Deactivates and closes the client.
     ~JackPlayer();
@@ -27,7 +27,7 @@ class JackPlayer {
     // [main thread]
     float sampleRate() const;
     std::string clientName() const;
-    // Starts the process callback. Throws PlayError.
+    // Starts the process callback. Throws ToolError.
     void activate();
     // Stops it; afterwards the instrument is the main thread's again, and so is the queue.
     void deactivate();

@@ -10,14 +10,14 @@
 #include <thread>
 #include <vector>
 
+#include "tools/common/stop_signals.h"
+#include "tools/common/tool_error.h"
 #include "tools/play/editor_window.h"
 #include "tools/play/jack_player.h"
 #include "tools/play/nsm_client.h"
-#include "tools/play/play_error.h"
 #include "tools/play/play_options.h"
 #include "tools/play/startup_settings.h"
 #include "tools/play/state_file.h"
-#include "tools/play/stop_signals.h"
 #include "tools/play/xrun_report.h"
 
 namespace {
@@ -59,7 +59,7 @@ std::string sessionStatePath(const std::string& folder) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error)
-        throw PlayError("cannot create the session folder " + folder + ": " + error.message());
+        throw ToolError("cannot create the session folder " + folder + ": " + error.message());
     return folder + "/state";
 }
 
@@ -69,7 +69,7 @@ std::unique_ptr<NsmClient> joinSession(const std::string& url, const PlayOptions
                                        const char* executable) {
     auto nsm = std::make_unique<NsmClient>(url, options.clientName, executable);
     const auto deadline = std::chrono::steady_clock::now() + kAnnounceWait;
-    while (stopSignal() == 0) {
+    while (!stopRequested()) {
         nsm->poll(50);
         if (nsm->state() == NsmClient::State::Refused) {
             warn("the session manager refused the player (" + nsm->refusal() +
@@ -91,7 +91,7 @@ int play(const PlayOptions& options, const char* executable) {
     std::unique_ptr<NsmClient> nsm;
     if (const char* url = std::getenv("NSM_URL"); url != nullptr && url[0] != '\0') {
         nsm = joinSession(url, options, executable);
-        if (stopSignal() != 0) return 0;
+        if (stopRequested()) return 0;
     }
 
     std::string statePath;
@@ -101,7 +101,7 @@ int play(const PlayOptions& options, const char* executable) {
         clientName = nsm->clientId();
         try {
             statePath = sessionStatePath(nsm->sessionPath());
-        } catch (const PlayError& e) {
+        } catch (const ToolError& e) {
             nsm->replyOpen(e.what());
             throw;
         }
@@ -124,7 +124,7 @@ int play(const PlayOptions& options, const char* executable) {
         if (options.gui)
             window = std::make_unique<EditorWindow>(*instrument, player->changes(),
                                                     options.scale.value_or(0));
-    } catch (const PlayError& e) {
+    } catch (const ToolError& e) {
         if (nsm) nsm->replyOpen(e.what());
         throw;
     }
@@ -140,7 +140,7 @@ int play(const PlayOptions& options, const char* executable) {
     const int loopMilliseconds = window ? 10 : 50;
     int exitCode = 0;
     XrunReport xruns;
-    while (stopSignal() == 0) {
+    while (!stopRequested()) {
         if (nsm)
             nsm->poll(loopMilliseconds);
         else
@@ -156,7 +156,7 @@ int play(const PlayOptions& options, const char* executable) {
             try {
                 saveState(*instrument, statePath);
                 nsm->replySave({});
-            } catch (const PlayError& e) {
+            } catch (const ToolError& e) {
                 nsm->replySave(e.what());
             }
         }
@@ -188,7 +188,7 @@ int main(int argc, char** argv) {
     PlayOptions options;
     try {
         options = parsePlayOptions(std::vector<std::string>(argv + 1, argv + argc));
-    } catch (const PlayError& e) {
+    } catch (const ToolError& e) {
         std::fprintf(stderr, "ulvo-play: %s\n", e.what());
         return kExitUsage;
     }
@@ -200,13 +200,10 @@ int main(int argc, char** argv) {
         std::printf("ulvo-play %s\n", ULVO_VERSION);
         return 0;
     }
-    catchStopSignals();
-    // A file-size limit then fails the state's write, which the save reports and cleans up,
-    // rather than killing the player part way through it.
-    std::signal(SIGXFSZ, SIG_IGN);
+    installStopSignals();
     try {
         return play(options, argv[0]);
-    } catch (const PlayError& e) {
+    } catch (const ToolError& e) {
         std::fprintf(stderr, "ulvo-play: %s\n", e.what());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ulvo-play: %s\n", e.what());

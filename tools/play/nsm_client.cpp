@@ -3,7 +3,7 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "tools/play/play_error.h"
+#include "tools/common/tool_error.h"
 
 namespace {
 
@@ -22,11 +22,11 @@ NsmClient& self(void* data) {
 NsmClient::NsmClient(const std::string& url, const std::string& applicationName,
                      const std::string& executable) {
     manager = lo_address_new_from_url(url.c_str());
-    if (manager == nullptr) throw PlayError("NSM_URL '" + url + "' is not an OSC address");
+    if (manager == nullptr) throw ToolError("NSM_URL '" + url + "' is not an OSC address");
     server = lo_server_new_with_proto(nullptr, lo_address_get_protocol(manager), ignoreError);
     if (server == nullptr) {
         lo_address_free(manager);
-        throw PlayError("cannot open a socket for the session manager");
+        throw ToolError("cannot open a socket for the session manager");
     }
     lo_server_add_method(server, "/reply", nullptr, onReply, this);
     lo_server_add_method(server, "/error", "sis", onError, this);

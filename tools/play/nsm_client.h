@@ -12,7 +12,7 @@ class NsmClient {
     enum class State { Announcing, Refused, Managed };
 
     // [main thread] Sends the announce to the server at `url` as `applicationName`, from a socket
-    // of the URL's protocol. Throws PlayError when the URL is unusable.
+    // of the URL's protocol. Throws ToolError when the URL is unusable.
     NsmClient(const std::string& url, const std::string& applicationName,
               const std::string& executable);
     ~NsmClient();

@@ -1,35 +1,8 @@
 #include "tools/play/play_options.h"
 
-#include <optional>
-
 #include "tools/common/decimal_numbers.h"
 #include "tools/common/option_with_value.h"
-#include "tools/play/play_error.h"
-
-namespace {
-
-std::int64_t parseInteger(const std::string& option, const std::string& text, std::int64_t low,
-                          std::int64_t high) {
-    const std::optional<std::int64_t> value = decimalInteger(text);
-    if (!value || *value < low || *value > high)
-        throw PlayError(option + " takes a whole number from " + std::to_string(low) + " to " +
-                        std::to_string(high) + ", not '" + text + "'");
-    return *value;
-}
-
-ParameterAssignment parseAssignment(const std::string& text) {
-    const std::size_t equals = text.rfind('=');
-    if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())
-        throw PlayError("--param takes NAME=VALUE, not '" + text + "'");
-    const std::string number = text.substr(equals + 1);
-    const std::optional<double> value = decimalReal(number);
-    if (!value || !(*value >= 0.0 && *value <= 1.0))
-        throw PlayError("--param " + text.substr(0, equals) + " takes a number from 0 to 1, not '" +
-                        number + "'");
-    return {text.substr(0, equals), static_cast<float>(*value)};
-}
-
-} // namespace
+#include "tools/common/tool_error.h"
 
 PlayOptions parsePlayOptions(const std::vector<std::string>& args) {
     PlayOptions options;
@@ -51,29 +24,29 @@ PlayOptions parsePlayOptions(const std::vector<std::string>& args) {
             continue;
         }
         if (arg.size() < 2 || arg[0] != '-')
-            throw PlayError("unexpected argument '" + arg + "' (see --help)");
+            throw ToolError("unexpected argument '" + arg + "' (see --help)");
         // Every other option takes a value: "--name value" or "--name=value".
         const OptionWithValue option = splitOption(arg);
         const std::string& name = option.name;
         std::string value = option.value;
         const bool known = name == "--name" || name == "--preset" || name == "--program" ||
                            name == "--param" || name == "--state" || name == "--scale";
-        if (!known) throw PlayError("unknown option '" + name + "' (see --help)");
+        if (!known) throw ToolError("unknown option '" + name + "' (see --help)");
         if (!option.valueInline) {
-            if (i + 1 == args.size()) throw PlayError(name + " needs a value");
+            if (i + 1 == args.size()) throw ToolError(name + " needs a value");
             value = args[++i];
         }
         if (name == "--name") {
-            if (value.empty()) throw PlayError("--name needs a client name");
+            if (value.empty()) throw ToolError("--name needs a client name");
             options.clientName = value;
         } else if (name == "--preset") {
             options.preset = value;
         } else if (name == "--program") {
             options.program = static_cast<std::int32_t>(parseInteger(name, value, 0, 31));
         } else if (name == "--param") {
-            options.parameters.push_back(parseAssignment(value));
+            options.parameters.push_back(parseParameterSetting(value));
         } else if (name == "--state") {
-            if (value.empty()) throw PlayError("--state needs a file name");
+            if (value.empty()) throw ToolError("--state needs a file name");
             options.stateFile = value;
         } else {
             options.scale = static_cast<std::int32_t>(parseInteger(name, value, 1, 3));
@@ -94,9 +67,10 @@ Plays UlvoDraw from a MIDI keyboard through JACK, with its editor in a window of
   --no-connect         leave every port unconnected
   --preset NAME        load a factory preset into the current program
   --program N          select program N (0 to 31) first
-  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME is a symbol such as cutoff or
-                       drawbar_8, or the editor's name such as CutOff; may be repeated, applied
-                       in order after --program and --preset
+  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME is its symbol (cutoff,
+                       drawbar_8), else its name (CutOff, 8), else either ignoring case, else
+                       its index from 0; may be repeated, applied in order after --program and
+                       --preset
   --state FILE         keep the state in FILE (default $XDG_CONFIG_HOME/ulvodraw/NAME.state,
                        NAME the client name; $XDG_CONFIG_HOME/ulvodraw/state for ulvo-play)
   --scale N            draw the editor at 1, 2 or 3 times its size (default: from the display)

@@ -6,10 +6,7 @@
 #include <string>
 #include <vector>
 
-struct ParameterAssignment {
-    std::string name; // a parameter symbol ("cutoff") or the instrument's name ("CutOff")
-    float value = 0.0f;
-};
+#include "tools/common/parameter_option.h"
 
 struct PlayOptions {
     bool gui = true;
@@ -17,14 +14,14 @@ struct PlayOptions {
     bool connect = true;
     std::optional<std::string> preset;
     std::optional<std::int32_t> program;
-    std::vector<ParameterAssignment> parameters; // in command-line order
-    std::optional<std::string> stateFile;        // empty: the user's configuration folder
-    std::optional<std::int32_t> scale;           // empty: from the display's density
+    std::vector<ParameterSetting> parameters; // in command-line order
+    std::optional<std::string> stateFile;     // empty: the user's configuration folder
+    std::optional<std::int32_t> scale;        // empty: from the display's density
     bool help = false;
     bool version = false;
 };
 
-// Parses the arguments after the program name. Throws PlayError naming the bad argument.
+// Parses the arguments after the program name. Throws ToolError naming the bad argument.
 PlayOptions parsePlayOptions(const std::vector<std::string>& args);
 
 const char* playUsageText();

@@ -2,18 +2,11 @@
 // single parameters, then the values settled at the server's sample rate.
 #pragma once
 
-#include <cstdint>
-#include <string_view>
-
 #include "synth/instrument.h"
 #include "tools/play/play_options.h"
 
-// The index of a parameter named by its symbol ("drawbar_8") or the instrument's name ("8");
-// -1 for any other name.
-std::int32_t findParameterIndex(std::string_view name);
-
 // [main thread, before playing] --program, then --preset (its values and name into the current
-// program), then each --param in order. Throws PlayError for an unknown preset or parameter.
+// program), then each --param in order. Throws ToolError for an unknown preset or parameter.
 void applyStartSettings(Instrument& instrument, const PlayOptions& options);
 
 // [main thread, before playing] Takes `rate` and applies the current program twice, so that the

@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "synth/bank_text.h"
-#include "tools/play/play_error.h"
+#include "tools/common/tool_error.h"
 
 namespace {
 
@@ -94,11 +94,11 @@ void saveState(const Instrument& instrument, const std::string& path) {
     std::error_code error;
     if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
     if (error)
-        throw PlayError("cannot create " + target.parent_path().string() + ": " + error.message());
+        throw ToolError("cannot create " + target.parent_path().string() + ": " + error.message());
     const std::string text = writeBankText(instrument);
     const std::string temporary = path + ".tmp-" + std::to_string(getpid());
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throw PlayError("cannot write " + temporary + ": " + std::strerror(errno));
+    if (fd < 0) throw ToolError("cannot write " + temporary + ": " + std::strerror(errno));
     std::size_t written = 0;
     while (written < text.size()) {
         const ssize_t n = write(fd, text.data() + written, text.size() - written);
@@ -112,6 +112,6 @@ void saveState(const Instrument& instrument, const std::string& path) {
     if (!complete || std::rename(temporary.c_str(), path.c_str()) != 0) {
         const std::string reason = std::strerror(complete ? errno : savedErrno);
         unlink(temporary.c_str());
-        throw PlayError("cannot save the state to " + path + ": " + reason);
+        throw ToolError("cannot save the state to " + path + ": " + reason);
     }
 }

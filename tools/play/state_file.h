@@ -26,5 +26,5 @@ struct StateLoad {
 StateLoad loadState(Instrument& instrument, const std::string& path);
 
 // [main thread, not while rendering] Writes the state to `path`, creating its folder. Throws
-// PlayError with the reason when it cannot; the file at `path` is then what it was.
+// ToolError with the reason when it cannot; the file at `path` is then what it was.
 void saveState(const Instrument& instrument, const std::string& path);

@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "tools/render/render_error.h"
+#include "tools/common/tool_error.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ int bytesPerSample(SampleFormat format) {
 int containerOf(const std::string& path, bool large) {
     if (endsWith(path, ".wav")) return large ? SF_FORMAT_RF64 : SF_FORMAT_WAV;
     if (endsWith(path, ".flac")) return SF_FORMAT_FLAC;
-    throw RenderError("the output file '" + path + "' must end in .wav or .flac");
+    throw ToolError("the output file '" + path + "' must end in .wav or .flac");
 }
 
 int encodingOf(SampleFormat format) {
@@ -110,9 +110,9 @@ AudioFileWriter::AudioFileWriter(const std::string& path, std::int32_t channels,
     info.channels = channels;
     info.format = containerOf(path, needsRf64(frames, channels, format)) | encodingOf(format);
     if (!sf_format_check(&info))
-        throw RenderError(std::string("a ") + (endsWith(path, ".flac") ? "FLAC" : "WAV") +
-                          " file cannot hold " + sampleFormatName(format) + " samples" +
-                          (channels > 8 ? " in " + std::to_string(channels) + " channels" : ""));
+        throw ToolError(std::string("a ") + (endsWith(path, ".flac") ? "FLAC" : "WAV") +
+                        " file cannot hold " + sampleFormatName(format) + " samples" +
+                        (channels > 8 ? " in " + std::to_string(channels) + " channels" : ""));
 
     // The temporary file sits beside the final one, so that the rename never crosses devices.
     const std::size_t slash = path.rfind('/');
@@ -120,7 +120,7 @@ AudioFileWriter::AudioFileWriter(const std::string& path, std::int32_t channels,
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string pattern = folder + "." + name + ".XXXXXX";
     descriptor = mkstemp(pattern.data());
-    if (descriptor < 0) throw RenderError("cannot write '" + path + "': " + std::strerror(errno));
+    if (descriptor < 0) throw ToolError("cannot write '" + path + "': " + std::strerror(errno));
     tempPath = pattern;
     // The descriptor stays ours, so that its last errors can be read when the file is finished.
     SNDFILE* handle = sf_open_fd(descriptor, SFM_WRITE, &info, SF_FALSE);
@@ -145,7 +145,7 @@ AudioFileWriter::~AudioFileWriter() {
 }
 
 void AudioFileWriter::fail(const std::string& why) const {
-    throw RenderError("cannot write '" + finalPath + "': " + why);
+    throw ToolError("cannot write '" + finalPath + "': " + why);
 }
 
 void AudioFileWriter::write(const float* const* channels, std::int32_t frames) {

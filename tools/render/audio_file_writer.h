@@ -14,7 +14,7 @@ enum class SampleFormat { Int16, Int24, Float32 };
 class AudioFileWriter {
   public:
     // Creates the temporary file for a render of `frames` frames, known in advance so that a WAV
-    // file too large for its 32-bit sizes is written as RF64 from the start. Throws RenderError
+    // file too large for its 32-bit sizes is written as RF64 from the start. Throws ToolError
     // when `path` does not end in .wav or .flac, the format cannot hold `format`, or the folder
     // cannot be written.
     AudioFileWriter(const std::string& path, std::int32_t channels, std::int32_t rate,
@@ -25,12 +25,12 @@ class AudioFileWriter {
     AudioFileWriter& operator=(const AudioFileWriter&) = delete;
 
     // Appends `frames` frames, one buffer per channel. They are gathered and written in large
-    // pieces, whatever the block size. Throws RenderError when the disk is full or the file
+    // pieces, whatever the block size. Throws ToolError when the disk is full or the file
     // grows past the size limit.
     void write(const float* const* channels, std::int32_t frames);
     // Finishes the file and gives it its final name, unless `stop` is set by then: the name
     // holds either the whole new file or what it held before. Returns false when stopped.
-    // Throws RenderError.
+    // Throws ToolError.
     bool commit(const std::atomic<bool>* stop = nullptr);
 
   private:

@@ -60,7 +60,7 @@ bool runBench(const RenderOptions& options, const MidiTimeline& timeline, std::F
     }
     const std::int64_t totalFrames = renderLength(timeline.lastEventFrame, options);
     const std::int64_t voiceFrames = countVoiceFrames(timeline.messages, totalFrames);
-    BlockEvents events(timeline.messages, options.blockSize);
+    BlockEvents events(timeline.messages);
 
     std::vector<std::vector<double>> seconds(libraries.size());
     for (std::int32_t r = 0; r < options.runs; ++r)

@@ -10,6 +10,6 @@
 
 // Prints one line per instrument to `out`, and the ratio to the first when there are several.
 // Returns false, having printed nothing, when `stop` was set before the runs were done.
-// Throws RenderError.
+// Throws ToolError.
 bool runBench(const RenderOptions& options, const MidiTimeline& timeline, std::FILE* out,
               const std::atomic<bool>* stop = nullptr);

@@ -3,9 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
-#include "plugin/vst2/aeffectx.h"
+#include "tools/render/block_message.h"
 
 class HostedInstrument {
   public:
@@ -14,21 +15,21 @@ class HostedInstrument {
     virtual std::int32_t inputCount() const = 0;
     virtual std::int32_t outputCount() const = 0;
 
-    // Parameter index for `nameOrIndex`: a name (or symbol) as the instrument reports it, exact,
-    // else ignoring case, else a decimal index. Throws RenderError for anything else.
+    // Parameter index for `nameOrIndex` by the rules of findParameter (parameter_option.h).
+    // Throws ToolError when it picks none.
     virtual std::int32_t findParameter(const std::string& nameOrIndex) const = 0;
     virtual std::string parameterName(std::int32_t index) const = 0;
     virtual void setParameter(std::int32_t index, float value) = 0;
     virtual float parameter(std::int32_t index) const = 0;
-    // Throws RenderError for a program the instrument does not have, or a format without them.
+    // Throws ToolError for a program the instrument does not have, or a format without them.
     virtual void selectProgram(std::int32_t program) = 0;
-    // Throws RenderError for a preset the instrument does not have, or a format without them.
+    // Throws ToolError for a preset the instrument does not have, or a format without them.
     virtual void selectPreset(const std::string& label) = 0;
 
     virtual void switchOn() = 0;
     virtual void switchOff() = 0;
-    // [render loop] The coming block's events; `events` may be null for a block without any.
-    virtual void sendEvents(VstEvents* events) = 0;
+    // [render loop] The coming block's messages, by offset; empty for a block without any.
+    virtual void sendEvents(std::span<const BlockMessage> messages) = 0;
     // [render loop] Replaces `outputs` with the next `frames` frames.
     virtual void render(float** inputs, float** outputs, std::int32_t frames) = 0;
 };

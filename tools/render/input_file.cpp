@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "tools/render/render_error.h"
+#include "tools/common/tool_error.h"
 
 namespace {
 
@@ -24,16 +24,16 @@ class FileDescriptor {
 };
 
 [[noreturn]] void fail(const std::string& path, const char* what) {
-    throw RenderError("cannot " + std::string(what) + " '" + path + "': " + std::strerror(errno));
+    throw ToolError("cannot " + std::string(what) + " '" + path + "': " + std::strerror(errno));
 }
 
 void requireRegular(const std::string& path, const struct stat& info, std::size_t maxBytes) {
     if (!S_ISREG(info.st_mode))
-        throw RenderError("'" + path + "' is " + fileKindName(info.st_mode) + ", not a MIDI file");
+        throw ToolError("'" + path + "' is " + fileKindName(info.st_mode) + ", not a MIDI file");
     if (static_cast<std::uint64_t>(info.st_size) > maxBytes)
-        throw RenderError("'" + path + "' is too large to be a MIDI file (" +
-                          std::to_string(info.st_size) + " bytes, at most " +
-                          std::to_string(maxBytes) + ")");
+        throw ToolError("'" + path + "' is too large to be a MIDI file (" +
+                        std::to_string(info.st_size) + " bytes, at most " +
+                        std::to_string(maxBytes) + ")");
 }
 
 } // namespace
@@ -64,7 +64,7 @@ std::vector<std::uint8_t> readInputFile(const std::string& path, std::size_t max
     for (;;) {
         if (filled == bytes.size()) {
             if (bytes.size() > maxBytes)
-                throw RenderError("'" + path + "' is too large to be a MIDI file");
+                throw ToolError("'" + path + "' is too large to be a MIDI file");
             bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
         }
         const ssize_t n = read(file.get(), bytes.data() + filled, bytes.size() - filled);

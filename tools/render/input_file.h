@@ -10,6 +10,6 @@
 // What a file that is not a regular file is, for messages: "a directory", "a named pipe", ...
 const char* fileKindName(mode_t mode);
 
-// The whole file at `path`. Throws RenderError saying what is wrong: missing, unreadable, not a
+// The whole file at `path`. Throws ToolError saying what is wrong: missing, unreadable, not a
 // regular file, or larger than `maxBytes`.
 std::vector<std::uint8_t> readInputFile(const std::string& path, std::size_t maxBytes);

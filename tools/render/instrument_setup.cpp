@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/round_half_even.h"
-#include "tools/render/render_error.h"
+#include "tools/common/tool_error.h"
 #include "tools/render/render_limits.h"
 
 void applySettings(HostedInstrument& instrument, const RenderOptions& options) {
@@ -21,7 +21,7 @@ std::int64_t renderLength(std::int64_t lastEventFrame, const RenderOptions& opti
     if (frames > static_cast<double>(kMaxRenderFrames)) {
         char tail[32];
         std::snprintf(tail, sizeof tail, "%g", options.tailSeconds);
-        throw RenderError(
+        throw ToolError(
             "'" + options.input + "' with a tail of " + tail +
             " s would last longer than the longest render: " + durationText(frames / options.rate) +
             " against " + renderLimitText(options.rate) + "; shorten the tail");

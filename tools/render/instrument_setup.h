@@ -5,9 +5,9 @@
 #include "tools/render/hosted_instrument.h"
 #include "tools/render/render_options.h"
 
-// Throws RenderError for a program or parameter the instrument does not have.
+// Throws ToolError for a program or parameter the instrument does not have.
 void applySettings(HostedInstrument& instrument, const RenderOptions& options);
 
 // Frames to render for a piece whose last event is at `lastEventFrame`: that plus the tail.
-// Throws RenderError when that is more than a 32-bit frame count holds.
+// Throws ToolError when that is more than a 32-bit frame count holds.
 std::int64_t renderLength(std::int64_t lastEventFrame, const RenderOptions& options);

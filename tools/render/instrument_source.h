@@ -13,7 +13,7 @@ class PluginLibrary;
 
 class InstrumentSource {
   public:
-    // Throws RenderError when `plugin` names nothing that can be loaded.
+    // Throws ToolError when `plugin` names nothing that can be loaded.
     explicit InstrumentSource(const std::string& plugin);
     ~InstrumentSource();
     InstrumentSource(const InstrumentSource&) = delete;

@@ -16,8 +16,9 @@
 #include <lv2/presets/presets.h>
 #include <lv2/urid/urid.h>
 
+#include "tools/common/parameter_option.h"
+#include "tools/common/tool_error.h"
 #include "tools/render/lv2_bundle_search.h"
-#include "tools/render/render_error.h"
 
 namespace {
 
@@ -68,20 +69,20 @@ Lv2Plugin::Lv2Plugin(const std::string& uriOrBundle) : uri(uriOrBundle) {
     Lv2Bundle chosen;
     if (isFolder(uriOrBundle)) {
         if (!isLv2Bundle(uriOrBundle))
-            throw RenderError("the folder '" + uriOrBundle +
-                              "' holds no LV2 plug-in (it has no manifest.ttl)");
+            throw ToolError("the folder '" + uriOrBundle +
+                            "' holds no LV2 plug-in (it has no manifest.ttl)");
         chosen = readLv2Bundle(uriOrBundle);
         if (chosen.plugins.empty())
-            throw RenderError("the folder '" + uriOrBundle + "' holds no LV2 plug-in");
+            throw ToolError("the folder '" + uriOrBundle + "' holds no LV2 plug-in");
         uri = chosen.plugins.front();
     } else {
         std::vector<const Lv2Bundle*> holders;
         for (const Lv2Bundle& bundle : found)
             if (declares(bundle, uriOrBundle)) holders.push_back(&bundle);
         if (holders.empty())
-            throw RenderError("no LV2 plug-in '" + uriOrBundle +
-                              "' is installed (LV2_PATH and the bundles beside ulvo-render were "
-                              "searched)");
+            throw ToolError("no LV2 plug-in '" + uriOrBundle +
+                            "' is installed (LV2_PATH and the bundles beside ulvo-render were "
+                            "searched)");
         chosen = *holders.front();
         if (holders.size() > 1) {
             choice = uri + " is in " + std::to_string(holders.size()) + " bundles; loading '" +
@@ -96,8 +97,7 @@ Lv2Plugin::Lv2Plugin(const std::string& uriOrBundle) : uri(uriOrBundle) {
     Node node(lilv_new_uri(lilvWorld.get(), uri.c_str()));
     lilvPlugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(lilvWorld.get()), node.get());
     if (lilvPlugin == nullptr)
-        throw RenderError("the LV2 plug-in '" + uri + "' in '" + chosen.folder +
-                          "' cannot be read");
+        throw ToolError("the LV2 plug-in '" + uri + "' in '" + chosen.folder + "' cannot be read");
 }
 
 // What the host offers every instance: URID mapping both ways, block lengths and the rate as
@@ -163,8 +163,8 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
         if (!features->offers(feature)) {
             const std::string missing = feature;
             lilv_nodes_free(required);
-            throw RenderError("the LV2 plug-in '" + name + "' needs " + missing +
-                              ", which ulvo-render does not offer");
+            throw ToolError("the LV2 plug-in '" + name + "' needs " + missing +
+                            ", which ulvo-render does not offer");
         }
     }
     lilv_nodes_free(required);
@@ -199,12 +199,12 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
         } else if (lilv_port_is_a(p, port, cv.get())) {
             cvPorts.push_back(index);
         } else if (!lilv_port_has_property(p, port, optional.get())) {
-            throw RenderError("the LV2 plug-in '" + name + "' has port '" +
-                              lilv_node_as_string(lilv_port_get_symbol(p, port)) +
-                              "' of a kind ulvo-render cannot connect");
+            throw ToolError("the LV2 plug-in '" + name + "' has port '" +
+                            lilv_node_as_string(lilv_port_get_symbol(p, port)) +
+                            "' of a kind ulvo-render cannot connect");
         }
     }
-    if (audioOuts.empty()) throw RenderError("the LV2 plug-in '" + name + "' has no audio outputs");
+    if (audioOuts.empty()) throw ToolError("the LV2 plug-in '" + name + "' has no audio outputs");
     for (const Control& c : controls)
         controlValues.push_back(portValues[c.port]);
 
@@ -213,8 +213,8 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
     chunkType = features->id(LV2_ATOM__Chunk);
     instance = lilv_plugin_instantiate(p, rate, features->list.data());
     if (instance == nullptr)
-        throw RenderError("the LV2 plug-in '" + name + "' could not be instantiated at " +
-                          std::to_string(rate) + " Hz");
+        throw ToolError("the LV2 plug-in '" + name + "' could not be instantiated at " +
+                        std::to_string(rate) + " Hz");
     worker->attach(instance);
     midiBuffer.assign(kSequenceCapacity / 8, 0);
     atomBuffers.assign(atomIns.size() + atomOuts.size(),
@@ -225,7 +225,7 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
         lilv_instance_connect_port(instance, index, &portValues[index]);
     connectedOutputs.assign(audioOuts.size(), nullptr);
     connectScratch();
-    sendEvents(nullptr);
+    sendEvents({});
 }
 
 Lv2Instance::~Lv2Instance() {
@@ -242,19 +242,13 @@ std::int32_t Lv2Instance::outputCount() const {
 }
 
 std::int32_t Lv2Instance::findParameter(const std::string& nameOrIndex) const {
-    for (bool exact : {true, false})
-        for (std::size_t i = 0; i < controls.size(); ++i)
-            for (const std::string* candidate : {&controls[i].symbol, &controls[i].name})
-                if (exact ? *candidate == nameOrIndex
-                          : strcasecmp(candidate->c_str(), nameOrIndex.c_str()) == 0)
-                    return static_cast<std::int32_t>(i);
-    const bool digits = !nameOrIndex.empty() && nameOrIndex.size() < 10 &&
-                        std::all_of(nameOrIndex.begin(), nameOrIndex.end(),
-                                    [](char c) { return c >= '0' && c <= '9'; });
-    if (digits && std::stoul(nameOrIndex) < controls.size())
-        return static_cast<std::int32_t>(std::stoul(nameOrIndex));
-    throw RenderError("the LV2 plug-in '" + source.name() + "' has no control '" + nameOrIndex +
-                      "' (by symbol, name or index)");
+    std::vector<ParameterLabel> labels;
+    for (const Control& control : controls)
+        labels.push_back({control.symbol, control.name});
+    if (const std::optional<std::int32_t> index = ::findParameter(labels, nameOrIndex))
+        return *index;
+    throw ToolError("the LV2 plug-in '" + source.name() + "' has no control '" + nameOrIndex +
+                    "' (by symbol, name or index)");
 }
 
 std::string Lv2Instance::parameterName(std::int32_t index) const {
@@ -279,8 +273,8 @@ void Lv2Instance::setControlBySymbol(const std::string& symbol, float value) {
 }
 
 void Lv2Instance::selectProgram(std::int32_t program) {
-    throw RenderError("--program " + std::to_string(program) +
-                      ": LV2 plug-ins have presets, not programs; use --preset LABEL");
+    throw ToolError("--program " + std::to_string(program) +
+                    ": LV2 plug-ins have presets, not programs; use --preset LABEL");
 }
 
 namespace {
@@ -332,12 +326,12 @@ void Lv2Instance::selectPreset(const std::string& label) {
     }
     if (found == nullptr) {
         lilv_nodes_free(presets);
-        throw RenderError("the LV2 plug-in '" + source.name() + "' has no preset '" + label + "'");
+        throw ToolError("the LV2 plug-in '" + source.name() + "' has no preset '" + label + "'");
     }
     LilvState* state = lilv_state_new_from_world(world, &features->map, found);
     lilv_nodes_free(presets);
     if (state == nullptr)
-        throw RenderError("the preset '" + label + "' of '" + source.name() + "' cannot be read");
+        throw ToolError("the preset '" + label + "' of '" + source.name() + "' cannot be read");
     std::pair<Lv2Instance*, const LV2_URID_Unmap*> target{this, &features->unmap};
     lilv_state_restore(state, instance, setPortValue, &target, 0, features->list.data());
     lilv_state_free(state);
@@ -373,21 +367,12 @@ void Lv2Instance::connectScratch() {
 
 // The block's MIDI as an atom sequence: each event's frame, size and type, then its bytes padded
 // to 8. Only channel messages come from the render loop.
-void Lv2Instance::sendEvents(VstEvents* events) {
+void Lv2Instance::sendEvents(std::span<const BlockMessage> messages) {
     if (midiPort < 0) return;
     auto* bytes = reinterpret_cast<std::uint8_t*>(midiBuffer.data());
     std::uint32_t used = sizeof(LV2_Atom_Sequence);
     const LV2_URID midiType = midiEventType;
-    for (std::int32_t i = 0; events != nullptr && i < events->numEvents; ++i) {
-        VstEvent* event = nullptr;
-        std::memcpy(&event,
-                    reinterpret_cast<const std::uint8_t*>(events) + offsetof(VstEvents, events) +
-                        sizeof event * static_cast<std::size_t>(i),
-                    sizeof event);
-        if (event == nullptr || event->type != kVstMidiType) continue;
-        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-        const auto status = static_cast<std::uint8_t>(midi->midiData[0]);
-        const std::uint32_t size = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 2 : 3;
+    for (const BlockMessage& message : messages) {
         if (used + sizeof(LV2_Atom_Event) + 8 > midiBuffer.size() * 8) {
             midiBuffer.resize(midiBuffer.size() * 2, 0);
             bytes = reinterpret_cast<std::uint8_t*>(midiBuffer.data());
@@ -395,12 +380,12 @@ void Lv2Instance::sendEvents(VstEvents* events) {
                                        midiBuffer.data());
         }
         LV2_Atom_Event header{};
-        header.time.frames = midi->deltaFrames;
-        header.body.size = size;
+        header.time.frames = message.offset;
+        header.body.size = message.size;
         header.body.type = midiType;
         std::memcpy(bytes + used, &header, sizeof header);
         std::memset(bytes + used + sizeof header, 0, 8);
-        std::memcpy(bytes + used + sizeof header, midi->midiData, size);
+        std::memcpy(bytes + used + sizeof header, message.bytes, message.size);
         used += sizeof header + 8;
     }
     LV2_Atom_Sequence sequence{};

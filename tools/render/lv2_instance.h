@@ -18,7 +18,7 @@ class Lv2Plugin {
   public:
     // `uriOrBundle`: a plug-in URI, taken from the first bundle that declares it in LV2_PATH
     // order, then among the bundles beside this program; or the folder of a bundle, whose
-    // plug-in is taken whatever else declares the same URI. Throws RenderError when it names no
+    // plug-in is taken whatever else declares the same URI. Throws ToolError when it names no
     // plug-in.
     explicit Lv2Plugin(const std::string& uriOrBundle);
     Lv2Plugin(const Lv2Plugin&) = delete;
@@ -45,7 +45,7 @@ bool looksLikeLv2(const std::string& text);
 
 class Lv2Instance : public HostedInstrument {
   public:
-    // Instantiates at `rate`, with blocks of at most `maxBlock` frames. Throws RenderError when
+    // Instantiates at `rate`, with blocks of at most `maxBlock` frames. Throws ToolError when
     // the plug-in needs a feature or a port kind this host does not offer.
     Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_t maxBlock);
     ~Lv2Instance() override;
@@ -56,12 +56,12 @@ class Lv2Instance : public HostedInstrument {
     std::string parameterName(std::int32_t index) const override;
     void setParameter(std::int32_t index, float value) override;
     float parameter(std::int32_t index) const override;
-    // LV2 plug-ins have presets, not programs: always throws RenderError.
+    // LV2 plug-ins have presets, not programs: always throws ToolError.
     void selectProgram(std::int32_t program) override;
     void selectPreset(const std::string& label) override;
     void switchOn() override;
     void switchOff() override;
-    void sendEvents(VstEvents* events) override;
+    void sendEvents(std::span<const BlockMessage> messages) override;
     void render(float** inputs, float** outputs, std::int32_t frames) override;
 
     // Sets the control input of `symbol` (preset restore); unknown symbols are ignored.

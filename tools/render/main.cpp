@@ -7,6 +7,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "tools/common/stop_signals.h"
+#include "tools/common/tool_error.h"
 #include "tools/render/audio_file_writer.h"
 #include "tools/render/bench_runner.h"
 #include "tools/render/block_events.h"
@@ -17,11 +19,9 @@
 #include "tools/render/midi_timeline.h"
 #include "tools/render/output_checks.h"
 #include "tools/render/progress_bar.h"
-#include "tools/render/render_error.h"
 #include "tools/render/render_loop.h"
 #include "tools/render/render_options.h"
 #include "tools/render/render_summary.h"
-#include "tools/render/stop_signals.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
     const std::int32_t channels = instrument.outputCount();
     AudioFileWriter writer(options.output, channels, options.rate, options.format, totalFrames);
 
-    BlockEvents events(timeline.messages, options.blockSize);
+    BlockEvents events(timeline.messages);
     LevelMeter meter(channels);
     ProgressBar progress(totalFrames, options.rate, STDERR_FILENO);
     RenderRun run;
@@ -74,7 +74,7 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
     instrument.switchOff();
     progress.finish();
     if (!finished || !writer.commit(&stopRequested()))
-        throw RenderError(interruptionText() + "; no file written");
+        throw ToolError(interruptionText() + "; no file written");
     const double wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
@@ -94,7 +94,7 @@ int run(const RenderOptions& options) {
     const MidiTimeline timeline = loadTimeline(options.input, options.rate);
     if (!options.bench) return render(options, timeline);
     if (!runBench(options, timeline, stdout, &stopRequested()))
-        throw RenderError(interruptionText() + "; nothing measured");
+        throw ToolError(interruptionText() + "; nothing measured");
     return 0;
 }
 
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     RenderOptions options;
     try {
         options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
-    } catch (const RenderError& e) {
+    } catch (const ToolError& e) {
         std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(e.what()).c_str());
         return kExitUsage;
     }

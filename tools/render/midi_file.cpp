@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tools/common/tool_error.h"
 #include "tools/render/escaped_text.h"
 #include "tools/render/input_file.h"
-#include "tools/render/render_error.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ class ByteReader {
         pos += count;
     }
     [[noreturn]] void fail(const std::string& what) const {
-        throw RenderError(where + ", byte " + std::to_string(pos) + ": " + what);
+        throw ToolError(where + ", byte " + std::to_string(pos) + ": " + what);
     }
 
   private:
@@ -125,10 +125,10 @@ std::vector<MidiFileEvent> parseTrack(std::span<const std::uint8_t> chunk, int t
 MidiFile parseMidiFile(std::span<const std::uint8_t> bytes) {
     ByteReader file(bytes, "file");
     if (bytes.size() < 14 || std::memcmp(bytes.data(), "MThd", 4) != 0)
-        throw RenderError("not a Standard MIDI File (it starts with '" +
-                          escapeBytes({reinterpret_cast<const char*>(bytes.data()),
-                                       std::min<std::size_t>(bytes.size(), 4)}) +
-                          "', not an MThd header)");
+        throw ToolError("not a Standard MIDI File (it starts with '" +
+                        escapeBytes({reinterpret_cast<const char*>(bytes.data()),
+                                     std::min<std::size_t>(bytes.size(), 4)}) +
+                        "', not an MThd header)");
     file.skip(4);
     const std::uint32_t headerLength = file.bigEndian(4);
     if (headerLength < 6) file.fail("the MThd header is shorter than 6 bytes");
@@ -139,28 +139,28 @@ MidiFile parseMidiFile(std::span<const std::uint8_t> bytes) {
     if (bytes.size() - 8 < headerLength) file.fail("the MThd header is cut short");
     file.skip(headerLength - 6);
     if (midi.format > 1)
-        throw RenderError("format " + std::to_string(midi.format) +
-                          " MIDI files are not supported (only formats 0 and 1)");
-    if (midi.division == 0) throw RenderError("the header gives 0 ticks per quarter note");
+        throw ToolError("format " + std::to_string(midi.format) +
+                        " MIDI files are not supported (only formats 0 and 1)");
+    if (midi.division == 0) throw ToolError("the header gives 0 ticks per quarter note");
     if ((midi.division & 0x8000u) != 0) {
         const int fps = -static_cast<std::int8_t>(midi.division >> 8);
         if ((fps != 24 && fps != 25 && fps != 29 && fps != 30) || (midi.division & 0xFFu) == 0)
-            throw RenderError("the header's SMPTE time division is invalid");
+            throw ToolError("the header's SMPTE time division is invalid");
     }
     while (midi.tracks.size() < trackCount) {
         if (file.atEnd())
-            throw RenderError("the file ends after " + std::to_string(midi.tracks.size()) +
-                              " of its " + std::to_string(trackCount) + " tracks");
+            throw ToolError("the file ends after " + std::to_string(midi.tracks.size()) +
+                            " of its " + std::to_string(trackCount) + " tracks");
         if (bytes.size() - file.offset() < 8)
-            throw RenderError("the file ends in the middle of a chunk header (truncated file?)");
+            throw ToolError("the file ends in the middle of a chunk header (truncated file?)");
         char type[4];
         for (char& c : type)
             c = static_cast<char>(file.byte());
         const std::uint32_t length = file.bigEndian(4);
         if (bytes.size() - file.offset() < length)
-            throw RenderError("chunk '" + escapeBytes({type, 4}) + "' at byte " +
-                              std::to_string(file.offset() - 8) +
-                              " claims more bytes than the file holds (truncated file?)");
+            throw ToolError("chunk '" + escapeBytes({type, 4}) + "' at byte " +
+                            std::to_string(file.offset() - 8) +
+                            " claims more bytes than the file holds (truncated file?)");
         const auto chunk = bytes.subspan(file.offset(), length);
         file.skip(length);
         // Chunks of other types are allowed by the format and skipped.
@@ -174,7 +174,7 @@ MidiFile loadMidiFile(const std::string& path) {
     const std::vector<std::uint8_t> bytes = readInputFile(path, kMaxFileBytes);
     try {
         return parseMidiFile(bytes);
-    } catch (const RenderError& e) {
-        throw RenderError("'" + path + "': " + e.what());
+    } catch (const ToolError& e) {
+        throw ToolError("'" + path + "': " + e.what());
     }
 }

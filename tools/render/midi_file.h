@@ -27,8 +27,8 @@ struct MidiFile {
     std::vector<std::vector<MidiFileEvent>> tracks;
 };
 
-// Parses a whole file held in memory. Throws RenderError naming what is wrong and where.
+// Parses a whole file held in memory. Throws ToolError naming what is wrong and where.
 MidiFile parseMidiFile(std::span<const std::uint8_t> bytes);
 
-// Reads and parses the file at `path`. Throws RenderError.
+// Reads and parses the file at `path`. Throws ToolError.
 MidiFile loadMidiFile(const std::string& path);

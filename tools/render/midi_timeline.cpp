@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tools/render/render_error.h"
+#include "tools/common/tool_error.h"
 #include "tools/render/render_limits.h"
 
 namespace {
@@ -86,11 +86,12 @@ MidiTimeline buildTimeline(const MidiFile& midi, std::int32_t rate) {
         TimedMessage m;
         m.frame = frame;
         std::copy(e.bytes, e.bytes + e.size, m.bytes);
+        m.size = e.size;
         timeline.messages.push_back(m);
     }
     if (tooLong)
-        throw RenderError("lasts " + durationText(clock.secondsAt(order.back().event->tick)) +
-                          ", longer than the longest render, " + renderLimitText(rate));
+        throw ToolError("lasts " + durationText(clock.secondsAt(order.back().event->tick)) +
+                        ", longer than the longest render, " + renderLimitText(rate));
     return timeline;
 }
 
@@ -98,7 +99,7 @@ MidiTimeline loadTimeline(const std::string& path, std::int32_t rate) {
     const MidiFile midi = loadMidiFile(path);
     try {
         return buildTimeline(midi, rate);
-    } catch (const RenderError& e) {
-        throw RenderError("'" + path + "' " + e.what());
+    } catch (const ToolError& e) {
+        throw ToolError("'" + path + "' " + e.what());
     }
 }

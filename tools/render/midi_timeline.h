@@ -11,6 +11,7 @@
 struct TimedMessage {
     std::int64_t frame = 0;     // from the start of the render
     std::uint8_t bytes[3] = {}; // status, data 1, data 2 (0 when unused)
+    std::uint8_t size = 3;      // bytes used: 2 or 3
 };
 
 struct MidiTimeline {
@@ -46,9 +47,9 @@ class FrameClock {
 };
 
 // Merges the tracks of `midi` and places every event on a frame at `rate` frames per second.
-// Throws RenderError "lasts ..., longer than the longest render, ..." when the piece is too long to
+// Throws ToolError "lasts ..., longer than the longest render, ..." when the piece is too long to
 // render; the caller names the file.
 MidiTimeline buildTimeline(const MidiFile& midi, std::int32_t rate);
 
-// Reads the file at `path` and builds its timeline. Throws RenderError naming the file.
+// Reads the file at `path` and builds its timeline. Throws ToolError naming the file.
 MidiTimeline loadTimeline(const std::string& path, std::int32_t rate);

@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tools/common/tool_error.h"
 #include "tools/render/input_file.h"
-#include "tools/render/render_error.h"
 
 void refuseOutputOverInput(const std::string& input, const std::string& output) {
     struct stat in {};
@@ -14,17 +14,17 @@ void refuseOutputOverInput(const std::string& input, const std::string& output) 
     const bool sameInode = stat(input.c_str(), &in) == 0 && stat(output.c_str(), &out) == 0 &&
                            in.st_dev == out.st_dev && in.st_ino == out.st_ino;
     if (input == output || sameInode)
-        throw RenderError("'" + output + "' is the input file; give the output another name");
+        throw ToolError("'" + output + "' is the input file; give the output another name");
 }
 
 void refuseProtectedOutput(const std::string& output) {
     struct stat info {};
     if (stat(output.c_str(), &info) != 0) return; // nothing there to replace
     if (!S_ISREG(info.st_mode))
-        throw RenderError("'" + output + "' is " + fileKindName(info.st_mode) +
-                          "; the output must be a file");
+        throw ToolError("'" + output + "' is " + fileKindName(info.st_mode) +
+                        "; the output must be a file");
     if (access(output.c_str(), W_OK) != 0)
-        throw RenderError("'" + output + "' may not be replaced: " + std::strerror(errno));
+        throw ToolError("'" + output + "' may not be replaced: " + std::strerror(errno));
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        throw RenderError("'" + output + "' may not be replaced: it is read-only");
+        throw ToolError("'" + output + "' may not be replaced: it is read-only");
 }

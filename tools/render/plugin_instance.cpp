@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 
 #include "core/bounded_text.h"
 #include "plugin/vst2/four_char_code.h"
-#include "tools/render/render_error.h"
+#include "tools/common/parameter_option.h"
+#include "tools/common/tool_error.h"
 
 namespace {
 
@@ -61,14 +61,6 @@ VstIntPtr VSTCALL hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 /*inde
     }
 }
 
-bool parseIndex(const std::string& text, std::int32_t& index) {
-    if (text.empty() || text.size() > 9) return false;
-    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return false;
-    index = std::stoi(text);
-    return true;
-}
-
 } // namespace
 
 PluginInstance::PluginInstance(const PluginLibrary& library, std::int32_t rate,
@@ -79,10 +71,10 @@ PluginInstance::PluginInstance(const PluginLibrary& library, std::int32_t rate,
     effect = library.entry()(hostCallback);
     creatingContext = nullptr;
     if (effect == nullptr)
-        throw RenderError("'" + library.path() + "': the plug-in's entry returned no instrument");
+        throw ToolError("'" + library.path() + "': the plug-in's entry returned no instrument");
     if (effect->magic != fourCharCode('V', 's', 't', 'P')) {
         effect = nullptr; // not ours to close: its dispatcher may be anything
-        throw RenderError("'" + library.path() + "' did not return a VST 2 effect record");
+        throw ToolError("'" + library.path() + "' did not return a VST 2 effect record");
     }
     effect->user = &context;
     dispatch(effOpen);
@@ -91,7 +83,7 @@ PluginInstance::PluginInstance(const PluginLibrary& library, std::int32_t rate,
     if (effect->numOutputs <= 0) {
         dispatch(effClose);
         effect = nullptr;
-        throw RenderError("'" + library.path() + "' has no audio outputs");
+        throw ToolError("'" + library.path() + "' has no audio outputs");
     }
 }
 
@@ -109,14 +101,13 @@ std::string PluginInstance::parameterName(std::int32_t index) const {
 }
 
 std::int32_t PluginInstance::findParameter(const std::string& nameOrIndex) const {
+    std::vector<ParameterLabel> labels;
     for (std::int32_t i = 0; i < effect->numParams; ++i)
-        if (parameterName(i) == nameOrIndex) return i;
-    for (std::int32_t i = 0; i < effect->numParams; ++i)
-        if (strcasecmp(parameterName(i).c_str(), nameOrIndex.c_str()) == 0) return i;
-    std::int32_t index = 0;
-    if (parseIndex(nameOrIndex, index) && index < effect->numParams) return index;
-    throw RenderError("the plug-in has no parameter named '" + nameOrIndex + "' (it has " +
-                      std::to_string(effect->numParams) + " parameters)");
+        labels.push_back({"", parameterName(i)});
+    if (const std::optional<std::int32_t> index = ::findParameter(labels, nameOrIndex))
+        return *index;
+    throw ToolError("the plug-in has no parameter named '" + nameOrIndex + "' (it has " +
+                    std::to_string(effect->numParams) + " parameters)");
 }
 
 void PluginInstance::setParameter(std::int32_t index, float value) {
@@ -125,14 +116,14 @@ void PluginInstance::setParameter(std::int32_t index, float value) {
 
 void PluginInstance::selectProgram(std::int32_t program) {
     if (program < 0 || program >= effect->numPrograms)
-        throw RenderError("the plug-in has no program " + std::to_string(program) + " (it has " +
-                          std::to_string(effect->numPrograms) + ")");
+        throw ToolError("the plug-in has no program " + std::to_string(program) + " (it has " +
+                        std::to_string(effect->numPrograms) + ")");
     dispatch(effSetProgram, 0, program);
 }
 
 void PluginInstance::selectPreset(const std::string& label) {
-    throw RenderError("--preset '" + label +
-                      "': VST 2 plug-ins keep programs, not presets; use --program N");
+    throw ToolError("--preset '" + label +
+                    "': VST 2 plug-ins keep programs, not presets; use --program N");
 }
 
 void PluginInstance::switchOn() {
@@ -147,8 +138,8 @@ void PluginInstance::switchOff() {
     on = false;
 }
 
-void PluginInstance::sendEvents(VstEvents* events) {
-    if (events != nullptr) dispatch(effProcessEvents, 0, 0, events);
+void PluginInstance::sendEvents(std::span<const BlockMessage> messages) {
+    if (VstEvents* list = events.fill(messages)) dispatch(effProcessEvents, 0, 0, list);
 }
 
 void PluginInstance::render(float** inputs, float** outputs, std::int32_t frames) {

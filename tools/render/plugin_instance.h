@@ -8,6 +8,7 @@
 #include "plugin/vst2/aeffectx.h"
 #include "tools/render/hosted_instrument.h"
 #include "tools/render/plugin_library.h"
+#include "tools/render/vst_event_list.h"
 
 // What the instrument may ask its host about.
 struct HostContext {
@@ -18,7 +19,7 @@ struct HostContext {
 class PluginInstance : public HostedInstrument {
   public:
     // Calls the library's entry and opens the instrument at `rate` and `blockSize`.
-    // Throws RenderError when the entry gives no effect record, the record is not a VST 2
+    // Throws ToolError when the entry gives no effect record, the record is not a VST 2
     // record, or the instrument has no outputs.
     PluginInstance(const PluginLibrary& library, std::int32_t rate, std::int32_t blockSize);
     // Switches off if on, then closes the instrument.
@@ -32,14 +33,16 @@ class PluginInstance : public HostedInstrument {
     std::int32_t findParameter(const std::string& nameOrIndex) const override;
     std::string parameterName(std::int32_t index) const override;
     void setParameter(std::int32_t index, float value) override;
-    float parameter(std::int32_t index) const override { return effect->getParameter(effect, index); }
+    float parameter(std::int32_t index) const override {
+        return effect->getParameter(effect, index);
+    }
     void selectProgram(std::int32_t program) override;
-    // VST 2 instruments have programs, not presets: always throws RenderError.
+    // VST 2 instruments have programs, not presets: always throws ToolError.
     void selectPreset(const std::string& label) override;
 
     void switchOn() override;
     void switchOff() override;
-    void sendEvents(VstEvents* events) override;
+    void sendEvents(std::span<const BlockMessage> messages) override;
     void render(float** inputs, float** outputs, std::int32_t frames) override;
 
   private:
@@ -49,4 +52,5 @@ class PluginInstance : public HostedInstrument {
     HostContext context;
     AEffect* effect = nullptr;
     bool on = false;
+    VstEventList events;
 };

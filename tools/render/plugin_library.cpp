@@ -3,8 +3,8 @@
 #include <dlfcn.h>
 #include <sys/stat.h>
 
+#include "tools/common/tool_error.h"
 #include "tools/render/input_file.h"
-#include "tools/render/render_error.h"
 
 PluginLibrary::PluginLibrary(const std::string& path) : filePath(path) {
     // A name without a slash would be looked up on the library search path, not in the folder.
@@ -12,19 +12,19 @@ PluginLibrary::PluginLibrary(const std::string& path) : filePath(path) {
     // dlopen would wait for good on a named pipe.
     struct stat info {};
     if (stat(openPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-        throw RenderError("'" + path + "' is " + fileKindName(info.st_mode) + ", not a plug-in");
+        throw ToolError("'" + path + "' is " + fileKindName(info.st_mode) + ", not a plug-in");
     handle = dlopen(openPath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* why = dlerror();
-        throw RenderError("'" + path + "' is not a plug-in that can be loaded: " +
-                          (why != nullptr ? why : "unknown error"));
+        throw ToolError("'" + path + "' is not a plug-in that can be loaded: " +
+                        (why != nullptr ? why : "unknown error"));
     }
     void* symbol = dlsym(handle, "VSTPluginMain");
     if (symbol == nullptr) symbol = dlsym(handle, "main");
     if (symbol == nullptr) {
         dlclose(handle);
-        throw RenderError("'" + path +
-                          "' is not a VST 2 plug-in: it exports neither VSTPluginMain nor main");
+        throw ToolError("'" + path +
+                        "' is not a VST 2 plug-in: it exports neither VSTPluginMain nor main");
     }
     entryPoint = reinterpret_cast<PluginEntry>(symbol);
 }

@@ -10,7 +10,7 @@ using PluginEntry = AEffect*(VSTCALL*)(audioMasterCallback);
 class PluginLibrary {
   public:
     // Opens the library at `path` and finds its entry: `VSTPluginMain`, else `main`.
-    // Throws RenderError when the file is not a loadable library or has no entry.
+    // Throws ToolError when the file is not a loadable library or has no entry.
     explicit PluginLibrary(const std::string& path);
     ~PluginLibrary();
     PluginLibrary(const PluginLibrary&) = delete;

@@ -1,50 +1,19 @@
 #include "tools/render/render_options.h"
 
-#include <cmath>
-#include <cstdio>
-
 #include "tools/common/decimal_numbers.h"
 #include "tools/common/option_with_value.h"
-#include "tools/render/render_error.h"
+#include "tools/common/tool_error.h"
 
 namespace {
 
 constexpr std::int32_t kMaxBlockSize = 1 << 20;
 constexpr double kMaxTailSeconds = 3600.0;
 
-std::int64_t parseInteger(const std::string& option, const std::string& text, std::int64_t low,
-                          std::int64_t high) {
-    const std::optional<std::int64_t> value = decimalInteger(text);
-    if (!value || *value < low || *value > high)
-        throw RenderError(option + " takes a whole number from " + std::to_string(low) + " to " +
-                          std::to_string(high) + ", not '" + text + "'");
-    return *value;
-}
-
-double parseReal(const std::string& option, const std::string& text, double low, double high) {
-    const std::optional<double> value = decimalReal(text);
-    if (!value || !(*value >= low && *value <= high)) {
-        char range[64];
-        std::snprintf(range, sizeof range, "from %g to %g", low, high);
-        throw RenderError(option + " takes a number " + range + ", not '" + text + "'");
-    }
-    return *value;
-}
-
-ParameterSetting parseParameter(const std::string& text) {
-    const std::size_t equals = text.rfind('=');
-    if (equals == std::string::npos || equals == 0)
-        throw RenderError("--param takes NAME=VALUE, not '" + text + "'");
-    return {text.substr(0, equals),
-            static_cast<float>(
-                parseReal("--param " + text.substr(0, equals), text.substr(equals + 1), 0.0, 1.0))};
-}
-
 SampleFormat parseBitDepth(const std::string& text) {
     if (text == "16") return SampleFormat::Int16;
     if (text == "24") return SampleFormat::Int24;
     if (text == "32f") return SampleFormat::Float32;
-    throw RenderError("--bit-depth takes 16, 24 or 32f, not '" + text + "'");
+    throw ToolError("--bit-depth takes 16, 24 or 32f, not '" + text + "'");
 }
 
 } // namespace
@@ -87,13 +56,13 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
         const bool known = name == "--plugin" || name == "--rate" || name == "--block" ||
                            name == "--program" || name == "--preset" || name == "--param" ||
                            name == "--tail" || name == "--bit-depth" || name == "--runs";
-        if (!known) throw RenderError("unknown option '" + name + "' (see --help)");
+        if (!known) throw ToolError("unknown option '" + name + "' (see --help)");
         if (!option.valueInline) {
-            if (i + 1 == args.size()) throw RenderError(name + " needs a value");
+            if (i + 1 == args.size()) throw ToolError(name + " needs a value");
             value = args[++i];
         }
         if (name == "--plugin") {
-            if (value.empty()) throw RenderError("--plugin needs a path");
+            if (value.empty()) throw ToolError("--plugin needs a path");
             options.plugins.push_back(value);
         } else if (name == "--rate") {
             options.rate = static_cast<std::int32_t>(parseInteger(name, value, 1000, 768000));
@@ -103,10 +72,10 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
         } else if (name == "--program") {
             options.program = static_cast<std::int32_t>(parseInteger(name, value, 0, 1 << 20));
         } else if (name == "--preset") {
-            if (value.empty()) throw RenderError("--preset needs a label");
+            if (value.empty()) throw ToolError("--preset needs a label");
             options.preset = value;
         } else if (name == "--param") {
-            options.parameters.push_back(parseParameter(value));
+            options.parameters.push_back(parseParameterSetting(value));
         } else if (name == "--tail") {
             options.tailSeconds = parseReal(name, value, 0.0, kMaxTailSeconds);
         } else if (name == "--bit-depth") {
@@ -119,11 +88,11 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
     if (options.help || options.version) return options;
     const std::size_t wanted = options.bench ? 1 : 2;
     if (positional.size() != wanted)
-        throw RenderError(options.bench ? "--bench takes one MIDI file and writes nothing"
-                                        : "give one MIDI file and one output file (see --help)");
+        throw ToolError(options.bench ? "--bench takes one MIDI file and writes nothing"
+                                      : "give one MIDI file and one output file (see --help)");
     if (options.plugins.size() > 1 && !options.bench)
-        throw RenderError("--plugin may be given more than once only with --bench");
-    if (runsGiven && !options.bench) throw RenderError("--runs goes only with --bench");
+        throw ToolError("--plugin may be given more than once only with --bench");
+    if (runsGiven && !options.bench) throw ToolError("--runs goes only with --bench");
     options.input = positional[0];
     if (!options.bench) options.output = positional[1];
     return options;
@@ -149,9 +118,10 @@ hears.
                        whatever --block says
   --program N          select the instrument's program N before playing (VST 2)
   --preset LABEL       load the instrument's preset LABEL before playing (LV2)
-  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME as the instrument reports it
-                       (an LV2 port's symbol or name), or its index; may be repeated, applied
-                       in order after --program or --preset
+  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME is its symbol (LV2), else
+                       its name as the instrument reports it, else either ignoring case, else
+                       its index from 0; may be repeated, applied in order after --program or
+                       --preset
   --tail SECONDS       time rendered after the last event (default 2)
   --bit-depth 16|24|32f  sample format of the output file (default 24)
   --bench              render without writing; report CPU time per frame and per voice-sample

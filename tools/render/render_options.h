@@ -6,19 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/parameter_option.h"
 #include "tools/render/audio_file_writer.h"
 
-struct ParameterSetting {
-    std::string name; // as the instrument reports it, or an index
-    float value = 0.0f;
-};
-
 struct RenderOptions {
-    std::vector<std::string> plugins; // files, LV2 URIs or bundles; empty: the UlvoDraw.so of this install
+    std::vector<std::string>
+        plugins; // files, LV2 URIs or bundles; empty: the UlvoDraw.so of this install
     std::int32_t rate = 44100;
     std::int32_t blockSize = 512;
     std::optional<std::int32_t> program;
-    std::optional<std::string> preset; // LV2 plug-ins
+    std::optional<std::string> preset;        // LV2 plug-ins
     std::vector<ParameterSetting> parameters; // in command-line order
     double tailSeconds = 2.0;
     SampleFormat format = SampleFormat::Int24;
@@ -31,7 +28,7 @@ struct RenderOptions {
     std::string output; // empty for --bench
 };
 
-// Parses the arguments after the program name. Throws RenderError naming the bad argument.
+// Parses the arguments after the program name. Throws ToolError naming the bad argument.
 RenderOptions parseOptions(const std::vector<std::string>& args);
 
 const char* usageText();

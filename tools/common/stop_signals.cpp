@@ -1,4 +1,4 @@
-#include "tools/render/stop_signals.h"
+#include "tools/common/stop_signals.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -10,6 +10,8 @@ constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 
 std::atomic<bool> stopFlag{false};
 std::atomic<int> firstSignal{0};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+              "the handler may only touch lock-free state");
 
 void onStopSignal(int signal) {
     int none = 0;

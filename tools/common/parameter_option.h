@@ -1,0 +1,28 @@
+// --param NAME=VALUE, as both tools take it: the text parsed, and the parameter NAME picks by one
+// set of rules whatever the instrument.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ParameterSetting {
+    std::string name; // as the user wrote it: a symbol, a name or an index
+    float value = 0.0f;
+};
+
+// "cutoff=0.3". Throws ToolError for anything but NAME=VALUE with VALUE a number from 0 to 1.
+ParameterSetting parseParameterSetting(const std::string& text);
+
+// How an instrument calls one of its parameters. VST 2 parameters have a name only.
+struct ParameterLabel {
+    std::string symbol; // empty when the format has none
+    std::string name;
+};
+
+// The index of the parameter that `wanted` picks among `parameters`, or nothing. The first rule
+// that matches wins: a symbol, exactly; a name, exactly; a symbol or a name ignoring case; a
+// decimal index from 0. A name made of digits ("8", a drawbar's footage) so wins over the index.
+std::optional<std::int32_t> findParameter(const std::vector<ParameterLabel>& parameters,
+                                          const std::string& wanted);
