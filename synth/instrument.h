@@ -31,12 +31,23 @@ class Instrument {
     // The current value in two-decimal notation ("0.10"), cut to `size` bytes; empty outside.
     void parameterDisplay(std::int32_t index, char* text, std::size_t size) const;
 
+    // [any thread] Sets the values `values` gives, each as setParameter does, in
+    // kProgramApplyOrder: the one order in which several values are applied. The order matters
+    // because a drawbar's weight keeps the drawbar sum of the moment it is set, so the weights
+    // depend on the order of changes and on the values that stood before; and lengths and the
+    // cut-off take the rate in force when they are set.
+    void applyValues(const ParameterSet& values);
+
     // --- Programs ---
     std::int32_t currentProgram() const { return current.load(std::memory_order_relaxed); }
-    // [any thread] Makes `p` current and applies its values one by one in kProgramApplyOrder.
-    // A number outside 0..31 changes nothing.
+    // [any thread] Makes `p` current and applies all its values once. A number outside 0..31
+    // changes nothing.
     void selectProgram(std::int32_t p);
-    // Writes all sixteen values (by index) into the current program and applies it, as a host
+    // [any thread] Makes `p` current and applies its values twice at the rate in force: the second
+    // time every drawbar finds the others at their final values, so the sound follows the program
+    // and the rate alone, whatever stood before. A number outside 0..31 changes nothing.
+    void settleProgram(std::int32_t p);
+    // Writes all sixteen values (by index) into the current program and selects it, as a host
     // loading a preset or a test setting up a patch does.
     void loadValues(const std::array<float, kParameterCount>& values);
     const VstXSynthProgram& program(std::int32_t p) const { return programs[p]; }
@@ -51,7 +62,7 @@ class Instrument {
     // --- Sample rate [any thread] ---
     float sampleRate() const { return rate.load(std::memory_order_relaxed); }
     // True when `r` is usable (finite, above 0); then pitches follow at once, and lengths and the
-    // cut-off follow when their parameter is next set or a program is selected.
+    // cut-off follow when their parameter is next set or a program is selected or settled.
     bool setSampleRate(float r);
     // Takes `r` for the lengths and the cut-off only, leaving pitches on the previous rate.
     bool setParameterRate(float r);

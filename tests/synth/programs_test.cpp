@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "tests/synth/synth_fixture.h"
 
@@ -106,6 +107,33 @@ TEST(Programs, SelectingAppliesEveryValueInItsSequence) {
     // with the final sum 4.5 too.
     EXPECT_EQ(s.values().harmonicWeight[1].load(std::memory_order_relaxed), 222);
     EXPECT_EQ(s.values().harmonicWeight[0].load(std::memory_order_relaxed), 222);
+}
+
+// Two instruments that lived differently, with the same program 0 at the end: a select leaves
+// each with weights of its own history; settling leaves the same sound in both.
+TEST(Programs, SettlingMakesTheSoundFollowTheProgramAndTheRateAlone) {
+    const auto play = [](bool settle, float firstRate, float drawbarsBefore) {
+        Instrument instrument;
+        instrument.setSampleRate(firstRate);
+        instrument.selectProgram(5);
+        for (std::int32_t k = Drawbar3; k >= Drawbar2; --k)
+            instrument.setParameter(k, drawbarsBefore);
+        for (std::int32_t index = 0; index < kParameterCount; ++index)
+            instrument.setProgramValue(0, index, index >= Drawbar2 ? 0.9f : 0.3f);
+        instrument.setSampleRate(48000.0f);
+        if (settle)
+            instrument.settleProgram(0);
+        else
+            instrument.selectProgram(0);
+        instrument.midiEvent(0x90, 60, 100, 0);
+        std::vector<float> left(2048), right(2048);
+        instrument.renderReplacing(left.data(), right.data(), 2048);
+        return left;
+    };
+    EXPECT_NE(play(false, 44100.0f, 0.0f), play(false, 96000.0f, 1.0f));
+    const std::vector<float> settled = play(true, 44100.0f, 0.0f);
+    EXPECT_EQ(settled, play(true, 96000.0f, 1.0f));
+    EXPECT_NE(settled, std::vector<float>(settled.size(), 0.0f));
 }
 
 } // namespace
