@@ -97,6 +97,22 @@ bool Instrument::setParameterRate(float r) {
     return true;
 }
 
+void Instrument::noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t frame) {
+    engineState.noteOn(note, velocity, frame);
+}
+
+void Instrument::noteOff(std::uint8_t note, std::int32_t frame) {
+    engineState.noteOff(note, frame);
+}
+
+void Instrument::pitchBend(std::uint16_t amount) {
+    engineState.pitchBend(amount);
+}
+
+void Instrument::allSoundOff() {
+    engineState.allSoundOff();
+}
+
 void Instrument::renderReplacing(float* left, float* right, std::int32_t frames) {
     if (left == nullptr || right == nullptr || frames <= 0) return;
     engineState.renderReplacing(left, right, frames);

@@ -68,7 +68,17 @@ class Instrument {
     bool setParameterRate(float r);
 
     // --- MIDI and audio [audio thread] ---
-    // One MIDI message at frame `frame` of the coming render.
+    // At frame `frame` of the coming render (a negative one: its start); notes and velocities
+    // count modulo 128. A note-on of velocity 0 is a note-off, as in MIDI.
+    void noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t frame);
+    // Releases every held voice of `note`.
+    void noteOff(std::uint8_t note, std::int32_t frame);
+    // At once: the wheel position `amount` (0 to 16383, 8192 in the middle; only its upper seven
+    // bits count), and silence without release.
+    void pitchBend(std::uint16_t amount);
+    void allSoundOff();
+    // One raw MIDI message at frame `frame`: note off and on, pitch bend, and controller 126 as
+    // all sound off; the others change nothing.
     void midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
                    std::int32_t frame) {
         engineState.handleMidi(status, data1, data2, frame);
