@@ -91,11 +91,7 @@ BankRestore restoreBankText(Instrument& instrument, std::string_view text) {
             ++result.skippedLines;
     }
     result.currentRestored = current >= 0;
-    // Twice: the drawbar weights of one application depend on the values that stood before it,
-    // and a second one makes them depend on the restored values alone, so a restored instance
-    // sounds the same whatever it played before.
-    const std::int32_t p = current >= 0 ? current : instrument.currentProgram();
-    instrument.selectProgram(p);
-    instrument.selectProgram(p);
+    // Settled, so that a restored instance sounds the same whatever it played before.
+    instrument.settleProgram(current >= 0 ? current : instrument.currentProgram());
     return result;
 }

@@ -27,7 +27,7 @@ struct BankRestore {
 };
 
 // [not while rendering] Takes every well-formed program line of `text` (the values and the name;
-// at most 23 characters of it), keeps the others as they are, then selects the saved current
-// program, or re-applies the current one, so that the sound follows the restored values alone.
+// at most 23 characters of it), keeps the others as they are, then settles the saved current
+// program, or the current one, so that the sound follows the restored values alone.
 // Never trusts a count, index or length it reads; text that is not a bank changes nothing.
 BankRestore restoreBankText(Instrument& instrument, std::string_view text);

@@ -26,6 +26,11 @@ std::int32_t clampInt(std::int32_t value, std::int32_t low, std::int32_t high) {
     return value < low ? low : (value > high ? high : value);
 }
 
+// A negative offset would never count down to a release; it means "now".
+std::int32_t frameOrNow(std::int32_t deltaFrames) {
+    return deltaFrames < 0 ? 0 : deltaFrames;
+}
+
 // Bank block driven by each drawbar parameter (index 8 to 13).
 constexpr std::array<std::int32_t, 6> kDrawbarBlock = {1, 2, 3, 4, 5, 6};
 
@@ -136,55 +141,65 @@ void DrawbarEngine::updateDrawbar(std::int32_t index) {
 
 void DrawbarEngine::handleMidi(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
                                std::int32_t deltaFrames) {
-    syncVoices();
-    ++voiceChanges;
-    // A negative offset would never count down to a release; it means "now".
-    if (deltaFrames < 0) deltaFrames = 0;
     switch (status & 0xF0) {
     case 0x80:
-        noteOff(data1 & 0x7F, deltaFrames);
+        noteOff(data1, deltaFrames);
         break;
     case 0x90:
-        if ((data2 & 0x7F) == 0)
-            noteOff(data1 & 0x7F, deltaFrames);
-        else
-            noteOn(data1 & 0x7F, data2 & 0x7F, deltaFrames);
+        noteOn(data1, data2, deltaFrames);
         break;
     case 0xB0:
-        if (data1 == 126) // all voices silent at once, without release
-            for (Voice& v : voices)
-                v.stage = Idle;
+        if (data1 == 126) allSoundOff();
         break;
-    case 0xE0: {
-        std::int32_t coarse = data2 & 0x7F;
-        if (coarse == 127) coarse = 128; // so that the top reaches a whole semitone
-        const auto bend = static_cast<float>((coarse - 64) * 0.015625);
-        bendFactor = static_cast<float>(std::pow(kSemitone, static_cast<double>(bend)));
-        for (std::int32_t v = 0; v <= kTopVoice; ++v)
-            updatePitch(v);
+    case 0xE0:
+        pitchBend(static_cast<std::uint16_t>((data2 & 0x7F) << 7 | (data1 & 0x7F)));
         break;
-    }
     default:
         break;
     }
 }
 
-void DrawbarEngine::noteOff(std::int32_t note, std::int32_t deltaFrames) {
+void DrawbarEngine::beginVoiceChange() {
+    syncVoices();
+    ++voiceChanges;
+}
+
+void DrawbarEngine::noteOff(std::uint8_t note, std::int32_t deltaFrames) {
+    beginVoiceChange();
+    const std::int32_t key = note & 0x7F;
     for (Voice& v : voices)
-        if (v.noteNumber == note && v.stage >= AttackStage && v.stage <= SustainStage)
-            v.releaseCountdown = deltaFrames;
+        if (v.noteNumber == key && v.stage >= AttackStage && v.stage <= SustainStage)
+            v.releaseCountdown = frameOrNow(deltaFrames);
 }
 
 // No search for a free voice: the ring's next voice is taken whatever it plays, and the one
 // after it is released, so at most 16 voices hold a note and a stolen voice has had the time
 // between two note-ons to fade.
-void DrawbarEngine::noteOn(std::int32_t note, std::int32_t velocity, std::int32_t deltaFrames) {
+void DrawbarEngine::noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t deltaFrames) {
+    if ((velocity & 0x7F) == 0) return noteOff(note, deltaFrames);
+    beginVoiceChange();
+    const std::int32_t delta = frameOrNow(deltaFrames);
     lastVoice = lastVoice + 1 > kTopVoice ? 0 : lastVoice + 1;
     const std::int32_t v = lastVoice;
     Voice& next = voices[v == kTopVoice ? 0 : v + 1];
-    if (next.stage >= AttackStage && next.stage <= SustainStage)
-        next.releaseCountdown = deltaFrames;
-    startVoice(note, velocity, deltaFrames, v);
+    if (next.stage >= AttackStage && next.stage <= SustainStage) next.releaseCountdown = delta;
+    startVoice(note & 0x7F, velocity & 0x7F, delta, v);
+}
+
+void DrawbarEngine::pitchBend(std::uint16_t amount) {
+    beginVoiceChange();
+    std::int32_t coarse = (amount >> 7) & 0x7F;
+    if (coarse == 127) coarse = 128; // so that the top reaches a whole semitone
+    const auto bend = static_cast<float>((coarse - 64) * 0.015625);
+    bendFactor = static_cast<float>(std::pow(kSemitone, static_cast<double>(bend)));
+    for (std::int32_t v = 0; v <= kTopVoice; ++v)
+        updatePitch(v);
+}
+
+void DrawbarEngine::allSoundOff() {
+    beginVoiceChange();
+    for (Voice& v : voices)
+        v.stage = Idle;
 }
 
 void DrawbarEngine::startVoice(std::int32_t note, std::int32_t velocity, std::int32_t delta,

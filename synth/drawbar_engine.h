@@ -27,7 +27,19 @@ public:
     // [any thread] table steps per sample for one hertz := 4096 / rate.
     void setTableStep(double rate);
 
-    // [audio thread] One MIDI message whose frame within the coming block is `deltaFrames`.
+    // [audio thread] MIDI intake. `deltaFrames` is a frame within the coming block, a negative
+    // one meaning its start; notes and velocities count modulo 128.
+    // Starts `note` on the ring's next voice; velocity 0 releases the note, as in MIDI.
+    void noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t deltaFrames);
+    // Releases every held voice of `note` at `deltaFrames`.
+    void noteOff(std::uint8_t note, std::int32_t deltaFrames);
+    // Retunes every voice at once to the wheel position `amount` (0 to 16383, 8192 in the
+    // middle); only its upper seven bits count.
+    void pitchBend(std::uint16_t amount);
+    // Every voice silent at once, without release.
+    void allSoundOff();
+    // One raw MIDI message, as the VST 2 front hands it over: note off and on, pitch bend, and
+    // controller 126 as all sound off; the others change nothing.
     void handleMidi(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
                     std::int32_t deltaFrames);
     // [audio thread] Adds `frames` samples of every sounding voice to both buffers.
@@ -56,8 +68,9 @@ public:
     const FastRenderState& fastRenderState() const { return fast; }
 
 private:
-    void noteOff(std::int32_t note, std::int32_t deltaFrames);
-    void noteOn(std::int32_t note, std::int32_t velocity, std::int32_t deltaFrames);
+    // [audio thread] Before MIDI changes the voices: they are brought up to date, and the fast
+    // render learns that they changed.
+    void beginVoiceChange();
     void startVoice(std::int32_t note, std::int32_t velocity, std::int32_t delta, std::int32_t v);
     void updatePitch(std::int32_t v);
     void updateDrawbar(std::int32_t index);

@@ -42,13 +42,23 @@ void Instrument::parameterDisplay(std::int32_t index, char* text, std::size_t si
     floatToText(engineState.parameter(index), text, size);
 }
 
+void Instrument::applyValues(const ParameterSet& values) {
+    for (std::int32_t index : kProgramApplyOrder)
+        if (values.given[index]) setParameter(index, values.values[index]);
+}
+
 void Instrument::selectProgram(std::int32_t p) {
     if (p < 0 || p >= kProgramCount) return;
     current.store(p, relaxed);
-    // Later parameters of the sequence still hold the previous program's values while earlier
-    // ones are applied; the drawbar weights depend on that order.
-    for (std::int32_t index : kProgramApplyOrder)
-        setParameter(index, programs[p].value(index));
+    ParameterSet all;
+    for (std::int32_t index = 0; index < kParameterCount; ++index)
+        all.set(index, programs[p].value(index));
+    applyValues(all);
+}
+
+void Instrument::settleProgram(std::int32_t p) {
+    selectProgram(p);
+    selectProgram(p);
 }
 
 void Instrument::loadValues(const std::array<float, kParameterCount>& values) {
@@ -85,6 +95,22 @@ bool Instrument::setParameterRate(float r) {
     if (!isUsableSampleRate(r)) return false; // keep the previous rate
     rate.store(r, relaxed);
     return true;
+}
+
+void Instrument::noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t frame) {
+    engineState.noteOn(note, velocity, frame);
+}
+
+void Instrument::noteOff(std::uint8_t note, std::int32_t frame) {
+    engineState.noteOff(note, frame);
+}
+
+void Instrument::pitchBend(std::uint16_t amount) {
+    engineState.pitchBend(amount);
+}
+
+void Instrument::allSoundOff() {
+    engineState.allSoundOff();
 }
 
 void Instrument::renderReplacing(float* left, float* right, std::int32_t frames) {

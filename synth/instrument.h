@@ -31,12 +31,23 @@ class Instrument {
     // The current value in two-decimal notation ("0.10"), cut to `size` bytes; empty outside.
     void parameterDisplay(std::int32_t index, char* text, std::size_t size) const;
 
+    // [any thread] Sets the values `values` gives, each as setParameter does, in
+    // kProgramApplyOrder: the one order in which several values are applied. The order matters
+    // because a drawbar's weight keeps the drawbar sum of the moment it is set, so the weights
+    // depend on the order of changes and on the values that stood before; and lengths and the
+    // cut-off take the rate in force when they are set.
+    void applyValues(const ParameterSet& values);
+
     // --- Programs ---
     std::int32_t currentProgram() const { return current.load(std::memory_order_relaxed); }
-    // [any thread] Makes `p` current and applies its values one by one in kProgramApplyOrder.
-    // A number outside 0..31 changes nothing.
+    // [any thread] Makes `p` current and applies all its values once. A number outside 0..31
+    // changes nothing.
     void selectProgram(std::int32_t p);
-    // Writes all sixteen values (by index) into the current program and applies it, as a host
+    // [any thread] Makes `p` current and applies its values twice at the rate in force: the second
+    // time every drawbar finds the others at their final values, so the sound follows the program
+    // and the rate alone, whatever stood before. A number outside 0..31 changes nothing.
+    void settleProgram(std::int32_t p);
+    // Writes all sixteen values (by index) into the current program and selects it, as a host
     // loading a preset or a test setting up a patch does.
     void loadValues(const std::array<float, kParameterCount>& values);
     const VstXSynthProgram& program(std::int32_t p) const { return programs[p]; }
@@ -51,13 +62,23 @@ class Instrument {
     // --- Sample rate [any thread] ---
     float sampleRate() const { return rate.load(std::memory_order_relaxed); }
     // True when `r` is usable (finite, above 0); then pitches follow at once, and lengths and the
-    // cut-off follow when their parameter is next set or a program is selected.
+    // cut-off follow when their parameter is next set or a program is selected or settled.
     bool setSampleRate(float r);
     // Takes `r` for the lengths and the cut-off only, leaving pitches on the previous rate.
     bool setParameterRate(float r);
 
     // --- MIDI and audio [audio thread] ---
-    // One MIDI message at frame `frame` of the coming render.
+    // At frame `frame` of the coming render (a negative one: its start); notes and velocities
+    // count modulo 128. A note-on of velocity 0 is a note-off, as in MIDI.
+    void noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t frame);
+    // Releases every held voice of `note`.
+    void noteOff(std::uint8_t note, std::int32_t frame);
+    // At once: the wheel position `amount` (0 to 16383, 8192 in the middle; only its upper seven
+    // bits count), and silence without release.
+    void pitchBend(std::uint16_t amount);
+    void allSoundOff();
+    // One raw MIDI message at frame `frame`: note off and on, pitch bend, and controller 126 as
+    // all sound off; the others change nothing.
     void midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
                    std::int32_t frame) {
         engineState.handleMidi(status, data1, data2, frame);

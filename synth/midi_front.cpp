@@ -24,31 +24,32 @@ void MidiFront::message(const std::uint8_t* bytes, std::size_t size, std::int32_
         if (data2 == 0)
             noteOff(data1, frame);
         else
-            noteOn(status, data1, data2, frame);
+            noteOn(data1, data2, frame);
         break;
     case 0xB0:
-        controller(status, data1, data2, frame);
+        controller(data1, data2, frame);
         break;
     case 0xC0:
         if (data1 < kProgramCount) instrument.selectProgram(data1);
         break;
+    case 0xE0:
+        instrument.pitchBend(static_cast<std::uint16_t>(data2 << 7 | data1));
+        break;
     default:
-        instrument.midiEvent(status, data1, data2, frame);
         break;
     }
 }
 
-void MidiFront::noteOn(std::uint8_t status, std::uint8_t note, std::uint8_t velocity,
-                       std::int32_t frame) {
+void MidiFront::noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t frame) {
     // The instrument releases every voice of a note at once: a key struck again while the pedal
     // holds its earlier note ends that note first, so that lifting the pedal later cannot cut
     // the new one.
     if (sustained[note]) {
-        release(note, frame);
+        instrument.noteOff(note, frame);
         sustained.reset(note);
     }
     keysDown.set(note);
-    instrument.midiEvent(status, note, velocity, frame);
+    instrument.noteOn(note, velocity, frame);
 }
 
 void MidiFront::noteOff(std::uint8_t note, std::int32_t frame) {
@@ -56,34 +57,35 @@ void MidiFront::noteOff(std::uint8_t note, std::int32_t frame) {
     if (pedal)
         sustained.set(note);
     else
-        release(note, frame);
+        instrument.noteOff(note, frame);
 }
 
-void MidiFront::controller(std::uint8_t status, std::uint8_t number, std::uint8_t value,
-                           std::int32_t frame) {
+void MidiFront::controller(std::uint8_t number, std::uint8_t value, std::int32_t frame) {
     switch (number) {
     case 64: {
         const bool down = value >= 64;
         if (pedal && !down)
             for (std::uint8_t note = 0; note < 128; ++note)
-                if (sustained[note]) release(note, frame);
+                if (sustained[note]) instrument.noteOff(note, frame);
         if (!down) sustained.reset();
         pedal = down;
         break;
     }
     case 123: // all notes off: what the keys and the pedal hold is released
         for (std::uint8_t note = 0; note < 128; ++note)
-            if (keysDown[note] || sustained[note]) release(note, frame);
+            if (keysDown[note] || sustained[note]) instrument.noteOff(note, frame);
         keysDown.reset();
         sustained.reset();
         break;
-    case 120: // all sound off: silence at once, as the instrument's own controller 126 gives
-        instrument.midiEvent(0xB0, 126, 0, frame);
+    case 120: // all sound off: silence at once
+        instrument.allSoundOff();
         keysDown.reset();
         sustained.reset();
+        break;
+    case 126: // the instrument's own all sound off, which leaves what the keys and pedal hold
+        instrument.allSoundOff();
         break;
     default:
-        instrument.midiEvent(status, number, value, frame);
         break;
     }
 }

@@ -1,7 +1,8 @@
-// What a player expects of a MIDI keyboard beyond the instrument's own intake, for the fronts that
-// take raw MIDI (LV2, the standalone player): the sustain pedal (controller 64), all notes off
-// (123), all sound off (120) and program change. It sits in front of the instrument and turns
-// these into what the instrument understands; everything else passes through unchanged.
+// The MIDI intake of the fronts that take raw MIDI (LV2, the standalone player): each message is
+// decoded once and played through the instrument's note, bend and silence entries, with what a
+// player expects of a keyboard beyond them: the sustain pedal (controller 64), all notes off
+// (123), all sound off (120) and program change. Controller 126 silences as the instrument's own
+// all-sound-off; messages the instrument has no use for are ignored.
 #pragma once
 
 #include <bitset>
@@ -21,13 +22,9 @@ class MidiFront {
     bool pedalDown() const { return pedal; }
 
   private:
-    void noteOn(std::uint8_t status, std::uint8_t note, std::uint8_t velocity, std::int32_t frame);
+    void noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t frame);
     void noteOff(std::uint8_t note, std::int32_t frame);
-    void controller(std::uint8_t status, std::uint8_t number, std::uint8_t value,
-                    std::int32_t frame);
-    void release(std::uint8_t note, std::int32_t frame) {
-        instrument.midiEvent(0x80, note, 0, frame);
-    }
+    void controller(std::uint8_t number, std::uint8_t value, std::int32_t frame);
 
     Instrument& instrument;
     bool pedal = false;

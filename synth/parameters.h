@@ -32,8 +32,9 @@ inline constexpr std::array<std::int32_t, kParameterCount> kStorageOrder = {
     CutOff, Q, Type, Attack, Decay, Sustain, Release, Env,
     Drawbar2, Drawbar4, Drawbar8, Drawbar16, Drawbar6, Drawbar3, Wave, Smooth};
 
-// Order in which selecting a program applies the values: Env moves up to fourth place, so the
-// drawbars come after the filter and envelope values.
+// Order in which several values are applied (a program, a set of changes; see
+// Instrument::applyValues): Env moves up to fourth place, so the drawbars come after the filter
+// and envelope values.
 inline constexpr std::array<std::int32_t, kParameterCount> kProgramApplyOrder = {
     CutOff, Q, Type, Env, Attack, Decay, Sustain, Release,
     Drawbar2, Drawbar4, Drawbar8, Drawbar16, Drawbar6, Drawbar3, Wave, Smooth};
@@ -66,3 +67,15 @@ inline constexpr std::array<const char*, kParameterCount> kParameterSymbols = {
 constexpr bool isParameterIndex(std::int32_t index) {
     return static_cast<std::uint32_t>(index) < static_cast<std::uint32_t>(kParameterCount);
 }
+
+// Some or all of the sixteen values, by parameter index: what a front hands over when several
+// parameters change at once.
+struct ParameterSet {
+    std::array<float, kParameterCount> values{};
+    std::array<bool, kParameterCount> given{};
+
+    void set(std::int32_t index, float value) {
+        values[index] = value;
+        given[index] = true;
+    }
+};

@@ -1,8 +1,7 @@
 // The LV2 front: the instrument behind LV2's ports. Each run applies the control ports that
 // changed (all of them on the first run), held within the ports' declared range and skipping
-// values that are not numbers, in the order a program is applied, then plays the
-// block's MIDI at its frames through the MIDI front, then renders. The 32 programs live in the
-// plug-in's saved state.
+// values that are not numbers, as one set, then plays the block's MIDI at its frames through the
+// MIDI front, then renders. The 32 programs live in the plug-in's saved state.
 #include <array>
 #include <bit>
 #include <climits>
@@ -41,9 +40,7 @@ class UlvoDrawLv2 {
         urids.atomString = map.map(map.handle, LV2_ATOM__String);
         urids.stateBank = map.map(map.handle, kStateBankUri);
         instrument.setSampleRate(rate);
-        // Program 0 once more at the host's rate, so that every length and the cut-off are
-        // computed for it rather than for the instrument's initial 44100 Hz.
-        instrument.selectProgram(0);
+        instrument.settleProgram(0);
         rememberParameters();
     }
 
@@ -113,7 +110,8 @@ class UlvoDrawLv2 {
                 changed |= std::bit_cast<std::uint32_t>(*controls[index]) != seen[index];
             if (!changed) return;
         }
-        for (std::int32_t index : kProgramApplyOrder) {
+        ParameterSet changes;
+        for (std::int32_t index = 0; index < kParameterCount; ++index) {
             if (!connected[index]) continue;
             const float raw = *controls[index];
             const auto rawBits = std::bit_cast<std::uint32_t>(raw);
@@ -126,8 +124,9 @@ class UlvoDrawLv2 {
             const auto bits = std::bit_cast<std::uint32_t>(value);
             if (bits == applied[index] && !firstRun) continue;
             applied[index] = bits;
-            instrument.setParameter(index, value);
+            changes.set(index, value);
         }
+        instrument.applyValues(changes);
         firstRun = false;
     }
 

@@ -38,6 +38,34 @@ TEST(MidiFront, APedalHoldsANoteOffUntilTheFrameWhereItLifts) {
     EXPECT_FALSE(pedalled.front.pedalDown());
 }
 
+// What the front passes on sounds as the same raw messages given to the instrument.
+TEST(MidiFront, NotesBendsAndControllerOneTwentySixSoundAsTheRawMessages) {
+    const std::vector<std::vector<std::uint8_t>> blocks[] = {
+        {{0x90, 60, 100}, {0x93, 67, 90}, {0xE3, 0x55, 127}},
+        {{0xA0, 60, 5}, {0xD0, 40}, {0xB0, 7, 20}, {0x80, 60, 64}},
+        {{0xE0, 0, 0}, {0x90, 72, 127}, {0x90, 74, 127}},
+        {{0x90, 72, 0}},
+        {{0xB2, 126, 0}},
+        {{0x90, 48, 80}},
+    };
+    Played front, raw;
+    std::vector<float> played, direct;
+    for (const auto& block : blocks) {
+        std::int32_t frame = 0;
+        for (const std::vector<std::uint8_t>& m : block) {
+            front.send(m, frame);
+            raw.instrument.midiEvent(m[0], m[1], m.size() > 2 ? m[2] : 0, frame);
+            frame += 37;
+        }
+        const std::vector<float> a = front.render(1024), b = raw.render(1024);
+        played.insert(played.end(), a.begin(), a.end());
+        direct.insert(direct.end(), b.begin(), b.end());
+    }
+    EXPECT_EQ(played, direct);
+    EXPECT_NE(played, std::vector<float>(played.size(), 0.0f));
+    EXPECT_EQ(front.instrument.engine().soundingVoices(), 1);
+}
+
 TEST(MidiFront, ThePedalHoldsFromValue64AndLetsGoBelowIt) {
     struct Case {
         std::uint8_t value;

@@ -5,7 +5,6 @@
 #include <limits>
 #include <random>
 
-#include "synth/instrument.h"
 #include "tests/synth/synth_fixture.h"
 
 namespace {
@@ -21,19 +20,19 @@ TEST(Render, HostileParametersNeverPutNonFiniteSamplesOut) {
                             -2.0f};
     for (int index = 0; index < 16; ++index)
         for (float value : values) {
-            SynthHost s;
+            PlayedInstrument s;
             for (int n = 0; n < 17; ++n)
                 s.noteOn(n * 7, 127, n);
-            s.synth.setParameter(index, value);
+            s.instrument.setParameter(index, value);
             s.send({{0, 0xE0, 0, 127}});
             for (float x : s.render(600))
                 ASSERT_TRUE(std::isfinite(x)) << index << " " << value;
         }
-    SynthHost all;
+    PlayedInstrument all;
     for (int n = 0; n < 17; ++n)
         all.noteOn(n * 7, 127, n);
     for (int index = 0; index < 16; ++index)
-        all.synth.setParameter(index, 3.4e38f);
+        all.instrument.setParameter(index, 3.4e38f);
     for (float x : all.render(2000))
         ASSERT_TRUE(std::isfinite(x));
 }
@@ -96,8 +95,8 @@ TEST(Render, EveryHostileValueOnEveryParameterKeepsALoudChordFinite) {
 }
 
 TEST(Render, GarbageMidiAndAZeroSampleRateStayFinite) {
-    SynthHost s;
-    s.dispatch(effSetSampleRate, 0, 0, nullptr, 0.0f);
+    PlayedInstrument s;
+    s.instrument.setSampleRate(0.0f);
     std::mt19937 random(7);
     for (int block = 0; block < 200; ++block) {
         std::vector<MidiMessage> messages;
@@ -112,8 +111,8 @@ TEST(Render, GarbageMidiAndAZeroSampleRateStayFinite) {
 }
 
 TEST(Render, PhaseLosesWholePeriodsAtVeryLowSampleRates) {
-    SynthHost s;
-    s.dispatch(effSetSampleRate, 0, 0, nullptr, 100.0f); // a phase step far above 4096
+    PlayedInstrument s;
+    s.instrument.setSampleRate(100.0f); // a phase step far above 4096
     s.noteOn(120, 100);
     const float step = s.voice(1).phaseStep;
     ASSERT_GT(step, 4096.0f * 10);

@@ -7,14 +7,14 @@
 namespace {
 
 TEST(VoiceRing, ANewSynthHasSeventeenIdleVoices) {
-    SynthHost s;
+    PlayedInstrument s;
     for (int i = 0; i < 17; ++i) EXPECT_EQ(s.voice(i).stage, Idle);
-    EXPECT_EQ(s.synth.getEngine().lastVoiceIndex(), 0);
-    EXPECT_EQ(s.synth.getEngine().currentBendFactor(), 1.0f);
+    EXPECT_EQ(s.engine().lastVoiceIndex(), 0);
+    EXPECT_EQ(s.engine().currentBendFactor(), 1.0f);
 }
 
 TEST(VoiceRing, NoteOnTakesNextVoiceAndReleasesTheOneAfter) {
-    SynthHost s;
+    PlayedInstrument s;
     s.noteOn(60);
     EXPECT_EQ(s.voice(1).stage, AttackStage);
     for (int n = 1; n < 16; ++n) s.noteOn(60 + n);
@@ -27,11 +27,11 @@ TEST(VoiceRing, NoteOnTakesNextVoiceAndReleasesTheOneAfter) {
     s.noteOn(91); // the eighteenth cuts voice 1 wherever its release stands
     EXPECT_EQ(s.voice(1).noteNumber, 91);
     EXPECT_EQ(s.voice(1).releaseCountdown, -1);
-    EXPECT_EQ(s.synth.getEngine().lastVoiceIndex(), 1);
+    EXPECT_EQ(s.engine().lastVoiceIndex(), 1);
 }
 
 TEST(VoiceRing, StartVoiceSetsGainKeyTrackAndPitch) {
-    SynthHost s;
+    PlayedInstrument s;
     s.noteOn(69, 127, 12);
     const Voice& v = s.voice(1);
     EXPECT_EQ(v.velocity, 127);
@@ -42,7 +42,7 @@ TEST(VoiceRing, StartVoiceSetsGainKeyTrackAndPitch) {
 }
 
 TEST(NoteOff, ReleasesEveryHeldVoiceOfTheNoteOnAnyChannel) {
-    SynthHost s;
+    PlayedInstrument s;
     s.noteOn(64);
     s.send({{0, 0x93, 64, 90}}); // the same note on another channel
     s.send({{5, 0x8F, 64, 127}}); // release velocity has no effect
@@ -56,7 +56,7 @@ TEST(NoteOff, ReleasesEveryHeldVoiceOfTheNoteOnAnyChannel) {
 }
 
 TEST(NoteOff, NegativeOffsetsCountAsNow) {
-    SynthHost s;
+    PlayedInstrument s;
     s.noteOn(60, 100, -40);
     EXPECT_EQ(s.voice(1).startDelay, 0);
     s.noteOff(60, -3);
@@ -64,7 +64,7 @@ TEST(NoteOff, NegativeOffsetsCountAsNow) {
 }
 
 TEST(Controllers, OneTwentySixSilencesEveryVoiceAndOthersAreIgnored) {
-    SynthHost s;
+    PlayedInstrument s;
     s.noteOn(60);
     s.noteOn(62);
     s.send({{0, 0xB0, 123, 0}, {0, 0xB0, 7, 100}, {0, 0xA0, 60, 1}, {0, 0xC0, 3, 0}});
@@ -75,44 +75,18 @@ TEST(Controllers, OneTwentySixSilencesEveryVoiceAndOthersAreIgnored) {
 }
 
 TEST(PitchBend, CoarseByteSetsTheFactorAndRetunesSoundingVoices) {
-    SynthHost s;
+    PlayedInstrument s;
     s.noteOn(69);
     const float before = s.voice(1).phaseStep;
     s.send({{0, 0xE0, 0x55, 127}});
-    EXPECT_EQ(s.synth.getEngine().currentBendFactor(), static_cast<float>(1.059463094359));
+    EXPECT_EQ(s.engine().currentBendFactor(), static_cast<float>(1.059463094359));
     EXPECT_EQ(s.voice(1).phaseStep,
               static_cast<float>(double(before) * static_cast<float>(1.059463094359)));
     s.send({{0, 0xE0, 0x00, 0}});
-    EXPECT_EQ(s.synth.getEngine().currentBendFactor(),
-              static_cast<float>(std::pow(1.059463094359, -1.0)));
+    EXPECT_EQ(s.engine().currentBendFactor(), static_cast<float>(std::pow(1.059463094359, -1.0)));
     s.send({{0, 0xE0, 0x7F, 64}});
-    EXPECT_EQ(s.synth.getEngine().currentBendFactor(), 1.0f);
+    EXPECT_EQ(s.engine().currentBendFactor(), 1.0f);
     EXPECT_EQ(s.voice(1).phaseStep, before);
-}
-
-TEST(EventList, NullListsEventsAndOtherTypesAreSkipped) {
-    SynthHost s;
-    EXPECT_EQ(s.dispatch(effProcessEvents, 0, 0, nullptr), 1);
-    VstMidiEvent sysex{};
-    sysex.type = 6;
-    sysex.midiData[0] = char(0x90);
-    sysex.midiData[1] = 60;
-    sysex.midiData[2] = 100;
-    VstEvents list{};
-    list.numEvents = 2;
-    list.events[0] = nullptr;
-    list.events[1] = reinterpret_cast<VstEvent*>(&sysex);
-    EXPECT_EQ(s.dispatch(effProcessEvents, 0, 0, &list), 1);
-    list.numEvents = -4;
-    EXPECT_EQ(s.dispatch(effProcessEvents, 0, 0, &list), 1);
-    EXPECT_EQ(s.synth.getEngine().soundingVoices(), 0);
-}
-
-TEST(EventList, DataBytesAreMaskedToSevenBits) {
-    SynthHost s;
-    s.send({{0, 0x90, 0xC5, 0xFF}}); // note 0x45 = 69, velocity 127
-    EXPECT_EQ(s.voice(1).noteNumber, 69);
-    EXPECT_EQ(s.voice(1).velocity, 127);
 }
 
 } // namespace

@@ -119,7 +119,9 @@ int play(const PlayOptions& options, const char* executable) {
     try {
         applyStartSettings(*instrument, options);
         player = std::make_unique<JackPlayer>(clientName, *instrument);
-        settleAtRate(*instrument, player->sampleRate());
+        // The sound then follows the settings and the server's rate alone.
+        instrument->setSampleRate(player->sampleRate());
+        instrument->settleProgram(instrument->currentProgram());
         player->activate();
         if (options.gui)
             window = std::make_unique<EditorWindow>(*instrument, player->changes(),

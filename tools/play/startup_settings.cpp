@@ -33,9 +33,3 @@ void applyStartSettings(Instrument& instrument, const PlayOptions& options) {
         instrument.setParameter(*index, p.value);
     }
 }
-
-void settleAtRate(Instrument& instrument, float rate) {
-    instrument.setSampleRate(rate);
-    instrument.selectProgram(instrument.currentProgram());
-    instrument.selectProgram(instrument.currentProgram());
-}
