@@ -8,7 +8,7 @@
 
 #include "synth/engine_values.h"
 #include "synth/parameters.h"
-#include "synth/render_fast.h"
+#include "synth/render/render_fast.h"
 #include "synth/voice.h"
 #include "synth/wave_tables.h"
 

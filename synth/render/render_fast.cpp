@@ -9,10 +9,10 @@
 #include <cstring>
 
 #include "synth/drawbar_engine.h"
-#include "synth/render_fast.h"
-#include "synth/render_mix.h"
-#include "synth/render_plan.h"
-#include "synth/voice_render.h"
+#include "synth/render/render_fast.h"
+#include "synth/render/render_mix.h"
+#include "synth/render/render_plan.h"
+#include "synth/render/voice_render.h"
 
 namespace {
 

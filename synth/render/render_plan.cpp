@@ -1,4 +1,4 @@
-#include "synth/render_plan.h"
+#include "synth/render/render_plan.h"
 
 #include <algorithm>
 

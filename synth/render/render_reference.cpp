@@ -1,5 +1,5 @@
 #include "synth/drawbar_engine.h"
-#include "synth/voice_render.h"
+#include "synth/render/voice_render.h"
 
 // Frame by frame, voice 0 to 16 in order; the values are read afresh for every sample so that a
 // parameter change takes effect at the next sample.

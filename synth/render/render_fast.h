@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "synth/engine_values.h"
-#include "synth/render_isa.h"
-#include "synth/render_lanes.h"
+#include "synth/render/render_isa.h"
+#include "synth/render/render_lanes.h"
 #include "synth/voice.h"
 
 // The sounding voices when all of them sustain with nothing scheduled, set up in the job's lanes:
