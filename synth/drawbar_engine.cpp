@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/round_half_even.h"
+#include "synth/render/render_fast.h"
 
 namespace {
 
@@ -36,7 +37,10 @@ constexpr std::array<std::int32_t, 6> kDrawbarBlock = {1, 2, 3, 4, 5, 6};
 
 } // namespace
 
-DrawbarEngine::DrawbarEngine() : tables(waveTables()) {}
+DrawbarEngine::DrawbarEngine()
+    : tables(waveTables()), renderer(std::make_unique<VoiceRenderer>(voices, derived, tables)) {}
+
+DrawbarEngine::~DrawbarEngine() = default;
 
 void DrawbarEngine::initEngine() {
     for (Voice& v : voices) {
@@ -51,8 +55,7 @@ void DrawbarEngine::initEngine() {
     }
     bendFactor = 1.0f;
     lastVoice = 0;
-    ++voiceChanges;
-    voicesBehind = false;
+    renderer->invalidate();
     derived.tableStep.store(static_cast<float>(4096.0 / 44100.0), relaxed);
 }
 
@@ -66,6 +69,17 @@ void DrawbarEngine::storeParameter(std::int32_t index, float value) {
 
 void DrawbarEngine::setTableStep(double rate) {
     derived.tableStep.store(static_cast<float>(4096.0 / rate), relaxed);
+}
+
+// The renderer may hold a voice's newest running state in a lane; the voice is brought up to date
+// before it is read. Its state is the same, only where it lives changes.
+const Voice& DrawbarEngine::voice(std::int32_t index) const {
+    renderer->syncVoices();
+    return voices[index];
+}
+
+const FastRenderState& DrawbarEngine::fastRenderState() const {
+    return renderer->state();
 }
 
 std::int32_t DrawbarEngine::soundingVoices() const {
@@ -160,8 +174,7 @@ void DrawbarEngine::handleMidi(std::uint8_t status, std::uint8_t data1, std::uin
 }
 
 void DrawbarEngine::beginVoiceChange() {
-    syncVoices();
-    ++voiceChanges;
+    renderer->invalidate();
 }
 
 void DrawbarEngine::noteOff(std::uint8_t note, std::int32_t deltaFrames) {
@@ -226,4 +239,21 @@ void DrawbarEngine::updatePitch(std::int32_t v) {
     voice.phaseStep = static_cast<float>(
         static_cast<double>(tables.NoteFrequency[voice.noteNumber & 127]) *
         static_cast<double>(derived.tableStep.load(relaxed)) * static_cast<double>(bendFactor));
+}
+
+void DrawbarEngine::render(float* left, float* right, std::int32_t frames) {
+    renderer->render(bestRenderIsa(), left, right, frames, false);
+}
+
+void DrawbarEngine::renderReplacing(float* left, float* right, std::int32_t frames) {
+    renderer->render(bestRenderIsa(), left, right, frames, true);
+}
+
+void DrawbarEngine::renderWith(RenderIsa isa, float* left, float* right, std::int32_t frames,
+                               bool replacing) {
+    renderer->render(isa, left, right, frames, replacing);
+}
+
+void DrawbarEngine::renderReference(float* left, float* right, std::int32_t frames) {
+    renderer->renderReference(left, right, frames);
 }

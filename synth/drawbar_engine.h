@@ -5,16 +5,23 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "synth/engine_values.h"
 #include "synth/parameters.h"
-#include "synth/render_fast.h"
+#include "synth/render/render_isa.h"
 #include "synth/voice.h"
 #include "synth/wave_tables.h"
 
+class VoiceRenderer;
+struct FastRenderState;
+
 class DrawbarEngine {
-public:
+  public:
     DrawbarEngine();
+    ~DrawbarEngine();
+    DrawbarEngine(const DrawbarEngine&) = delete;
+    DrawbarEngine& operator=(const DrawbarEngine&) = delete;
 
     // [constructing thread] Voices idle, no bend, ring at voice 0, table step for 44100 Hz.
     void initEngine();
@@ -57,38 +64,28 @@ public:
                     bool replacing = false);
 
     // Read access for the editor-free tests and tools.
-    const Voice& voice(std::int32_t index) const {
-        syncVoices();
-        return voices[index];
-    }
+    const Voice& voice(std::int32_t index) const;
     const EngineValues& values() const { return derived; }
     std::int32_t lastVoiceIndex() const { return lastVoice; }
     float currentBendFactor() const { return bendFactor; }
     std::int32_t soundingVoices() const;
-    const FastRenderState& fastRenderState() const { return fast; }
+    const FastRenderState& fastRenderState() const;
 
-private:
-    // [audio thread] Before MIDI changes the voices: they are brought up to date, and the fast
-    // render learns that they changed.
+  private:
+    // [audio thread] Before MIDI changes the voices: they are brought up to date, and the render
+    // learns that they changed.
     void beginVoiceChange();
     void startVoice(std::int32_t note, std::int32_t velocity, std::int32_t delta, std::int32_t v);
     void updatePitch(std::int32_t v);
     void updateDrawbar(std::int32_t index);
-    // [audio thread] Copies the states of steady lanes into their voices when the lanes are
-    // ahead (the fast render leaves them there from call to call).
-    void syncVoices() const;
 
     const WaveTables& tables;
     std::array<std::atomic<float>, kParameterCount> params{}; // by parameter index
     EngineValues derived;
-    // Mutable for syncVoices: a steady lane holds its voice's phase, smoothing and filter states
-    // until something reads or changes the voices.
-    mutable std::array<Voice, kVoiceCount> voices{};
-    mutable bool voicesBehind = false;
-    std::int32_t lastVoice = 0;   // voice that took the latest note-on
-    float bendFactor = 1.0f;      // frequency factor of the current pitch bend
-    FastRenderState fast;         // the fast render's tables and scratch
-    // Counts the calls that may have changed a voice other than through the fast render (MIDI,
-    // the reference render), so that the fast render knows when its steady lanes still hold.
-    std::uint32_t voiceChanges = 0;
+    VoiceRing voices{};
+    std::int32_t lastVoice = 0; // voice that took the latest note-on
+    float bendFactor = 1.0f;    // frequency factor of the current pitch bend
+    // Renders the voices; told before anything else changes them. Held apart, as it is large
+    // and its types are the render's own.
+    std::unique_ptr<VoiceRenderer> renderer;
 };

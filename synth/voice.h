@@ -1,6 +1,7 @@
 // One voice of the ring: all per-note state. Written only on the audio thread.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 enum VoiceStage : std::int32_t { Idle = 0, AttackStage, DecayStage, SustainStage, ReleaseStage };
@@ -9,20 +10,23 @@ inline constexpr std::int32_t kVoiceCount = 17; // indices 0 to topVoice
 inline constexpr std::int32_t kTopVoice = 16;
 
 struct Voice {
-    float phase = 0;               // oscillator phase in table steps, 0 to about 4096 + phaseStep
-    float phaseStep = 0;           // table steps per sample
-    std::int32_t noteNumber = 0;   // 0 to 127
-    std::int32_t velocity = 0;     // 1 to 127
-    std::int32_t startDelay = 0;   // samples still to wait before the voice renders
-    float smoothed = 0;            // one-pole smoothing state
-    std::int32_t bandState = 0;    // filter band-pass state (wraps)
-    std::int32_t lowState = 0;     // filter low-pass state (wraps)
-    std::int32_t attackPos = 0;    // samples spent in the attack
-    std::int32_t decayPos = 0;     // samples spent in the decay
-    std::int32_t releasePos = 0;   // samples spent in the release
-    std::int32_t stage = Idle;     // VoiceStage
-    float envLevel = 0;            // last stored envelope level; the release scales from it
-    float keyTrack = 0;            // cut-off scale from note and velocity
-    float voiceGain = 0;           // output gain from velocity
+    float phase = 0;             // oscillator phase in table steps, 0 to about 4096 + phaseStep
+    float phaseStep = 0;         // table steps per sample
+    std::int32_t noteNumber = 0; // 0 to 127
+    std::int32_t velocity = 0;   // 1 to 127
+    std::int32_t startDelay = 0; // samples still to wait before the voice renders
+    float smoothed = 0;          // one-pole smoothing state
+    std::int32_t bandState = 0;  // filter band-pass state (wraps)
+    std::int32_t lowState = 0;   // filter low-pass state (wraps)
+    std::int32_t attackPos = 0;  // samples spent in the attack
+    std::int32_t decayPos = 0;   // samples spent in the decay
+    std::int32_t releasePos = 0; // samples spent in the release
+    std::int32_t stage = Idle;   // VoiceStage
+    float envLevel = 0;          // last stored envelope level; the release scales from it
+    float keyTrack = 0;          // cut-off scale from note and velocity
+    float voiceGain = 0;         // output gain from velocity
     std::int32_t releaseCountdown = -1; // rendered samples until the release begins; -1 none
 };
+
+// The ring of voices, by index.
+using VoiceRing = std::array<Voice, kVoiceCount>;

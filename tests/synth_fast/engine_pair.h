@@ -14,6 +14,7 @@
 
 #include "synth/instrument.h"
 #include "synth/parameters.h"
+#include "synth/render/render_fast.h"
 
 inline std::uint32_t bitsOf(float x) {
     std::uint32_t b;

@@ -9,8 +9,8 @@
 #include <memory>
 #include <random>
 
-#include "synth/render_lanes.h"
-#include "synth/voice_render.h"
+#include "synth/render/render_lanes.h"
+#include "synth/render/voice_render.h"
 #include "tests/synth_fast/engine_pair.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // The lane kernels on the SSE2 baseline: four voices per group, doubles two at a time.
-#include "synth/render_lanes.h"
+#include "synth/render/render_lanes.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 
-#include "synth/render_lane_kernel.h"
+#include "synth/render/render_lane_kernel.h"
 
 namespace {
 

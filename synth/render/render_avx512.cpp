@@ -1,6 +1,6 @@
 // The lane kernels with AVX-512: eight voices per group with their doubles in one register.
 // Compiled for AVX-512 function by function and used only when the CPU has it.
-#include "synth/render_lanes.h"
+#include "synth/render/render_lanes.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -21,7 +21,7 @@
 #pragma GCC target("avx2,avx512f")
 #endif
 
-#include "synth/render_lane_kernel.h"
+#include "synth/render/render_lane_kernel.h"
 
 namespace {
 

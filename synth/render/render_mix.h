@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "synth/render_lanes.h"
+#include "synth/render/render_lanes.h"
 
 struct MixSource {
     std::int32_t lane;  // lane of the voice in the job, or -1 for a row of its own

@@ -1,29 +1,21 @@
-// The render that DrawbarEngine::render uses: chunk by chunk, the envelope of every voice is
-// planned first, the voices that fit the lane arithmetic are rendered side by side on the
-// instruction set chosen at load time, any other voice is rendered sample by sample with the
-// reference code, and the voices are then added into the outputs in voice order. While every
-// sounding voice sustains untouched, the lanes stay set up from call to call and only the kernels
-// run. The samples and the voice state are those of renderReference to the bit.
+// The fast render: chunk by chunk, the envelope of every voice is planned first, the voices that
+// fit the lane arithmetic are rendered side by side on the instruction set chosen at load time,
+// any other voice is rendered sample by sample with the reference code, and the voices are then
+// added into the outputs in voice order. While every sounding voice sustains untouched, the lanes
+// stay set up from call to call and only the kernels run. The samples and the voice state are
+// those of the reference render to the bit.
+#include "synth/render/render_fast.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "synth/drawbar_engine.h"
-#include "synth/render_fast.h"
-#include "synth/render_mix.h"
-#include "synth/render_plan.h"
-#include "synth/voice_render.h"
+#include "synth/render/render_mix.h"
+#include "synth/render/render_plan.h"
+#include "synth/render/render_reference.h"
+#include "synth/render/voice_render.h"
 
 namespace {
-
-// The kernels of one instruction set, and those it uses for fewer voices: the AVX-512 kernels
-// run eight voices per group, at a higher cost per group than AVX2's four, which pays only once
-// AVX2 would need four groups or more (measured: up to twelve voices AVX2 is faster).
-struct KernelChoice {
-    const LaneKernels* many = nullptr;
-    const LaneKernels* few = nullptr;
-    const LaneKernels& forLanes(std::int32_t lanes) const { return lanes <= 12 ? *few : *many; }
-};
 
 KernelChoice kernelsFor(RenderIsa isa) {
     if (!renderIsaSupported(isa)) return {};
@@ -140,9 +132,10 @@ struct LaneVoices {
     EnvelopePlan plan[kMaxLanes];
 };
 
-void loadLanes(const LaneKernels& kernels, LaneJob& job,
-               const std::array<Voice, kVoiceCount>& voices, const LaneVoices& lv,
-               const FastRenderState& state, std::int32_t frames) {
+// The lanes' voices and envelopes into the job, for a chunk of `frames` frames.
+void loadLanes(const LaneKernels& kernels, FastRenderState& state, const VoiceRing& voices,
+               const LaneVoices& lv, std::int32_t frames) {
+    LaneJob& job = state.job;
     const std::int32_t w = job.width;
     job.groups = kernels.paddedGroups((lv.count + w - 1) / w);
     job.steady = true;
@@ -188,9 +181,11 @@ bool coefficientsBounded(const RenderValues& r, bool voicesNonNegative) {
            r.cutoffScale >= 0.0f;
 }
 
-void storeLanes(const LaneJob& job, std::array<Voice, kVoiceCount>& voices, const LaneVoices& lv) {
-    for (std::int32_t lane = 0; lane < lv.count; ++lane)
-        copyLaneToVoice(job, lane, voices[lv.voice[lane]]);
+// The states of lanes 0 to count - 1 back into their voices, voice[lane] for each.
+void storeLanes(const LaneJob& job, VoiceRing& voices, const std::int32_t* voice,
+                std::int32_t count) {
+    for (std::int32_t lane = 0; lane < count; ++lane)
+        copyLaneToVoice(job, lane, voices[voice[lane]]);
 }
 
 struct LaneState {
@@ -242,123 +237,6 @@ bool allFramesRendered(const LaneVoices& lv, std::int32_t frames) {
     return true;
 }
 
-void renderChunk(const KernelChoice& choice, std::array<Voice, kVoiceCount>& voices,
-                 const RenderValues& r, bool lanesFit, FastRenderState& state, float* left,
-                 float* right, std::int32_t frames) {
-    LaneJob& job = state.job;
-    job.groups = 0;
-    LaneVoices lv;
-    MixSource sources[kVoiceCount];
-    std::int32_t count = 0;
-    bool voicesNonNegative = true;
-    for (std::int32_t i = 0; i < kVoiceCount; ++i) {
-        Voice& v = voices[i];
-        if (v.stage == Idle) continue;
-        if (lanesFit && voiceFitsLanes(v)) {
-            voicesNonNegative = voicesNonNegative && v.envLevel >= 0.0f && v.keyTrack >= 0.0f;
-            const EnvelopePlan plan = planEnvelope(v, r, frames, state.level[i], state.cutoff[i]);
-            if (plan.begin >= plan.end) continue;
-            lv.voice[lv.count] = i;
-            lv.plan[lv.count] = plan;
-            sources[count++] = {lv.count, nullptr, plan.begin, plan.end};
-            ++lv.count;
-            state.laneSamples += static_cast<std::uint64_t>(plan.end - plan.begin);
-        } else {
-            const MixSource s = renderAlone(v, r, frames, state.voiceOut[i]);
-            if (s.begin < s.end) sources[count++] = s;
-            state.aloneSamples += static_cast<std::uint64_t>(s.end - s.begin);
-        }
-    }
-    if (lv.count > 0) {
-        const LaneKernels& kernels = choice.forLanes(lv.count);
-        job.width = kernels.width;
-        job.mixed = &state.oscillator;
-        job.smooth = r.smooth;
-        job.damping = r.damping;
-        job.filterMode = r.filterMode;
-        job.coefficientsBounded = coefficientsBounded(r, voicesNonNegative);
-        loadLanes(kernels, job, voices, lv, state, frames);
-        if (count == lv.count && allFramesRendered(lv, frames)) {
-            // Every voice in a lane on every frame: one run, mixing as it goes.
-            job.mixLanes = lv.count;
-            job.mixReplace = false;
-            job.mixLeft = left;
-            job.mixRight = right;
-            kernels.run(job, 0, frames);
-            job.mixLanes = 0;
-            storeLanes(job, voices, lv);
-            mixLaneFrames(job, lv.count, left, right, frames & ~3, frames, false);
-            return;
-        }
-        runLanes(kernels, job, lv, frames);
-        storeLanes(job, voices, lv);
-    }
-    if (count > 0) mixChunk(job, sources, count, left, right, frames);
-}
-
-// The lanes' levels and coefficients and the job's shared values for `r`, and the voices' levels
-// as a chunk of sustain leaves them.
-void setSteadyValues(std::array<Voice, kVoiceCount>& voices, const RenderValues& r,
-                     FastRenderState& state) {
-    SteadyLanes& s = state.steady;
-    LaneJob& job = state.job;
-    bool voicesNonNegative = true;
-    for (std::int32_t lane = 0; lane < s.count; ++lane) {
-        Voice& v = voices[s.voice[lane]];
-        voicesNonNegative = voicesNonNegative && v.envLevel >= 0.0f && v.keyTrack >= 0.0f;
-        job.steadyLevel[lane] = r.sustain;
-        job.steadyCutoff[lane] = sustainCutoff(r, v.keyTrack);
-        v.envLevel = r.sustain;
-    }
-    job.smooth = r.smooth;
-    job.damping = r.damping;
-    job.filterMode = r.filterMode;
-    job.coefficientsBounded = coefficientsBounded(r, voicesNonNegative);
-    s.values = r;
-}
-
-// After a call on the chunk path: sets the lanes up for the calls to come when every sounding
-// voice sustains with nothing scheduled and fits the lanes.
-void prepareSteady(const KernelChoice& choice, std::array<Voice, kVoiceCount>& voices,
-                   const RenderValues& r, bool lanesFit, std::uint32_t voiceChanges,
-                   FastRenderState& state) {
-    SteadyLanes& s = state.steady;
-    s.valid = false;
-    if (!lanesFit) return;
-    std::int32_t count = 0;
-    for (std::int32_t i = 0; i < kVoiceCount; ++i) {
-        const Voice& v = voices[i];
-        if (v.stage == Idle) continue;
-        // A voice that entered the sustain on this call's last frame still holds the level
-        // before it, which its next frame replaces: steady lanes would set it now.
-        if (v.stage != SustainStage || v.releaseCountdown >= 0 || v.startDelay > 0 ||
-            !voiceFitsLanes(v) || std::memcmp(&v.envLevel, &r.sustain, sizeof(float)) != 0)
-            return;
-        s.voice[count++] = i;
-    }
-    if (count == 0) return;
-    const LaneKernels& kernels = choice.forLanes(count);
-    LaneJob& job = state.job;
-    const std::int32_t w = kernels.width;
-    job.width = w;
-    job.groups = kernels.paddedGroups((count + w - 1) / w);
-    job.steady = true;
-    job.mixed = &state.oscillator;
-    for (std::int32_t lane = 0; lane < job.groups * w; ++lane) {
-        if (lane >= count) {
-            silenceLane(job, lane);
-            continue;
-        }
-        copyVoiceToLane(job, lane, voices[s.voice[lane]]);
-    }
-    s.count = count;
-    setSteadyValues(voices, r, state);
-    s.valuesChanges = state.valuesChanges;
-    s.kernels = &kernels;
-    s.voiceChanges = voiceChanges;
-    s.valid = true;
-}
-
 bool sameBits(float a, float b) {
     std::uint32_t x, y;
     std::memcpy(&x, &a, sizeof x);
@@ -373,43 +251,6 @@ bool sameSteadyValues(const RenderValues& a, const RenderValues& b) {
            sameBits(a.smooth, b.smooth) && a.filterMode == b.filterMode;
 }
 
-// The call on steady lanes, when they still hold: false when the chunk path must run.
-bool renderSteady(const KernelChoice& choice, std::array<Voice, kVoiceCount>& voices,
-                  const RenderValues& r, std::uint32_t voiceChanges, FastRenderState& state,
-                  float* left, float* right, std::int32_t frames, bool replacing) {
-    SteadyLanes& s = state.steady;
-    if (!s.valid || s.voiceChanges != voiceChanges) return false;
-    const LaneKernels& kernels = choice.forLanes(s.count);
-    if (&kernels != s.kernels) return false;
-    LaneJob& job = state.job;
-    // The kernels keep every other bound a voice must meet to stay in a lane. After a call at
-    // smoothing 0 the smoothed states are oscillator values, far inside this one.
-    if (r.smooth != 0.0f || s.values.smooth != 0.0f)
-        for (std::int32_t lane = 0; lane < s.count; ++lane)
-            if (!(std::fabs(job.smoothed[lane]) <= 1e30f)) return false;
-    if (s.valuesChanges != state.valuesChanges) {
-        if (!sameSteadyValues(s.values, r)) setSteadyValues(voices, r, state);
-        s.valuesChanges = state.valuesChanges;
-    }
-
-    job.mixLanes = s.count;
-    job.mixReplace = replacing;
-    // Replacing, the outputs need no keeping should a run be redone: one run does.
-    const std::int32_t chunk = replacing ? frames : kChunkFrames;
-    for (std::int32_t at = 0; at < frames; at += chunk) {
-        const std::int32_t n = std::min(chunk, frames - at);
-        job.mixLeft = left + at;
-        job.mixRight = right + at;
-        kernels.run(job, 0, n);
-        if ((n & 3) != 0) mixLaneFrames(job, s.count, left + at, right + at, n & ~3, n, replacing);
-    }
-    job.mixLanes = 0;
-    const auto samples = static_cast<std::uint64_t>(s.count) * static_cast<std::uint64_t>(frames);
-    state.laneSamples += samples;
-    state.steadySamples += samples;
-    return true;
-}
-
 bool oscillatorCurrent(const MixedOscillator& m, const RenderValues& r) {
     if (m.bank != r.bank || m.rounded != (r.smooth == 0.0f)) return false;
     for (std::int32_t k = 0; k < kHarmonicBlocks; ++k)
@@ -419,38 +260,52 @@ bool oscillatorCurrent(const MixedOscillator& m, const RenderValues& r) {
 
 } // namespace
 
-void DrawbarEngine::syncVoices() const {
-    if (!voicesBehind) return;
-    const SteadyLanes& s = fast.steady;
-    const LaneJob& job = fast.job;
-    for (std::int32_t lane = 0; lane < s.count; ++lane)
-        copyLaneToVoice(job, lane, voices[s.voice[lane]]);
-    voicesBehind = false;
+VoiceRenderer::VoiceRenderer(VoiceRing& voices, const EngineValues& values,
+                             const WaveTables& tables)
+    : voices(voices), engineValues(values), tables(tables) {
+    chooseKernels(bestRenderIsa());
+    readValues();
 }
 
-void DrawbarEngine::render(float* left, float* right, std::int32_t frames) {
-    renderWith(bestRenderIsa(), left, right, frames);
+void VoiceRenderer::chooseKernels(RenderIsa set) {
+    isa = set;
+    kernels = kernelsFor(set);
 }
 
-void DrawbarEngine::renderReplacing(float* left, float* right, std::int32_t frames) {
-    renderWith(bestRenderIsa(), left, right, frames, true);
+// The values as they stand, and the oscillator table for them when the lanes can use it.
+void VoiceRenderer::readValues() {
+    valuesChanges = engineValues.changes.load(std::memory_order_acquire);
+    values = loadRenderValues(engineValues, tables);
+    valuesFit = valuesFitLanes(values);
+    if (valuesFit && kernels.many != nullptr && !oscillatorCurrent(fast.oscillator, values))
+        kernels.many->buildOscillator(fast.oscillator, values.bank, values.harmonicWeight.data(),
+                                      values.smooth == 0.0f);
 }
 
-void DrawbarEngine::renderWith(RenderIsa isa, float* left, float* right, std::int32_t frames,
-                               bool replacing) {
+void VoiceRenderer::syncVoices() {
+    if (lanes != Lanes::Ahead) return;
+    storeLanes(fast.job, voices, steady.voice, steady.count);
+    lanes = Lanes::Steady;
+}
+
+void VoiceRenderer::invalidate() {
+    syncVoices();
+    lanes = Lanes::None;
+}
+
+void VoiceRenderer::renderReference(float* left, float* right, std::int32_t frames) {
+    invalidate();
+    referenceRender(voices, engineValues, tables, left, right, frames);
+}
+
+void VoiceRenderer::render(RenderIsa set, float* left, float* right, std::int32_t frames,
+                           bool replacing) {
     if (frames <= 0) return;
     const auto clear = [&] {
         std::memset(left, 0, sizeof(float) * static_cast<std::size_t>(frames));
         std::memset(right, 0, sizeof(float) * static_cast<std::size_t>(frames));
     };
-    if (!fast.isaChosen || fast.isa != isa) {
-        const KernelChoice chosen = kernelsFor(isa);
-        fast.many = chosen.many;
-        fast.few = chosen.few;
-        fast.isa = isa;
-        fast.isaChosen = true;
-    }
-    const KernelChoice kernels{fast.many, fast.few};
+    if (set != isa) chooseKernels(set);
     if (kernels.many == nullptr || kernels.many->run == nullptr) {
         if (replacing) clear();
         renderReference(left, right, frames);
@@ -458,7 +313,7 @@ void DrawbarEngine::renderWith(RenderIsa isa, float* left, float* right, std::in
     }
 
     // Steady lanes are sounding voices; otherwise an idle instrument costs one look at each voice.
-    if (!fast.steady.valid || fast.steady.voiceChanges != voiceChanges) {
+    if (lanes == Lanes::None) {
         bool sounding = false;
         for (const Voice& v : voices)
             sounding = sounding || v.stage != Idle;
@@ -470,29 +325,157 @@ void DrawbarEngine::renderWith(RenderIsa isa, float* left, float* right, std::in
 
     // The values are read once per call, and only when they changed since the last; a change
     // made meanwhile takes effect with the next call.
-    const std::uint32_t changes = derived.changes.load(std::memory_order_acquire);
-    if (!fast.valuesRead || changes != fast.valuesChanges) {
-        fast.values = loadRenderValues(derived, tables);
-        fast.valuesFit = valuesFitLanes(fast.values);
-        fast.valuesChanges = changes;
-        fast.valuesRead = true;
-        const RenderValues& v = fast.values;
-        if (fast.valuesFit && !oscillatorCurrent(fast.oscillator, v))
-            kernels.many->buildOscillator(fast.oscillator, v.bank, v.harmonicWeight.data(),
-                                          v.smooth == 0.0f);
-    }
-    const RenderValues& r = fast.values;
-    const bool lanesFit = fast.valuesFit;
-    if (lanesFit &&
-        renderSteady(kernels, voices, r, voiceChanges, fast, left, right, frames, replacing)) {
-        voicesBehind = true;
+    if (engineValues.changes.load(std::memory_order_acquire) != valuesChanges) readValues();
+    if (valuesFit && renderSteady(left, right, frames, replacing)) {
+        lanes = Lanes::Ahead;
         return;
     }
 
     syncVoices();
     if (replacing) clear();
     for (std::int32_t at = 0; at < frames; at += kChunkFrames)
-        renderChunk(kernels, voices, r, lanesFit, fast, left + at, right + at,
-                    std::min(kChunkFrames, frames - at));
-    prepareSteady(kernels, voices, r, lanesFit, voiceChanges, fast);
+        renderChunk(left + at, right + at, std::min(kChunkFrames, frames - at));
+    prepareSteady();
+}
+
+// The call on steady lanes, when they still hold: false when the chunk path must run.
+bool VoiceRenderer::renderSteady(float* left, float* right, std::int32_t frames, bool replacing) {
+    if (lanes == Lanes::None) return false;
+    const LaneKernels& laneKernels = kernels.forLanes(steady.count);
+    if (&laneKernels != steady.kernels) return false;
+    LaneJob& job = fast.job;
+    // The kernels keep every other bound a voice must meet to stay in a lane. After a call at
+    // smoothing 0 the smoothed states are oscillator values, far inside this one.
+    if (values.smooth != 0.0f || steady.values.smooth != 0.0f)
+        for (std::int32_t lane = 0; lane < steady.count; ++lane)
+            if (!(std::fabs(job.smoothed[lane]) <= 1e30f)) return false;
+    if (!sameSteadyValues(steady.values, values)) setSteadyValues();
+
+    job.mixLanes = steady.count;
+    job.mixReplace = replacing;
+    // Replacing, the outputs need no keeping should a run be redone: one run does.
+    const std::int32_t chunk = replacing ? frames : kChunkFrames;
+    for (std::int32_t at = 0; at < frames; at += chunk) {
+        const std::int32_t n = std::min(chunk, frames - at);
+        job.mixLeft = left + at;
+        job.mixRight = right + at;
+        laneKernels.run(job, 0, n);
+        if ((n & 3) != 0)
+            mixLaneFrames(job, steady.count, left + at, right + at, n & ~3, n, replacing);
+    }
+    job.mixLanes = 0;
+    const auto samples =
+        static_cast<std::uint64_t>(steady.count) * static_cast<std::uint64_t>(frames);
+    fast.laneSamples += samples;
+    fast.steadySamples += samples;
+    return true;
+}
+
+// The lanes' levels and coefficients and the job's shared values for the values as read, and the
+// voices' levels as a chunk of sustain leaves them.
+void VoiceRenderer::setSteadyValues() {
+    LaneJob& job = fast.job;
+    bool voicesNonNegative = true;
+    for (std::int32_t lane = 0; lane < steady.count; ++lane) {
+        Voice& v = voices[steady.voice[lane]];
+        voicesNonNegative = voicesNonNegative && v.envLevel >= 0.0f && v.keyTrack >= 0.0f;
+        job.steadyLevel[lane] = values.sustain;
+        job.steadyCutoff[lane] = sustainCutoff(values, v.keyTrack);
+        v.envLevel = values.sustain;
+    }
+    job.smooth = values.smooth;
+    job.damping = values.damping;
+    job.filterMode = values.filterMode;
+    job.coefficientsBounded = coefficientsBounded(values, voicesNonNegative);
+    steady.values = values;
+}
+
+void VoiceRenderer::renderChunk(float* left, float* right, std::int32_t frames) {
+    const RenderValues& r = values;
+    LaneJob& job = fast.job;
+    job.groups = 0;
+    LaneVoices lv;
+    MixSource sources[kVoiceCount];
+    std::int32_t count = 0;
+    bool voicesNonNegative = true;
+    for (std::int32_t i = 0; i < kVoiceCount; ++i) {
+        Voice& v = voices[i];
+        if (v.stage == Idle) continue;
+        if (valuesFit && voiceFitsLanes(v)) {
+            voicesNonNegative = voicesNonNegative && v.envLevel >= 0.0f && v.keyTrack >= 0.0f;
+            const EnvelopePlan plan = planEnvelope(v, r, frames, fast.level[i], fast.cutoff[i]);
+            if (plan.begin >= plan.end) continue;
+            lv.voice[lv.count] = i;
+            lv.plan[lv.count] = plan;
+            sources[count++] = {lv.count, nullptr, plan.begin, plan.end};
+            ++lv.count;
+            fast.laneSamples += static_cast<std::uint64_t>(plan.end - plan.begin);
+        } else {
+            const MixSource s = renderAlone(v, r, frames, fast.voiceOut[i]);
+            if (s.begin < s.end) sources[count++] = s;
+            fast.aloneSamples += static_cast<std::uint64_t>(s.end - s.begin);
+        }
+    }
+    if (lv.count > 0) {
+        const LaneKernels& laneKernels = kernels.forLanes(lv.count);
+        job.width = laneKernels.width;
+        job.mixed = &fast.oscillator;
+        job.smooth = r.smooth;
+        job.damping = r.damping;
+        job.filterMode = r.filterMode;
+        job.coefficientsBounded = coefficientsBounded(r, voicesNonNegative);
+        loadLanes(laneKernels, fast, voices, lv, frames);
+        if (count == lv.count && allFramesRendered(lv, frames)) {
+            // Every voice in a lane on every frame: one run, mixing as it goes.
+            job.mixLanes = lv.count;
+            job.mixReplace = false;
+            job.mixLeft = left;
+            job.mixRight = right;
+            laneKernels.run(job, 0, frames);
+            job.mixLanes = 0;
+            storeLanes(job, voices, lv.voice, lv.count);
+            mixLaneFrames(job, lv.count, left, right, frames & ~3, frames, false);
+            return;
+        }
+        runLanes(laneKernels, job, lv, frames);
+        storeLanes(job, voices, lv.voice, lv.count);
+    }
+    if (count > 0) mixChunk(job, sources, count, left, right, frames);
+}
+
+// After a call on the chunk path: sets the lanes up for the calls to come when every sounding
+// voice sustains with nothing scheduled and fits the lanes.
+void VoiceRenderer::prepareSteady() {
+    lanes = Lanes::None;
+    if (!valuesFit) return;
+    std::int32_t count = 0;
+    for (std::int32_t i = 0; i < kVoiceCount; ++i) {
+        const Voice& v = voices[i];
+        if (v.stage == Idle) continue;
+        // A voice that entered the sustain on this call's last frame still holds the level
+        // before it, which its next frame replaces: steady lanes would set it now.
+        if (v.stage != SustainStage || v.releaseCountdown >= 0 || v.startDelay > 0 ||
+            !voiceFitsLanes(v) || std::memcmp(&v.envLevel, &values.sustain, sizeof(float)) != 0)
+            return;
+        steady.voice[count++] = i;
+    }
+    if (count == 0) return;
+    const LaneKernels& laneKernels = kernels.forLanes(count);
+    LaneJob& job = fast.job;
+    const std::int32_t w = laneKernels.width;
+    job.width = w;
+    job.groups = laneKernels.paddedGroups((count + w - 1) / w);
+    job.steady = true;
+    job.mixed = &fast.oscillator;
+    for (std::int32_t lane = 0; lane < job.groups * w; ++lane) {
+        if (lane >= count) {
+            silenceLane(job, lane);
+            continue;
+        }
+        copyVoiceToLane(job, lane, voices[steady.voice[lane]]);
+    }
+    steady.kernels = &laneKernels;
+    steady.count = count;
+    setSteadyValues();
+    lanes = Lanes::Steady;
 }

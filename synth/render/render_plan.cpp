@@ -1,24 +1,25 @@
-#include "synth/render_plan.h"
+#include "synth/render/render_plan.h"
 
 #include <algorithm>
+
+#include "synth/render/voice_render.h"
 
 namespace {
 
 // Below this a sample count and a position are exact as floats.
 constexpr std::int32_t kFloatExact = 1 << 24;
 
-// done[i] = (pos + i) / (length + 1), stored as a float. With both integers exact as floats the
-// float quotient equals the double quotient rounded to float: 53 bits are more than twice 24 + 1,
-// so rounding twice cannot move a quotient across a float rounding boundary.
+// done[i] = rampFraction(pos + i, length). With both integers exact as floats the float quotient
+// equals the double quotient rounded to float: 53 bits are more than twice 24 + 1, so rounding
+// twice cannot move a quotient across a float rounding boundary.
 void ramp(float* done, std::int32_t pos, std::int32_t length, std::int32_t count) {
     if (length < kFloatExact) {
         const auto denominator = static_cast<float>(length + 1);
         for (std::int32_t i = 0; i < count; ++i)
             done[i] = static_cast<float>(pos + i) / denominator;
     } else {
-        const double denominator = length + 1.0;
         for (std::int32_t i = 0; i < count; ++i)
-            done[i] = static_cast<float>((pos + i) / denominator);
+            done[i] = rampFraction(pos + i, length);
     }
 }
 
@@ -26,32 +27,26 @@ void decayLevels(float* level, std::int32_t pos, std::int32_t length, double sus
                  std::int32_t count) {
     ramp(level, pos, length, count);
     for (std::int32_t i = 0; i < count; ++i)
-        level[i] = static_cast<float>(sustain + (1.0 - sustain) * (1.0 - level[i]));
+        level[i] = decayLevel(level[i], sustain);
 }
 
 void releaseLevels(float* level, std::int32_t pos, std::int32_t length, double from,
                    std::int32_t count) {
     ramp(level, pos, length, count);
     for (std::int32_t i = 0; i < count; ++i)
-        level[i] = static_cast<float>((1.0 - level[i]) * from);
+        level[i] = releaseLevel(level[i], from);
 }
 
-float cutoffFor(float e, const RenderValues& r, double keyTrack) {
-    double c = (static_cast<double>(e) * r.env + 1.1 - r.env) * r.cutoffScale * keyTrack;
-    if (c > 0.785) c = 0.785;
-    return static_cast<float>(c);
-}
-
-void cutoffs(float* cutoff, const float* level, const RenderValues& r, double keyTrack,
+void cutoffs(float* cutoff, const float* level, const RenderValues& r, float keyTrack,
              std::int32_t count) {
     for (std::int32_t i = 0; i < count; ++i)
-        cutoff[i] = cutoffFor(level[i], r, keyTrack);
+        cutoff[i] = cutoffCoefficient(level[i], r, keyTrack);
 }
 
 } // namespace
 
 float sustainCutoff(const RenderValues& r, float keyTrack) {
-    return cutoffFor(r.sustain, r, keyTrack);
+    return cutoffCoefficient(r.sustain, r, keyTrack);
 }
 
 EnvelopePlan planEnvelope(Voice& v, const RenderValues& r, std::int32_t frames, float* level,

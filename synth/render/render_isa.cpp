@@ -1,4 +1,4 @@
-#include "synth/render_isa.h"
+#include "synth/render/render_isa.h"
 
 #if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
 #define ULVO_X86 1

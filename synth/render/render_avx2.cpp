@@ -1,7 +1,7 @@
 // The lane kernels with AVX2 and FMA: four voices per group with their doubles in one register.
 // Compiled for AVX2 and FMA function by function (the rest of the library stays on the baseline)
 // and used only when the CPU has both.
-#include "synth/render_lanes.h"
+#include "synth/render/render_lanes.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -15,7 +15,7 @@
 #pragma GCC target("avx2,fma")
 #endif
 
-#include "synth/render_lane_kernel.h"
+#include "synth/render/render_lane_kernel.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 
 #include <emmintrin.h>
 
-#include "synth/render_lanes.h"
+#include "synth/render/render_lanes.h"
 
 // Everything below has internal linkage: each instruction set's file gets its own copy, compiled
 // for that set, and no copy can stand in for another at link time.

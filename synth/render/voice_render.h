@@ -8,6 +8,34 @@
 #include "synth/engine_values.h"
 #include "synth/voice.h"
 
+// --- Scalar formulas the planner (render_plan.cpp) shares --------------------------------------
+
+// How far a ramp of `length` samples is at sample `pos` (0 to length - 1): the attack rises by it,
+// the decay and the release fall by it.
+inline float rampFraction(std::int32_t pos, std::int32_t length) {
+    return static_cast<float>(pos / (length + 1.0));
+}
+
+// The decay's level at ramp fraction `done`: from 1 down towards the sustain level.
+inline float decayLevel(float done, double sustain) {
+    return static_cast<float>(sustain + (1.0 - sustain) * (1.0 - done));
+}
+
+// The release's level at ramp fraction `done`: down from `from`, the level it began at.
+inline float releaseLevel(float done, double from) {
+    return static_cast<float>((1.0 - done) * from);
+}
+
+// The filter's cut-off coefficient at envelope level `level`: follows the envelope by the depth,
+// and the note and velocity by `keyTrack`; held at 0.785, below which the filter is stable.
+inline float cutoffCoefficient(float level, const RenderValues& r, float keyTrack) {
+    double c = (static_cast<double>(level) * r.env + 1.1 - r.env) * r.cutoffScale * keyTrack;
+    if (c > 0.785) c = 0.785;
+    return static_cast<float>(c);
+}
+
+// --- One sample --------------------------------------------------------------------------------
+
 // State-variable filter on integers: returns the output chosen by `mode`.
 inline std::int32_t filterStep(std::int32_t x, Voice& v, float g, float damping,
                                std::int32_t mode) {
@@ -24,20 +52,23 @@ inline std::int32_t filterStep(std::int32_t x, Voice& v, float g, float damping,
     v.bandState = bp;
     v.lowState = lp;
     switch (mode) {
-    case 0: return lp;
-    case 1: return bp;
-    case 2: return hp;
-    default: return x;
+    case 0:
+        return lp;
+    case 1:
+        return bp;
+    case 2:
+        return hp;
+    default:
+        return x;
     }
 }
 
 // Envelope level of this sample; advances the stage.
 inline float envelopeStep(Voice& v, const RenderValues& r) {
-    const double sustain = r.sustain;
     switch (v.stage) {
     case AttackStage:
         if (v.attackPos < r.attackLength) {
-            v.envLevel = static_cast<float>(v.attackPos / (r.attackLength + 1.0));
+            v.envLevel = rampFraction(v.attackPos, r.attackLength);
             ++v.attackPos;
             return v.envLevel;
         }
@@ -47,24 +78,27 @@ inline float envelopeStep(Voice& v, const RenderValues& r) {
         return v.envLevel;
     case DecayStage:
         if (v.decayPos < r.decayLength) {
-            const auto done = static_cast<float>(v.decayPos / (r.decayLength + 1.0));
-            v.envLevel = static_cast<float>(sustain + (1.0 - sustain) * (1.0 - done));
+            v.envLevel = decayLevel(rampFraction(v.decayPos, r.decayLength), r.sustain);
             ++v.decayPos;
             return v.envLevel;
         }
         v.stage = SustainStage;
         return v.envLevel;
-    case SustainStage: v.envLevel = r.sustain; return v.envLevel;
+    case SustainStage:
+        v.envLevel = r.sustain;
+        return v.envLevel;
     case ReleaseStage:
         if (v.releasePos < r.releaseLength) {
             // Falls from the level the release began at; envLevel is not updated.
-            const auto done = static_cast<float>(v.releasePos / (r.releaseLength + 1.0));
+            const float done = rampFraction(v.releasePos, r.releaseLength);
             ++v.releasePos;
-            return static_cast<float>((1.0 - done) * v.envLevel);
+            return releaseLevel(done, v.envLevel);
         }
         v.stage = Idle;
         return 0.0f;
-    default: v.envLevel = 0; return 0.0f;
+    default:
+        v.envLevel = 0;
+        return 0.0f;
     }
 }
 
@@ -97,9 +131,8 @@ inline void renderVoice(Voice& v, const RenderValues& r, float& left, float& rig
     }
 
     // Filter, with the cut-off following envelope, key and velocity.
-    double cutoff = (static_cast<double>(e) * r.env + 1.1 - r.env) * r.cutoffScale * v.keyTrack;
-    if (cutoff > 0.785) cutoff = 0.785;
-    const std::int32_t y = filterStep(x, v, static_cast<float>(cutoff), r.damping, r.filterMode);
+    const std::int32_t y =
+        filterStep(x, v, cutoffCoefficient(e, r, v.keyTrack), r.damping, r.filterMode);
 
     // Gain.
     const auto s = static_cast<float>(static_cast<double>(y) * e * v.voiceGain);

@@ -1,4 +1,4 @@
-#include "synth/render_mix.h"
+#include "synth/render/render_mix.h"
 
 #include <algorithm>
 
