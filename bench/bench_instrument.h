@@ -12,6 +12,7 @@
 
 #include "synth/instrument.h"
 #include "synth/parameters.h"
+#include "synth/engine_probe.h"
 
 enum class Patch { Default, FullResonant };
 
@@ -47,7 +48,7 @@ inline std::unique_ptr<Instrument> heldInstrument(Patch patch, std::int32_t voic
                               static_cast<std::uint8_t>(70 + i), 0);
     std::vector<float> left(kBenchBlock), right(kBenchBlock);
     for (int i = 0; i < 4; ++i)
-        instrument->renderReference(left.data(), right.data(), kBenchBlock);
+        EngineProbe::renderReference(*instrument, left.data(), right.data(), kBenchBlock);
     return instrument;
 }
 

@@ -4,6 +4,7 @@
 
 #include "bench/bench_instrument.h"
 #include "plugin/vst2/avst_xsynth.h"
+#include "synth/engine_probe.h"
 
 namespace {
 
@@ -17,14 +18,14 @@ void renderEngine(benchmark::State& state, Patch patch, std::int32_t voices, int
         std::memset(left.data(), 0, sizeof(float) * kBenchBlock);
         std::memset(right.data(), 0, sizeof(float) * kBenchBlock);
         if (isa < 0)
-            instrument->renderReference(left.data(), right.data(), kBenchBlock);
+            EngineProbe::renderReference(*instrument, left.data(), right.data(), kBenchBlock);
         else
-            instrument->renderWith(static_cast<RenderIsa>(isa), left.data(), right.data(),
+            EngineProbe::renderWith(*instrument, static_cast<RenderIsa>(isa), left.data(), right.data(),
                                    kBenchBlock);
         benchmark::DoNotOptimize(left.data());
         benchmark::ClobberMemory();
     }
-    if (instrument->engine().soundingVoices() != voices)
+    if (EngineProbe::engine(*instrument).soundingVoices() != voices)
         state.SkipWithError("voices ended during the run");
     reportPerFrame(state, kBenchBlock, voices);
 }

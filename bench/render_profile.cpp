@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench/bench_instrument.h"
+#include "synth/engine_probe.h"
 
 // Kept out of line so that callgrind can collect exactly this.
 __attribute__((noinline)) void profiledRender(Instrument& instrument, float* left, float* right,
@@ -32,6 +33,6 @@ int main(int argc, char** argv) {
     instrument->renderReplacing(left.data(), right.data(), block); // builds the tables
     profiledRender(*instrument, left.data(), right.data(), block, frames);
     std::printf("%d voices, blocks of %d, %d frames on %s: %d sounding\n", voices, block, frames,
-                renderIsaName(bestRenderIsa()), instrument->engine().soundingVoices());
+                renderIsaName(bestRenderIsa()), EngineProbe::engine(*instrument).soundingVoices());
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "bench/bench_instrument.h"
+#include "synth/engine_probe.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ void renderBlocks(benchmark::State& state, std::int32_t voices, std::int32_t blo
         benchmark::DoNotOptimize(left.data());
         benchmark::ClobberMemory();
     }
-    if (instrument->engine().soundingVoices() != voices)
+    if (EngineProbe::engine(*instrument).soundingVoices() != voices)
         state.SkipWithError("voices ended during the run");
     state.SetLabel(renderIsaName(bestRenderIsa()));
     reportPerFrame(state, kFramesPerIteration, voices);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/bounded_text.h"
+#include "synth/drawbar_engine.h"
 
 namespace {
 
@@ -17,20 +18,26 @@ bool isUsableSampleRate(float rate) {
 
 } // namespace
 
-Instrument::Instrument() {
+Instrument::Instrument() : engineState(std::make_unique<DrawbarEngine>()) {
     for (std::int32_t i = 0; i < kProgramCount; ++i)
         std::snprintf(programs[i].name, sizeof programs[i].name, "init%d", static_cast<int>(i + 1));
     selectProgram(0);
-    engineState.initEngine();
+    engineState->initEngine();
+}
+
+Instrument::~Instrument() = default;
+
+float Instrument::parameter(std::int32_t index) const {
+    return engineState->parameter(index);
 }
 
 void Instrument::setParameter(std::int32_t index, float value) {
     if (isParameterIndex(index)) {
         // The current program remembers every value written while it is current.
         programs[current.load(relaxed)].setValue(index, value);
-        engineState.storeParameter(index, value);
+        engineState->storeParameter(index, value);
     }
-    engineState.updateParameter(index, rate.load(relaxed));
+    engineState->updateParameter(index, rate.load(relaxed));
 }
 
 const char* Instrument::parameterName(std::int32_t index) {
@@ -39,7 +46,7 @@ const char* Instrument::parameterName(std::int32_t index) {
 
 void Instrument::parameterDisplay(std::int32_t index, char* text, std::size_t size) const {
     if (!isParameterIndex(index)) return copyText(text, "", size);
-    floatToText(engineState.parameter(index), text, size);
+    floatToText(engineState->parameter(index), text, size);
 }
 
 void Instrument::applyValues(const ParameterSet& values) {
@@ -87,7 +94,7 @@ bool Instrument::copyProgram(std::int32_t destination) {
 
 bool Instrument::setSampleRate(float r) {
     if (!setParameterRate(r)) return false;
-    engineState.setTableStep(r);
+    engineState->setTableStep(r);
     return true;
 }
 
@@ -98,22 +105,31 @@ bool Instrument::setParameterRate(float r) {
 }
 
 void Instrument::noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t frame) {
-    engineState.noteOn(note, velocity, frame);
+    engineState->noteOn(note, velocity, frame);
 }
 
 void Instrument::noteOff(std::uint8_t note, std::int32_t frame) {
-    engineState.noteOff(note, frame);
+    engineState->noteOff(note, frame);
 }
 
 void Instrument::pitchBend(std::uint16_t amount) {
-    engineState.pitchBend(amount);
+    engineState->pitchBend(amount);
 }
 
 void Instrument::allSoundOff() {
-    engineState.allSoundOff();
+    engineState->allSoundOff();
 }
 
 void Instrument::renderReplacing(float* left, float* right, std::int32_t frames) {
     if (left == nullptr || right == nullptr || frames <= 0) return;
-    engineState.renderReplacing(left, right, frames);
+    engineState->renderReplacing(left, right, frames);
+}
+
+void Instrument::midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
+                           std::int32_t frame) {
+    engineState->handleMidi(status, data1, data2, frame);
+}
+
+void Instrument::render(float* left, float* right, std::int32_t frames) {
+    engineState->render(left, right, frames);
 }

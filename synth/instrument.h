@@ -7,9 +7,12 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
-#include "synth/drawbar_engine.h"
+#include "synth/parameters.h"
 #include "synth/program.h"
+
+class DrawbarEngine;
 
 inline constexpr std::int32_t kProgramCount = 32;
 
@@ -17,6 +20,7 @@ class Instrument {
   public:
     // 32 programs named "init1" to "init32" at the defaults, program 0 selected, 44100 Hz.
     Instrument();
+    ~Instrument();
     Instrument(const Instrument&) = delete;
     Instrument& operator=(const Instrument&) = delete;
 
@@ -25,7 +29,7 @@ class Instrument {
     // render derives from it. An index outside 0..15 stores nothing.
     void setParameter(std::int32_t index, float value);
     // The sound's current value; 0 outside 0..15.
-    float parameter(std::int32_t index) const { return engineState.parameter(index); }
+    float parameter(std::int32_t index) const;
     // "A", "D", ..., "Smooth"; empty outside 0..15.
     static const char* parameterName(std::int32_t index);
     // The current value in two-decimal notation ("0.10"), cut to `size` bytes; empty outside.
@@ -80,30 +84,19 @@ class Instrument {
     // One raw MIDI message at frame `frame`: note off and on, pitch bend, and controller 126 as
     // all sound off; the others change nothing.
     void midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
-                   std::int32_t frame) {
-        engineState.handleMidi(status, data1, data2, frame);
-    }
+                   std::int32_t frame);
     // Adds `frames` samples of every sounding voice to both buffers.
-    void render(float* left, float* right, std::int32_t frames) {
-        engineState.render(left, right, frames);
-    }
+    void render(float* left, float* right, std::int32_t frames);
     // Renders into both buffers over what they hold, as clearing them and then rendering would.
     void renderReplacing(float* left, float* right, std::int32_t frames);
-    // The same through one instruction set, adding or replacing, or the plain reference render;
-    // for the tests and benchmarks that compare them.
-    void renderWith(RenderIsa isa, float* left, float* right, std::int32_t frames,
-                    bool replacing = false) {
-        engineState.renderWith(isa, left, right, frames, replacing);
-    }
-    void renderReference(float* left, float* right, std::int32_t frames) {
-        engineState.renderReference(left, right, frames);
-    }
-
-    // Read access to the engine's documented values, for tests and tools.
-    const DrawbarEngine& engine() const { return engineState; }
-
   private:
-    DrawbarEngine engineState;
+    // Tests and benchmarks look at the engine and render through one instruction set with it
+    // (synth/engine_probe.h); no front does.
+    friend struct EngineProbe;
+
+    // The sound: parameters, voices and the render, held apart (the render's state is large and
+    // its types are its own), made with the instrument and never on the audio thread.
+    std::unique_ptr<DrawbarEngine> engineState;
     std::array<VstXSynthProgram, kProgramCount> programs;
     std::atomic<std::int32_t> current{0};
     std::atomic<float> rate{44100.0f};

@@ -46,7 +46,6 @@ public:
 
     // Read access for tests and tools.
     const Instrument& getInstrument() const { return instrument; }
-    const DrawbarEngine& getEngine() const { return instrument.engine(); }
     const VstXSynthProgram& program(std::int32_t index) const { return instrument.program(index); }
 
 private:

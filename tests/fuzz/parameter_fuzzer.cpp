@@ -10,6 +10,7 @@
 #include "plugin/vst2/avst_xsynth.h"
 #include "tests/fuzz/fuzz_host.h"
 #include "tests/fuzz/guarded_buffer.h"
+#include "synth/engine_probe.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ AVstXSynth& synthOf(AEffect* effect) { return *static_cast<AVstXSynth*>(effect->
 // What the render relies on, whatever values arrived.
 void checkDerivedValues(AEffect* effect) {
     constexpr auto r = std::memory_order_relaxed;
-    const EngineValues& v = synthOf(effect).getEngine().values();
+    const EngineValues& v = EngineProbe::engine(synthOf(effect).getInstrument()).values();
     const std::int32_t mode = v.filterMode.load(r);
     const std::int32_t bank = v.activeBank.load(r);
     fuzzCheck(mode >= 0 && mode <= 3, "filter mode 0 to 3");

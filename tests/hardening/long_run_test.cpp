@@ -17,6 +17,7 @@
 #include "tests/hardening/host_traffic.h"
 #include "tests/hardening/quiet_host.h"
 #include "tests/hardening/run_length.h"
+#include "synth/engine_probe.h"
 
 namespace {
 
@@ -62,8 +63,8 @@ protected:
     std::int32_t longestStartDelay() const {
         std::int32_t longest = 0;
         for (std::int32_t v = 0; v < kVoiceCount; ++v)
-            if (synth->getEngine().voice(v).stage != Idle)
-                longest = std::max(longest, synth->getEngine().voice(v).startDelay);
+            if (EngineProbe::engine(synth->getInstrument()).voice(v).stage != Idle)
+                longest = std::max(longest, EngineProbe::engine(synth->getInstrument()).voice(v).startDelay);
         return longest;
     }
 
@@ -118,15 +119,15 @@ TEST_F(LongRun, TenMinutesOfRandomPlayStayBoundedAndEndInExactSilence) {
     for (int note = 0; note < 128; ++note) block.add(0x80, static_cast<std::uint8_t>(note), 0, 0);
     ASSERT_EQ(block.sendTo(effect), 1);
     std::int64_t tail = std::int64_t{longestStartDelay()} +
-                        synth->getEngine().values().releaseLength.load() + 4;
+                        EngineProbe::engine(synth->getInstrument()).values().releaseLength.load() + 4;
     while (tail > 0) {
         const std::int32_t frames = static_cast<std::int32_t>(std::min<std::int64_t>(tail, 4096));
         render(frames, true);
         tail -= frames;
     }
-    EXPECT_EQ(synth->getEngine().soundingVoices(), 0);
+    EXPECT_EQ(EngineProbe::engine(synth->getInstrument()).soundingVoices(), 0);
     for (std::int32_t v = 0; v < kVoiceCount; ++v)
-        EXPECT_EQ(synth->getEngine().voice(v).stage, Idle) << "voice " << v;
+        EXPECT_EQ(EngineProbe::engine(synth->getInstrument()).voice(v).stage, Idle) << "voice " << v;
 
     // processReplacing writes zeros over what was there; process adds nothing to it.
     for (bool replacing : {true, false, true}) {

@@ -1,6 +1,7 @@
 // The MIDI front: the pedal, all notes off, all sound off and program change, against the
 // instrument's own note-offs and silence.
 #include "synth/midi_front.h"
+#include "synth/engine_probe.h"
 
 #include <vector>
 
@@ -63,7 +64,7 @@ TEST(MidiFront, NotesBendsAndControllerOneTwentySixSoundAsTheRawMessages) {
     }
     EXPECT_EQ(played, direct);
     EXPECT_NE(played, std::vector<float>(played.size(), 0.0f));
-    EXPECT_EQ(front.instrument.engine().soundingVoices(), 1);
+    EXPECT_EQ(EngineProbe::engine(front.instrument).soundingVoices(), 1);
 }
 
 TEST(MidiFront, ThePedalHoldsFromValue64AndLetsGoBelowIt) {
@@ -77,7 +78,7 @@ TEST(MidiFront, ThePedalHoldsFromValue64AndLetsGoBelowIt) {
         p.send({0xB0, 64, value}, 5);
         p.send({0x80, 60, 0}, 10);
         p.render(44100); // longer than the longest release
-        EXPECT_EQ(p.instrument.engine().soundingVoices(), soundingAfter) << int{value};
+        EXPECT_EQ(EngineProbe::engine(p.instrument).soundingVoices(), soundingAfter) << int{value};
     }
 }
 
@@ -89,7 +90,7 @@ TEST(MidiFront, AKeyStruckAgainUnderThePedalKeepsSoundingAfterItLifts) {
     p.send({0x90, 60, 100}, 20); // the key again: the held note ends, a new one starts
     p.send({0xB0, 64, 0}, 30);
     p.render(44100);
-    EXPECT_EQ(p.instrument.engine().soundingVoices(), 1);
+    EXPECT_EQ(EngineProbe::engine(p.instrument).soundingVoices(), 1);
 }
 
 TEST(MidiFront, AllNotesOffReleasesHeldAndSustainedNotesAndAllSoundOffSilences) {
@@ -100,14 +101,14 @@ TEST(MidiFront, AllNotesOffReleasesHeldAndSustainedNotesAndAllSoundOffSilences) 
     p.send({0x80, 48, 0}, 5);
     p.send({0xB0, 123, 0}, 10);
     p.render(44100); // longer than the longest release
-    EXPECT_EQ(p.instrument.engine().soundingVoices(), 0);
+    EXPECT_EQ(EngineProbe::engine(p.instrument).soundingVoices(), 0);
 
     p.send({0x90, 60, 100}, 0);
     p.render(64);
-    EXPECT_EQ(p.instrument.engine().soundingVoices(), 1);
+    EXPECT_EQ(EngineProbe::engine(p.instrument).soundingVoices(), 1);
     p.send({0xB0, 120, 0}, 0);
     p.render(1);
-    EXPECT_EQ(p.instrument.engine().soundingVoices(), 0);
+    EXPECT_EQ(EngineProbe::engine(p.instrument).soundingVoices(), 0);
 }
 
 TEST(MidiFront, ProgramChangeSelectsOneOfTheThirtyTwoAndShortMessagesAreIgnored) {
@@ -122,7 +123,7 @@ TEST(MidiFront, ProgramChangeSelectsOneOfTheThirtyTwoAndShortMessagesAreIgnored)
     p.send({0x40, 60, 100}, 0); // a data byte where a status belongs
     EXPECT_EQ(p.instrument.currentProgram(), 7);
     p.render(64);
-    EXPECT_EQ(p.instrument.engine().soundingVoices(), 0);
+    EXPECT_EQ(EngineProbe::engine(p.instrument).soundingVoices(), 0);
 }
 
 } // namespace

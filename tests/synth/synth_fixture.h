@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "synth/instrument.h"
+#include "synth/engine_probe.h"
 
 struct MidiMessage {
     int deltaFrames;
@@ -34,7 +35,7 @@ class PlayedInstrument {
         return left;
     }
 
-    const DrawbarEngine& engine() const { return instrument.engine(); }
+    const DrawbarEngine& engine() const { return EngineProbe::engine(instrument); }
     const Voice& voice(int i) const { return engine().voice(i); }
     const EngineValues& values() const { return engine().values(); }
 

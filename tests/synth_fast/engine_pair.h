@@ -15,6 +15,7 @@
 #include "synth/instrument.h"
 #include "synth/parameters.h"
 #include "synth/render/render_fast.h"
+#include "synth/engine_probe.h"
 
 inline std::uint32_t bitsOf(float x) {
     std::uint32_t b;
@@ -37,7 +38,7 @@ class EnginePair {
     // reach them. The atomics are not const objects, so writing through the cast is defined.
     template <class Change> void forceValues(Change change) {
         for (Instrument* e : {reference.get(), fast.get()}) {
-            auto& values = const_cast<EngineValues&>(e->engine().values());
+            auto& values = const_cast<EngineValues&>(EngineProbe::engine(*e).values());
             change(values);
             values.changes.fetch_add(1, std::memory_order_release);
         }
@@ -80,9 +81,9 @@ class EnginePair {
         for (std::size_t i = 0; i < initial.size() && i < refLeft.size(); ++i)
             refLeft[i] = refRight[i] = initial[i];
         std::vector<float> fastLeft = refLeft, fastRight = refRight;
-        reference->renderReference(refLeft.data(), shared ? refLeft.data() : refRight.data(),
+        EngineProbe::renderReference(*reference, refLeft.data(), shared ? refLeft.data() : refRight.data(),
                                    frames);
-        fast->renderWith(isa, fastLeft.data(), shared ? fastLeft.data() : fastRight.data(), frames);
+        EngineProbe::renderWith(*fast, isa, fastLeft.data(), shared ? fastLeft.data() : fastRight.data(), frames);
         return compare(refLeft, refRight, fastLeft, fastRight, voices);
     }
 
@@ -93,9 +94,9 @@ class EnginePair {
         std::vector<float> refLeft(frames, 0.0f), refRight(frames, 0.0f);
         std::vector<float> fastLeft(frames, std::numeric_limits<float>::quiet_NaN()),
             fastRight(frames, -7.0f);
-        reference->renderReference(refLeft.data(), shared ? refLeft.data() : refRight.data(),
+        EngineProbe::renderReference(*reference, refLeft.data(), shared ? refLeft.data() : refRight.data(),
                                    frames);
-        fast->renderWith(isa, fastLeft.data(), shared ? fastLeft.data() : fastRight.data(), frames,
+        EngineProbe::renderWith(*fast, isa, fastLeft.data(), shared ? fastLeft.data() : fastRight.data(), frames,
                          true);
         return compare(refLeft, shared ? refLeft : refRight, fastLeft,
                        shared ? fastLeft : fastRight, voices);
@@ -115,8 +116,8 @@ class EnginePair {
         return ::testing::AssertionSuccess();
     }
 
-    const FastRenderState& fastState() const { return fast->engine().fastRenderState(); }
-    static const Voice& voice(const Instrument& e, std::int32_t i) { return e.engine().voice(i); }
+    const FastRenderState& fastState() const { return EngineProbe::engine(*fast).fastRenderState(); }
+    static const Voice& voice(const Instrument& e, std::int32_t i) { return EngineProbe::engine(e).voice(i); }
 
     const RenderIsa isa;
     std::unique_ptr<Instrument> reference;

@@ -48,7 +48,7 @@ TEST_P(FastRenderCorners, ReleasesAndVoiceEndsInsideChunks) {
     }
     for (int i = 0; i < 6; ++i)
         ASSERT_TRUE(pair.render(97));
-    EXPECT_EQ(pair.reference->engine().soundingVoices(), 0);
+    EXPECT_EQ(EngineProbe::engine(*pair.reference).soundingVoices(), 0);
     EXPECT_EQ(pair.fastState().aloneSamples, 0u);
 }
 
@@ -59,7 +59,7 @@ TEST_P(FastRenderCorners, SeventeenSoundingVoicesFillEveryLaneGroup) {
     for (int i = 0; i < 40; ++i) {
         pair.noteOn(36 + i % 50, 1 + (i * 37) % 127, i % 5);
         ASSERT_TRUE(pair.render(64 + i));
-        most = std::max(most, pair.reference->engine().soundingVoices());
+        most = std::max(most, EngineProbe::engine(*pair.reference).soundingVoices());
     }
     EXPECT_EQ(most, kVoiceCount);
 }
@@ -119,8 +119,8 @@ TEST_P(FastRenderCorners, ValuesBeyondTheIntegerRangeSaturateAndWrap) {
     for (int i = 0; i < 40; ++i) {
         ASSERT_TRUE(pair.render(64));
         for (int v = 0; v < kVoiceCount; ++v) {
-            highest = std::max(highest, pair.reference->engine().voice(v).smoothed);
-            lowest = std::min(lowest, pair.reference->engine().voice(v).smoothed);
+            highest = std::max(highest, EngineProbe::engine(*pair.reference).voice(v).smoothed);
+            lowest = std::min(lowest, EngineProbe::engine(*pair.reference).voice(v).smoothed);
         }
     }
     EXPECT_GT(highest, 2147483648.0f);
@@ -146,7 +146,7 @@ TEST_P(FastRenderCorners, SaturatedFilterInputAloneSendsTheRunToTheExactKernel) 
     pair.forceSaturatedInput();
     pair.noteOn(0, 100);
     ASSERT_TRUE(pair.render(600));
-    EXPECT_EQ(pair.reference->engine().voice(1).bandState, 0);
+    EXPECT_EQ(EngineProbe::engine(*pair.reference).voice(1).bandState, 0);
     EXPECT_GT(pair.fastState().job.exactFrames, 0u);
     EXPECT_EQ(pair.fastState().aloneSamples, 0u);
 }
@@ -278,7 +278,7 @@ TEST(RenderDispatch, RenderUsesTheFastPathAndMatchesTheReference) {
     for (int block = 0; block < 8; ++block) {
         std::vector<float> refLeft(300, 0.5f), refRight(300, 0.25f);
         std::vector<float> left = refLeft, right = refRight;
-        pair.reference->renderReference(refLeft.data(), refRight.data(), 300);
+        EngineProbe::renderReference(*pair.reference, refLeft.data(), refRight.data(), 300);
         pair.fast->render(left.data(), right.data(), 300);
         ASSERT_EQ(std::memcmp(left.data(), refLeft.data(), sizeof(float) * 300), 0);
         ASSERT_EQ(std::memcmp(right.data(), refRight.data(), sizeof(float) * 300), 0);
@@ -294,7 +294,7 @@ TEST(RenderDispatch, AnIdleInstrumentLeavesTheBuffersAsTheyAre) {
     pair.fast->render(left.data(), right.data(), 64);
     EXPECT_EQ(bitsOf(left[10]), bitsOf(-0.0f));
     EXPECT_EQ(right, std::vector<float>(64, 3.0f));
-    EXPECT_EQ(pair.fast->engine().voice(1).startDelay, 50);
+    EXPECT_EQ(EngineProbe::engine(*pair.fast).voice(1).startDelay, 50);
 }
 
 TEST(RenderDispatch, TheLoadTimeChoiceIsSupportedAndSse2IsAlwaysThere) {

@@ -86,7 +86,7 @@ TEST_P(SteadyLanes, EventsAndValueChangesBetweenSteadyCalls) {
     pair.midi(0xB0, 126, 0); // all voices silent at once
     ASSERT_TRUE(playBlocks(pair, 8));
     EXPECT_GT(pair.fastState().steadySamples, before);
-    EXPECT_EQ(pair.reference->engine().soundingVoices(), 0);
+    EXPECT_EQ(EngineProbe::engine(*pair.reference).soundingVoices(), 0);
 }
 
 // The same instrument rendered on other instruction sets and by the reference between calls: each
@@ -99,13 +99,13 @@ TEST_P(SteadyLanes, OtherRendersBetweenSteadyCalls) {
     ASSERT_TRUE(playBlocks(pair, 12));
     std::vector<float> refLeft(64), refRight(64), left(64), right(64);
     for (int i = 0; i < 40; ++i) {
-        pair.reference->renderReference(refLeft.data(), refRight.data(), 64);
+        EngineProbe::renderReference(*pair.reference, refLeft.data(), refRight.data(), 64);
         if (i % 4 == 3) {
             std::fill(left.begin(), left.end(), 0.0f);
             std::fill(right.begin(), right.end(), 0.0f);
-            pair.fast->renderReference(left.data(), right.data(), 64);
+            EngineProbe::renderReference(*pair.fast, left.data(), right.data(), 64);
         } else {
-            pair.fast->renderWith(allRenderIsas()[static_cast<std::size_t>(i) % kRenderIsaCount],
+            EngineProbe::renderWith(*pair.fast, allRenderIsas()[static_cast<std::size_t>(i) % kRenderIsaCount],
                                   left.data(), right.data(), 64, true);
         }
         ASSERT_TRUE(pair.compare(refLeft, refRight, left, right, i % 6 == 5)) << "call " << i;

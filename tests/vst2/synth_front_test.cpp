@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/vst2/synth_host.h"
+#include "synth/engine_probe.h"
 
 namespace {
 
@@ -184,7 +185,7 @@ TEST(EventList, NullListsEventsAndOtherTypesAreSkipped) {
     EXPECT_EQ(s.dispatch(effProcessEvents, 0, 0, &list), 1);
     list.numEvents = -4;
     EXPECT_EQ(s.dispatch(effProcessEvents, 0, 0, &list), 1);
-    EXPECT_EQ(s.synth.getEngine().soundingVoices(), 0);
+    EXPECT_EQ(EngineProbe::engine(s.synth.getInstrument()).soundingVoices(), 0);
 }
 
 TEST(EventList, DataBytesAreMaskedToSevenBits) {

@@ -5,6 +5,7 @@
 
 #include "plugin/vst2/avst_xsynth.h"
 #include "tests/support/recording_host.h"
+#include "synth/engine_probe.h"
 
 struct MidiMessage {
     int deltaFrames;
@@ -56,8 +57,8 @@ public:
         return left;
     }
 
-    const Voice& voice(int i) const { return synth.getEngine().voice(i); }
-    const EngineValues& values() const { return synth.getEngine().values(); }
+    const Voice& voice(int i) const { return EngineProbe::engine(synth.getInstrument()).voice(i); }
+    const EngineValues& values() const { return EngineProbe::engine(synth.getInstrument()).values(); }
 
     RecordingHost host;
     AVstXSynth synth;
