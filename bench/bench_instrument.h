@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "synth/engine_probe.h"
 #include "synth/instrument.h"
 #include "synth/parameters.h"
-#include "synth/engine_probe.h"
 
 enum class Patch { Default, FullResonant };
 

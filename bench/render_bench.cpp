@@ -20,8 +20,8 @@ void renderEngine(benchmark::State& state, Patch patch, std::int32_t voices, int
         if (isa < 0)
             EngineProbe::renderReference(*instrument, left.data(), right.data(), kBenchBlock);
         else
-            EngineProbe::renderWith(*instrument, static_cast<RenderIsa>(isa), left.data(), right.data(),
-                                   kBenchBlock);
+            EngineProbe::renderWith(*instrument, static_cast<RenderIsa>(isa), left.data(),
+                                    right.data(), kBenchBlock);
         benchmark::DoNotOptimize(left.data());
         benchmark::ClobberMemory();
     }

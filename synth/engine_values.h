@@ -14,12 +14,12 @@ struct EngineValues {
     std::atomic<std::int32_t> decayLength{0};   // samples
     std::atomic<std::int32_t> releaseLength{0}; // samples, at least 10
     std::atomic<float> cutoffScale{0};
-    std::atomic<float> damping{0};              // 1.2 down to 0.03 for Q in 0..1
-    std::atomic<std::int32_t> filterMode{0};    // 0 low-pass, 1 band-pass, 2 high-pass, 3 none
-    std::atomic<float> drawbarSum{0};           // 1 + the six drawbar levels
+    std::atomic<float> damping{0};           // 1.2 down to 0.03 for Q in 0..1
+    std::atomic<std::int32_t> filterMode{0}; // 0 low-pass, 1 band-pass, 2 high-pass, 3 none
+    std::atomic<float> drawbarSum{0};        // 1 + the six drawbar levels
     std::array<std::atomic<std::int32_t>, kHarmonicBlocks> harmonicWeight{}; // full scale 1000
-    std::atomic<std::int32_t> activeBank{SineBankIndex}; // BankIndex
-    std::atomic<float> tableStep{0};            // 4096 / sample rate: table steps per sample per Hz
+    std::atomic<std::int32_t> activeBank{SineBankIndex};                     // BankIndex
+    std::atomic<float> tableStep{0}; // 4096 / sample rate: table steps per sample per Hz
     // The parameters the render reads directly, non-finite values taken as 0 and every value
     // held within 0..1.
     std::atomic<float> sustainLevel{0};
@@ -50,7 +50,8 @@ inline RenderValues loadRenderValues(const EngineValues& v, const WaveTables& ta
     out.cutoffScale = v.cutoffScale.load(r);
     out.damping = v.damping.load(r);
     out.filterMode = v.filterMode.load(r);
-    for (int k = 0; k < kHarmonicBlocks; ++k) out.harmonicWeight[k] = v.harmonicWeight[k].load(r);
+    for (int k = 0; k < kHarmonicBlocks; ++k)
+        out.harmonicWeight[k] = v.harmonicWeight[k].load(r);
     out.bank = tables.banks[v.activeBank.load(r)].data();
     out.sustain = v.sustainLevel.load(r);
     out.env = v.envDepth.load(r);

@@ -83,12 +83,12 @@ class Instrument {
     void allSoundOff();
     // One raw MIDI message at frame `frame`: note off and on, pitch bend, and controller 126 as
     // all sound off; the others change nothing.
-    void midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
-                   std::int32_t frame);
+    void midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, std::int32_t frame);
     // Adds `frames` samples of every sounding voice to both buffers.
     void render(float* left, float* right, std::int32_t frames);
     // Renders into both buffers over what they hold, as clearing them and then rendering would.
     void renderReplacing(float* left, float* right, std::int32_t frames);
+
   private:
     // Tests and benchmarks look at the engine and render through one instruction set with it
     // (synth/engine_probe.h); no front does.

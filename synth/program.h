@@ -12,9 +12,10 @@
 inline constexpr std::size_t kProgramNameBytes = 24; // 23 characters and the terminator
 
 class VstXSynthProgram {
-public:
+  public:
     VstXSynthProgram() {
-        for (std::int32_t i = 0; i < kParameterCount; ++i) setValue(i, kParameterDefaults[i]);
+        for (std::int32_t i = 0; i < kParameterCount; ++i)
+            setValue(i, kParameterDefaults[i]);
         std::strcpy(name, "Basic");
     }
     // The copy routine: all sixteen values and the name.
@@ -38,6 +39,6 @@ public:
 
     char name[kProgramNameBytes]; // at most 23 characters and the terminator
 
-private:
+  private:
     std::array<std::atomic<float>, kParameterCount> values; // storage order
 };

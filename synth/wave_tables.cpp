@@ -53,7 +53,8 @@ void buildWaveTables(WaveTables& t) {
 
     // Note 0 is three semitones above 6.875 Hz; every product is rounded to double.
     double x = 6.875;
-    for (int i = 0; i < 3; ++i) x *= kSemitone;
+    for (int i = 0; i < 3; ++i)
+        x *= kSemitone;
     for (int n = 0; n < 128; ++n) {
         t.NoteFrequency[n] = static_cast<float>(x);
         x *= kSemitone;

@@ -26,9 +26,8 @@ void ring(RasterCanvas& canvas, std::int32_t left, std::int32_t top, std::int32_
 // The round box, 12 x 12: S shadow, D dark shadow, H highlight, L light, W window, '.' left as
 // it is.
 constexpr std::array<const char*, kRadioBoxSize> kRadioBox = {
-    "....SSSS....", "..SSDDDDSS..", ".SDDWWWWDDH.", ".SDWWWWWWLH.",
-    "SDWWWWWWWWLH", "SDWWWWWWWWLH", "SDWWWWWWWWLH", "SDWWWWWWWWLH",
-    ".SDWWWWWWLH.", ".HLLWWWWLLH.", "..HHLLLLHH..", "....HHHH....",
+    "....SSSS....", "..SSDDDDSS..", ".SDDWWWWDDH.", ".SDWWWWWWLH.", "SDWWWWWWWWLH", "SDWWWWWWWWLH",
+    "SDWWWWWWWWLH", "SDWWWWWWWWLH", ".SDWWWWWWLH.", ".HLLWWWWLLH.", "..HHLLLLHH..", "....HHHH....",
 };
 // The dot of a checked box, centred.
 constexpr std::array<const char*, 4> kRadioDot = {".##.", "####", "####", ".##."};
@@ -40,8 +39,7 @@ void drawEdge(RasterCanvas& canvas, ControlRect rect, EdgeKind kind) {
     const std::int32_t bottom = rect.top + rect.height - 1;
     if (kind == EdgeKind::Sunken) {
         ring(canvas, rect.left, rect.top, right, bottom, kButtonShadow, kButtonHighlight);
-        ring(canvas, rect.left + 1, rect.top + 1, right - 1, bottom - 1, kDarkShadow,
-             kButtonLight);
+        ring(canvas, rect.left + 1, rect.top + 1, right - 1, bottom - 1, kDarkShadow, kButtonLight);
     } else {
         ring(canvas, rect.left, rect.top, right, bottom, kButtonHighlight, kDarkShadow);
         ring(canvas, rect.left + 1, rect.top + 1, right - 1, bottom - 1, kButtonLight,
@@ -82,12 +80,23 @@ void drawRadioBox(RasterCanvas& canvas, std::int32_t left, std::int32_t top, boo
         for (std::int32_t x = 0; x < kRadioBoxSize; ++x) {
             Rgb colour;
             switch (kRadioBox[y][x]) {
-            case 'S': colour = kButtonShadow; break;
-            case 'D': colour = kDarkShadow; break;
-            case 'H': colour = kButtonHighlight; break;
-            case 'L': colour = kButtonLight; break;
-            case 'W': colour = kWindowColour; break;
-            default: continue;
+            case 'S':
+                colour = kButtonShadow;
+                break;
+            case 'D':
+                colour = kDarkShadow;
+                break;
+            case 'H':
+                colour = kButtonHighlight;
+                break;
+            case 'L':
+                colour = kButtonLight;
+                break;
+            case 'W':
+                colour = kWindowColour;
+                break;
+            default:
+                continue;
             }
             canvas.setPixel(left + x, top + y, colour);
         }
@@ -96,7 +105,8 @@ void drawRadioBox(RasterCanvas& canvas, std::int32_t left, std::int32_t top, boo
     const std::int32_t offset = (kRadioBoxSize - dotSize) / 2;
     for (std::int32_t y = 0; y < dotSize; ++y)
         for (std::int32_t x = 0; x < dotSize; ++x)
-            if (kRadioDot[y][x] == '#') canvas.setPixel(left + offset + x, top + offset + y, kBlack);
+            if (kRadioDot[y][x] == '#')
+                canvas.setPixel(left + offset + x, top + offset + y, kBlack);
 }
 
 RasterCanvas knobImage(std::int32_t width, std::int32_t height, const KnobPaint& paint) {

@@ -13,9 +13,9 @@
 namespace {
 
 // Where the Windows controls put their text, in pixels.
-constexpr std::int32_t kCaptionIndent = 8;   // a group box's caption from its left edge
+constexpr std::int32_t kCaptionIndent = 8;    // a group box's caption from its left edge
 constexpr std::int32_t kRadioTextIndent = 16; // an item's text from its round box's left edge
-constexpr std::int32_t kMemoTextLeft = 6;    // inside the text box's edge and margin
+constexpr std::int32_t kMemoTextLeft = 6;     // inside the text box's edge and margin
 constexpr std::int32_t kMemoTextTop = 3;
 constexpr std::int32_t kEdgeWidth = 2;
 
@@ -130,9 +130,8 @@ std::vector<TextRun> FormScene::formTexts() const {
         switch (control.kind) {
         case ControlKind::GroupBox:
         case ControlKind::RadioGroup:
-            runs.push_back({control.caption,
-                            {rect.left + kCaptionIndent, rect.top + metrics.ascent},
-                            rect});
+            runs.push_back(
+                {control.caption, {rect.left + kCaptionIndent, rect.top + metrics.ascent}, rect});
             break;
         case ControlKind::Label: {
             // A label sizes itself to its text from the layout's corner.
@@ -147,8 +146,8 @@ std::vector<TextRun> FormScene::formTexts() const {
             std::int32_t top = rect.top + kMemoTextTop;
             for (const char* line : kAboutLines) {
                 if (*line != '\0')
-                    runs.push_back({line, {rect.left + kMemoTextLeft, top + metrics.ascent},
-                                    inside});
+                    runs.push_back(
+                        {line, {rect.left + kMemoTextLeft, top + metrics.ascent}, inside});
                 top += metrics.height;
             }
             break;
@@ -170,8 +169,8 @@ std::vector<TextRun> FormScene::formTexts() const {
 PixelPoint FormScene::knobScreen(PixelPoint screen) const {
     // From where the drag started, so that the knob turns alike wherever the press was.
     const PixelPoint start = toFormPixels(knobPressScreen, factor);
-    const PixelPoint travel = toFormPixels(
-        {screen.x - knobPressScreen.x, screen.y - knobPressScreen.y}, factor);
+    const PixelPoint travel =
+        toFormPixels({screen.x - knobPressScreen.x, screen.y - knobPressScreen.y}, factor);
     return {start.x + travel.x, start.y + travel.y};
 }
 

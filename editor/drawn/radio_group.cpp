@@ -20,8 +20,7 @@ ControlRect RadioGroup::itemRect(std::int32_t index) const {
 
 ControlRect RadioGroup::itemBox(std::int32_t index) const {
     const ControlRect item = itemRect(index);
-    return {item.left, item.top + (item.height - kRadioBoxSize) / 2, kRadioBoxSize,
-            kRadioBoxSize};
+    return {item.left, item.top + (item.height - kRadioBoxSize) / 2, kRadioBoxSize, kRadioBoxSize};
 }
 
 std::int32_t RadioGroup::itemAt(PixelPoint point) const {

@@ -150,8 +150,8 @@ void RasterCanvas::ellipse(PixelPoint boxFrom, PixelPoint boxTo, Rgb pen, Rgb br
         setPixel(p.x, p.y, pen);
 }
 
-void RasterCanvas::arc(PixelPoint boxFrom, PixelPoint boxTo, PixelPoint rayStart,
-                       PixelPoint rayEnd, Rgb pen) {
+void RasterCanvas::arc(PixelPoint boxFrom, PixelPoint boxTo, PixelPoint rayStart, PixelPoint rayEnd,
+                       Rgb pen) {
     const Direction start = directionOf(rayStart, boxFrom, boxTo);
     const Direction end = directionOf(rayEnd, boxFrom, boxTo);
     const bool whole = isZeroTurn(start, end);

@@ -39,8 +39,7 @@ class RasterCanvas {
     void ellipse(PixelPoint boxFrom, PixelPoint boxTo, Rgb pen, Rgb brush);
     // The outline pixels of that ellipse from the ray towards `rayStart` counter-clockwise up to,
     // not including, the ray towards `rayEnd`; the whole outline when the rays coincide.
-    void arc(PixelPoint boxFrom, PixelPoint boxTo, PixelPoint rayStart, PixelPoint rayEnd,
-             Rgb pen);
+    void arc(PixelPoint boxFrom, PixelPoint boxTo, PixelPoint rayStart, PixelPoint rayEnd, Rgb pen);
     // Copies a row-major block of `width` x `height` pixels with its top-left at (left, top).
     void blit(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
               std::span<const Rgb> source);

@@ -12,14 +12,14 @@ namespace {
 // ticks on both sides and a thumb 15 pixels long.
 constexpr std::int32_t kChannelLeft = 15;
 constexpr std::int32_t kChannelWidth = 4;
-constexpr std::int32_t kChannelInset = 6;   // above and below the channel
-constexpr std::int32_t kTravelInset = 3;    // from a channel end to the thumb's farthest centre
+constexpr std::int32_t kChannelInset = 6; // above and below the channel
+constexpr std::int32_t kTravelInset = 3;  // from a channel end to the thumb's farthest centre
 constexpr std::int32_t kThumbLeft = 10;
-constexpr std::int32_t kThumbLength = 15;   // across the channel
+constexpr std::int32_t kThumbLength = 15;    // across the channel
 constexpr std::int32_t kThumbHalfHeight = 4; // along the channel
-constexpr std::int32_t kLeftTickEnd = 9;    // ticks end just left of here
+constexpr std::int32_t kLeftTickEnd = 9;     // ticks end just left of here
 constexpr std::int32_t kRightTickStart = 27;
-constexpr std::int32_t kTickLength = 3;     // the end ticks are one pixel longer
+constexpr std::int32_t kTickLength = 3; // the end ticks are one pixel longer
 
 } // namespace
 

@@ -45,7 +45,7 @@ class TrackBar : public FormControl {
     std::int32_t steps;
     std::int32_t current;
     std::int32_t frequency;
-    bool pressed = false;      // a press on the slider awaits its release
-    bool dragging = false;     // the press took the thumb
+    bool pressed = false;        // a press on the slider awaits its release
+    bool dragging = false;       // the press took the thumb
     std::int32_t grabOffset = 0; // pointer y minus thumb centre at the press
 };

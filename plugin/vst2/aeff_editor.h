@@ -9,7 +9,7 @@
 class AudioEffect;
 
 class AEffEditor {
-public:
+  public:
     explicit AEffEditor(AudioEffect* effect) : effect(effect) {}
     virtual ~AEffEditor() = default;
     AEffEditor(const AEffEditor&) = delete;
@@ -26,7 +26,8 @@ public:
         return 0;
     }
     virtual void close() {}
-    // [ui thread] Runs a pending update; an update asked for during `update` waits for the next idle.
+    // [ui thread] Runs a pending update; an update asked for during `update` waits for the next
+    // idle.
     virtual void idle() {
         if (updateFlag != 0) {
             updateFlag = 0;
@@ -40,7 +41,7 @@ public:
     virtual std::int32_t setKnobMode(std::int32_t /*mode*/) { return 0; }
     virtual bool onWheel(float /*distance*/) { return false; }
 
-protected:
+  protected:
     AudioEffect* effect;          // not owned: the plug-in owns its editor
     void* systemWindow = nullptr; // the parent window of the last open
     std::int32_t updateFlag = 0;  // 1 while an update is pending
@@ -48,6 +49,6 @@ protected:
 
 // The second-generation editor base; adds nothing.
 class AEffEditorX : public AEffEditor {
-public:
+  public:
     using AEffEditor::AEffEditor;
 };

@@ -20,7 +20,7 @@ struct AEffect;
 
 // [any thread] The host's callback. `effect` is null only for the version query in `main`.
 using audioMasterCallback = VstIntPtr(VSTCALL*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                                 VstIntPtr value, void* ptr, float opt);
+                                                VstIntPtr value, void* ptr, float opt);
 
 using DispatcherEntry = VstIntPtr(VSTCALL*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                             VstIntPtr value, void* ptr, float opt);
@@ -31,28 +31,28 @@ using GetParameterEntry = float(VSTCALL*)(AEffect* effect, VstInt32 index);
 
 // The effect record. Embedded in the plug-in object; lives exactly as long as it.
 struct AEffect {
-    VstInt32 magic;                    // fourCharCode('V','s','t','P')
-    DispatcherEntry dispatcher;        // [any thread] opcodes
-    ProcessEntry process;              // [audio thread] render, adding to the outputs
-    SetParameterEntry setParameter;    // [any thread]
-    GetParameterEntry getParameter;    // [any thread]
+    VstInt32 magic;                 // fourCharCode('V','s','t','P')
+    DispatcherEntry dispatcher;     // [any thread] opcodes
+    ProcessEntry process;           // [audio thread] render, adding to the outputs
+    SetParameterEntry setParameter; // [any thread]
+    GetParameterEntry getParameter; // [any thread]
     VstInt32 numPrograms;
     VstInt32 numParams;
     VstInt32 numInputs;
     VstInt32 numOutputs;
-    VstInt32 flags;                    // effFlags* bits
+    VstInt32 flags; // effFlags* bits
     VstIntPtr resvd1;
     VstIntPtr resvd2;
-    VstInt32 initialDelay;             // sample frames
+    VstInt32 initialDelay; // sample frames
     VstInt32 realQualities;
     VstInt32 offQualities;
     float ioRatio;
-    void* object;                      // the plug-in object that embeds this record
+    void* object; // the plug-in object that embeds this record
     void* user;
     VstInt32 uniqueID;
     VstInt32 version;
-    ProcessEntry processReplacing;     // [audio thread] render, replacing the outputs
-    char future[60];                   // always zero
+    ProcessEntry processReplacing; // [audio thread] render, replacing the outputs
+    char future[60];               // always zero
 };
 
 #if INTPTR_MAX == INT32_MAX

@@ -5,7 +5,9 @@
 
 namespace {
 
-AudioEffect* objectOf(AEffect* effect) { return static_cast<AudioEffect*>(effect->object); }
+AudioEffect* objectOf(AEffect* effect) {
+    return static_cast<AudioEffect*>(effect->object);
+}
 
 // The record's five entries: each reads the object from the record and makes one dynamic call.
 VstIntPtr VSTCALL dispatchEntry(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
@@ -57,15 +59,17 @@ AudioEffect::AudioEffect(audioMasterCallback audioMaster, std::int32_t numProgra
     cEffect.processReplacing = processReplacingEntry;
 }
 
-AudioEffect::~AudioEffect() { delete editor; }
+AudioEffect::~AudioEffect() {
+    delete editor;
+}
 
 void AudioEffect::setEditor(AEffEditor* newEditor) {
     editor = newEditor;
     setFlag(effFlagsHasEditor, newEditor != nullptr);
 }
 
-VstIntPtr AudioEffect::callHost(std::int32_t opcode, std::int32_t index, VstIntPtr value,
-                                void* ptr, float opt, VstIntPtr noHost) {
+VstIntPtr AudioEffect::callHost(std::int32_t opcode, std::int32_t index, VstIntPtr value, void* ptr,
+                                float opt, VstIntPtr noHost) {
     if (audioMaster == nullptr) return noHost;
     return audioMaster(&cEffect, opcode, index, value, ptr, opt);
 }
@@ -84,7 +88,9 @@ std::int32_t AudioEffect::getCurrentUniqueId() {
     return static_cast<std::int32_t>(callHost(audioMasterCurrentId, 0, 0, nullptr, 0));
 }
 
-void AudioEffect::masterIdle() { callHost(audioMasterIdle, 0, 0, nullptr, 0); }
+void AudioEffect::masterIdle() {
+    callHost(audioMasterIdle, 0, 0, nullptr, 0);
+}
 
 bool AudioEffect::isInputConnected(std::int32_t input) {
     return callHost(audioMasterPinConnected, input, 0, nullptr, 0, 0) == 0;
@@ -98,13 +104,18 @@ VstIntPtr AudioEffect::dispatcher(std::int32_t opcode, std::int32_t index, VstIn
                                   void* ptr, float opt) {
     char* text = static_cast<char*>(ptr);
     switch (opcode) {
-    case effOpen: open(); return 0;
-    case effClose: close(); return 0;
+    case effOpen:
+        open();
+        return 0;
+    case effClose:
+        close();
+        return 0;
     case effSetProgram:
         // Negative numbers would index the program table out of range.
         if (value >= 0 && value < numPrograms) setProgram(static_cast<std::int32_t>(value));
         return 0;
-    case effGetProgram: return getProgram();
+    case effGetProgram:
+        return getProgram();
     // The text opcodes never touch a null buffer.
     case effSetProgramName:
         if (text != nullptr) setProgramName(text);
@@ -121,9 +132,14 @@ VstIntPtr AudioEffect::dispatcher(std::int32_t opcode, std::int32_t index, VstIn
     case effGetParamName:
         if (text != nullptr) getParameterName(index, text);
         return 0;
-    case effGetVu: return roundToInt(static_cast<double>(getVu()) * 32767.0);
-    case effSetSampleRate: setSampleRate(opt); return 0;
-    case effSetBlockSize: setBlockSize(static_cast<std::int32_t>(value)); return 0;
+    case effGetVu:
+        return roundToInt(static_cast<double>(getVu()) * 32767.0);
+    case effSetSampleRate:
+        setSampleRate(opt);
+        return 0;
+    case effSetBlockSize:
+        setBlockSize(static_cast<std::int32_t>(value));
+        return 0;
     case effMainsChanged:
         if (value == 0)
             suspend();
@@ -138,16 +154,21 @@ VstIntPtr AudioEffect::dispatcher(std::int32_t opcode, std::int32_t index, VstIn
         *hostRect = rect;
         return result;
     }
-    case effEditOpen: return editor != nullptr ? editor->open(ptr) : 0;
+    case effEditOpen:
+        return editor != nullptr ? editor->open(ptr) : 0;
     case effEditClose:
         if (editor != nullptr) editor->close();
         return 0;
     case effEditIdle:
         if (editor != nullptr) editor->idle();
         return 0;
-    case effIdentify: return fourCharCode('N', 'v', 'E', 'f');
-    case effGetChunk: return getChunk(static_cast<void**>(ptr), index != 0);
-    case effSetChunk: return setChunk(ptr, static_cast<std::int32_t>(value), index != 0);
-    default: return 0; // effEditDraw, effEditMouse, effEditKey, effEditTop, effEditSleep, unknown
+    case effIdentify:
+        return fourCharCode('N', 'v', 'E', 'f');
+    case effGetChunk:
+        return getChunk(static_cast<void**>(ptr), index != 0);
+    case effSetChunk:
+        return setChunk(ptr, static_cast<std::int32_t>(value), index != 0);
+    default:
+        return 0; // effEditDraw, effEditMouse, effEditKey, effEditTop, effEditSleep, unknown
     }
 }

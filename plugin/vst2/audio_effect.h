@@ -9,7 +9,7 @@
 #include "plugin/vst2/aeffectx.h"
 
 class AudioEffect {
-public:
+  public:
     AudioEffect(audioMasterCallback audioMaster, std::int32_t numPrograms, std::int32_t numParams);
     virtual ~AudioEffect();
     AudioEffect(const AudioEffect&) = delete;
@@ -17,7 +17,9 @@ public:
 
     // Overridable operations, in the order of their slots.
     virtual void setSampleRate(float rate) { sampleRate.store(rate, std::memory_order_relaxed); }
-    virtual void setBlockSize(std::int32_t size) { blockSize.store(size, std::memory_order_relaxed); }
+    virtual void setBlockSize(std::int32_t size) {
+        blockSize.store(size, std::memory_order_relaxed);
+    }
     virtual void setParameter(std::int32_t /*index*/, float /*value*/) {}
     virtual float getParameter(std::int32_t /*index*/) { return 0.0f; }
     // [ui thread] Sets a parameter and reports it to the host as automation.
@@ -72,7 +74,7 @@ public:
     std::int32_t getBlockSize() const { return blockSize.load(std::memory_order_relaxed); }
     audioMasterCallback getAudioMaster() const { return audioMaster; }
 
-protected:
+  protected:
     void setFlag(std::int32_t bit, bool state) {
         cEffect.flags = state ? (cEffect.flags | bit) : (cEffect.flags & ~bit);
     }

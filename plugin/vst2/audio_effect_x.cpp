@@ -9,7 +9,9 @@ unsigned char keyModifier(float opt) {
     return static_cast<unsigned char>(static_cast<std::uint32_t>(roundToInt(opt)) & 0xFFu);
 }
 
-VstIntPtr yesNo(bool answer) { return answer ? 1 : 0; }
+VstIntPtr yesNo(bool answer) {
+    return answer ? 1 : 0;
+}
 
 } // namespace
 
@@ -18,44 +20,77 @@ VstIntPtr AudioEffectX::dispatcher(std::int32_t opcode, std::int32_t index, VstI
     char* text = static_cast<char*>(ptr);
     const auto count = static_cast<std::int32_t>(value);
     switch (opcode) {
-    case effProcessEvents: return processEvents(static_cast<VstEvents*>(ptr));
-    case effCanBeAutomated: return yesNo(canParameterBeAutomated(index));
-    case effString2Parameter: return text != nullptr && string2parameter(index, text);
-    case effGetNumProgramCategories: return getNumCategories();
+    case effProcessEvents:
+        return processEvents(static_cast<VstEvents*>(ptr));
+    case effCanBeAutomated:
+        return yesNo(canParameterBeAutomated(index));
+    case effString2Parameter:
+        return text != nullptr && string2parameter(index, text);
+    case effGetNumProgramCategories:
+        return getNumCategories();
     case effGetProgramNameIndexed:
         return text != nullptr && getProgramNameIndexed(count, index, text);
-    case effCopyProgram: return yesNo(copyProgram(index));
-    case effConnectInput: inputConnected(index, value != 0); return 1;
-    case effConnectOutput: outputConnected(index, value != 0); return 1;
+    case effCopyProgram:
+        return yesNo(copyProgram(index));
+    case effConnectInput:
+        inputConnected(index, value != 0);
+        return 1;
+    case effConnectOutput:
+        outputConnected(index, value != 0);
+        return 1;
     case effGetInputProperties:
         return ptr != nullptr && getInputProperties(index, static_cast<VstPinProperties*>(ptr));
     case effGetOutputProperties:
         return ptr != nullptr && getOutputProperties(index, static_cast<VstPinProperties*>(ptr));
-    case effGetPlugCategory: return getPlugCategory();
-    case effGetCurrentPosition: return reportCurrentPosition();
-    case effGetDestinationBuffer: return reinterpret_cast<VstIntPtr>(reportDestinationBuffer());
-    case effOfflineNotify: return yesNo(offlineNotify(ptr, count, index != 0));
-    case effOfflinePrepare: return yesNo(offlinePrepare(ptr, count));
-    case effOfflineRun: return yesNo(offlineRun(ptr, count));
-    case effProcessVarIo: return yesNo(processVariableIo(ptr));
+    case effGetPlugCategory:
+        return getPlugCategory();
+    case effGetCurrentPosition:
+        return reportCurrentPosition();
+    case effGetDestinationBuffer:
+        return reinterpret_cast<VstIntPtr>(reportDestinationBuffer());
+    case effOfflineNotify:
+        return yesNo(offlineNotify(ptr, count, index != 0));
+    case effOfflinePrepare:
+        return yesNo(offlinePrepare(ptr, count));
+    case effOfflineRun:
+        return yesNo(offlineRun(ptr, count));
+    case effProcessVarIo:
+        return yesNo(processVariableIo(ptr));
     case effSetSpeakerArrangement:
         return yesNo(setSpeakerArrangement(reinterpret_cast<void*>(value), ptr));
-    case effSetBlockSizeAndSampleRate: setBlockSizeAndSampleRate(count, opt); return 1;
-    case effSetBypass: return yesNo(setBypass(value != 0));
-    case effGetEffectName: return text != nullptr && getEffectName(text);
-    case effGetErrorText: return text != nullptr && getErrorText(text);
-    case effGetVendorString: return text != nullptr && getVendorString(text);
-    case effGetProductString: return text != nullptr && getProductString(text);
-    case effGetVendorVersion: return getVendorVersion();
-    case effVendorSpecific: return vendorSpecific(index, value, ptr, opt);
-    case effCanDo: return text != nullptr ? canDo(text) : 0;
-    case effGetTailSize: return getTailSize();
-    case effIdle: return fxIdle();
-    case effGetIcon: return reinterpret_cast<VstIntPtr>(getIcon());
-    case effSetViewPosition: return yesNo(setViewPosition(index, count));
-    case effGetParameterProperties: return ptr != nullptr && getParameterProperties(index, ptr);
-    case effKeysRequired: return keysRequired() ? 0 : 1;
-    case effGetVstVersion: return getVstVersion();
+    case effSetBlockSizeAndSampleRate:
+        setBlockSizeAndSampleRate(count, opt);
+        return 1;
+    case effSetBypass:
+        return yesNo(setBypass(value != 0));
+    case effGetEffectName:
+        return text != nullptr && getEffectName(text);
+    case effGetErrorText:
+        return text != nullptr && getErrorText(text);
+    case effGetVendorString:
+        return text != nullptr && getVendorString(text);
+    case effGetProductString:
+        return text != nullptr && getProductString(text);
+    case effGetVendorVersion:
+        return getVendorVersion();
+    case effVendorSpecific:
+        return vendorSpecific(index, value, ptr, opt);
+    case effCanDo:
+        return text != nullptr ? canDo(text) : 0;
+    case effGetTailSize:
+        return getTailSize();
+    case effIdle:
+        return fxIdle();
+    case effGetIcon:
+        return reinterpret_cast<VstIntPtr>(getIcon());
+    case effSetViewPosition:
+        return yesNo(setViewPosition(index, count));
+    case effGetParameterProperties:
+        return ptr != nullptr && getParameterProperties(index, ptr);
+    case effKeysRequired:
+        return keysRequired() ? 0 : 1;
+    case effGetVstVersion:
+        return getVstVersion();
     case effEditKeyDown:
     case effEditKeyUp: {
         if (editor == nullptr) return 0;
@@ -63,15 +98,24 @@ VstIntPtr AudioEffectX::dispatcher(std::int32_t opcode, std::int32_t index, VstI
                        keyModifier(opt)};
         return opcode == effEditKeyDown ? editor->onKeyDown(key) : editor->onKeyUp(key);
     }
-    case effSetEditKnobMode: return editor != nullptr ? editor->setKnobMode(count) : 0;
-    case effGetMidiProgramName: return getMidiProgramName(index, ptr);
-    case effGetCurrentMidiProgram: return getCurrentMidiProgram(index, ptr);
-    case effGetMidiProgramCategory: return getMidiProgramCategory(index, ptr);
-    case effHasMidiProgramsChanged: return yesNo(hasMidiProgramsChanged(index));
-    case effGetMidiKeyName: return yesNo(getMidiKeyName(index, ptr));
-    case effBeginSetProgram: return yesNo(beginSetProgram());
-    case effEndSetProgram: return yesNo(endSetProgram());
-    default: return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
+    case effSetEditKnobMode:
+        return editor != nullptr ? editor->setKnobMode(count) : 0;
+    case effGetMidiProgramName:
+        return getMidiProgramName(index, ptr);
+    case effGetCurrentMidiProgram:
+        return getCurrentMidiProgram(index, ptr);
+    case effGetMidiProgramCategory:
+        return getMidiProgramCategory(index, ptr);
+    case effHasMidiProgramsChanged:
+        return yesNo(hasMidiProgramsChanged(index));
+    case effGetMidiKeyName:
+        return yesNo(getMidiKeyName(index, ptr));
+    case effBeginSetProgram:
+        return yesNo(beginSetProgram());
+    case effEndSetProgram:
+        return yesNo(endSetProgram());
+    default:
+        return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
     }
 }
 
@@ -99,8 +143,12 @@ std::int32_t AudioEffectX::getParameterQuantization() {
     return static_cast<std::int32_t>(
         callHost(audioMasterGetParameterQuantization, 0, 0, nullptr, 0));
 }
-bool AudioEffectX::ioChanged() { return callHost(audioMasterIOChanged, 0, 0, nullptr, 0) != 0; }
-bool AudioEffectX::needIdle() { return callHost(audioMasterNeedIdle, 0, 0, nullptr, 0) != 0; }
+bool AudioEffectX::ioChanged() {
+    return callHost(audioMasterIOChanged, 0, 0, nullptr, 0) != 0;
+}
+bool AudioEffectX::needIdle() {
+    return callHost(audioMasterNeedIdle, 0, 0, nullptr, 0) != 0;
+}
 bool AudioEffectX::sizeWindow(std::int32_t width, std::int32_t height) {
     return callHost(audioMasterSizeWindow, width, height, nullptr, 0) != 0;
 }
@@ -129,8 +177,7 @@ std::int32_t AudioEffectX::willProcessReplacing() {
         callHost(audioMasterWillReplaceOrAccumulate, 0, 0, nullptr, 0));
 }
 std::int32_t AudioEffectX::getCurrentProcessLevel() {
-    return static_cast<std::int32_t>(
-        callHost(audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0));
+    return static_cast<std::int32_t>(callHost(audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0));
 }
 std::int32_t AudioEffectX::getAutomationState() {
     return static_cast<std::int32_t>(callHost(audioMasterGetAutomationState, 0, 0, nullptr, 0));
@@ -155,8 +202,8 @@ void AudioEffectX::setOutputSamplerate(float rate) {
     callHost(audioMasterSetOutputSampleRate, 0, 0, nullptr, rate);
 }
 bool AudioEffectX::getHostSpeakerArrangement(void* input, void* output) {
-    return callHost(audioMasterGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(input),
-                    output, 0) != 0;
+    return callHost(audioMasterGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(input), output,
+                    0) != 0;
 }
 bool AudioEffectX::getHostVendorString(char* text) {
     return callHost(audioMasterGetVendorString, 0, 0, text, 0) != 0;

@@ -5,7 +5,7 @@
 #include "plugin/vst2/audio_effect.h"
 
 class AudioEffectX : public AudioEffect {
-public:
+  public:
     using AudioEffect::AudioEffect;
 
     VstIntPtr dispatcher(std::int32_t opcode, std::int32_t index, VstIntPtr value, void* ptr,

@@ -30,7 +30,9 @@ bool hasOutputs(float** outputs) {
 
 } // namespace
 
-std::int32_t instrumentUniqueId() { return fourCharCode('U', 'l', 'v', 'r'); }
+std::int32_t instrumentUniqueId() {
+    return fourCharCode('U', 'l', 'v', 'r');
+}
 
 // The instrument has built its programs, selected program 0 and built its tables by the time the
 // record gets its values; the order of what the host can observe is the same as ever.
@@ -56,7 +58,9 @@ void AVstXSynth::setParameter(std::int32_t index, float value) {
     instrument.setParameter(index, value);
 }
 
-float AVstXSynth::getParameter(std::int32_t index) { return instrument.parameter(index); }
+float AVstXSynth::getParameter(std::int32_t index) {
+    return instrument.parameter(index);
+}
 
 void AVstXSynth::getParameterLabel(std::int32_t /*index*/, char* label) {
     copyText(label, kParameterLabel, kParamTextSize);
@@ -111,7 +115,9 @@ bool AVstXSynth::copyProgram(std::int32_t destination) {
 
 // --- Identity ------------------------------------------------------------------------------
 
-void AVstXSynth::resume() { wantEvents(1); }
+void AVstXSynth::resume() {
+    wantEvents(1);
+}
 
 bool AVstXSynth::getOutputProperties(std::int32_t index, VstPinProperties* properties) {
     if (index < 0 || index > 1) return false;
@@ -136,7 +142,8 @@ bool AVstXSynth::getProductString(char* text) {
 }
 
 std::int32_t AVstXSynth::canDo(char* text) {
-    return std::strcmp(text, "receiveVstEvents") == 0 || std::strcmp(text, "receiveVstMidiEvent") == 0
+    return std::strcmp(text, "receiveVstEvents") == 0 ||
+                   std::strcmp(text, "receiveVstMidiEvent") == 0
                ? 1
                : -1;
 }

@@ -9,7 +9,7 @@
 #include "synth/instrument.h"
 
 class AVstXSynth : public AudioEffectX {
-public:
+  public:
     // Makes the instrument's editor for a synth; kept apart so that the synth does not depend on
     // the editor. May be null (no editor).
     using EditorFactory = AEffEditor* (*)(AVstXSynth* synth);
@@ -48,7 +48,7 @@ public:
     const Instrument& getInstrument() const { return instrument; }
     const VstXSynthProgram& program(std::int32_t index) const { return instrument.program(index); }
 
-private:
+  private:
     Instrument instrument;
 };
 

@@ -36,7 +36,7 @@ class GrEditor : public AEffEditorX {
     void* getParentWindow() const { return parentWindow; }
 
   private:
-    EffectParameterLink link; // the form's way to the plug-in
+    EffectParameterLink link;     // the form's way to the plug-in
     std::int32_t openCount = 0;   // opens not yet matched by a close; never below 0
     ERect rect{};                 // lives as long as the editor, so the host may keep its address
     void* parentWindow = nullptr; // the window of the latest open, while the form exists

@@ -7,9 +7,9 @@
 // The same source builds natively and with MinGW, so every build is checked the same way.
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -73,8 +73,7 @@ VstIntPtr dispatch(AEffect* e, VstInt32 op, VstInt32 index = 0, VstIntPtr value 
     return e->dispatcher(e, op, index, value, ptr, opt);
 }
 
-template <typename T>
-T fieldAt(const AEffect* e, std::size_t offset) {
+template <typename T> T fieldAt(const AEffect* e, std::size_t offset) {
     T value;
     std::memcpy(&value, reinterpret_cast<const char*>(e) + offset, sizeof value);
     return value;
@@ -109,7 +108,8 @@ int check(const Library& lib) {
     expect(fieldAt<std::int32_t>(e, uniqueIdAt) == 0x556C7672, "uniqueID 'Ulvr'");
     expect(fieldAt<std::int32_t>(e, versionAt) == 1, "version");
     bool futureZero = true;
-    for (std::size_t i = 0; i < 60; ++i) futureZero &= fieldAt<char>(e, futureAt + i) == 0;
+    for (std::size_t i = 0; i < 60; ++i)
+        futureZero &= fieldAt<char>(e, futureAt + i) == 0;
     expect(futureZero, "future area zero");
 
     // A few answers of each dispatcher.
@@ -154,8 +154,8 @@ int render(const Library& lib, const char* outPath) {
     for (int block = 0; block < 48; ++block) {
         const int frames = blockSizes[block % 12];
         VstMidiEvent events[3] = {};
-        VstEvents* list = static_cast<VstEvents*>(
-            std::calloc(1, sizeof(VstEvents) + 3 * sizeof(VstEvent*)));
+        VstEvents* list =
+            static_cast<VstEvents*>(std::calloc(1, sizeof(VstEvents) + 3 * sizeof(VstEvent*)));
         int count = 0;
         auto add = [&](int delta, int status, int d1, int d2) {
             VstMidiEvent& m = events[count];
@@ -175,10 +175,10 @@ int render(const Library& lib, const char* outPath) {
         dispatch(e, effProcessEvents, 0, 0, list);
         std::free(list);
         if (block % 8 == 5) dispatch(e, effSetProgram, 0, block % 32);
-        e->setParameter(e, 14, static_cast<float>(block % 4) / 3.0f);       // every wave
-        e->setParameter(e, 6, static_cast<float>(block % 3) * 0.5f);        // every filter
-        e->setParameter(e, 5, static_cast<float>(block % 5) * 0.2f);        // Q
-        e->setParameter(e, 15, block % 6 == 0 ? 0.3f : 0.0f);               // smoothing
+        e->setParameter(e, 14, static_cast<float>(block % 4) / 3.0f); // every wave
+        e->setParameter(e, 6, static_cast<float>(block % 3) * 0.5f);  // every filter
+        e->setParameter(e, 5, static_cast<float>(block % 5) * 0.2f);  // Q
+        e->setParameter(e, 15, block % 6 == 0 ? 0.3f : 0.0f);         // smoothing
         e->setParameter(e, 8 + block % 6, static_cast<float>(block % 7) / 6.0f);
         float* outs[2] = {left.data(), right.data()};
         if (block % 2 == 0) {

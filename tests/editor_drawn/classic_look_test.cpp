@@ -116,10 +116,14 @@ constexpr std::array<const char*, 25> kWindows25At0 = {
 
 Rgb colourOf(char c) {
     switch (c) {
-    case '#': return kBlack;
-    case 'o': return kButtonHighlight;
-    case 's': return kButtonShadow;
-    default: return kButtonFace;
+    case '#':
+        return kBlack;
+    case 'o':
+        return kButtonHighlight;
+    case 's':
+        return kButtonShadow;
+    default:
+        return kButtonFace;
     }
 }
 

@@ -22,7 +22,9 @@ TextMetrics fixedFont() {
     TextMetrics metrics;
     metrics.height = 14;
     metrics.ascent = 11;
-    metrics.width = [](std::string_view text) { return static_cast<std::int32_t>(6 * text.size()); };
+    metrics.width = [](std::string_view text) {
+        return static_cast<std::int32_t>(6 * text.size());
+    };
     return metrics;
 }
 

@@ -50,9 +50,18 @@ TEST(RasterCanvasLine, OfNoLengthDrawsNothing) {
 TEST(RasterCanvasLine, PicksTheNearestPixelWithTiesToTheSmallerCoordinate) {
     // The knob's pointer at position 0 on 33 x 33, as the Windows form draws it: 13.5 and 8.5
     // go to 13 and 8.
-    EXPECT_EQ(lineOf({16, 16}, {6, 28}),
-              (std::vector<PixelPoint>{{16, 16}, {15, 17}, {14, 18}, {13, 19}, {13, 20}, {12, 21},
-                                       {11, 22}, {10, 23}, {9, 24}, {8, 25}, {8, 26}, {7, 27}}));
+    EXPECT_EQ(lineOf({16, 16}, {6, 28}), (std::vector<PixelPoint>{{16, 16},
+                                                                  {15, 17},
+                                                                  {14, 18},
+                                                                  {13, 19},
+                                                                  {13, 20},
+                                                                  {12, 21},
+                                                                  {11, 22},
+                                                                  {10, 23},
+                                                                  {9, 24},
+                                                                  {8, 25},
+                                                                  {8, 26},
+                                                                  {7, 27}}));
     // The top scale mark: 15.5 goes to 15.
     EXPECT_EQ(lineOf({15, 2}, {16, 0}), (std::vector<PixelPoint>{{15, 2}, {15, 1}}));
     // The same rule on the other axis: y 10.5 goes to 10.
@@ -87,10 +96,10 @@ TEST(RasterCanvasEllipse, DrawsTheKnobsDiscAsTheWindowsFormDoes) {
         }
     EXPECT_EQ(canvas.pixel(15, 15), kBrush);
     EXPECT_EQ(canvas.pixel(2, 15), kPen);
-    EXPECT_EQ(canvas.pixel(28, 15), kPen);  // the box's right edge, 29, stays out
+    EXPECT_EQ(canvas.pixel(28, 15), kPen); // the box's right edge, 29, stays out
     EXPECT_EQ(canvas.pixel(29, 15), kBack);
     EXPECT_EQ(canvas.pixel(15, 29), kBack);
-    EXPECT_EQ(canvas.pixel(3, 3), kBack);   // outside the curve
+    EXPECT_EQ(canvas.pixel(3, 3), kBack); // outside the curve
 }
 
 TEST(RasterCanvasEllipse, OfAnEmptyBoxDrawsNothing) {
@@ -109,8 +118,10 @@ TEST(RasterCanvasArc, TwoHalvesMeetingOnTheirRaysMakeTheWholeOutlineOnce) {
     second.arc(from, to, lowerLeft, upperRight, kPen);
     const std::vector<PixelPoint> outline = ellipseOutline(from, to);
     std::set<std::pair<int, int>> upper, lower;
-    for (PixelPoint p : lit(first, kPen)) upper.insert({p.x, p.y});
-    for (PixelPoint p : lit(second, kPen)) lower.insert({p.x, p.y});
+    for (PixelPoint p : lit(first, kPen))
+        upper.insert({p.x, p.y});
+    for (PixelPoint p : lit(second, kPen))
+        lower.insert({p.x, p.y});
     EXPECT_EQ(upper.size() + lower.size(), outline.size());
     for (PixelPoint p : outline)
         EXPECT_NE(upper.count({p.x, p.y}), lower.count({p.x, p.y})) << p.x << "," << p.y;

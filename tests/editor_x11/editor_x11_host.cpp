@@ -17,12 +17,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <span>
+#include <sstream>
 #include <string>
 
 #include "editor/drawn/classic_look.h"
@@ -243,8 +243,8 @@ int main(int argc, char** argv) {
     const int screen = DefaultScreen(display);
     Visual* visual = DefaultVisual(display, screen);
     format = {visual->red_mask, visual->green_mask, visual->blue_mask};
-    hostWindow = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 520, 340, 0, 0,
-                                     0x404040);
+    hostWindow =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 520, 340, 0, 0, 0x404040);
     XStoreName(display, hostWindow, "UlvoDraw test host");
     XSelectInput(display, hostWindow, StructureNotifyMask);
     XMapWindow(display, hostWindow);
@@ -259,8 +259,8 @@ int main(int argc, char** argv) {
     auto nextIdle = Clock::now();
     while (running) {
         pollfd input{STDIN_FILENO, POLLIN, 0};
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextIdle -
-                                                                                Clock::now());
+        const auto wait =
+            std::chrono::duration_cast<std::chrono::milliseconds>(nextIdle - Clock::now());
         if (poll(&input, 1, static_cast<int>(std::max<long long>(wait.count(), 0))) > 0) {
             char buffer[256];
             const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);

@@ -108,14 +108,12 @@ std::string caseName(const testing::TestParamInfo<KnobCase>& info) {
 }
 
 // Tsumami3 (CutOff, 33 x 33) and Tsumami1 (Smooth, 25 x 25) at their places on the form.
-INSTANTIATE_TEST_SUITE_P(BothSizes, KnobPixels,
-                         testing::Values(KnobCase{CutOff, 120, 200, 33, 0},
-                                         KnobCase{CutOff, 120, 200, 33, 50},
-                                         KnobCase{CutOff, 120, 200, 33, 100},
-                                         KnobCase{Smooth, 232, 112, 25, 0},
-                                         KnobCase{Smooth, 232, 112, 25, 50},
-                                         KnobCase{Smooth, 232, 112, 25, 100}),
-                         caseName);
+INSTANTIATE_TEST_SUITE_P(
+    BothSizes, KnobPixels,
+    testing::Values(KnobCase{CutOff, 120, 200, 33, 0}, KnobCase{CutOff, 120, 200, 33, 50},
+                    KnobCase{CutOff, 120, 200, 33, 100}, KnobCase{Smooth, 232, 112, 25, 0},
+                    KnobCase{Smooth, 232, 112, 25, 50}, KnobCase{Smooth, 232, 112, 25, 100}),
+    caseName);
 
 TEST_F(XDisplayTest, APointerAtFiftyOnTheLargeKnobRunsStraightUp) {
     ASSERT_EQ(openEditor(), 1);

@@ -26,19 +26,27 @@ struct AnswerSize {
 AnswerSize answerSize(VstInt32 opcode) {
     switch (opcode) {
     case effGetProgramName:
-    case effGetProgramNameIndexed: return {kProgramNameSize, true};
+    case effGetProgramNameIndexed:
+        return {kProgramNameSize, true};
     case effGetParamLabel:
     case effGetParamDisplay:
-    case effGetParamName: return {kParamTextSize, true};
-    case effGetEffectName: return {kEffectNameSize, true};
+    case effGetParamName:
+        return {kParamTextSize, true};
+    case effGetEffectName:
+        return {kEffectNameSize, true};
     case effGetVendorString:
-    case effGetProductString: return {kIdentityTextSize, true};
-    case effGetErrorText: return {256, true};
+    case effGetProductString:
+        return {kIdentityTextSize, true};
+    case effGetErrorText:
+        return {256, true};
     case effGetInputProperties:
-    case effGetOutputProperties: return {sizeof(VstPinProperties), false};
+    case effGetOutputProperties:
+        return {sizeof(VstPinProperties), false};
     case effEditGetRect:
-    case effGetChunk: return {sizeof(void*), false};
-    default: return {kRecordBuffer, false}; // records the instrument does not answer
+    case effGetChunk:
+        return {sizeof(void*), false};
+    default:
+        return {kRecordBuffer, false}; // records the instrument does not answer
     }
 }
 
@@ -50,8 +58,8 @@ bool takesText(VstInt32 opcode) {
 VstInt32 anyOpcode(FuzzInput& in) {
     const std::uint8_t b = in.byte();
     if (b <= 80) return b;
-    constexpr VstInt32 kBeyond[] = {-1, -2, 81, 82, 99, 100, 127, 128, 255, 256, 0x7FFFFFFF,
-                                    static_cast<VstInt32>(0x80000000)};
+    constexpr VstInt32 kBeyond[] = {
+        -1, -2, 81, 82, 99, 100, 127, 128, 255, 256, 0x7FFFFFFF, static_cast<VstInt32>(0x80000000)};
     return kBeyond[b % (sizeof kBeyond / sizeof kBeyond[0])];
 }
 
@@ -73,16 +81,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int32_t framesLeft = kMaxFramesPerInput;
     for (int call = 0; call < kMaxCallsPerInput && !in.done(); ++call) {
         switch (in.byte() % 10) {
-        case 0: effect->setParameter(effect, in.anyInt(), in.anyFloat()); break;
-        case 1: (void)effect->getParameter(effect, in.anyInt()); break;
+        case 0:
+            effect->setParameter(effect, in.anyInt(), in.anyFloat());
+            break;
+        case 1:
+            (void)effect->getParameter(effect, in.anyInt());
+            break;
         case 2:
             if (framesLeft > 0) {
                 const std::int32_t frames = renderChecked(effect, in);
                 framesLeft -= frames > 0 ? frames : 1;
             }
             break;
-        case 3: startSomeNotes(effect, in); break;
-        case 4: editorStep(effect, in); break;
+        case 3:
+            startSomeNotes(effect, in);
+            break;
+        case 4:
+            editorStep(effect, in);
+            break;
         default: {
             const VstInt32 opcode = anyOpcode(in);
             const VstInt32 index = in.anyInt();

@@ -20,10 +20,14 @@ std::int32_t eventCount(FuzzInput& in) {
     const std::uint8_t b = in.byte();
     if (b < 240) return b % 96;
     switch (b) {
-    case 240: return 0;
-    case 241: return -1;
-    case 242: return static_cast<std::int32_t>(0x80000000);
-    default: return 96 + in.u16() % 929; // up to 1024 events
+    case 240:
+        return 0;
+    case 241:
+        return -1;
+    case 242:
+        return static_cast<std::int32_t>(0x80000000);
+    default:
+        return 96 + in.u16() % 929; // up to 1024 events
     }
 }
 
@@ -56,7 +60,8 @@ void fillEvent(std::uint8_t* bytes, FuzzInput& in) {
     std::memcpy(bytes + offsetof(VstMidiEvent, type), &type, sizeof type);
     std::memcpy(bytes + offsetof(VstMidiEvent, byteSize), &byteSize, sizeof byteSize);
     std::memcpy(bytes + offsetof(VstMidiEvent, deltaFrames), &deltaFrames, sizeof deltaFrames);
-    for (std::size_t i = offsetof(VstMidiEvent, flags); i < kEventBytes; ++i) bytes[i] = in.byte();
+    for (std::size_t i = offsetof(VstMidiEvent, flags); i < kEventBytes; ++i)
+        bytes[i] = in.byte();
 }
 
 void sendList(AEffect* effect, FuzzInput& in) {
@@ -96,7 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (in.byte() % 6) {
         case 0:
         case 1:
-        case 2: sendList(effect, in); break;
+        case 2:
+            sendList(effect, in);
+            break;
         case 3:
         case 4:
             if (framesLeft > 0) {
@@ -104,7 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 framesLeft -= frames > 0 ? frames : 1;
             }
             break;
-        default: effect->setParameter(effect, in.byte() % 16, in.unitFloat()); break;
+        default:
+            effect->setParameter(effect, in.byte() % 16, in.unitFloat());
+            break;
         }
     }
     closeFuzzedInstance(effect);

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "editor/editor_form.h"
-#include "plugin/vst2/gr_editor.h"
 #include "editor/parameter_binding.h"
 #include "plugin/vst2/audio_effect.h"
+#include "plugin/vst2/gr_editor.h"
 #include "plugin/vst2/plugin_factory.h"
 #include "tests/fuzz/guarded_buffer.h"
 
@@ -20,7 +20,9 @@ VstIntPtr VSTCALL fuzzHost(AEffect* /*effect*/, VstInt32 opcode, VstInt32 /*inde
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameBits(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 } // namespace
 
@@ -52,7 +54,8 @@ std::int32_t renderChecked(AEffect* effect, FuzzInput& in) {
     GuardedSamples left(count), right(count);
     // process adds to what the buffers hold: start both from the same finite values.
     const float start = replacing ? 7.0f : in.unitFloat() * 2.0f - 1.0f;
-    for (std::size_t i = 0; i < count; ++i) left.data()[i] = right.data()[i] = start;
+    for (std::size_t i = 0; i < count; ++i)
+        left.data()[i] = right.data()[i] = start;
 
     // The instrument has no inputs: they are poisoned, and must be neither read nor written.
     GuardedBytes input(0);
@@ -112,9 +115,12 @@ void editorStep(AEffect* effect, FuzzInput& in) {
         return;
     }
     switch (in.byte() % 4) {
-    case 0: form->Timer1Timer(); break;
+    case 0:
+        form->Timer1Timer();
+        break;
     case 1:
-        if (FormControl* control = form->boundControl(in.anyInt())) control->setPosition(in.anyInt());
+        if (FormControl* control = form->boundControl(in.anyInt()))
+            control->setPosition(in.anyInt());
         break;
     case 2: {
         // Screen coordinates stay within the 16-bit range that window systems report.
@@ -122,11 +128,14 @@ void editorStep(AEffect* effect, FuzzInput& in) {
         TTsumami* knob = form->knobFor(in.byte() % 16);
         if (knob == nullptr) break;
         knob->beginDrag({coordinate(), coordinate()});
-        for (int move = in.byte() % 4; move > 0; --move) knob->dragTo({coordinate(), coordinate()});
+        for (int move = in.byte() % 4; move > 0; --move)
+            knob->dragTo({coordinate(), coordinate()});
         knob->endDrag();
         break;
     }
-    default: editor->update(); break;
+    default:
+        editor->update();
+        break;
     }
     for (std::int32_t p = 0; p < 16; ++p) {
         const FormControl* control = form->boundControl(p);

@@ -9,7 +9,7 @@
 #include <limits>
 
 class FuzzInput {
-public:
+  public:
     FuzzInput(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
 
     bool done() const { return position >= size; }
@@ -26,7 +26,13 @@ public:
         if (b == 255) return static_cast<std::int32_t>(u32());
         constexpr std::int32_t kEdges[] = {std::numeric_limits<std::int32_t>::min(),
                                            std::numeric_limits<std::int32_t>::max(),
-                                           -1, 255, 256, 4095, 4096, 65535, 65536,
+                                           -1,
+                                           255,
+                                           256,
+                                           4095,
+                                           4096,
+                                           65535,
+                                           65536,
                                            std::numeric_limits<std::int32_t>::min() + 1,
                                            std::numeric_limits<std::int32_t>::max() - 1};
         return kEdges[(b - 200) % (sizeof kEdges / sizeof kEdges[0])];
@@ -76,20 +82,73 @@ public:
         buffer[length] = '\0';
     }
 
-private:
+  private:
     static float special(std::uint8_t b) {
         using L = std::numeric_limits<float>;
-        const float values[] = {L::quiet_NaN(), -L::quiet_NaN(), L::signaling_NaN(),
-                                L::infinity(), -L::infinity(), 0.0f, -0.0f,
-                                L::denorm_min(), -L::denorm_min(), L::min(), -L::min(),
-                                L::max(), -L::max(), L::epsilon(), 1e-30f, -1e-30f,
-                                1e30f, -1e30f, 1e6f, -1e6f, 1e7f, 3e9f, -3e9f,
-                                0.5f, 1.0f, -1.0f, 2.0f, -2.0f, 0.25f, 0.75f, 1.25f, 1.75f,
-                                -0.25f, -0.5f, 7.0f / 6.0f, -1.0f / 6.0f, 0.1f, 0.9999f,
-                                1.0001f, 44100.0f, 48000.0f, 96000.0f, 192000.0f, 1.0f / 3.0f,
-                                2.0f / 3.0f, 1e-38f, 1e-45f, 8.0f, 100.0f, -100.0f, 1e15f, 1e19f,
-                                65536.0f, 16777217.0f, 2147483648.0f, -2147483904.0f, 0.001f,
-                                1e-5f, 0.3f, 0.6f, 1.5f, 1e38f, -1e38f, 3.4e38f};
+        const float values[] = {L::quiet_NaN(),
+                                -L::quiet_NaN(),
+                                L::signaling_NaN(),
+                                L::infinity(),
+                                -L::infinity(),
+                                0.0f,
+                                -0.0f,
+                                L::denorm_min(),
+                                -L::denorm_min(),
+                                L::min(),
+                                -L::min(),
+                                L::max(),
+                                -L::max(),
+                                L::epsilon(),
+                                1e-30f,
+                                -1e-30f,
+                                1e30f,
+                                -1e30f,
+                                1e6f,
+                                -1e6f,
+                                1e7f,
+                                3e9f,
+                                -3e9f,
+                                0.5f,
+                                1.0f,
+                                -1.0f,
+                                2.0f,
+                                -2.0f,
+                                0.25f,
+                                0.75f,
+                                1.25f,
+                                1.75f,
+                                -0.25f,
+                                -0.5f,
+                                7.0f / 6.0f,
+                                -1.0f / 6.0f,
+                                0.1f,
+                                0.9999f,
+                                1.0001f,
+                                44100.0f,
+                                48000.0f,
+                                96000.0f,
+                                192000.0f,
+                                1.0f / 3.0f,
+                                2.0f / 3.0f,
+                                1e-38f,
+                                1e-45f,
+                                8.0f,
+                                100.0f,
+                                -100.0f,
+                                1e15f,
+                                1e19f,
+                                65536.0f,
+                                16777217.0f,
+                                2147483648.0f,
+                                -2147483904.0f,
+                                0.001f,
+                                1e-5f,
+                                0.3f,
+                                0.6f,
+                                1.5f,
+                                1e38f,
+                                -1e38f,
+                                3.4e38f};
         return values[b % (sizeof values / sizeof values[0])];
     }
 

@@ -11,7 +11,7 @@
 #include "tests/hardening/sanitizers.h"
 
 class GuardedBytes {
-public:
+  public:
     static constexpr std::size_t kGuard = 256;
     static constexpr std::uint8_t kPattern = 0xA5;
 
@@ -39,7 +39,7 @@ public:
         return intact;
     }
 
-private:
+  private:
     void poisonGuards() {
         poisonMemory(storage.get(), kGuard);
         poisonMemory(storage.get() + kGuard + bytes, kGuard);
@@ -51,13 +51,13 @@ private:
 
 // `count` samples between guards.
 class GuardedSamples {
-public:
+  public:
     explicit GuardedSamples(std::size_t count) : buffer(count * sizeof(float)), count(count) {}
     float* data() { return reinterpret_cast<float*>(buffer.data()); }
     std::size_t size() const { return count; }
     bool guardsIntact() { return buffer.guardsIntact(); }
 
-private:
+  private:
     GuardedBytes buffer;
     std::size_t count;
 };

@@ -8,18 +8,22 @@
 #include <cstring>
 
 #include "plugin/vst2/avst_xsynth.h"
+#include "synth/engine_probe.h"
 #include "tests/fuzz/fuzz_host.h"
 #include "tests/fuzz/guarded_buffer.h"
-#include "synth/engine_probe.h"
 
 namespace {
 
 constexpr int kMaxCallsPerInput = 96;
 constexpr std::int32_t kMaxFramesPerInput = 3 * 4096;
 
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameBits(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
-AVstXSynth& synthOf(AEffect* effect) { return *static_cast<AVstXSynth*>(effect->object); }
+AVstXSynth& synthOf(AEffect* effect) {
+    return *static_cast<AVstXSynth*>(effect->object);
+}
 
 // What the render relies on, whatever values arrived.
 void checkDerivedValues(AEffect* effect) {
@@ -86,8 +90,9 @@ void programOperation(AEffect* effect, FuzzInput& in) {
         if (program >= 0 && program < kProgramCount) {
             fuzzCheck(current == program, "a program in range is selected");
             for (std::int32_t i = 0; i < kParameterCount; ++i)
-                fuzzCheck(sameBits(effect->getParameter(effect, i), synth.program(current).value(i)),
-                          "selecting a program applies its values as stored");
+                fuzzCheck(
+                    sameBits(effect->getParameter(effect, i), synth.program(current).value(i)),
+                    "selecting a program applies its values as stored");
         }
         break;
     }
@@ -135,13 +140,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int call = 0; call < kMaxCallsPerInput && !in.done(); ++call) {
         switch (in.byte() % 10) {
         case 0:
-        case 1: writeParameter(effect, in); break;
-        case 2: writeEveryParameter(effect, in); break;
-        case 3: setSampleRate(effect, in); break;
-        case 4: programOperation(effect, in); break;
-        case 5: startSomeNotes(effect, in); break;
-        case 6: readDisplays(effect); break;
-        case 7: editorStep(effect, in); break;
+        case 1:
+            writeParameter(effect, in);
+            break;
+        case 2:
+            writeEveryParameter(effect, in);
+            break;
+        case 3:
+            setSampleRate(effect, in);
+            break;
+        case 4:
+            programOperation(effect, in);
+            break;
+        case 5:
+            startSomeNotes(effect, in);
+            break;
+        case 6:
+            readDisplays(effect);
+            break;
+        case 7:
+            editorStep(effect, in);
+            break;
         default:
             if (framesLeft > 0) {
                 const std::int32_t frames = renderChecked(effect, in);

@@ -50,14 +50,16 @@ int main(int argc, char** argv) {
         } else {
             found.push_back(path);
         }
-        for (const auto& file : found) runFile(file);
+        for (const auto& file : found)
+            runFile(file);
         files += found.size();
     }
     std::uint64_t state = 0x5EEDu;
     std::vector<std::uint8_t> bytes;
     for (long n = 0; n < randomInputs; ++n) {
         bytes.resize(nextRandom(state) % 1024);
-        for (auto& b : bytes) b = static_cast<std::uint8_t>(nextRandom(state));
+        for (auto& b : bytes)
+            b = static_cast<std::uint8_t>(nextRandom(state));
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
     }
     std::printf("replayed %zu files and %ld random inputs\n", files, randomInputs);

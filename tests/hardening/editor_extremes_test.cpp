@@ -7,9 +7,9 @@
 #include <limits>
 
 #include "editor/editor_form.h"
-#include "plugin/vst2/gr_editor.h"
 #include "editor/parameter_binding.h"
 #include "plugin/vst2/audio_effect.h"
+#include "plugin/vst2/gr_editor.h"
 #include "plugin/vst2/plugin_factory.h"
 #include "tests/hardening/host_traffic.h"
 #include "tests/hardening/quiet_host.h"
@@ -18,8 +18,9 @@ namespace {
 
 TEST(EditorPoll, AnyHostValueLeavesEveryControlWithinItsRange) {
     using L = std::numeric_limits<float>;
-    const float values[] = {-L::infinity(), L::infinity(), L::quiet_NaN(), -L::max(), L::max(),
-                            -1e30f, 1e30f, -4.3e7f, 4.3e7f, -2.0f, 3.0f, L::denorm_min(), 0.5f};
+    const float values[] = {
+        -L::infinity(), L::infinity(), L::quiet_NaN(), -L::max(), L::max(),        -1e30f, 1e30f,
+        -4.3e7f,        4.3e7f,        -2.0f,          3.0f,      L::denorm_min(), 0.5f};
     AudioEffect* object = createEffectInstance(quietHost);
     AEffect* effect = object->getAeffect();
     int parentWindow = 0;
@@ -27,7 +28,8 @@ TEST(EditorPoll, AnyHostValueLeavesEveryControlWithinItsRange) {
     TForm1* form = dynamic_cast<GrEditor*>(object->getEditor())->getForm();
     ASSERT_NE(form, nullptr);
     for (float value : values) {
-        for (std::int32_t p = 0; p < 16; ++p) effect->setParameter(effect, p, value);
+        for (std::int32_t p = 0; p < 16; ++p)
+            effect->setParameter(effect, p, value);
         form->Timer1Timer();
         for (std::int32_t p = 0; p < 16; ++p) {
             const ParameterBinding& binding = kBindings[p];

@@ -10,7 +10,8 @@ std::uint64_t Random::next() {
 }
 
 EventBlock::EventBlock() {
-    for (int i = 0; i < kCapacity; ++i) list.events[i] = reinterpret_cast<VstEvent*>(&storage[i]);
+    for (int i = 0; i < kCapacity; ++i)
+        list.events[i] = reinterpret_cast<VstEvent*>(&storage[i]);
 }
 
 void EventBlock::add(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
@@ -35,13 +36,15 @@ void addRandomMidi(Random& random, EventBlock& block, std::int32_t frames, int m
         const auto channel = static_cast<std::uint8_t>(random.below(16));
         // Most notes in the middle of the keyboard, so that note-offs find their voices.
         const auto note = static_cast<std::uint8_t>(random.chance(0.9) ? 36 + random.below(48)
-                                                                         : random.below(128));
+                                                                       : random.below(128));
         const std::int32_t kind = random.below(1000);
         if (kind < 420) {
-            block.add(0x90 | channel, note, static_cast<std::uint8_t>(1 + random.below(127)), delta);
+            block.add(0x90 | channel, note, static_cast<std::uint8_t>(1 + random.below(127)),
+                      delta);
         } else if (kind < 800) {
             if (random.chance(0.5))
-                block.add(0x80 | channel, note, static_cast<std::uint8_t>(random.below(128)), delta);
+                block.add(0x80 | channel, note, static_cast<std::uint8_t>(random.below(128)),
+                          delta);
             else
                 block.add(0x90 | channel, note, 0, delta);
         } else if (kind < 900) {
@@ -63,23 +66,29 @@ void addRandomMidi(Random& random, EventBlock& block, std::int32_t frames, int m
 }
 
 std::int32_t randomBlockSize(Random& random) {
-    constexpr std::int32_t kHostSizes[] = {1,   2,   3,   7,   31,   32,   63,   64,   100,  127,
-                                           128, 129, 255, 256, 441,  480,  511,  512,  997,  1023,
-                                           1024, 1025, 2047, 2048, 3001, 4095, 4096};
-    if (random.chance(0.7)) return kHostSizes[random.below(sizeof kHostSizes / sizeof kHostSizes[0])];
+    constexpr std::int32_t kHostSizes[] = {1,   2,    3,    7,    31,   32,   63,   64,   100,
+                                           127, 128,  129,  255,  256,  441,  480,  511,  512,
+                                           997, 1023, 1024, 1025, 2047, 2048, 3001, 4095, 4096};
+    if (random.chance(0.7))
+        return kHostSizes[random.below(sizeof kHostSizes / sizeof kHostSizes[0])];
     return 1 + random.below(4096);
 }
 
 void randomParameterWrites(Random& random, AEffect* effect) {
     const int count = 1 + random.below(4);
-    for (int i = 0; i < count; ++i) effect->setParameter(effect, random.below(16), random.unit());
+    for (int i = 0; i < count; ++i)
+        effect->setParameter(effect, random.below(16), random.unit());
 }
 
 void randomProgramOperation(Random& random, AEffect* effect) {
     switch (random.below(4)) {
     case 0:
-    case 1: dispatch(effect, effSetProgram, 0, random.below(32)); break;
-    case 2: dispatch(effect, effCopyProgram, random.below(32)); break;
+    case 1:
+        dispatch(effect, effSetProgram, 0, random.below(32));
+        break;
+    case 2:
+        dispatch(effect, effCopyProgram, random.below(32));
+        break;
     default: {
         char name[24];
         std::snprintf(name, sizeof name, "take %d", static_cast<int>(random.below(1000)));

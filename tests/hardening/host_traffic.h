@@ -10,20 +10,22 @@
 #include "plugin/vst2/aeffectx.h"
 
 class Random {
-public:
+  public:
     explicit Random(std::uint64_t seed) : state(seed) {}
     std::uint64_t next(); // splitmix64
-    std::int32_t below(std::int32_t n) { return static_cast<std::int32_t>(next() % std::uint64_t(n)); }
+    std::int32_t below(std::int32_t n) {
+        return static_cast<std::int32_t>(next() % std::uint64_t(n));
+    }
     float unit() { return static_cast<float>(next() >> 40) / static_cast<float>(1 << 24); }
     bool chance(double p) { return static_cast<double>(next() >> 11) * 0x1.0p-53 < p; }
 
-private:
+  private:
     std::uint64_t state;
 };
 
 // A host's event list with room for kCapacity events, reused block after block.
 class EventBlock {
-public:
+  public:
     static constexpr int kCapacity = 256;
 
     EventBlock();
@@ -31,8 +33,8 @@ public:
     EventBlock& operator=(const EventBlock&) = delete;
 
     void clear() { list.numEvents = 0; }
-    void add(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
-             std::int32_t deltaFrames, VstInt32 type = kVstMidiType);
+    void add(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, std::int32_t deltaFrames,
+             VstInt32 type = kVstMidiType);
     int size() const { return list.numEvents; }
     VstEvents* events() { return reinterpret_cast<VstEvents*>(&list); }
     // Sends the list with effProcessEvents; returns the answer.
@@ -40,7 +42,7 @@ public:
         return effect->dispatcher(effect, effProcessEvents, 0, 0, events(), 0.0f);
     }
 
-private:
+  private:
     // Laid out as VstEvents, with as many pointers as there can be events.
     struct List {
         VstInt32 numEvents;
@@ -67,7 +69,7 @@ void randomParameterWrites(Random& random, AEffect* effect);
 // Selects, copies or renames a program, as a host's program menu does.
 void randomProgramOperation(Random& random, AEffect* effect);
 
-inline VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0,
-                          VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f) {
+inline VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                          void* ptr = nullptr, float opt = 0.0f) {
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }

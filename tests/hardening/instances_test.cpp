@@ -34,13 +34,14 @@ constexpr long kHeapSlack = 64 * 1024;
 constexpr long kResidentSlack = 2 * 1024 * 1024;
 
 class LoadedLibrary {
-public:
+  public:
     LoadedLibrary() : handle(dlopen(ULVO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL)) {}
     ~LoadedLibrary() {
         if (handle != nullptr) dlclose(handle);
     }
     Entry entry() const {
-        return handle != nullptr ? reinterpret_cast<Entry>(dlsym(handle, "VSTPluginMain")) : nullptr;
+        return handle != nullptr ? reinterpret_cast<Entry>(dlsym(handle, "VSTPluginMain"))
+                                 : nullptr;
     }
     void* handle;
 };
@@ -100,7 +101,8 @@ TEST(Instances, AThousandComeAndGoTwoAtATimeWithoutGrowthOrCrosstalk) {
 
     AEffect* older = createInstance(entry);
     ASSERT_NE(older, nullptr);
-    for (int block = 0; block < kBlocksPerTurn; ++block) playBlock(older, 0, block);
+    for (int block = 0; block < kBlocksPerTurn; ++block)
+        playBlock(older, 0, block);
     long heapAfterWarmUp = 0, residentAfterWarmUp = 0;
     long mismatches = 0;
     for (int n = 1; n < kInstances; ++n) {
@@ -141,7 +143,8 @@ TEST(Instances, LoadingAndUnloadingTheLibraryLeavesNothingBehind) {
         ASSERT_NE(library.handle, nullptr) << dlerror();
         AEffect* effect = createInstance(library.entry());
         ASSERT_NE(effect, nullptr);
-        for (int block = 0; block < kBlocksPerTurn; ++block) playBlock(effect, 0, block);
+        for (int block = 0; block < kBlocksPerTurn; ++block)
+            playBlock(effect, 0, block);
         closeInstance(effect);
         if (cycle == 5) heapAfterWarmUp = heapBytesInUse();
     }

@@ -12,12 +12,12 @@
 #include <cstring>
 #include <vector>
 
-#include "plugin/vst2/plugin_factory.h"
 #include "plugin/vst2/avst_xsynth.h"
+#include "plugin/vst2/plugin_factory.h"
+#include "synth/engine_probe.h"
 #include "tests/hardening/host_traffic.h"
 #include "tests/hardening/quiet_host.h"
 #include "tests/hardening/run_length.h"
-#include "synth/engine_probe.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ constexpr double kVoiceBound = 2147483648.0 * 2e-9;
 constexpr double kPeakBound = kVoiceCount * kVoiceBound * (1.0 + 1e-5);
 
 class LongRun : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         object = createEffectInstance(quietHost);
         ASSERT_NE(object, nullptr);
@@ -64,7 +64,8 @@ protected:
         std::int32_t longest = 0;
         for (std::int32_t v = 0; v < kVoiceCount; ++v)
             if (EngineProbe::engine(synth->getInstrument()).voice(v).stage != Idle)
-                longest = std::max(longest, EngineProbe::engine(synth->getInstrument()).voice(v).startDelay);
+                longest = std::max(longest,
+                                   EngineProbe::engine(synth->getInstrument()).voice(v).startDelay);
         return longest;
     }
 
@@ -116,10 +117,12 @@ TEST_F(LongRun, TenMinutesOfRandomPlayStayBoundedAndEndInExactSilence) {
     // Every note released now; the release of the last voice to start ends within its start
     // delay, one sample for the release to begin, and the release itself.
     block.clear();
-    for (int note = 0; note < 128; ++note) block.add(0x80, static_cast<std::uint8_t>(note), 0, 0);
+    for (int note = 0; note < 128; ++note)
+        block.add(0x80, static_cast<std::uint8_t>(note), 0, 0);
     ASSERT_EQ(block.sendTo(effect), 1);
     std::int64_t tail = std::int64_t{longestStartDelay()} +
-                        EngineProbe::engine(synth->getInstrument()).values().releaseLength.load() + 4;
+                        EngineProbe::engine(synth->getInstrument()).values().releaseLength.load() +
+                        4;
     while (tail > 0) {
         const std::int32_t frames = static_cast<std::int32_t>(std::min<std::int64_t>(tail, 4096));
         render(frames, true);
@@ -127,7 +130,8 @@ TEST_F(LongRun, TenMinutesOfRandomPlayStayBoundedAndEndInExactSilence) {
     }
     EXPECT_EQ(EngineProbe::engine(synth->getInstrument()).soundingVoices(), 0);
     for (std::int32_t v = 0; v < kVoiceCount; ++v)
-        EXPECT_EQ(EngineProbe::engine(synth->getInstrument()).voice(v).stage, Idle) << "voice " << v;
+        EXPECT_EQ(EngineProbe::engine(synth->getInstrument()).voice(v).stage, Idle)
+            << "voice " << v;
 
     // processReplacing writes zeros over what was there; process adds nothing to it.
     for (bool replacing : {true, false, true}) {

@@ -28,22 +28,34 @@ void noteLock() {
 
 } // namespace
 
-MonitoredScope::MonitoredScope() { monitoring = true; }
-MonitoredScope::~MonitoredScope() { monitoring = false; }
+MonitoredScope::MonitoredScope() {
+    monitoring = true;
+}
+MonitoredScope::~MonitoredScope() {
+    monitoring = false;
+}
 
-long monitoredAllocations() { return allocations.load(); }
-long monitoredLocks() { return locks.load(); }
+long monitoredAllocations() {
+    return allocations.load();
+}
+long monitoredLocks() {
+    return locks.load();
+}
 
 #if defined(ULVO_WITH_ASAN)
 
 // AddressSanitizer serves malloc, operator new and all their relatives; its hook sees each.
-extern "C" int __sanitizer_install_malloc_and_free_hooks(
-    void (*mallocHook)(const volatile void*, std::size_t), void (*freeHook)(const volatile void*));
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*,
+                                                                            std::size_t),
+                                                         void (*freeHook)(const volatile void*));
 
 namespace {
-void onAllocation(const volatile void*, std::size_t) { noteAllocation(); }
+void onAllocation(const volatile void*, std::size_t) {
+    noteAllocation();
+}
 void onRelease(const volatile void*) {}
-[[maybe_unused]] const int hooksInstalled = __sanitizer_install_malloc_and_free_hooks(onAllocation, onRelease);
+[[maybe_unused]] const int hooksInstalled =
+    __sanitizer_install_malloc_and_free_hooks(onAllocation, onRelease);
 } // namespace
 
 #elif !defined(ULVO_WITH_TSAN)
@@ -84,7 +96,9 @@ int posix_memalign(void** out, std::size_t alignment, std::size_t size) noexcept
     *out = pointer;
     return 0;
 }
-void free(void* pointer) noexcept { __libc_free(pointer); }
+void free(void* pointer) noexcept {
+    __libc_free(pointer);
+}
 }
 
 namespace {
@@ -95,8 +109,12 @@ void* allocateOrThrow(std::size_t size) {
 }
 } // namespace
 
-void* operator new(std::size_t size) { return allocateOrThrow(size); }
-void* operator new[](std::size_t size) { return allocateOrThrow(size); }
+void* operator new(std::size_t size) {
+    return allocateOrThrow(size);
+}
+void* operator new[](std::size_t size) {
+    return allocateOrThrow(size);
+}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     noteAllocation();
     return __libc_malloc(size == 0 ? 1 : size);
@@ -105,10 +123,18 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     noteAllocation();
     return __libc_malloc(size == 0 ? 1 : size);
 }
-void operator delete(void* pointer) noexcept { __libc_free(pointer); }
-void operator delete[](void* pointer) noexcept { __libc_free(pointer); }
-void operator delete(void* pointer, std::size_t) noexcept { __libc_free(pointer); }
-void operator delete[](void* pointer, std::size_t) noexcept { __libc_free(pointer); }
+void operator delete(void* pointer) noexcept {
+    __libc_free(pointer);
+}
+void operator delete[](void* pointer) noexcept {
+    __libc_free(pointer);
+}
+void operator delete(void* pointer, std::size_t) noexcept {
+    __libc_free(pointer);
+}
+void operator delete[](void* pointer, std::size_t) noexcept {
+    __libc_free(pointer);
+}
 
 #endif
 
@@ -116,8 +142,7 @@ void operator delete[](void* pointer, std::size_t) noexcept { __libc_free(pointe
 
 // The lock calls, forwarded to the definitions they replace, looked up on first use.
 namespace {
-template <class Function>
-Function nextDefinition(std::atomic<void*>& slot, const char* name) {
+template <class Function> Function nextDefinition(std::atomic<void*>& slot, const char* name) {
     void* function = slot.load(std::memory_order_acquire);
     if (function == nullptr) {
         function = dlsym(RTLD_NEXT, name);

@@ -6,7 +6,7 @@
 #pragma once
 
 class MonitoredScope {
-public:
+  public:
     MonitoredScope();
     ~MonitoredScope();
     MonitoredScope(const MonitoredScope&) = delete;

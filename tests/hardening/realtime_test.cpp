@@ -12,8 +12,8 @@
 
 #include <valgrind/valgrind.h>
 
-#include "plugin/vst2/plugin_factory.h"
 #include "plugin/vst2/audio_effect.h"
+#include "plugin/vst2/plugin_factory.h"
 #include "tests/hardening/host_traffic.h"
 #include "tests/hardening/quiet_host.h"
 #include "tests/hardening/realtime_monitor.h"
@@ -28,7 +28,11 @@ float anyValue(Random& random) {
                                std::numeric_limits<float>::infinity(),
                                -std::numeric_limits<float>::infinity(),
                                std::numeric_limits<float>::denorm_min(),
-                               std::numeric_limits<float>::max(), -1e30f, 1e9f, -3.0f, 7.0f};
+                               std::numeric_limits<float>::max(),
+                               -1e30f,
+                               1e9f,
+                               -3.0f,
+                               7.0f};
     return kWild[random.below(sizeof kWild / sizeof kWild[0])];
 }
 
@@ -62,8 +66,10 @@ TEST(RealtimeMonitor, SeesAllocationsAndLocksMadeInItsScopeOnly) {
 
 TEST(AudioThread, NeverAllocatesNorLocksOverALongRandomSession) {
     const bool counting = monitorWorks();
-    if (RUNNING_ON_VALGRIND && !counting) std::printf("valgrind serves the allocator: not counted\n");
-    else ASSERT_TRUE(counting);
+    if (RUNNING_ON_VALGRIND && !counting)
+        std::printf("valgrind serves the allocator: not counted\n");
+    else
+        ASSERT_TRUE(counting);
 
     AudioEffect* object = createEffectInstance(quietHost);
     ASSERT_NE(object, nullptr);

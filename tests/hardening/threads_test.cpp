@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "editor/editor_form.h"
-#include "plugin/vst2/gr_editor.h"
 #include "editor/parameter_binding.h"
 #include "plugin/vst2/audio_effect.h"
+#include "plugin/vst2/gr_editor.h"
 #include "plugin/vst2/plugin_factory.h"
 #include "tests/hardening/host_traffic.h"
 #include "tests/hardening/quiet_host.h"
@@ -62,7 +62,8 @@ AudioThreadResult runAudioThread(AEffect* effect, double seconds,
         for (std::int32_t i = 0; i < frames; ++i) {
             const float s = left[static_cast<std::size_t>(i)];
             if (!std::isfinite(s)) ++result.notFinite;
-            if (std::memcmp(&s, &right[static_cast<std::size_t>(i)], sizeof s) != 0) ++result.unequal;
+            if (std::memcmp(&s, &right[static_cast<std::size_t>(i)], sizeof s) != 0)
+                ++result.unequal;
         }
         rendered += frames / 44100.0;
     }
@@ -73,9 +74,15 @@ AudioThreadResult runAudioThread(AEffect* effect, double seconds,
 void userInterfaceStep(Random& random, AEffect* effect, TForm1& form) {
     char text[64];
     switch (random.below(12)) {
-    case 0: randomParameterWrites(random, effect); break;
-    case 1: effect->setParameter(effect, random.below(16), random.unit() * 4.0f - 2.0f); break;
-    case 2: randomProgramOperation(random, effect); break;
+    case 0:
+        randomParameterWrites(random, effect);
+        break;
+    case 1:
+        effect->setParameter(effect, random.below(16), random.unit() * 4.0f - 2.0f);
+        break;
+    case 2:
+        randomProgramOperation(random, effect);
+        break;
     case 3:
         for (VstInt32 p = 0; p < 16; ++p) {
             (void)effect->getParameter(effect, p);
@@ -89,7 +96,9 @@ void userInterfaceStep(Random& random, AEffect* effect, TForm1& form) {
         dispatch(effect, effGetProgramNameIndexed, random.below(32), 0, text);
         dispatch(effect, effGetProgram);
         break;
-    case 5: form.Timer1Timer(); break; // the editor's poll
+    case 5:
+        form.Timer1Timer();
+        break; // the editor's poll
     case 6:
     case 7: {
         // A user moves a slider or a radio group, or clicks a knob's position.

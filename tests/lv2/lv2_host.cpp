@@ -40,7 +40,8 @@ std::string Lv2Host::uiBinaryPath(const char* uiUri) const {
     LilvUIs* uis = lilv_plugin_get_uis(plugin);
     LilvNode* uri = lilv_new_uri(world, uiUri);
     if (const LilvUI* ui = lilv_uis_get_by_uri(uis, uri)) {
-        if (char* file = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr)) {
+        if (char* file =
+                lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr)) {
             path = file;
             lilv_free(file);
         }

@@ -17,7 +17,7 @@ struct HostCall {
 };
 
 class RecordingHost {
-public:
+  public:
     // The callback to hand to a plug-in; it reaches the host made most recently.
     static VstIntPtr VSTCALL callback(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                       VstIntPtr value, void* ptr, float opt);
@@ -30,6 +30,6 @@ public:
 
     std::vector<HostCall> callsWith(VstInt32 opcode) const;
 
-private:
+  private:
     static RecordingHost* current;
 };

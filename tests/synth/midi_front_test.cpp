@@ -1,7 +1,7 @@
 // The MIDI front: the pedal, all notes off, all sound off and program change, against the
 // instrument's own note-offs and silence.
-#include "synth/midi_front.h"
 #include "synth/engine_probe.h"
+#include "synth/midi_front.h"
 
 #include <vector>
 

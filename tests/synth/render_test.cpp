@@ -27,7 +27,8 @@ double period(const std::vector<float>& x, int from) {
 
 // A plain sine with the filter open, so that the output's period is the note's.
 void pureSine(PlayedInstrument& s) {
-    for (int k = Drawbar2; k <= Drawbar3; ++k) s.instrument.setParameter(k, 0.0f);
+    for (int k = Drawbar2; k <= Drawbar3; ++k)
+        s.instrument.setParameter(k, 0.0f);
     s.instrument.setParameter(Type, 1.0f); // high-pass at the top of the cut-off passes the sine
     s.instrument.setParameter(CutOff, 0.0f);
     s.instrument.setParameter(Type, 0.0f);
@@ -81,7 +82,8 @@ TEST(Render, StartDelayAndSampleExactNoteOn) {
 struct EnvelopeProbe {
     PlayedInstrument s;
     EnvelopeProbe() {
-        for (int k = Drawbar2; k <= Drawbar3; ++k) s.instrument.setParameter(k, 0.0f);
+        for (int k = Drawbar2; k <= Drawbar3; ++k)
+            s.instrument.setParameter(k, 0.0f);
         s.instrument.setParameter(Type, 1.3f);        // mode 3 passes the oscillator unfiltered
         s.instrument.setParameter(Wave, 2.0f / 3.0f); // square: constant through the first half
     }
@@ -90,7 +92,8 @@ struct EnvelopeProbe {
         const auto out = s.render(frames);
         std::vector<double> e(frames);
         const double gain = s.voice(1).voiceGain;
-        for (int i = 0; i < frames; ++i) e[i] = std::fabs(out[i]) / (100000.0 * 1000 * gain);
+        for (int i = 0; i < frames; ++i)
+            e[i] = std::fabs(out[i]) / (100000.0 * 1000 * gain);
         return e;
     }
 };
@@ -104,7 +107,7 @@ TEST(Envelope, AttackDecaySustainTiming) {
     EXPECT_NEAR(e[221], 220.0 / 222.0, 1e-6); // repeated once
     EXPECT_NEAR(e[222], 1.0, 1e-6);           // the decay starts at exactly 1.0
     EXPECT_NEAR(e[222 + 221], 0.5 + 0.5 * (1 - 220.0 / 222.0), 1e-6); // repeated decay end
-    EXPECT_NEAR(e[222 + 222], 0.5, 1e-6);        // sustain
+    EXPECT_NEAR(e[222 + 222], 0.5, 1e-6);                             // sustain
     p.s.instrument.setParameter(Sustain, 0.25f); // the sustain follows the parameter live
     EXPECT_NEAR(p.levels(10)[0], 0.25, 1e-6);
 }

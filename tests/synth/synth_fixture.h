@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "synth/instrument.h"
 #include "synth/engine_probe.h"
+#include "synth/instrument.h"
 
 struct MidiMessage {
     int deltaFrames;

@@ -8,7 +8,8 @@ namespace {
 
 TEST(VoiceRing, ANewSynthHasSeventeenIdleVoices) {
     PlayedInstrument s;
-    for (int i = 0; i < 17; ++i) EXPECT_EQ(s.voice(i).stage, Idle);
+    for (int i = 0; i < 17; ++i)
+        EXPECT_EQ(s.voice(i).stage, Idle);
     EXPECT_EQ(s.engine().lastVoiceIndex(), 0);
     EXPECT_EQ(s.engine().currentBendFactor(), 1.0f);
 }
@@ -17,7 +18,8 @@ TEST(VoiceRing, NoteOnTakesNextVoiceAndReleasesTheOneAfter) {
     PlayedInstrument s;
     s.noteOn(60);
     EXPECT_EQ(s.voice(1).stage, AttackStage);
-    for (int n = 1; n < 16; ++n) s.noteOn(60 + n);
+    for (int n = 1; n < 16; ++n)
+        s.noteOn(60 + n);
     EXPECT_EQ(s.voice(16).noteNumber, 75);
     EXPECT_EQ(s.voice(0).stage, Idle);
     s.noteOn(90, 100, 7); // the seventeenth takes voice 0 and releases voice 1 at its offset
@@ -44,7 +46,7 @@ TEST(VoiceRing, StartVoiceSetsGainKeyTrackAndPitch) {
 TEST(NoteOff, ReleasesEveryHeldVoiceOfTheNoteOnAnyChannel) {
     PlayedInstrument s;
     s.noteOn(64);
-    s.send({{0, 0x93, 64, 90}}); // the same note on another channel
+    s.send({{0, 0x93, 64, 90}});  // the same note on another channel
     s.send({{5, 0x8F, 64, 127}}); // release velocity has no effect
     EXPECT_EQ(s.voice(1).releaseCountdown, 5);
     EXPECT_EQ(s.voice(2).releaseCountdown, 5);
@@ -70,7 +72,8 @@ TEST(Controllers, OneTwentySixSilencesEveryVoiceAndOthersAreIgnored) {
     s.send({{0, 0xB0, 123, 0}, {0, 0xB0, 7, 100}, {0, 0xA0, 60, 1}, {0, 0xC0, 3, 0}});
     EXPECT_EQ(s.voice(1).stage, AttackStage);
     s.send({{0, 0xB5, 126, 0}});
-    for (int i = 0; i < 17; ++i) EXPECT_EQ(s.voice(i).stage, Idle);
+    for (int i = 0; i < 17; ++i)
+        EXPECT_EQ(s.voice(i).stage, Idle);
     EXPECT_EQ(s.render(64), std::vector<float>(64, 0.0f));
 }
 

@@ -28,7 +28,8 @@ TEST(WaveTables, FundamentalBlocksHoldTheScaledWaves) {
     EXPECT_EQ(saw[96], -95312); // -95312.5, a tie, rounds to even
     EXPECT_EQ(saw[2048], 0);
     EXPECT_EQ(saw[4095], 99951);
-    for (int i = 0; i < 4096; ++i) EXPECT_EQ(square[i], i < 2048 ? -100000 : 100000);
+    for (int i = 0; i < 4096; ++i)
+        EXPECT_EQ(square[i], i < 2048 ? -100000 : 100000);
 }
 
 TEST(WaveTables, SineHalvesAndQuartersAreExactNegations) {
@@ -45,7 +46,8 @@ TEST(WaveTables, HigherBlocksAreTheWaveAtTheirMultiplier) {
         for (int k = 0; k < 7; ++k) {
             EXPECT_EQ((*bank)[4096 * k], (*bank)[0]);
             for (int i = 0; i < 4096; i += 7)
-                ASSERT_EQ((*bank)[4096 * k + i], (*bank)[(multiplier[k] * i) % 4096]) << k << " " << i;
+                ASSERT_EQ((*bank)[4096 * k + i], (*bank)[(multiplier[k] * i) % 4096])
+                    << k << " " << i;
         }
     EXPECT_EQ(sine[4096 * 6 + 1], 460); // three times the frequency: entry 3 of the fundamental
     EXPECT_EQ(sine[4096 * 4 + 256], sine[0]);

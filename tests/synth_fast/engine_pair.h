@@ -12,10 +12,10 @@
 #include <memory>
 #include <vector>
 
+#include "synth/engine_probe.h"
 #include "synth/instrument.h"
 #include "synth/parameters.h"
 #include "synth/render/render_fast.h"
-#include "synth/engine_probe.h"
 
 inline std::uint32_t bitsOf(float x) {
     std::uint32_t b;
@@ -81,9 +81,10 @@ class EnginePair {
         for (std::size_t i = 0; i < initial.size() && i < refLeft.size(); ++i)
             refLeft[i] = refRight[i] = initial[i];
         std::vector<float> fastLeft = refLeft, fastRight = refRight;
-        EngineProbe::renderReference(*reference, refLeft.data(), shared ? refLeft.data() : refRight.data(),
-                                   frames);
-        EngineProbe::renderWith(*fast, isa, fastLeft.data(), shared ? fastLeft.data() : fastRight.data(), frames);
+        EngineProbe::renderReference(*reference, refLeft.data(),
+                                     shared ? refLeft.data() : refRight.data(), frames);
+        EngineProbe::renderWith(*fast, isa, fastLeft.data(),
+                                shared ? fastLeft.data() : fastRight.data(), frames);
         return compare(refLeft, refRight, fastLeft, fastRight, voices);
     }
 
@@ -94,10 +95,10 @@ class EnginePair {
         std::vector<float> refLeft(frames, 0.0f), refRight(frames, 0.0f);
         std::vector<float> fastLeft(frames, std::numeric_limits<float>::quiet_NaN()),
             fastRight(frames, -7.0f);
-        EngineProbe::renderReference(*reference, refLeft.data(), shared ? refLeft.data() : refRight.data(),
-                                   frames);
-        EngineProbe::renderWith(*fast, isa, fastLeft.data(), shared ? fastLeft.data() : fastRight.data(), frames,
-                         true);
+        EngineProbe::renderReference(*reference, refLeft.data(),
+                                     shared ? refLeft.data() : refRight.data(), frames);
+        EngineProbe::renderWith(*fast, isa, fastLeft.data(),
+                                shared ? fastLeft.data() : fastRight.data(), frames, true);
         return compare(refLeft, shared ? refLeft : refRight, fastLeft,
                        shared ? fastLeft : fastRight, voices);
     }
@@ -116,8 +117,12 @@ class EnginePair {
         return ::testing::AssertionSuccess();
     }
 
-    const FastRenderState& fastState() const { return EngineProbe::engine(*fast).fastRenderState(); }
-    static const Voice& voice(const Instrument& e, std::int32_t i) { return EngineProbe::engine(e).voice(i); }
+    const FastRenderState& fastState() const {
+        return EngineProbe::engine(*fast).fastRenderState();
+    }
+    static const Voice& voice(const Instrument& e, std::int32_t i) {
+        return EngineProbe::engine(e).voice(i);
+    }
 
     const RenderIsa isa;
     std::unique_ptr<Instrument> reference;

@@ -105,8 +105,9 @@ TEST_P(SteadyLanes, OtherRendersBetweenSteadyCalls) {
             std::fill(right.begin(), right.end(), 0.0f);
             EngineProbe::renderReference(*pair.fast, left.data(), right.data(), 64);
         } else {
-            EngineProbe::renderWith(*pair.fast, allRenderIsas()[static_cast<std::size_t>(i) % kRenderIsaCount],
-                                  left.data(), right.data(), 64, true);
+            EngineProbe::renderWith(*pair.fast,
+                                    allRenderIsas()[static_cast<std::size_t>(i) % kRenderIsaCount],
+                                    left.data(), right.data(), 64, true);
         }
         ASSERT_TRUE(pair.compare(refLeft, refRight, left, right, i % 6 == 5)) << "call " << i;
         std::fill(refLeft.begin(), refLeft.end(), 0.0f);

@@ -5,8 +5,8 @@
 
 #include "core/bounded_text.h"
 #include "plugin/vst2/four_char_code.h"
-#include "tests/vst2/probe_effect.h"
 #include "tests/support/recording_host.h"
+#include "tests/vst2/probe_effect.h"
 
 namespace {
 
@@ -30,7 +30,8 @@ TEST(EffectRecord, ConstructorStoresTheBaseValues) {
     EXPECT_EQ(r->user, nullptr);
     EXPECT_EQ(r->uniqueID, fourCharCode('N', 'o', 'E', 'f'));
     EXPECT_EQ(r->version, 1);
-    for (char c : r->future) EXPECT_EQ(c, 0);
+    for (char c : r->future)
+        EXPECT_EQ(c, 0);
     EXPECT_EQ(e.getSampleRate(), 44100.0f);
     EXPECT_EQ(e.getBlockSize(), 1024);
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&r->magic);
@@ -42,10 +43,14 @@ TEST(EffectRecord, SettersChangeOnlyTheirFieldOrBit) {
     ProbeEffect e(nullptr);
     AEffect* r = e.getAeffect();
     const std::pair<void (AudioEffectX::*)(bool), VstInt32> flagSetters[] = {
-        {&AudioEffect::hasClip, 2},           {&AudioEffect::hasVu, 4},
-        {&AudioEffect::canMono, 8},           {&AudioEffect::canProcessReplacing, 16},
-        {&AudioEffect::programsAreChunks, 32}, {&AudioEffectX::isSynth, 256},
-        {&AudioEffectX::noTail, 512},          {&AudioEffectX::isAsynchronous, 1024},
+        {&AudioEffect::hasClip, 2},
+        {&AudioEffect::hasVu, 4},
+        {&AudioEffect::canMono, 8},
+        {&AudioEffect::canProcessReplacing, 16},
+        {&AudioEffect::programsAreChunks, 32},
+        {&AudioEffectX::isSynth, 256},
+        {&AudioEffectX::noTail, 512},
+        {&AudioEffectX::isAsynchronous, 1024},
         {&AudioEffectX::hasExternalBuffer, 2048}};
     for (auto [setter, bit] : flagSetters) {
         (e.*setter)(true);

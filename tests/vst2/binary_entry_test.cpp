@@ -14,7 +14,7 @@ namespace {
 using EntryFunction = AEffect* (*)(audioMasterCallback);
 
 class LoadedPlugin : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         library = dlopen(ULVO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(library, nullptr) << dlerror();

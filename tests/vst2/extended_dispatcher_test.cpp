@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "tests/vst2/probe_effect.h"
 #include "tests/support/recording_host.h"
+#include "tests/vst2/probe_effect.h"
 
 namespace {
 

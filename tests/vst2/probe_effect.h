@@ -7,7 +7,7 @@
 #include "plugin/vst2/audio_effect_x.h"
 
 class ProbeEditor : public AEffEditorX {
-public:
+  public:
     using AEffEditorX::AEffEditorX;
     ~ProbeEditor() override { ++destroyed; }
 
@@ -24,7 +24,7 @@ public:
 };
 
 class ProbeEffect : public AudioEffectX {
-public:
+  public:
     explicit ProbeEffect(audioMasterCallback master, std::int32_t programs = 4)
         : AudioEffectX(master, programs, 3) {}
 

@@ -7,8 +7,8 @@
 #include <limits>
 #include <string>
 
-#include "tests/vst2/synth_host.h"
 #include "synth/engine_probe.h"
+#include "tests/vst2/synth_host.h"
 
 namespace {
 

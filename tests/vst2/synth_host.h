@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "plugin/vst2/avst_xsynth.h"
-#include "tests/support/recording_host.h"
 #include "synth/engine_probe.h"
+#include "tests/support/recording_host.h"
 
 struct MidiMessage {
     int deltaFrames;
@@ -13,7 +13,7 @@ struct MidiMessage {
 };
 
 class SynthHost {
-public:
+  public:
     SynthHost() : synth(RecordingHost::callback, nullptr) {}
 
     VstIntPtr dispatch(VstInt32 op, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
@@ -38,11 +38,13 @@ public:
         std::vector<char> storage(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
         auto* list = reinterpret_cast<VstEvents*>(storage.data());
         list->numEvents = static_cast<VstInt32>(pointers.size());
-        for (std::size_t i = 0; i < pointers.size(); ++i) list->events[i] = pointers[i];
+        for (std::size_t i = 0; i < pointers.size(); ++i)
+            list->events[i] = pointers[i];
         dispatch(effProcessEvents, 0, 0, list);
     }
     void noteOn(int note, int velocity = 100, int delta = 0) {
-        send({{delta, 0x90, static_cast<unsigned char>(note), static_cast<unsigned char>(velocity)}});
+        send({{delta, 0x90, static_cast<unsigned char>(note),
+               static_cast<unsigned char>(velocity)}});
     }
     void noteOff(int note, int delta = 0) {
         send({{delta, 0x80, static_cast<unsigned char>(note), 0}});
@@ -58,7 +60,9 @@ public:
     }
 
     const Voice& voice(int i) const { return EngineProbe::engine(synth.getInstrument()).voice(i); }
-    const EngineValues& values() const { return EngineProbe::engine(synth.getInstrument()).values(); }
+    const EngineValues& values() const {
+        return EngineProbe::engine(synth.getInstrument()).values();
+    }
 
     RecordingHost host;
     AVstXSynth synth;
