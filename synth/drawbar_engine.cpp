@@ -37,8 +37,9 @@ constexpr std::array<std::int32_t, 6> kDrawbarBlock = {1, 2, 3, 4, 5, 6};
 
 } // namespace
 
-DrawbarEngine::DrawbarEngine()
-    : tables(waveTables()), renderer(std::make_unique<VoiceRenderer>(voices, derived, tables)) {}
+DrawbarEngine::DrawbarEngine(DrawbarRule rule)
+    : drawbarRule(rule), tables(waveTables()),
+      renderer(std::make_unique<VoiceRenderer>(voices, derived, tables)) {}
 
 DrawbarEngine::~DrawbarEngine() = default;
 
@@ -138,9 +139,10 @@ void DrawbarEngine::updateParameter(std::int32_t index, double rate) {
     derived.changes.fetch_add(1, std::memory_order_release);
 }
 
-// Only the changed drawbar's weight and the fundamental's are recomputed: every other weight
-// keeps the sum of the moment its own drawbar was set, so the weights depend on the order of
-// changes. Sounds saved by hosts were made this way; do not "normalise" it.
+// Under the classic rule only the changed drawbar's weight and the fundamental's are
+// recomputed: every other weight keeps the sum of the moment its own drawbar was set, so the
+// weights depend on the order of changes. Sounds saved by VST 2 hosts were made this way; do not
+// "normalise" it there. Under the positions rule every weight is recomputed from the same sum.
 void DrawbarEngine::updateDrawbar(std::int32_t index) {
     double sum = 1.0; // the fundamental, always at level 1
     for (std::int32_t k = Drawbar2; k <= Drawbar3; ++k)
@@ -148,9 +150,13 @@ void DrawbarEngine::updateDrawbar(std::int32_t index) {
     const auto drawbarSum = static_cast<float>(sum);
     derived.drawbarSum.store(drawbarSum, relaxed);
     derived.harmonicWeight[0].store(roundToInt(1.0 / drawbarSum * 1000.0), relaxed);
-    const double level = heldInRange(params[index].load(relaxed));
-    derived.harmonicWeight[kDrawbarBlock[index - Drawbar2]].store(
-        roundToInt(level / drawbarSum * 1000.0), relaxed);
+    const std::int32_t first = drawbarRule == DrawbarRule::Positions ? Drawbar2 : index;
+    const std::int32_t last = drawbarRule == DrawbarRule::Positions ? Drawbar3 : index;
+    for (std::int32_t k = first; k <= last; ++k) {
+        const double level = heldInRange(params[k].load(relaxed));
+        derived.harmonicWeight[kDrawbarBlock[k - Drawbar2]].store(
+            roundToInt(level / drawbarSum * 1000.0), relaxed);
+    }
 }
 
 void DrawbarEngine::handleMidi(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "synth/drawbar_rule.h"
 #include "synth/engine_values.h"
 #include "synth/parameters.h"
 #include "synth/render/render_isa.h"
@@ -18,7 +19,7 @@ struct FastRenderState;
 
 class DrawbarEngine {
   public:
-    DrawbarEngine();
+    explicit DrawbarEngine(DrawbarRule rule);
     ~DrawbarEngine();
     DrawbarEngine(const DrawbarEngine&) = delete;
     DrawbarEngine& operator=(const DrawbarEngine&) = delete;
@@ -79,6 +80,7 @@ class DrawbarEngine {
     void updatePitch(std::int32_t v);
     void updateDrawbar(std::int32_t index);
 
+    const DrawbarRule drawbarRule;
     const WaveTables& tables;
     std::array<std::atomic<float>, kParameterCount> params{}; // by parameter index
     EngineValues derived;

@@ -18,7 +18,7 @@ bool isUsableSampleRate(float rate) {
 
 } // namespace
 
-Instrument::Instrument() : engineState(std::make_unique<DrawbarEngine>()) {
+Instrument::Instrument(DrawbarRule rule) : engineState(std::make_unique<DrawbarEngine>(rule)) {
     for (std::int32_t i = 0; i < kProgramCount; ++i)
         std::snprintf(programs[i].name, sizeof programs[i].name, "init%d", static_cast<int>(i + 1));
     selectProgram(0);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "synth/drawbar_rule.h"
 #include "synth/parameters.h"
 #include "synth/program.h"
 
@@ -18,8 +19,9 @@ inline constexpr std::int32_t kProgramCount = 32;
 
 class Instrument {
   public:
-    // 32 programs named "init1" to "init32" at the defaults, program 0 selected, 44100 Hz.
-    Instrument();
+    // 32 programs named "init1" to "init32" at the defaults, program 0 selected, 44100 Hz. The
+    // VST 2 front asks for the classic drawbar rule; every other front plays by the positions.
+    explicit Instrument(DrawbarRule rule = DrawbarRule::Positions);
     ~Instrument();
     Instrument(const Instrument&) = delete;
     Instrument& operator=(const Instrument&) = delete;
@@ -37,9 +39,9 @@ class Instrument {
 
     // [any thread] Sets the values `values` gives, each as setParameter does, in
     // kProgramApplyOrder: the one order in which several values are applied. The order matters
-    // because a drawbar's weight keeps the drawbar sum of the moment it is set, so the weights
-    // depend on the order of changes and on the values that stood before; and lengths and the
-    // cut-off take the rate in force when they are set.
+    // because lengths and the cut-off take the rate in force when they are set, and under the
+    // classic drawbar rule a drawbar's weight keeps the drawbar sum of the moment it is set, so
+    // the weights depend on the order of changes and on the values that stood before.
     void applyValues(const ParameterSet& values);
 
     // --- Programs ---
@@ -48,8 +50,9 @@ class Instrument {
     // changes nothing.
     void selectProgram(std::int32_t p);
     // [any thread] Makes `p` current and applies its values twice at the rate in force: the second
-    // time every drawbar finds the others at their final values, so the sound follows the program
-    // and the rate alone, whatever stood before. A number outside 0..31 changes nothing.
+    // time every drawbar finds the others at their final values, so even under the classic rule
+    // the sound follows the program and the rate alone, whatever stood before. A number outside
+    // 0..31 changes nothing.
     void settleProgram(std::int32_t p);
     // Writes all sixteen values (by index) into the current program and selects it, as a host
     // loading a preset or a test setting up a patch does.

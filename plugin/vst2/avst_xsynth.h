@@ -49,7 +49,7 @@ class AVstXSynth : public AudioEffectX {
     const VstXSynthProgram& program(std::int32_t index) const { return instrument.program(index); }
 
   private:
-    Instrument instrument;
+    Instrument instrument{DrawbarRule::Classic}; // sounds saved by VST 2 hosts need it
 };
 
 // The instrument's unique ID, 'Ulvr'.

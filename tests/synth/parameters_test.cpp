@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "tests/synth/synth_fixture.h"
 
@@ -94,8 +97,8 @@ std::vector<int> weights(const PlayedInstrument& s) {
     return w;
 }
 
-TEST(ParameterResponse, DrawbarWeightsDependOnTheOrderOfChanges) {
-    PlayedInstrument s;
+TEST(ParameterResponse, ClassicDrawbarWeightsDependOnTheOrderOfChanges) {
+    PlayedInstrument s{DrawbarRule::Classic};
     // Construction sets the drawbars one after another with the later ones still at zero.
     EXPECT_EQ(weights(s), (std::vector<int>{250, 333, 250, 200, 167, 143, 125}));
     s.instrument.selectProgram(0);
@@ -104,6 +107,35 @@ TEST(ParameterResponse, DrawbarWeightsDependOnTheOrderOfChanges) {
         s.instrument.setParameter(k, 0.0f);
     EXPECT_EQ(weights(s)[0], 1000);
     EXPECT_FLOAT_EQ(s.values().drawbarSum.load(relaxed), 1.0f);
+}
+
+// The same levels reached from different values and in different orders: by the positions rule
+// the weights are the same, and they are the classic rule's once its drawbars are settled (every
+// drawbar set again after the others). The classic rule itself keeps each path's own weights.
+TEST(ParameterResponse, DrawbarWeightsFollowThePositionsAloneAndMatchTheSettledClassicRule) {
+    // Levels outside 0..1 count as the nearer end, as the engine holds them.
+    const std::array<float, 6> levels = {0.9f, 0.1f, 0.6f, 0.0f, 0.35f, 7.0f};
+    const auto reach = [&](DrawbarRule rule, float before, bool backwards, bool settle) {
+        auto s = std::make_unique<PlayedInstrument>(rule);
+        for (int k = Drawbar2; k <= Drawbar3; ++k)
+            s->instrument.setParameter(k, before);
+        for (int pass = 0; pass < (settle ? 2 : 1); ++pass)
+            for (int i = 0; i < 6; ++i) {
+                const int k = backwards ? Drawbar3 - i : Drawbar2 + i;
+                s->instrument.setParameter(k, levels[k - Drawbar2]);
+            }
+        return std::make_pair(weights(*s), s->values().drawbarSum.load(relaxed));
+    };
+    const auto forwards = reach(DrawbarRule::Positions, 0.0f, false, false);
+    EXPECT_EQ(forwards, reach(DrawbarRule::Positions, 1.0f, true, false));
+    EXPECT_EQ(forwards, reach(DrawbarRule::Positions, -3.0f, false, true));
+    EXPECT_EQ(forwards, reach(DrawbarRule::Classic, 0.0f, false, true));
+    EXPECT_EQ(forwards, reach(DrawbarRule::Classic, 1.0f, true, true));
+    EXPECT_NE(reach(DrawbarRule::Classic, 0.0f, false, false).first,
+              reach(DrawbarRule::Classic, 1.0f, true, false).first);
+    // A drawbar at 0 weighs nothing; the held 7.0 weighs as 1.0 does.
+    EXPECT_EQ(forwards.first[4], 0);
+    EXPECT_EQ(forwards.first[6], forwards.first[0]);
 }
 
 TEST(ParameterResponse, SampleRateChangesOnlyTheTableStepUntilAParameterIsSetAgain) {

@@ -83,8 +83,9 @@ TEST(Programs, NumbersOutsideTheBankChangeNothing) {
     EXPECT_EQ(instrument.parameter(CutOff), 0.8f);
 }
 
+// Under the classic rule the sequence shows in the drawbar weights.
 TEST(Programs, SelectingAppliesEveryValueInItsSequence) {
-    PlayedInstrument s;
+    PlayedInstrument s{DrawbarRule::Classic};
     s.instrument.selectProgram(1);
     s.instrument.setParameter(Drawbar2, 1.0f); // sum 4.5 for program 1
     s.instrument.selectProgram(0);             // back to all drawbars at 0.5, applied in order
@@ -97,11 +98,12 @@ TEST(Programs, SelectingAppliesEveryValueInItsSequence) {
     EXPECT_EQ(s.values().harmonicWeight[0].load(std::memory_order_relaxed), 222);
 }
 
-// Two instruments that lived differently, with the same program 0 at the end: a select leaves
-// each with weights of its own history; settling leaves the same sound in both.
+// Two instruments that lived differently, with the same program 0 at the end: under the classic
+// rule a select leaves each with weights of its own history; settling leaves the same sound in
+// both.
 TEST(Programs, SettlingMakesTheSoundFollowTheProgramAndTheRateAlone) {
     const auto play = [](bool settle, float firstRate, float drawbarsBefore) {
-        Instrument instrument;
+        Instrument instrument{DrawbarRule::Classic};
         instrument.setSampleRate(firstRate);
         instrument.selectProgram(5);
         for (std::int32_t k = Drawbar3; k >= Drawbar2; --k)

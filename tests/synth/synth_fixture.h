@@ -14,6 +14,8 @@ struct MidiMessage {
 
 class PlayedInstrument {
   public:
+    explicit PlayedInstrument(DrawbarRule rule = DrawbarRule::Positions) : instrument(rule) {}
+
     void send(const std::vector<MidiMessage>& messages) {
         for (const MidiMessage& m : messages)
             instrument.midiEvent(m.status, m.data1, m.data2, m.deltaFrames);
