@@ -25,9 +25,9 @@ inline std::uint32_t bitsOf(float x) {
 
 class EnginePair {
   public:
-    explicit EnginePair(RenderIsa isa)
-        : isa(isa), reference(std::make_unique<Instrument>()),
-          fast(std::make_unique<Instrument>()) {}
+    explicit EnginePair(RenderIsa isa, DrawbarRule rule = DrawbarRule::Positions)
+        : isa(isa), reference(std::make_unique<Instrument>(rule)),
+          fast(std::make_unique<Instrument>(rule)) {}
 
     void setParameter(std::int32_t index, float value) {
         for (Instrument* e : {reference.get(), fast.get()})

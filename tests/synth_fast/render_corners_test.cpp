@@ -178,7 +178,9 @@ TEST_P(FastRenderCorners, EveryFilterModeThroughBothFilterKernels) {
 // the wide kernel, and once the sound is quiet again they come back.
 TEST_P(FastRenderCorners, LoudFewVoicesLeaveTheFusedFilterAndReturn) {
     const bool fusing = GetParam() != RenderIsa::Sse2;
-    EnginePair pair(GetParam());
+    // The classic rule: loading full drawbars over the defaults leaves the early ones the heavier
+    // weights of their moment, which drive the band-pass state past 2^29.
+    EnginePair pair(GetParam(), DrawbarRule::Classic);
     const auto fused = [&] { return pair.fastState().job.fusedFrames; };
     pair.noteOn(45, 90);
     pair.noteOn(57, 60, 3);
