@@ -23,14 +23,12 @@ validate)
     grep -q '^Found 0 errors' "$work/out" || fail "lv2_validate gave no summary"
     ;;
 lilv)
-    # Only this bundle and the LV2 vocabularies (lv2-dev's specifications, for the class names):
-    # the build folder holds much else that lilv would try to load as bundles, and a plug-in
+    # Only this bundle and the LV2 vocabularies that lv2-dev installs (for the class names): the
+    # build folder holds much else that lilv would try to load as bundles, and a plug-in
     # installed on the machine, another copy of this one above all, must not be seen.
     mkdir "$work/lv2"
     ln -s "$(cd "$2" && pwd)" "$work/lv2/ulvodraw.lv2"
-    for manifest in /usr/lib/lv2/*/manifest.ttl; do
-        grep -qE 'a +(lv2:Specification|owl:Ontology)' "$manifest" || continue
-        vocabulary=$(dirname "$manifest")
+    for vocabulary in $(dpkg -L lv2-dev | grep -E '^/usr/lib/lv2/[^/]+\.lv2$'); do
         ln -s "$vocabulary" "$work/lv2/vocabulary-$(basename "$vocabulary")"
     done
     export LV2_PATH="$work/lv2" HOME="$work"
