@@ -61,11 +61,11 @@ void DrawbarEngine::initEngine() {
 }
 
 float DrawbarEngine::parameter(std::int32_t index) const {
-    return isParameterIndex(index) ? params[index].load(relaxed) : 0.0f;
+    return isControlIndex(index) ? params[index].load(relaxed) : 0.0f;
 }
 
 void DrawbarEngine::storeParameter(std::int32_t index, float value) {
-    if (isParameterIndex(index)) params[index].store(value, relaxed);
+    if (isControlIndex(index)) params[index].store(value, relaxed);
 }
 
 void DrawbarEngine::setTableStep(double rate) {

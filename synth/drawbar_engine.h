@@ -82,7 +82,7 @@ class DrawbarEngine {
 
     const DrawbarRule drawbarRule;
     const WaveTables& tables;
-    std::array<std::atomic<float>, kParameterCount> params{}; // by parameter index
+    std::array<std::atomic<float>, kControlCount> params{}; // by control index
     EngineValues derived;
     VoiceRing voices{};
     std::int32_t lastVoice = 0; // voice that took the latest note-on

@@ -19,8 +19,13 @@ bool isUsableSampleRate(float rate) {
 } // namespace
 
 Instrument::Instrument(DrawbarRule rule) : engineState(std::make_unique<DrawbarEngine>(rule)) {
-    for (std::int32_t i = 0; i < kProgramCount; ++i)
+    for (std::int32_t i = 0; i < kProgramCount; ++i) {
         std::snprintf(programs[i].name, sizeof programs[i].name, "init%d", static_cast<int>(i + 1));
+        // The VST 2 build has no playing controls: they stay at their classic values.
+        if (rule == DrawbarRule::Classic)
+            for (std::int32_t index = kParameterCount; index < kControlCount; ++index)
+                programs[i].setValue(index, kClassicValues[index]);
+    }
     selectProgram(0);
     engineState->initEngine();
 }
@@ -32,7 +37,7 @@ float Instrument::parameter(std::int32_t index) const {
 }
 
 void Instrument::setParameter(std::int32_t index, float value) {
-    if (isParameterIndex(index)) {
+    if (isControlIndex(index)) {
         // The current program remembers every value written while it is current.
         programs[current.load(relaxed)].setValue(index, value);
         engineState->storeParameter(index, value);
@@ -41,16 +46,16 @@ void Instrument::setParameter(std::int32_t index, float value) {
 }
 
 const char* Instrument::parameterName(std::int32_t index) {
-    return isParameterIndex(index) ? kParameterNames[index] : "";
+    return isControlIndex(index) ? kParameterNames[index] : "";
 }
 
 void Instrument::parameterDisplay(std::int32_t index, char* text, std::size_t size) const {
-    if (!isParameterIndex(index)) return copyText(text, "", size);
+    if (!isControlIndex(index)) return copyText(text, "", size);
     floatToText(engineState->parameter(index), text, size);
 }
 
 void Instrument::applyValues(const ParameterSet& values) {
-    for (std::int32_t index : kProgramApplyOrder)
+    for (std::int32_t index : kControlApplyOrder)
         if (values.given[index]) setParameter(index, values.values[index]);
 }
 
@@ -58,7 +63,7 @@ void Instrument::selectProgram(std::int32_t p) {
     if (p < 0 || p >= kProgramCount) return;
     current.store(p, relaxed);
     ParameterSet all;
-    for (std::int32_t index = 0; index < kParameterCount; ++index)
+    for (std::int32_t index = 0; index < kControlCount; ++index)
         all.set(index, programs[p].value(index));
     applyValues(all);
 }
@@ -68,11 +73,18 @@ void Instrument::settleProgram(std::int32_t p) {
     selectProgram(p);
 }
 
-void Instrument::loadValues(const std::array<float, kParameterCount>& values) {
+void Instrument::loadValues(const std::array<float, kControlCount>& values) {
     const std::int32_t p = current.load(relaxed);
-    for (std::int32_t index = 0; index < kParameterCount; ++index)
+    for (std::int32_t index = 0; index < kControlCount; ++index)
         programs[p].setValue(index, values[index]);
     selectProgram(p);
+}
+
+void Instrument::loadValues(const std::array<float, kParameterCount>& values) {
+    std::array<float, kControlCount> all{};
+    for (std::int32_t index = 0; index < kControlCount; ++index)
+        all[index] = index < kParameterCount ? values[index] : parameter(index);
+    loadValues(all);
 }
 
 bool Instrument::setProgramName(std::int32_t p, const char* name) {
@@ -82,7 +94,7 @@ bool Instrument::setProgramName(std::int32_t p, const char* name) {
 }
 
 void Instrument::setProgramValue(std::int32_t p, std::int32_t index, float value) {
-    if (p < 0 || p >= kProgramCount || !isParameterIndex(index)) return;
+    if (p < 0 || p >= kProgramCount || !isControlIndex(index)) return;
     programs[p].setValue(index, value);
 }
 

@@ -1,6 +1,7 @@
-// The instrument as every front sees it, whatever the plug-in format: sixteen parameters with
-// their texts, 32 programs with their names and the order a program is applied in, the sample
-// rate, MIDI in and audio out. Knows no host, no format and no editor.
+// The instrument as every front sees it, whatever the plug-in format: sixteen classic parameters
+// with their texts and the playing controls beyond them (synth/parameters.h), 32 programs with
+// their names and the order a program is applied in, the sample rate, MIDI in and audio out. Knows
+// no host, no format and no editor.
 #pragma once
 
 #include <array>
@@ -20,7 +21,8 @@ inline constexpr std::int32_t kProgramCount = 32;
 class Instrument {
   public:
     // 32 programs named "init1" to "init32" at the defaults, program 0 selected, 44100 Hz. The
-    // VST 2 front asks for the classic drawbar rule; every other front plays by the positions.
+    // VST 2 front asks for the classic drawbar rule, and its programs hold the playing controls at
+    // their classic values; every other front plays by the positions.
     explicit Instrument(DrawbarRule rule = DrawbarRule::Positions);
     ~Instrument();
     Instrument(const Instrument&) = delete;
@@ -28,17 +30,18 @@ class Instrument {
 
     // --- Parameters [any thread; each value written whole] ---
     // Stores `value` unclamped into the current program and the sound, then recomputes what the
-    // render derives from it. An index outside 0..15 stores nothing.
+    // render derives from it. Indices run over every control (0 to kControlCount - 1); the
+    // VST 2 front offers only the classic ones. An index outside stores nothing.
     void setParameter(std::int32_t index, float value);
-    // The sound's current value; 0 outside 0..15.
+    // The sound's current value; 0 outside.
     float parameter(std::int32_t index) const;
-    // "A", "D", ..., "Smooth"; empty outside 0..15.
+    // "A", "D", ..., "Smooth", "Volume", ...; empty outside.
     static const char* parameterName(std::int32_t index);
     // The current value in two-decimal notation ("0.10"), cut to `size` bytes; empty outside.
     void parameterDisplay(std::int32_t index, char* text, std::size_t size) const;
 
     // [any thread] Sets the values `values` gives, each as setParameter does, in
-    // kProgramApplyOrder: the one order in which several values are applied. The order matters
+    // kControlApplyOrder: the one order in which several values are applied. The order matters
     // because lengths and the cut-off take the rate in force when they are set, and under the
     // classic drawbar rule a drawbar's weight keeps the drawbar sum of the moment it is set, so
     // the weights depend on the order of changes and on the values that stood before.
@@ -54,8 +57,10 @@ class Instrument {
     // the sound follows the program and the rate alone, whatever stood before. A number outside
     // 0..31 changes nothing.
     void settleProgram(std::int32_t p);
-    // Writes all sixteen values (by index) into the current program and selects it, as a host
-    // loading a preset or a test setting up a patch does.
+    // Writes every value (by index) into the current program and selects it, as a host loading a
+    // preset or a test setting up a patch does. Given the sixteen classic values alone, the
+    // playing controls keep theirs.
+    void loadValues(const std::array<float, kControlCount>& values);
     void loadValues(const std::array<float, kParameterCount>& values);
     const VstXSynthProgram& program(std::int32_t p) const { return programs[p]; }
     // Renames program `p` (the current one when omitted): at most 23 characters of `name` are

@@ -1,4 +1,4 @@
-// One stored program: the sixteen values in storage order and a name.
+// One stored program: every control's value in storage order, and a name.
 #pragma once
 
 #include <array>
@@ -14,14 +14,14 @@ inline constexpr std::size_t kProgramNameBytes = 24; // 23 characters and the te
 class VstXSynthProgram {
   public:
     VstXSynthProgram() {
-        for (std::int32_t i = 0; i < kParameterCount; ++i)
+        for (std::int32_t i = 0; i < kControlCount; ++i)
             setValue(i, kParameterDefaults[i]);
         std::strcpy(name, "Basic");
     }
-    // The copy routine: all sixteen values and the name.
+    // The copy routine: every value and the name.
     VstXSynthProgram& operator=(const VstXSynthProgram& other) {
         if (this == &other) return *this;
-        for (std::int32_t slot = 0; slot < kParameterCount; ++slot)
+        for (std::int32_t slot = 0; slot < kControlCount; ++slot)
             values[slot].store(other.values[slot].load(std::memory_order_relaxed),
                                std::memory_order_relaxed);
         std::memcpy(name, other.name, sizeof name);
@@ -40,5 +40,5 @@ class VstXSynthProgram {
     char name[kProgramNameBytes]; // at most 23 characters and the terminator
 
   private:
-    std::array<std::atomic<float>, kParameterCount> values; // storage order
+    std::array<std::atomic<float>, kControlCount> values; // storage order
 };

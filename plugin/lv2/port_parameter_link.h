@@ -47,5 +47,5 @@ class PortParameterLink : public ParameterLink {
   private:
     LV2UI_Write_Function write;
     LV2UI_Controller controller;
-    std::array<float, kParameterCount> values = kParameterDefaults;
+    std::array<float, kControlCount> values = kParameterDefaults;
 };

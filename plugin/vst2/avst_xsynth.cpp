@@ -54,12 +54,14 @@ AVstXSynth::AVstXSynth(audioMasterCallback audioMaster, EditorFactory makeEditor
 
 // --- Parameters ----------------------------------------------------------------------------
 
+// The instrument's playing controls lie beyond the sixteen parameters this build offers: a host
+// that names them reaches nothing, as with any index outside.
 void AVstXSynth::setParameter(std::int32_t index, float value) {
-    instrument.setParameter(index, value);
+    if (isParameterIndex(index)) instrument.setParameter(index, value);
 }
 
 float AVstXSynth::getParameter(std::int32_t index) {
-    return instrument.parameter(index);
+    return isParameterIndex(index) ? instrument.parameter(index) : 0.0f;
 }
 
 void AVstXSynth::getParameterLabel(std::int32_t /*index*/, char* label) {
@@ -67,11 +69,11 @@ void AVstXSynth::getParameterLabel(std::int32_t /*index*/, char* label) {
 }
 
 void AVstXSynth::getParameterDisplay(std::int32_t index, char* text) {
-    instrument.parameterDisplay(index, text, kParamTextSize);
+    instrument.parameterDisplay(isParameterIndex(index) ? index : -1, text, kParamTextSize);
 }
 
 void AVstXSynth::getParameterName(std::int32_t index, char* text) {
-    copyText(text, Instrument::parameterName(index), kParamTextSize);
+    copyText(text, Instrument::parameterName(isParameterIndex(index) ? index : -1), kParamTextSize);
 }
 
 void AVstXSynth::setSampleRate(float rate) {

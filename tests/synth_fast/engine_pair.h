@@ -55,8 +55,8 @@ class EnginePair {
                 v.harmonicWeight[k].store(weights[k]);
         });
     }
-    // All sixteen values (by index), applied as a program is.
-    void loadValues(const std::array<float, kParameterCount>& values) {
+    // The classic values or every control's (by index), applied as a program is.
+    template <std::size_t N> void loadValues(const std::array<float, N>& values) {
         for (Instrument* e : {reference.get(), fast.get()})
             e->loadValues(values);
     }

@@ -188,7 +188,7 @@ TEST_P(FastRenderCorners, LoudFewVoicesLeaveTheFusedFilterAndReturn) {
         ASSERT_TRUE(pair.render(200)) << i;
     EXPECT_EQ(fused() > 0, fusing);
 
-    std::array<float, kParameterCount> loud = kParameterDefaults;
+    std::array<float, kControlCount> loud = kParameterDefaults;
     for (int k = Drawbar2; k <= Drawbar3; ++k)
         loud[k] = 1.0f;
     loud[Q] = 1.0f;
