@@ -337,7 +337,7 @@ TEST(Lv2Front, APresetWrittenAfterAnotherPlaysAsInAFreshInstanceWhateverTheOrder
         const Preset& after = parsed.presets[(pair * 5 + 3) % count];
         Lv2Host fresh;
         ASSERT_TRUE(fresh.loaded());
-        fresh.controls = after.values;
+        std::copy_n(after.values.begin(), kParameterCount, fresh.controls.begin());
         const std::vector<float> expected = play(fresh, 60);
         float peak = 0.0f;
         for (float s : expected)
@@ -345,7 +345,7 @@ TEST(Lv2Front, APresetWrittenAfterAnotherPlaysAsInAFreshInstanceWhateverTheOrder
         EXPECT_GT(peak, 0.01f) << after.name;
         for (bool backwards : {false, true}) {
             Lv2Host played;
-            played.controls = before.values;
+            std::copy_n(before.values.begin(), kParameterCount, played.controls.begin());
             play(played, 48);
             // The new values port by port, a run between each, then silence for what is left.
             std::vector<float> left, right;
