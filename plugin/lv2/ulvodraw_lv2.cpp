@@ -1,7 +1,7 @@
-// The LV2 front: the instrument behind LV2's ports. Each run applies the control ports that
-// changed (all of them on the first run), held within the ports' declared range and skipping
-// values that are not numbers, as one set, then plays the block's MIDI at its frames through the
-// MIDI front, then renders. The 32 programs live in the plug-in's saved state.
+// The LV2 front: the instrument behind LV2's ports, one for every control. Each run applies the
+// control ports that changed (all of them on the first run), each held within its own declared
+// range and skipping values that are not numbers, as one set, then plays the block's MIDI at its
+// frames through the MIDI front, then renders. The 32 programs live in the plug-in's saved state.
 #include <array>
 #include <bit>
 #include <climits>
@@ -20,6 +20,7 @@
 
 #include "plugin/lv2/ulvodraw_uris.h"
 #include "synth/bank_text.h"
+#include "synth/control_limits.h"
 #include "synth/instrument.h"
 #include "synth/midi_front.h"
 
@@ -94,7 +95,7 @@ class UlvoDrawLv2 {
 
   private:
     void rememberParameters() {
-        for (std::int32_t index = 0; index < kParameterCount; ++index) {
+        for (std::int32_t index = 0; index < kControlCount; ++index) {
             applied[index] = std::bit_cast<std::uint32_t>(instrument.parameter(index));
             seen[index] = applied[index];
             held[index] = instrument.parameter(index);
@@ -106,21 +107,19 @@ class UlvoDrawLv2 {
         // A port compares with what it held last, so a value held or skipped costs one look too.
         if (!firstRun) {
             bool changed = false;
-            for (std::int32_t index = 0; index < kParameterCount; ++index)
+            for (std::int32_t index = 0; index < kControlCount; ++index)
                 changed |= std::bit_cast<std::uint32_t>(*controls[index]) != seen[index];
             if (!changed) return;
         }
         ParameterSet changes;
-        for (std::int32_t index = 0; index < kParameterCount; ++index) {
+        for (std::int32_t index = 0; index < kControlCount; ++index) {
             if (!connected[index]) continue;
             const float raw = *controls[index];
             const auto rawBits = std::bit_cast<std::uint32_t>(raw);
             if (rawBits == seen[index] && !firstRun) continue;
             seen[index] = rawBits;
             if (std::isnan(raw)) continue; // not a number: the value last applied stays
-            const float value = raw < kControlMinimum   ? kControlMinimum
-                                : raw > kControlMaximum ? kControlMaximum
-                                                        : raw;
+            const float value = heldInRange(index, raw);
             const auto bits = std::bit_cast<std::uint32_t>(value);
             if (bits == applied[index] && !firstRun) continue;
             applied[index] = bits;
@@ -173,13 +172,13 @@ class UlvoDrawLv2 {
     const LV2_Atom_Sequence* midiIn = nullptr;
     float* left = nullptr;
     float* right = nullptr;
-    std::array<std::uint32_t, kParameterCount> applied{}; // bits of the value last applied
-    std::array<std::uint32_t, kParameterCount> seen{};    // bits each port held when last read
-    std::array<float, kParameterCount> held{};            // what unconnected ports read
-    std::array<bool, kParameterCount> connected{};
-    std::array<const float*, kParameterCount> controls = [this] {
-        std::array<const float*, kParameterCount> unconnected{};
-        for (std::int32_t index = 0; index < kParameterCount; ++index)
+    std::array<std::uint32_t, kControlCount> applied{}; // bits of the value last applied
+    std::array<std::uint32_t, kControlCount> seen{};    // bits each port held when last read
+    std::array<float, kControlCount> held{};            // what unconnected ports read
+    std::array<bool, kControlCount> connected{};
+    std::array<const float*, kControlCount> controls = [this] {
+        std::array<const float*, kControlCount> unconnected{};
+        for (std::int32_t index = 0; index < kControlCount; ++index)
             unconnected[index] = &held[index];
         return unconnected;
     }();

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "synth/parameters.h"
+
 #define ULVODRAW_URI "https://korvane.example/ulvodraw"
 
 inline constexpr const char* kPluginUri = ULVODRAW_URI;
@@ -12,14 +14,12 @@ inline constexpr const char* kStateBankUri = ULVODRAW_URI "#bank";
 // The editor: an X11 UI in a binary of its own, beside the plug-in's.
 inline constexpr const char* kUiUri = ULVODRAW_URI "#ui";
 
-// Port indices: MIDI in, the two outputs, then the sixteen parameters in parameter order.
+// Port indices: MIDI in, the two outputs, then every control in index order: the sixteen classic
+// parameters, then the playing controls.
 enum PortIndex : std::uint32_t {
     kMidiInPort = 0,
     kOutputLeftPort = 1,
     kOutputRightPort = 2,
     kFirstParameterPort = 3,
 };
-inline constexpr std::uint32_t kPortCount = kFirstParameterPort + 16;
-// The range every control port declares; the plug-in holds what a host sends within it.
-inline constexpr float kControlMinimum = 0.0f;
-inline constexpr float kControlMaximum = 1.0f;
+inline constexpr std::uint32_t kPortCount = kFirstParameterPort + kControlCount;

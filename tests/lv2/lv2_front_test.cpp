@@ -12,7 +12,10 @@
 
 #include <gtest/gtest.h>
 #include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
+#include <lv2/units/units.h>
 
+#include "plugin/lv2/ulvodraw_uris.h"
 #include "plugin/vst2/avst_xsynth.h"
 #include "synth/bank_text.h"
 #include "synth/preset_text.h"
@@ -22,10 +25,15 @@
 
 namespace {
 
-// The demo's patch, by parameter index.
-constexpr std::array<float, kParameterCount> kDemoPatch = {0.12f, 0.45f, 0.6f, 0.4f, 0.5f,  0.4f,
-                                                           0.0f,  0.6f,  0.8f, 0.5f, 0.25f, 0.0f,
-                                                           0.3f,  0.6f,  0.0f, 0.1f};
+// The demo's patch, by control index, the playing controls at their classic values.
+constexpr std::array<float, kControlCount> kDemoPatch = [] {
+    std::array<float, kControlCount> patch = kClassicValues;
+    const float classic[kParameterCount] = {0.12f, 0.45f, 0.6f,  0.4f, 0.5f, 0.4f, 0.0f, 0.6f,
+                                            0.8f,  0.5f,  0.25f, 0.0f, 0.3f, 0.6f, 0.0f, 0.1f};
+    for (std::int32_t index = 0; index < kParameterCount; ++index)
+        patch[index] = classic[index];
+    return patch;
+}();
 
 // The VST 2 front driven as a host drives it, block by block.
 class Vst2Player {
@@ -37,7 +45,7 @@ class Vst2Player {
     void set(std::int32_t index, float value) { effect->setParameter(effect, index, value); }
     // Every drawbar set once more after the others: the VST 2 build's classic weights are then
     // the ones the six positions give, as the LV2 build's always are.
-    void settleDrawbars(const std::array<float, kParameterCount>& values) {
+    void settleDrawbars(const std::array<float, kControlCount>& values) {
         for (std::int32_t index = Drawbar2; index <= Drawbar3; ++index)
             set(index, values[index]);
     }
@@ -95,7 +103,7 @@ TEST(Lv2Front, DemoWithControlsChangingBetweenBlocksGivesTheVst2SamplesAtEveryBl
         Lv2Host lv2;
         ASSERT_TRUE(lv2.loaded()) << "the bundle at " << ULVO_LV2_BUNDLE << " did not load";
         Vst2Player vst2;
-        std::array<float, kParameterCount> values = kDemoPatch;
+        std::array<float, kControlCount> values = kDemoPatch;
         std::int64_t nextChange = 0;
         float peak = 0.0f;
         std::vector<float> lv2Left, lv2Right, vstLeft, vstRight;
@@ -167,9 +175,13 @@ TEST(Lv2Front, ControlValuesOutsideTheRangeSoundAsItsEndsAndNaNKeepsTheValueBefo
     Lv2Host hostile, tame;
     ASSERT_TRUE(hostile.loaded() && tame.loaded());
     const float inf = INFINITY;
+    // Each playing control within its own range; whole-number and choice ones to the nearest.
     const std::pair<std::int32_t, std::pair<float, float>> outside[] = {
-        {Q, {2.0f, 1.0f}},      {Drawbar2, {96000.0f, 1.0f}}, {Env, {-3.0f, 0.0f}},
-        {Sustain, {inf, 1.0f}}, {CutOff, {-inf, 0.0f}},       {Type, {1.5f, 1.0f}}};
+        {Q, {2.0f, 1.0f}},           {Drawbar2, {96000.0f, 1.0f}},   {Env, {-3.0f, 0.0f}},
+        {Sustain, {inf, 1.0f}},      {CutOff, {-inf, 0.0f}},         {Type, {1.5f, 1.0f}},
+        {Volume, {40.0f, 12.0f}},    {VelocitySense, {-1.0f, 0.0f}}, {BendRange, {7.5f, 8.0f}},
+        {VibratoRate, {0.0f, 0.5f}}, {VibratoDepth, {inf, 100.0f}},  {EnvCurve, {0.4f, 0.0f}},
+        {EnvScale, {-inf, 1.0f}}};
     for (const auto& [index, values] : outside) {
         hostile.controls[index] = values.first;
         tame.controls[index] = values.second;
@@ -193,6 +205,70 @@ TEST(Lv2Front, ControlValuesOutsideTheRangeSoundAsItsEndsAndNaNKeepsTheValueBefo
     play({{0, {0x90, 72, 80}}}, "back in range");
     EXPECT_EQ(hostile.saveBank(), tame.saveBank());
     EXPECT_NE(tameLeft, std::vector<float>(tameLeft.size(), 0.0f));
+}
+
+// What a host reads of each control port: symbol, name, range, default, unit and kind, from the
+// instrument's own tables; env_curve's two choices by name.
+TEST(Lv2Front, EveryControlPortDeclaresItsOwnRangeDefaultUnitAndKind) {
+    Lv2Host host;
+    ASSERT_TRUE(host.loaded());
+    LilvWorld* world = host.lilvWorld();
+    const LilvPlugin* plugin = host.lilvPlugin();
+    ASSERT_EQ(lilv_plugin_get_num_ports(plugin), kPortCount);
+    std::vector<float> minimum(kPortCount), maximum(kPortCount), defaults(kPortCount);
+    lilv_plugin_get_port_ranges_float(plugin, minimum.data(), maximum.data(), defaults.data());
+    const auto uri = [&](const char* text) { return lilv_new_uri(world, text); };
+    LilvNode* integer = uri(LV2_CORE__integer);
+    LilvNode* enumeration = uri(LV2_CORE__enumeration);
+    LilvNode* unit = uri(LV2_UNITS__unit);
+    const std::pair<std::int32_t, const char*> units[] = {{Volume, LV2_UNITS__db},
+                                                          {BendRange, LV2_UNITS__semitone12TET},
+                                                          {VibratoRate, LV2_UNITS__hz},
+                                                          {VibratoDepth, LV2_UNITS__cent}};
+    for (std::int32_t control = 0; control < kControlCount; ++control) {
+        const std::uint32_t index = kFirstParameterPort + control;
+        const LilvPort* port = lilv_plugin_get_port_by_index(plugin, index);
+        const ControlRange& range = kControlRanges[control];
+        const std::string symbol = kParameterSymbols[control];
+        EXPECT_EQ(lilv_node_as_string(lilv_port_get_symbol(plugin, port)), symbol);
+        LilvNode* name = lilv_port_get_name(plugin, port);
+        EXPECT_STREQ(lilv_node_as_string(name), kParameterNames[control]);
+        lilv_node_free(name);
+        EXPECT_EQ(minimum[index], range.minimum) << symbol;
+        EXPECT_EQ(maximum[index], range.maximum) << symbol;
+        EXPECT_EQ(defaults[index], kParameterDefaults[control]) << symbol;
+        EXPECT_EQ(lilv_port_has_property(plugin, port, integer),
+                  range.kind != ValueKind::Continuous)
+            << symbol;
+        EXPECT_EQ(lilv_port_has_property(plugin, port, enumeration),
+                  control == Type || control == Wave || control == EnvCurve)
+            << symbol;
+        const char* expectedUnit = nullptr;
+        for (const auto& [which, unitUri] : units)
+            if (which == control) expectedUnit = unitUri;
+        LilvNodes* declared = lilv_port_get_value(plugin, port, unit);
+        const LilvNode* first = declared != nullptr ? lilv_nodes_get_first(declared) : nullptr;
+        EXPECT_EQ(first != nullptr ? std::string(lilv_node_as_uri(first)) : std::string(),
+                  expectedUnit != nullptr ? expectedUnit : "")
+            << symbol;
+        lilv_nodes_free(declared);
+    }
+    LilvScalePoints* points = lilv_port_get_scale_points(
+        plugin,
+        lilv_plugin_get_port_by_index(plugin, kFirstParameterPort + std::uint32_t{EnvCurve}));
+    std::vector<std::pair<float, std::string>> choices;
+    LILV_FOREACH(scale_points, i, points) {
+        const LilvScalePoint* point = lilv_scale_points_get(points, i);
+        choices.emplace_back(lilv_node_as_float(lilv_scale_point_get_value(point)),
+                             lilv_node_as_string(lilv_scale_point_get_label(point)));
+    }
+    lilv_scale_points_free(points);
+    std::sort(choices.begin(), choices.end());
+    EXPECT_EQ(choices, (std::vector<std::pair<float, std::string>>{{0.0f, kEnvCurveNames[0]},
+                                                                   {1.0f, kEnvCurveNames[1]}}));
+    lilv_node_free(integer);
+    lilv_node_free(enumeration);
+    lilv_node_free(unit);
 }
 
 // One block as a host runs it: the state restored first (when `restore` holds a bank), then
@@ -337,7 +413,7 @@ TEST(Lv2Front, APresetWrittenAfterAnotherPlaysAsInAFreshInstanceWhateverTheOrder
         const Preset& after = parsed.presets[(pair * 5 + 3) % count];
         Lv2Host fresh;
         ASSERT_TRUE(fresh.loaded());
-        std::copy_n(after.values.begin(), kParameterCount, fresh.controls.begin());
+        fresh.controls = after.values;
         const std::vector<float> expected = play(fresh, 60);
         float peak = 0.0f;
         for (float s : expected)
@@ -345,12 +421,18 @@ TEST(Lv2Front, APresetWrittenAfterAnotherPlaysAsInAFreshInstanceWhateverTheOrder
         EXPECT_GT(peak, 0.01f) << after.name;
         for (bool backwards : {false, true}) {
             Lv2Host played;
-            std::copy_n(before.values.begin(), kParameterCount, played.controls.begin());
+            played.controls = before.values;
+            // The playing controls far from where the preset after leaves them.
+            played.controls[Volume] = -12.0f;
+            played.controls[BendRange] = 12.0f;
+            played.controls[VibratoDepth] = 80.0f;
+            played.controls[EnvCurve] = LinearCurve;
+            played.controls[EnvScale] = 6.0f;
             play(played, 48);
             // The new values port by port, a run between each, then silence for what is left.
             std::vector<float> left, right;
-            for (std::int32_t i = 0; i < kParameterCount; ++i) {
-                const std::int32_t index = backwards ? kParameterCount - 1 - i : i;
+            for (std::int32_t i = 0; i < kControlCount; ++i) {
+                const std::int32_t index = backwards ? kControlCount - 1 - i : i;
                 played.controls[index] = after.values[index];
                 played.run(64, {}, left, right);
             }

@@ -19,8 +19,6 @@ Lv2Host::Lv2Host(double rate) {
     plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), uri);
     lilv_node_free(uri);
     if (plugin == nullptr) return;
-    for (std::int32_t i = 0; i < kParameterCount; ++i)
-        controls[i] = kParameterDefaults[i];
     const LV2_Feature* features[] = {&mapFeature, nullptr};
     instance = lilv_plugin_instantiate(plugin, rate, features);
     if (instance != nullptr) lilv_instance_activate(instance);
@@ -93,7 +91,7 @@ void Lv2Host::runRaw(std::uint32_t frames, std::vector<std::uint64_t>& raw,
     lilv_instance_connect_port(instance, kMidiInPort, raw.data());
     lilv_instance_connect_port(instance, kOutputLeftPort, left.data());
     lilv_instance_connect_port(instance, kOutputRightPort, right.data());
-    for (std::uint32_t i = 0; i < kParameterCount; ++i)
+    for (std::uint32_t i = 0; i < kControlCount; ++i)
         lilv_instance_connect_port(instance, kFirstParameterPort + i,
                                    unconnected[i] ? nullptr : &controls[i]);
     lilv_instance_run(instance, frames);

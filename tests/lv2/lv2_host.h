@@ -26,10 +26,10 @@ class Lv2Host {
     Lv2Host& operator=(const Lv2Host&) = delete;
 
     bool loaded() const { return instance != nullptr; }
-    // Control port values by parameter index; start at the ports' defaults.
-    std::array<float, kParameterCount> controls{};
+    // Control port values by control index; start at the ports' defaults.
+    std::array<float, kControlCount> controls = kParameterDefaults;
     // Control ports left unconnected (connected to nothing) on the next runs.
-    std::array<bool, kParameterCount> unconnected{};
+    std::array<bool, kControlCount> unconnected{};
     // Runs one block; `left` and `right` get its samples.
     void run(std::uint32_t frames, const std::vector<Lv2Midi>& midi, std::vector<float>& left,
              std::vector<float>& right);
@@ -43,6 +43,9 @@ class Lv2Host {
 
     LV2_URID map(const char* uri);
     std::string bundleUri;
+    // The plug-in as lilv read it from the bundle's description.
+    LilvWorld* lilvWorld() const { return world; }
+    const LilvPlugin* lilvPlugin() const { return plugin; }
     // The file of the plug-in's UI `uiUri` as the bundle declares it; empty when there is none.
     std::string uiBinaryPath(const char* uiUri) const;
 

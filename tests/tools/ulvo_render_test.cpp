@@ -377,10 +377,10 @@ TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
         {{"--plugin", folder.path(""), piece, out}, "holds no LV2 plug-in"},
         {{"--plugin", ULVODRAW_LV2_URI, "--program", "3", piece, out}, "use --preset"},
         {{"--plugin", ULVODRAW_LV2_URI, "--preset", "No Such Sound", piece, out}, "no preset"},
-        {{"--plugin", ULVODRAW_LV2_URI, "--param", "volume=1", piece, out}, "no control"},
+        {{"--plugin", ULVODRAW_LV2_URI, "--param", "loudness=1", piece, out}, "no control"},
         {{"--plugin", PROBE_PLUGIN, "--preset", "Full Organ", piece, out}, "use --program"},
-        // One past the last of the 16 controls ("16" alone is the 16' drawbar's name).
-        {{"--plugin", ULVODRAW_LV2_URI, "--param", "016=1", piece, out}, "no control '016'"},
+        // One past the last of the 23 controls.
+        {{"--plugin", ULVODRAW_LV2_URI, "--param", "023=1", piece, out}, "no control '023'"},
     };
     // setBfree's organ has no control inputs at all: index 0 is already past the last.
     if (haveSetBfree)
