@@ -11,6 +11,9 @@
 inline constexpr const char* kPluginUri = ULVODRAW_URI;
 // The 32 programs with their names and the current program, as plain text (synth/bank_text.h).
 inline constexpr const char* kStateBankUri = ULVODRAW_URI "#bank";
+// The playing controls whose ports still hold the defaults that a session older than them left
+// there, which the programs do not follow (space-separated symbols); absent when there are none.
+inline constexpr const char* kStateUnmovedUri = ULVODRAW_URI "#unmovedPorts";
 // The editor: an X11 UI in a binary of its own, beside the plug-in's.
 inline constexpr const char* kUiUri = ULVODRAW_URI "#ui";
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -335,11 +336,11 @@ TEST(Lv2Front, WhatHappensWithinABlockSoundsAsWhenItIsSpreadOverBlocks) {
     }
 }
 
-// The name on a bank's line for `program`: what follows its number and sixteen values.
+// The name on a bank's line for `program`: what follows its number and every control's value.
 std::string nameOf(const std::string& bank, int program) {
     std::size_t at = bank.find("program " + std::to_string(program) + " ");
     if (at == std::string::npos) return {};
-    for (int field = 0; field < 18 && at != std::string::npos; ++field)
+    for (int field = 0; field < 2 + kControlCount && at != std::string::npos; ++field)
         at = bank.find(' ', at) + 1;
     return bank.substr(at, bank.find('\n', at) - at);
 }
@@ -352,20 +353,30 @@ TEST(Lv2Front, SavedStateBringsBackProgramsNamesAndTheSameSoundInAFreshInstance)
     std::string bank = played.saveBank();
     const std::string longName(49, 'n');
     std::string line = "program 5";
-    for (int i = 0; i < kParameterCount; ++i)
+    for (int i = 0; i < kControlCount; ++i)
         line += " 0.3";
     bank += line + " " + longName + "\n";
     played.restoreBank(bank);
-    // Program 9 edited through the ports, then made current twice so its sound is settled.
+    // Program 9 edited through the ports, the playing controls too, then made current twice so
+    // its sound is settled.
     played.run(16, {{0, {0xC0, 9}}}, left, right);
-    played.controls[Drawbar16] = 1.0f;
-    played.controls[CutOff] = 0.7f;
+    const std::pair<std::int32_t, float> edits[] = {
+        {Drawbar16, 1.0f},     {CutOff, 0.7f},          {Volume, -7.5f},
+        {VelocitySense, 0.4f}, {BendRange, 12.0f},      {VibratoRate, 3.25f},
+        {VibratoDepth, 55.0f}, {EnvCurve, LinearCurve}, {EnvScale, 4.5f}};
+    for (const auto& [index, value] : edits)
+        played.controls[index] = value;
     played.run(16, {}, left, right);
     played.run(16, {{0, {0xC0, 9}}, {1, {0xC0, 9}}}, left, right);
     const std::string saved = played.saveBank();
     EXPECT_NE(saved.find("current 9\n"), std::string::npos);
     EXPECT_EQ(nameOf(saved, 5), longName.substr(0, 23));
     EXPECT_NE(saved.find("program 5 0.3 0.3 0.3"), std::string::npos) << saved;
+    auto kept = std::make_unique<Instrument>();
+    restoreBankText(*kept, saved);
+    for (const auto& [index, value] : edits)
+        EXPECT_EQ(kept->program(9).value(index), value) << kParameterSymbols[index];
+    EXPECT_EQ(kept->program(5).value(BendRange), 1.0f); // 0.3, held within 1 to 24
 
     Lv2Host fresh;
     fresh.controls = played.controls; // the host restores the ports too
@@ -380,6 +391,69 @@ TEST(Lv2Front, SavedStateBringsBackProgramsNamesAndTheSameSoundInAFreshInstance)
         fresh.run(256, midi, otherLeft, otherRight);
         ASSERT_TRUE(sameBits(left, otherLeft)) << "block " << block;
     }
+}
+
+// A session saved before the playing controls existed has no values for their ports: the host
+// leaves them at their defaults, and the programs play them at their classic values until a
+// port is moved, from the default or back to it.
+TEST(Lv2Front, AStateFromBeforeThePlayingControlsPlaysThemClassicUntilAPortMoves) {
+    std::string oldState = "ulvodraw-bank 1\ncurrent 4\n";
+    for (int p = 0; p < kProgramCount; ++p) {
+        oldState += "program " + std::to_string(p);
+        for (int i = 0; i < kParameterCount; ++i) {
+            char value[32];
+            std::snprintf(value, sizeof value, " %.9g", kDemoPatch[i]);
+            oldState += value;
+        }
+        oldState += " Old\n";
+    }
+    Lv2Host restored;
+    ASSERT_TRUE(restored.loaded());
+    std::copy_n(kDemoPatch.begin(), kParameterCount, restored.controls.begin());
+    restored.restoreBank(oldState);
+    const auto currentValues = [](Lv2Host& host) {
+        auto instrument = std::make_unique<Instrument>();
+        restoreBankText(*instrument, host.saveBank());
+        std::array<float, kControlCount> values{};
+        for (std::int32_t i = 0; i < kControlCount; ++i)
+            values[i] = instrument->program(instrument->currentProgram()).value(i);
+        return values;
+    };
+    std::vector<float> left, right;
+    for (int block = 0; block < 3; ++block)
+        restored.run(64, {{0, {0x90, 60, 100}}}, left, right);
+    EXPECT_EQ(currentValues(restored), kDemoPatch);
+    restored.controls[BendRange] = 7.0f;
+    restored.run(64, {}, left, right);
+    EXPECT_EQ(currentValues(restored)[BendRange], 7.0f);
+    restored.controls[BendRange] = kParameterDefaults[BendRange];
+    restored.run(64, {}, left, right);
+    EXPECT_EQ(currentValues(restored)[BendRange], kParameterDefaults[BendRange]);
+    EXPECT_EQ(currentValues(restored)[EnvCurve], kClassicValues[EnvCurve]); // not moved
+
+    // The state it saves keeps the ports not moved yet: a session saved and opened again, twice,
+    // plays the same programs with the same port values.
+    const auto reopened = [&](const Lv2Host::State& state) {
+        auto host = std::make_unique<Lv2Host>();
+        host->controls = restored.controls;
+        host->restoreState(state);
+        host->run(64, {}, left, right);
+        return host;
+    };
+    EXPECT_EQ(restored.saveState().size(), 2u);
+    const auto once = reopened(restored.saveState());
+    const auto twice = reopened(once->saveState());
+    for (Lv2Host* host : {once.get(), twice.get()}) {
+        EXPECT_EQ(host->saveBank(), restored.saveBank());
+        EXPECT_EQ(currentValues(*host), currentValues(restored));
+    }
+    // Once every playing control has moved, the state is the bank alone.
+    for (std::int32_t i = kParameterCount; i < kControlCount; ++i)
+        restored.controls[i] = kParameterDefaults[i] == kControlRanges[i].maximum
+                                   ? kControlRanges[i].minimum
+                                   : kControlRanges[i].maximum;
+    restored.run(64, {}, left, right);
+    EXPECT_EQ(restored.saveState().size(), 1u);
 }
 
 // A host loading a preset writes its values to the ports, in its own order and over several runs:
@@ -444,9 +518,11 @@ TEST(Lv2Front, APresetWrittenAfterAnotherPlaysAsInAFreshInstanceWhateverTheOrder
 }
 
 TEST(Lv2Front, DamagedOrForeignStateRestoresWhatItCanAndKeepsTheRest) {
-    std::string valid = "program 2";
-    for (int i = 0; i < kParameterCount; ++i)
-        valid += " 0.25";
+    // A program line of version 1 (the classic values), and of version 2 (every control's).
+    std::string valid = "program 2", validTwo = "program 2";
+    for (int i = 0; i < kControlCount; ++i)
+        (i < kParameterCount ? valid : validTwo) += " 0.25";
+    validTwo = valid + validTwo.substr(9) + " Kept\n";
     valid += " Kept\n";
     struct Case {
         std::string text;
@@ -457,7 +533,9 @@ TEST(Lv2Front, DamagedOrForeignStateRestoresWhatItCanAndKeepsTheRest) {
         {"not a bank at all\n" + valid, false},
         {"ulvodraw-bank x\n" + valid, false},
         {"ulvodraw-bank 1\n" + valid, true},
-        {"ulvodraw-bank 7\nnew-key 1 2 3\n" + valid + "current 2\n", true},
+        {"ulvodraw-bank 7\nnew-key 1 2 3\n" + validTwo + "current 2\n", true},
+        {"ulvodraw-bank 2\n" + validTwo, true},
+        {"ulvodraw-bank 2\n" + valid, false}, // short of the playing controls' values
         {"ulvodraw-bank 1\nprogram 2 0.1 0.2\n", false},
         {"ulvodraw-bank 1\nprogram 40 " + valid.substr(10), false},
         {"ulvodraw-bank 1\nprogram 2 nan" + valid.substr(14), false},

@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <lilv/lilv.h>
@@ -37,7 +39,11 @@ class Lv2Host {
     void runRaw(std::uint32_t frames, std::vector<std::uint64_t>& sequence,
                 std::vector<float>& left, std::vector<float>& right);
 
-    // The plug-in's own state, through its state interface.
+    // The plug-in's own state, through its state interface: every key's value and type.
+    using State = std::map<LV2_URID, std::pair<std::string, LV2_URID>>;
+    State saveState();
+    void restoreState(const State& state);
+    // The bank alone, as text.
     std::string saveBank();
     void restoreBank(const std::string& text, LV2_URID type = 0);
 
