@@ -95,11 +95,34 @@ bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
+// The demo's messages by frame from the start, with the wheel moving through the piece: pitch
+// bends whose fine byte is 0 (from full down to the top value, a full step up), the mod wheel
+// and channel pressure, which the playing controls' classic values leave without effect.
+std::vector<Lv2Midi> demoWithBends(const MidiTimeline& timeline) {
+    std::vector<Lv2Midi> piece = eventsIn(timeline, 0, timeline.lastEventFrame + 1);
+    const std::uint8_t coarse[] = {127, 64, 0, 96, 20, 64, 127};
+    for (std::int64_t k = 0; k * 16301 <= timeline.lastEventFrame; ++k) {
+        const std::int64_t frame = k * 16301 + 77;
+        const auto amount = static_cast<std::uint8_t>(k * 37 % 128);
+        piece.push_back({frame, {0xE0, 0, coarse[k % std::size(coarse)]}});
+        piece.push_back({frame + 5000, {0xB0, 1, amount}});
+        piece.push_back({frame + 9000, {0xD0, static_cast<std::uint8_t>(127 - amount)}});
+    }
+    std::stable_sort(piece.begin(), piece.end(),
+                     [](const Lv2Midi& a, const Lv2Midi& b) { return a.frame < b.frame; });
+    return piece;
+}
+
+// With its playing controls at their classic values, the LV2 build plays as the VST 2 build,
+// bends and all.
 TEST(Lv2Front, DemoWithControlsChangingBetweenBlocksGivesTheVst2SamplesAtEveryBlockSize) {
     const MidiTimeline timeline = buildTimeline(loadMidiFile(ULVO_DEMO_MIDI), 44100);
+    const std::vector<Lv2Midi> piece = demoWithBends(timeline);
     // The whole piece, or its first three seconds where the run is short (under valgrind).
     const std::int64_t length =
         std::getenv("ULVO_SHORT_RUN") != nullptr ? 3 * 44100 : timeline.lastEventFrame + 44100;
+    for (std::int32_t i = kParameterCount; i < kControlCount; ++i)
+        ASSERT_EQ(kDemoPatch[i], kClassicValues[i]) << kParameterSymbols[i];
     for (std::int64_t block : {1, 64, 4096}) {
         Lv2Host lv2;
         ASSERT_TRUE(lv2.loaded()) << "the bundle at " << ULVO_LV2_BUNDLE << " did not load";
@@ -108,6 +131,7 @@ TEST(Lv2Front, DemoWithControlsChangingBetweenBlocksGivesTheVst2SamplesAtEveryBl
         std::int64_t nextChange = 0;
         float peak = 0.0f;
         std::vector<float> lv2Left, lv2Right, vstLeft, vstRight;
+        std::size_t next = 0; // the first message of `piece` not played yet
         for (std::int64_t start = 0; start < length; start += block) {
             if (start >= nextChange) {
                 // Every half second a few controls move, as a host's automation does.
@@ -125,7 +149,9 @@ TEST(Lv2Front, DemoWithControlsChangingBetweenBlocksGivesTheVst2SamplesAtEveryBl
                 lv2.controls = values;
             }
             const auto frames = static_cast<std::int32_t>(std::min(block, length - start));
-            const std::vector<Lv2Midi> midi = eventsIn(timeline, start, frames);
+            std::vector<Lv2Midi> midi;
+            for (; next < piece.size() && piece[next].frame < start + frames; ++next)
+                midi.push_back({piece[next].frame - start, piece[next].bytes});
             lv2.run(static_cast<std::uint32_t>(frames), midi, lv2Left, lv2Right);
             vst2.run(frames, midi, vstLeft, vstRight);
             ASSERT_TRUE(sameBits(lv2Left, vstLeft) && sameBits(lv2Right, vstRight))
