@@ -1,8 +1,11 @@
 #include "synth/bank_text.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+
+#include "synth/control_limits.h"
 
 namespace {
 
@@ -30,18 +33,24 @@ template <typename T> bool parseWhole(std::string_view word, T& out) {
     return error == std::errc{} && end == word.data() + word.size();
 }
 
-// "program P v0 ... v15 name": false, and nothing changed, unless every field is sound.
-bool restoreProgram(Instrument& instrument, std::string_view line) {
+// The classic values alone, before the playing controls existed.
+constexpr std::int32_t kFirstVersion = 1;
+
+// "program P v0 ... vN name", with every control's value from version 2 on: false, and nothing
+// changed, unless every field is sound.
+bool restoreProgram(Instrument& instrument, std::string_view line, std::int32_t version) {
     std::int32_t p = -1;
     if (!parseWhole(nextWord(line), p) || p < 0 || p >= kProgramCount) return false;
-    std::array<float, kParameterCount> values{};
-    for (float& value : values)
-        if (!parseWhole(nextWord(line), value) || !std::isfinite(value)) return false;
+    const std::int32_t count = version == kFirstVersion ? kParameterCount : kControlCount;
+    std::array<float, kControlCount> values{};
+    for (std::int32_t index = 0; index < count; ++index)
+        if (!parseWhole(nextWord(line), values[index]) || !std::isfinite(values[index]))
+            return false;
     std::string name(line.substr(0, kProgramNameBytes - 1));
     for (char& c : name)
         if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-    for (std::int32_t index = 0; index < kParameterCount; ++index)
-        instrument.setProgramValue(p, index, values[index]);
+    for (std::int32_t index = 0; index < count; ++index)
+        instrument.setProgramValue(p, index, heldInRange(index, values[index]));
     instrument.setProgramName(p, name.c_str());
     return true;
 }
@@ -54,7 +63,7 @@ std::string writeBankText(const Instrument& instrument) {
     for (std::int32_t p = 0; p < kProgramCount; ++p) {
         const VstXSynthProgram& program = instrument.program(p);
         text += "program " + std::to_string(p);
-        for (std::int32_t index = 0; index < kParameterCount; ++index) {
+        for (std::int32_t index = 0; index < kControlCount; ++index) {
             char number[32];
             const auto result = std::to_chars(number, number + sizeof number, program.value(index));
             text += ' ';
@@ -75,7 +84,13 @@ BankRestore restoreBankText(Instrument& instrument, std::string_view text) {
     std::int32_t version = 0;
     if (!parseWhole(nextWord(header), version) || version < 1) return result;
     result.recognised = true;
+    result.version = version;
     result.newerVersion = version > kBankTextVersion;
+    // Written when every program played with the playing controls at their classic values.
+    if (version == kFirstVersion)
+        for (std::int32_t p = 0; p < kProgramCount; ++p)
+            for (std::int32_t index = kParameterCount; index < kControlCount; ++index)
+                instrument.setProgramValue(p, index, kClassicValues[index]);
 
     std::int32_t current = -1;
     while (!text.empty()) {
@@ -83,7 +98,7 @@ BankRestore restoreBankText(Instrument& instrument, std::string_view text) {
         if (line.empty()) continue;
         const std::string_view keyword = nextWord(line);
         std::int32_t p = -1;
-        if (keyword == "program" && restoreProgram(instrument, line))
+        if (keyword == "program" && restoreProgram(instrument, line, version))
             ++result.programs;
         else if (keyword == "current" && parseWhole(line, p) && p >= 0 && p < kProgramCount)
             current = p;

@@ -2,9 +2,13 @@
 // format's saved state or a player's state file keeps, where parameter values alone cannot hold a
 // bank. Locale-independent and exact: every value reads back to the same float.
 //
-//   ulvodraw-bank 1
+//   ulvodraw-bank 2
 //   current 3
-//   program 0 0.100000001 0.100000001 0.5 ... (16 values by parameter index) name to line end
+//   program 0 0.100000001 0.100000001 0.5 ... (23 values by control index) name to line end
+//
+// Version 1, written before the playing controls existed, gives the sixteen classic values alone;
+// its programs load with the playing controls at their classic values, so that they sound as
+// they did. A later version keeps these lines as they are and adds lines of its own.
 #pragma once
 
 #include <cstdint>
@@ -13,21 +17,24 @@
 
 #include "synth/instrument.h"
 
-inline constexpr std::int32_t kBankTextVersion = 1;
+inline constexpr std::int32_t kBankTextVersion = 2;
 
 // [not on the audio thread] The bank as text.
 std::string writeBankText(const Instrument& instrument);
 
 struct BankRestore {
     bool recognised = false;       // the text starts with the bank header
+    std::int32_t version = 0;      // the header's version, once recognised
     bool newerVersion = false;     // written by a later version: only what this one knows was read
     std::int32_t programs = 0;     // program lines taken
     std::int32_t skippedLines = 0; // lines that were damaged or not understood
     bool currentRestored = false;
 };
 
-// [not while rendering] Takes every well-formed program line of `text` (the values and the name;
-// at most 23 characters of it), keeps the others as they are, then settles the saved current
-// program, or the current one, so that the sound follows the restored values alone.
-// Never trusts a count, index or length it reads; text that is not a bank changes nothing.
+// [not while rendering] Takes every well-formed program line of `text` (the values, each held
+// within its control's range, and the name; at most 23 characters of it), keeps the others as
+// they are, then settles the saved current program, or the current one, so that the sound
+// follows the restored values alone. A version 1 bank puts every program's playing controls at
+// their classic values. Never trusts a count, index or length it reads; text that is not a bank
+// changes nothing.
 BankRestore restoreBankText(Instrument& instrument, std::string_view text);

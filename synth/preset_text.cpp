@@ -10,6 +10,7 @@
 #include <system_error>
 #include <utility>
 
+#include "synth/control_limits.h"
 #include "synth/program.h"
 
 namespace {
@@ -32,7 +33,7 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 std::int32_t symbolIndex(std::string_view symbol) {
-    for (std::int32_t i = 0; i < kParameterCount; ++i)
+    for (std::int32_t i = 0; i < kControlCount; ++i)
         if (symbol == kParameterSymbols[i]) return i;
     return -1;
 }
@@ -76,13 +77,14 @@ class PresetReader {
             if (equalIgnoringCase(result.presets[i].name, name))
                 return fail(number, "preset name " + quoted(name) + " is taken on line " +
                                         std::to_string(headerLines[i]));
-        result.presets.push_back({std::string(name), {}});
+        // The playing controls a preset leaves out stay at their defaults.
+        result.presets.push_back({std::string(name), kParameterDefaults});
         headerLines.push_back(number);
         given.reset();
         return true;
     }
 
-    // The open preset must have had every symbol; it is reported at its header line.
+    // The open preset must have had every classic symbol; it is reported at its header line.
     bool closeSection() {
         if (result.presets.empty()) return true;
         for (std::int32_t i = 0; i < kParameterCount; ++i)
@@ -110,7 +112,13 @@ class PresetReader {
         if (error != std::errc() || stop != end || valueText.empty())
             return fail(number, quoted(valueText) + " is not a number");
         if (!std::isfinite(v)) return fail(number, quoted(valueText) + " is not finite");
-        if (v < 0.0f || v > 1.0f) return fail(number, quoted(valueText) + " is outside 0 to 1");
+        const ControlRange& range = kControlRanges[index];
+        const std::string what = std::string(valueText) + " is ";
+        const std::string forSymbol = " for " + std::string(symbol);
+        if (v < range.minimum || v > range.maximum)
+            return fail(number, what + "outside " + rangeText(range) + forSymbol);
+        if (range.kind != ValueKind::Continuous && v != std::round(v))
+            return fail(number, what + "not a whole number" + forSymbol);
         result.presets.back().values[index] = v;
         given.set(index);
         return true;
@@ -118,7 +126,7 @@ class PresetReader {
 
     PresetParse result;
     std::vector<int> headerLines; // by preset
-    std::bitset<kParameterCount> given;
+    std::bitset<kControlCount> given;
 };
 
 } // namespace

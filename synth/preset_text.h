@@ -1,6 +1,8 @@
-// The presets text of presets/factory.presets: `[Name]` sections, each giving every parameter once
-// as `symbol = value` (symbols from kParameterSymbols, values 0 to 1), and `#` comment lines.
-// Read from memory, so the LV2 bundle generator and a player take presets the same way.
+// The presets text of presets/factory.presets: `[Name]` sections of `symbol = value` lines
+// (symbols from kParameterSymbols), and `#` comment lines. A section gives every classic
+// parameter once, from 0 to 1; a playing control it may give, in the control's own range, or
+// leave at its default. Read from memory, so the LV2 bundle generator and a player take presets
+// the same way.
 #pragma once
 
 #include <array>
@@ -11,8 +13,8 @@
 #include "synth/parameters.h"
 
 struct Preset {
-    std::string name;                          // 1 to 23 characters, unique ignoring case
-    std::array<float, kParameterCount> values; // by parameter index
+    std::string name;                        // 1 to 23 characters, unique ignoring case
+    std::array<float, kControlCount> values; // by control index
 };
 
 struct PresetParse {

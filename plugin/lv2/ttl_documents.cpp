@@ -8,6 +8,7 @@
 #include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
 #include <lv2/ui/ui.h>
+#include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
 
 #include <cstddef>
@@ -15,6 +16,7 @@
 #include <initializer_list>
 #include <map>
 #include <string_view>
+#include <utility>
 
 #include "editor/form_layout.h"
 #include "editor/parameter_binding.h"
@@ -42,6 +44,7 @@ constexpr Prefix kPrefixes[] = {
     {"rdfs", "http://www.w3.org/2000/01/rdf-schema#"},
     {"state", LV2_STATE_PREFIX},
     {"ui", LV2_UI_PREFIX},
+    {"units", LV2_UNITS_PREFIX},
     {"urid", LV2_URID_PREFIX},
 };
 
@@ -116,25 +119,57 @@ Properties port(const char* types, std::uint32_t index, const char* symbol, cons
             "lv2:symbol " + turtleString(symbol), "lv2:name " + turtleString(name)};
 }
 
-Properties controlPort(std::int32_t parameter) {
-    Properties control = port("lv2:InputPort , lv2:ControlPort", kFirstParameterPort + parameter,
-                              kParameterSymbols[parameter], kParameterNames[parameter]);
-    control.push_back("lv2:default " + turtleDecimal(kParameterDefaults[parameter]));
-    control.push_back("lv2:minimum " + turtleDecimal(kControlMinimum));
-    control.push_back("lv2:maximum " + turtleDecimal(kControlMaximum));
-    // Type and Wave are radio groups in the editor: their items are the only values they take.
-    const auto items = radioItems(parameter);
-    if (items.empty()) return control;
-    std::vector<std::string> points;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const auto value =
-            static_cast<float>(kBindings[parameter].valueAt(static_cast<std::int32_t>(i)));
-        points.push_back(
-            node({"rdfs:label " + turtleString(items[i]), "rdf:value " + turtleDecimal(value)}, 2));
+// The LV2 unit of each control that has one; env_scale is a plain factor, the others 0 to 1.
+const char* unitOf(std::int32_t control) {
+    switch (control) {
+    case Volume:
+        return "units:db";
+    case BendRange:
+        return "units:semitone12TET";
+    case VibratoRate:
+        return "units:hz";
+    case VibratoDepth:
+        return "units:cent";
+    default:
+        return nullptr;
     }
-    control.push_back("lv2:portProperty lv2:enumeration");
-    control.push_back("lv2:scalePoint " + objects(points));
-    return control;
+}
+
+std::string scalePoints(const std::vector<std::pair<std::string_view, float>>& points) {
+    std::vector<std::string> nodes;
+    for (const auto& [label, value] : points)
+        nodes.push_back(
+            node({"rdfs:label " + turtleString(label), "rdf:value " + turtleDecimal(value)}, 2));
+    return "lv2:scalePoint " + objects(nodes);
+}
+
+Properties controlPort(std::int32_t control) {
+    const ControlRange& range = kControlRanges[control];
+    Properties properties = port("lv2:InputPort , lv2:ControlPort", kFirstParameterPort + control,
+                                 kParameterSymbols[control], kParameterNames[control]);
+    properties.push_back("lv2:default " + turtleDecimal(kParameterDefaults[control]));
+    properties.push_back("lv2:minimum " + turtleDecimal(range.minimum));
+    properties.push_back("lv2:maximum " + turtleDecimal(range.maximum));
+    if (const char* unit = unitOf(control)) properties.push_back(std::string("units:unit ") + unit);
+    std::vector<std::pair<std::string_view, float>> points;
+    if (range.kind == ValueKind::Choice) {
+        for (std::size_t i = 0; i < kEnvCurveNames.size(); ++i)
+            points.emplace_back(kEnvCurveNames[i], static_cast<float>(i));
+    } else if (control < kParameterCount) {
+        // Type and Wave are radio groups in the editor: their items are the only values they
+        // take.
+        const auto items = radioItems(control);
+        for (std::size_t i = 0; i < items.size(); ++i)
+            points.emplace_back(items[i], static_cast<float>(kBindings[control].valueAt(
+                                              static_cast<std::int32_t>(i))));
+    }
+    if (range.kind == ValueKind::Integer) properties.push_back("lv2:portProperty lv2:integer");
+    if (points.empty()) return properties;
+    properties.push_back(range.kind == ValueKind::Choice
+                             ? "lv2:portProperty lv2:integer , lv2:enumeration"
+                             : "lv2:portProperty lv2:enumeration");
+    properties.push_back(scalePoints(points));
+    return properties;
 }
 
 } // namespace
@@ -186,8 +221,8 @@ std::string pluginTtl(bool withUi) {
         node(port("lv2:AudioPort , lv2:OutputPort", kOutputLeftPort, "out_1", kOutputNames[0]), 1),
         node(port("lv2:AudioPort , lv2:OutputPort", kOutputRightPort, "out_2", kOutputNames[1]),
              1)};
-    for (std::int32_t parameter = 0; parameter < kParameterCount; ++parameter)
-        ports.push_back(node(controlPort(parameter), 1));
+    for (std::int32_t control = 0; control < kControlCount; ++control)
+        ports.push_back(node(controlPort(control), 1));
 
     // doap:maintainer belongs to a doap:Project, so the vendor sits on the project.
     const std::string project = node(
@@ -208,7 +243,7 @@ std::string pluginTtl(bool withUi) {
         "lv2:extensionData state:interface",
         "lv2:port " + objects(ports)};
     std::string text = prefixes({"atom", "bufsz", "doap", "foaf", "lv2", "midi", "opts", "rdf",
-                                 "rdfs", "state", "ui", "urid"});
+                                 "rdfs", "state", "ui", "units", "urid"});
     if (!withUi) return text + statement(kPluginUri, plugin);
     plugin.push_back("ui:ui " + iri(kUiUri));
     // Embedded in the host's window and run from its idle calls; the form has one size per
@@ -226,11 +261,13 @@ std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std
     std::string text = prefixes({"lv2", "pset", "rdfs"}) +
                        statement(bank, {"a pset:Bank", "rdfs:label " + turtleString(kBankLabel)});
     for (std::size_t i = 0; i < presets.size(); ++i) {
-        // In the order a program applies its values, for hosts that follow the file's order.
+        // Every control, the playing controls a preset leaves out at their defaults, so that a
+        // preset sounds the same whatever was set before it; in the order a program applies its
+        // values, for hosts that follow the file's order.
         std::vector<std::string> values;
-        for (const std::int32_t parameter : kProgramApplyOrder)
-            values.push_back(node({"lv2:symbol " + turtleString(kParameterSymbols[parameter]),
-                                   "pset:value " + turtleDecimal(presets[i].values[parameter])},
+        for (const std::int32_t control : kControlApplyOrder)
+            values.push_back(node({"lv2:symbol " + turtleString(kParameterSymbols[control]),
+                                   "pset:value " + turtleDecimal(presets[i].values[control])},
                                   1));
         Properties preset = presetHead(presets[i]);
         preset.push_back("pset:bank " + iri(bank));

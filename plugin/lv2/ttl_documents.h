@@ -20,7 +20,7 @@ PresetUris presetUris(const std::vector<Preset>& presets);
 // hold the rest.
 std::string manifestTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris,
                         const std::string& binaryName, const std::string& uiBinaryName);
-// The plug-in: identity, version, features and the 19 ports; with `withUi`, its X11 UI and
+// The plug-in: identity, version, features and the 26 ports; with `withUi`, its X11 UI and
 // what that asks of a host.
 std::string pluginTtl(bool withUi);
 // The factory bank and every preset's values.

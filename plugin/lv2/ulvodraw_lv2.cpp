@@ -1,8 +1,10 @@
-// The LV2 front: the instrument behind LV2's ports. Each run applies the control ports that
-// changed (all of them on the first run), held within the ports' declared range and skipping
-// values that are not numbers, as one set, then plays the block's MIDI at its frames through the
-// MIDI front, then renders. The 32 programs live in the plug-in's saved state.
+// The LV2 front: the instrument behind LV2's ports, one for every control. Each run applies the
+// control ports that changed (all of them on the first run), each held within its own declared
+// range and skipping values that are not numbers, as one set, then plays the block's MIDI at its
+// frames through the MIDI front, then renders. The 32 programs live in the plug-in's saved state;
+// after a state saved before the playing controls existed, their ports count once moved.
 #include <array>
+#include <atomic>
 #include <bit>
 #include <climits>
 #include <cmath>
@@ -10,7 +12,9 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
@@ -20,6 +24,7 @@
 
 #include "plugin/lv2/ulvodraw_uris.h"
 #include "synth/bank_text.h"
+#include "synth/control_limits.h"
 #include "synth/instrument.h"
 #include "synth/midi_front.h"
 
@@ -30,6 +35,7 @@ struct Urids {
     LV2_URID atomSequence = 0;
     LV2_URID atomString = 0;
     LV2_URID stateBank = 0;
+    LV2_URID stateUnmoved = 0;
 };
 
 class UlvoDrawLv2 {
@@ -39,6 +45,7 @@ class UlvoDrawLv2 {
         urids.atomSequence = map.map(map.handle, LV2_ATOM__Sequence);
         urids.atomString = map.map(map.handle, LV2_ATOM__String);
         urids.stateBank = map.map(map.handle, kStateBankUri);
+        urids.stateUnmoved = map.map(map.handle, kStateUnmovedUri);
         instrument.setSampleRate(rate);
         instrument.settleProgram(0);
         rememberParameters();
@@ -55,8 +62,11 @@ class UlvoDrawLv2 {
             const std::uint32_t index = port - kFirstParameterPort;
             connected[index] = data != nullptr;
             // An unconnected port reads the value last applied, which never counts as a change.
+            // A port that waits to be moved compares with its default, so that any other value,
+            // the one applied too, counts as the move.
             held[index] = std::bit_cast<float>(applied[index]);
-            seen[index] = applied[index];
+            const bool waits = data != nullptr && untilMoved[index].load(std::memory_order_relaxed);
+            seen[index] = waits ? defaultBits(static_cast<std::int32_t>(index)) : applied[index];
             controls[index] = data != nullptr ? static_cast<const float*>(data) : &held[index];
         }
     }
@@ -68,33 +78,74 @@ class UlvoDrawLv2 {
         render(frames);
     }
 
-    // [not while running] The bank as text in the host's state.
+    // [not the audio thread; run() may be running] The bank as text in the host's state, and the
+    // ports the programs do not follow yet.
     LV2_State_Status save(LV2_State_Store_Function store, LV2_State_Handle handle) {
         const std::string text = writeBankText(instrument);
-        return store(handle, urids.stateBank, text.c_str(), text.size() + 1, urids.atomString,
-                     LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+        const std::uint32_t flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
+        const LV2_State_Status status =
+            store(handle, urids.stateBank, text.c_str(), text.size() + 1, urids.atomString, flags);
+        std::string unmoved;
+        for (std::int32_t index = kParameterCount; index < kControlCount; ++index)
+            if (untilMoved[index].load(std::memory_order_relaxed))
+                (unmoved += unmoved.empty() ? "" : " ") += kParameterSymbols[index];
+        if (status != LV2_STATE_SUCCESS || unmoved.empty()) return status;
+        return store(handle, urids.stateUnmoved, unmoved.c_str(), unmoved.size() + 1,
+                     urids.atomString, flags);
     }
 
+    // [not while running]
     LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
-        std::size_t size = 0;
-        std::uint32_t type = 0;
-        std::uint32_t flags = 0;
-        const void* data = retrieve(handle, urids.stateBank, &size, &type, &flags);
-        if (data == nullptr || type != urids.atomString) return LV2_STATE_SUCCESS; // defaults
-        // The size the host gives is all that is trusted; the text may lack its terminator.
-        std::string_view text(static_cast<const char*>(data), size);
-        if (const std::size_t end = text.find('\0'); end != std::string_view::npos)
-            text = text.substr(0, end);
-        restoreBankText(instrument, text);
+        const std::optional<std::string_view> bank =
+            retrieveText(retrieve, handle, urids.stateBank);
+        if (!bank) return LV2_STATE_SUCCESS; // defaults
+        const BankRestore restored = restoreBankText(instrument, *bank);
         // Ports that still hold the values just restored are not applied over them again.
         rememberParameters();
+        // A bank saved before the playing controls existed comes from a session that has no
+        // values for their ports: the defaults a host leaves in them would put every sound off
+        // its classic values, so they count only once a port is moved off its default. The
+        // state saved after keeps the ports not moved yet.
+        const std::string_view unmoved =
+            retrieveText(retrieve, handle, urids.stateUnmoved).value_or("");
+        for (std::int32_t index = kParameterCount; index < kControlCount; ++index) {
+            const bool waits = restored.version == 1 || hasWord(unmoved, kParameterSymbols[index]);
+            untilMoved[index].store(waits, std::memory_order_relaxed);
+            if (waits) seen[index] = defaultBits(index);
+        }
         firstRun = false;
         return LV2_STATE_SUCCESS;
     }
 
   private:
+    // The text the host keeps under `key`; nothing when there is none or it is not a string.
+    // The size the host gives is all that is trusted; the text may lack its terminator.
+    std::optional<std::string_view> retrieveText(LV2_State_Retrieve_Function retrieve,
+                                                 LV2_State_Handle handle, LV2_URID key) const {
+        std::size_t size = 0;
+        std::uint32_t type = 0;
+        std::uint32_t flags = 0;
+        const void* data = retrieve(handle, key, &size, &type, &flags);
+        if (data == nullptr || type != urids.atomString) return std::nullopt;
+        std::string_view text(static_cast<const char*>(data), size);
+        return text.substr(0, text.find('\0'));
+    }
+
+    static bool hasWord(std::string_view text, std::string_view word) {
+        while (!text.empty()) {
+            const std::size_t end = text.find(' ');
+            if (text.substr(0, end) == word) return true;
+            text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        }
+        return false;
+    }
+
+    static std::uint32_t defaultBits(std::int32_t index) {
+        return std::bit_cast<std::uint32_t>(kParameterDefaults[index]);
+    }
+
     void rememberParameters() {
-        for (std::int32_t index = 0; index < kParameterCount; ++index) {
+        for (std::int32_t index = 0; index < kControlCount; ++index) {
             applied[index] = std::bit_cast<std::uint32_t>(instrument.parameter(index));
             seen[index] = applied[index];
             held[index] = instrument.parameter(index);
@@ -106,21 +157,23 @@ class UlvoDrawLv2 {
         // A port compares with what it held last, so a value held or skipped costs one look too.
         if (!firstRun) {
             bool changed = false;
-            for (std::int32_t index = 0; index < kParameterCount; ++index)
+            for (std::int32_t index = 0; index < kControlCount; ++index)
                 changed |= std::bit_cast<std::uint32_t>(*controls[index]) != seen[index];
             if (!changed) return;
         }
         ParameterSet changes;
-        for (std::int32_t index = 0; index < kParameterCount; ++index) {
+        for (std::int32_t index = 0; index < kControlCount; ++index) {
             if (!connected[index]) continue;
             const float raw = *controls[index];
             const auto rawBits = std::bit_cast<std::uint32_t>(raw);
             if (rawBits == seen[index] && !firstRun) continue;
             seen[index] = rawBits;
+            if (untilMoved[index].load(std::memory_order_relaxed)) {
+                if (rawBits == defaultBits(index)) continue;
+                untilMoved[index].store(false, std::memory_order_relaxed);
+            }
             if (std::isnan(raw)) continue; // not a number: the value last applied stays
-            const float value = raw < kControlMinimum   ? kControlMinimum
-                                : raw > kControlMaximum ? kControlMaximum
-                                                        : raw;
+            const float value = heldInRange(index, raw);
             const auto bits = std::bit_cast<std::uint32_t>(value);
             if (bits == applied[index] && !firstRun) continue;
             applied[index] = bits;
@@ -173,13 +226,15 @@ class UlvoDrawLv2 {
     const LV2_Atom_Sequence* midiIn = nullptr;
     float* left = nullptr;
     float* right = nullptr;
-    std::array<std::uint32_t, kParameterCount> applied{}; // bits of the value last applied
-    std::array<std::uint32_t, kParameterCount> seen{};    // bits each port held when last read
-    std::array<float, kParameterCount> held{};            // what unconnected ports read
-    std::array<bool, kParameterCount> connected{};
-    std::array<const float*, kParameterCount> controls = [this] {
-        std::array<const float*, kParameterCount> unconnected{};
-        for (std::int32_t index = 0; index < kParameterCount; ++index)
+    std::array<std::uint32_t, kControlCount> applied{}; // bits of the value last applied
+    std::array<std::uint32_t, kControlCount> seen{};    // bits each port held when last read
+    std::array<float, kControlCount> held{};            // what unconnected ports read
+    std::array<bool, kControlCount> connected{};
+    // Ports whose default is not applied (see restore); read by save on another thread.
+    std::array<std::atomic<bool>, kControlCount> untilMoved{};
+    std::array<const float*, kControlCount> controls = [this] {
+        std::array<const float*, kControlCount> unconnected{};
+        for (std::int32_t index = 0; index < kControlCount; ++index)
             unconnected[index] = &held[index];
         return unconnected;
     }();

@@ -4,22 +4,25 @@
 
 #include <cstdint>
 
+#include "synth/parameters.h"
+
 #define ULVODRAW_URI "https://korvane.example/ulvodraw"
 
 inline constexpr const char* kPluginUri = ULVODRAW_URI;
 // The 32 programs with their names and the current program, as plain text (synth/bank_text.h).
 inline constexpr const char* kStateBankUri = ULVODRAW_URI "#bank";
+// The playing controls whose ports still hold the defaults that a session older than them left
+// there, which the programs do not follow (space-separated symbols); absent when there are none.
+inline constexpr const char* kStateUnmovedUri = ULVODRAW_URI "#unmovedPorts";
 // The editor: an X11 UI in a binary of its own, beside the plug-in's.
 inline constexpr const char* kUiUri = ULVODRAW_URI "#ui";
 
-// Port indices: MIDI in, the two outputs, then the sixteen parameters in parameter order.
+// Port indices: MIDI in, the two outputs, then every control in index order: the sixteen classic
+// parameters, then the playing controls.
 enum PortIndex : std::uint32_t {
     kMidiInPort = 0,
     kOutputLeftPort = 1,
     kOutputRightPort = 2,
     kFirstParameterPort = 3,
 };
-inline constexpr std::uint32_t kPortCount = kFirstParameterPort + 16;
-// The range every control port declares; the plug-in holds what a host sends within it.
-inline constexpr float kControlMinimum = 0.0f;
-inline constexpr float kControlMaximum = 1.0f;
+inline constexpr std::uint32_t kPortCount = kFirstParameterPort + kControlCount;

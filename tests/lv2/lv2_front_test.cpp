@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -12,7 +13,10 @@
 
 #include <gtest/gtest.h>
 #include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
+#include <lv2/units/units.h>
 
+#include "plugin/lv2/ulvodraw_uris.h"
 #include "plugin/vst2/avst_xsynth.h"
 #include "synth/bank_text.h"
 #include "synth/preset_text.h"
@@ -22,10 +26,15 @@
 
 namespace {
 
-// The demo's patch, by parameter index.
-constexpr std::array<float, kParameterCount> kDemoPatch = {0.12f, 0.45f, 0.6f, 0.4f, 0.5f,  0.4f,
-                                                           0.0f,  0.6f,  0.8f, 0.5f, 0.25f, 0.0f,
-                                                           0.3f,  0.6f,  0.0f, 0.1f};
+// The demo's patch, by control index, the playing controls at their classic values.
+constexpr std::array<float, kControlCount> kDemoPatch = [] {
+    std::array<float, kControlCount> patch = kClassicValues;
+    const float classic[kParameterCount] = {0.12f, 0.45f, 0.6f,  0.4f, 0.5f, 0.4f, 0.0f, 0.6f,
+                                            0.8f,  0.5f,  0.25f, 0.0f, 0.3f, 0.6f, 0.0f, 0.1f};
+    for (std::int32_t index = 0; index < kParameterCount; ++index)
+        patch[index] = classic[index];
+    return patch;
+}();
 
 // The VST 2 front driven as a host drives it, block by block.
 class Vst2Player {
@@ -37,7 +46,7 @@ class Vst2Player {
     void set(std::int32_t index, float value) { effect->setParameter(effect, index, value); }
     // Every drawbar set once more after the others: the VST 2 build's classic weights are then
     // the ones the six positions give, as the LV2 build's always are.
-    void settleDrawbars(const std::array<float, kParameterCount>& values) {
+    void settleDrawbars(const std::array<float, kControlCount>& values) {
         for (std::int32_t index = Drawbar2; index <= Drawbar3; ++index)
             set(index, values[index]);
     }
@@ -86,19 +95,43 @@ bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
+// The demo's messages by frame from the start, with the wheel moving through the piece: pitch
+// bends whose fine byte is 0 (from full down to the top value, a full step up), the mod wheel
+// and channel pressure, which the playing controls' classic values leave without effect.
+std::vector<Lv2Midi> demoWithBends(const MidiTimeline& timeline) {
+    std::vector<Lv2Midi> piece = eventsIn(timeline, 0, timeline.lastEventFrame + 1);
+    const std::uint8_t coarse[] = {127, 64, 0, 96, 20, 64, 127};
+    for (std::int64_t k = 0; k * 16301 <= timeline.lastEventFrame; ++k) {
+        const std::int64_t frame = k * 16301 + 77;
+        const auto amount = static_cast<std::uint8_t>(k * 37 % 128);
+        piece.push_back({frame, {0xE0, 0, coarse[k % std::size(coarse)]}});
+        piece.push_back({frame + 5000, {0xB0, 1, amount}});
+        piece.push_back({frame + 9000, {0xD0, static_cast<std::uint8_t>(127 - amount)}});
+    }
+    std::stable_sort(piece.begin(), piece.end(),
+                     [](const Lv2Midi& a, const Lv2Midi& b) { return a.frame < b.frame; });
+    return piece;
+}
+
+// With its playing controls at their classic values, the LV2 build plays as the VST 2 build,
+// bends and all.
 TEST(Lv2Front, DemoWithControlsChangingBetweenBlocksGivesTheVst2SamplesAtEveryBlockSize) {
     const MidiTimeline timeline = buildTimeline(loadMidiFile(ULVO_DEMO_MIDI), 44100);
+    const std::vector<Lv2Midi> piece = demoWithBends(timeline);
     // The whole piece, or its first three seconds where the run is short (under valgrind).
     const std::int64_t length =
         std::getenv("ULVO_SHORT_RUN") != nullptr ? 3 * 44100 : timeline.lastEventFrame + 44100;
+    for (std::int32_t i = kParameterCount; i < kControlCount; ++i)
+        ASSERT_EQ(kDemoPatch[i], kClassicValues[i]) << kParameterSymbols[i];
     for (std::int64_t block : {1, 64, 4096}) {
         Lv2Host lv2;
         ASSERT_TRUE(lv2.loaded()) << "the bundle at " << ULVO_LV2_BUNDLE << " did not load";
         Vst2Player vst2;
-        std::array<float, kParameterCount> values = kDemoPatch;
+        std::array<float, kControlCount> values = kDemoPatch;
         std::int64_t nextChange = 0;
         float peak = 0.0f;
         std::vector<float> lv2Left, lv2Right, vstLeft, vstRight;
+        std::size_t next = 0; // the first message of `piece` not played yet
         for (std::int64_t start = 0; start < length; start += block) {
             if (start >= nextChange) {
                 // Every half second a few controls move, as a host's automation does.
@@ -116,7 +149,9 @@ TEST(Lv2Front, DemoWithControlsChangingBetweenBlocksGivesTheVst2SamplesAtEveryBl
                 lv2.controls = values;
             }
             const auto frames = static_cast<std::int32_t>(std::min(block, length - start));
-            const std::vector<Lv2Midi> midi = eventsIn(timeline, start, frames);
+            std::vector<Lv2Midi> midi;
+            for (; next < piece.size() && piece[next].frame < start + frames; ++next)
+                midi.push_back({piece[next].frame - start, piece[next].bytes});
             lv2.run(static_cast<std::uint32_t>(frames), midi, lv2Left, lv2Right);
             vst2.run(frames, midi, vstLeft, vstRight);
             ASSERT_TRUE(sameBits(lv2Left, vstLeft) && sameBits(lv2Right, vstRight))
@@ -167,9 +202,13 @@ TEST(Lv2Front, ControlValuesOutsideTheRangeSoundAsItsEndsAndNaNKeepsTheValueBefo
     Lv2Host hostile, tame;
     ASSERT_TRUE(hostile.loaded() && tame.loaded());
     const float inf = INFINITY;
+    // Each playing control within its own range; whole-number and choice ones to the nearest.
     const std::pair<std::int32_t, std::pair<float, float>> outside[] = {
-        {Q, {2.0f, 1.0f}},      {Drawbar2, {96000.0f, 1.0f}}, {Env, {-3.0f, 0.0f}},
-        {Sustain, {inf, 1.0f}}, {CutOff, {-inf, 0.0f}},       {Type, {1.5f, 1.0f}}};
+        {Q, {2.0f, 1.0f}},           {Drawbar2, {96000.0f, 1.0f}},   {Env, {-3.0f, 0.0f}},
+        {Sustain, {inf, 1.0f}},      {CutOff, {-inf, 0.0f}},         {Type, {1.5f, 1.0f}},
+        {Volume, {40.0f, 12.0f}},    {VelocitySense, {-1.0f, 0.0f}}, {BendRange, {7.5f, 8.0f}},
+        {VibratoRate, {0.0f, 0.5f}}, {VibratoDepth, {inf, 100.0f}},  {EnvCurve, {0.4f, 0.0f}},
+        {EnvScale, {-inf, 1.0f}}};
     for (const auto& [index, values] : outside) {
         hostile.controls[index] = values.first;
         tame.controls[index] = values.second;
@@ -193,6 +232,70 @@ TEST(Lv2Front, ControlValuesOutsideTheRangeSoundAsItsEndsAndNaNKeepsTheValueBefo
     play({{0, {0x90, 72, 80}}}, "back in range");
     EXPECT_EQ(hostile.saveBank(), tame.saveBank());
     EXPECT_NE(tameLeft, std::vector<float>(tameLeft.size(), 0.0f));
+}
+
+// What a host reads of each control port: symbol, name, range, default, unit and kind, from the
+// instrument's own tables; env_curve's two choices by name.
+TEST(Lv2Front, EveryControlPortDeclaresItsOwnRangeDefaultUnitAndKind) {
+    Lv2Host host;
+    ASSERT_TRUE(host.loaded());
+    LilvWorld* world = host.lilvWorld();
+    const LilvPlugin* plugin = host.lilvPlugin();
+    ASSERT_EQ(lilv_plugin_get_num_ports(plugin), kPortCount);
+    std::vector<float> minimum(kPortCount), maximum(kPortCount), defaults(kPortCount);
+    lilv_plugin_get_port_ranges_float(plugin, minimum.data(), maximum.data(), defaults.data());
+    const auto uri = [&](const char* text) { return lilv_new_uri(world, text); };
+    LilvNode* integer = uri(LV2_CORE__integer);
+    LilvNode* enumeration = uri(LV2_CORE__enumeration);
+    LilvNode* unit = uri(LV2_UNITS__unit);
+    const std::pair<std::int32_t, const char*> units[] = {{Volume, LV2_UNITS__db},
+                                                          {BendRange, LV2_UNITS__semitone12TET},
+                                                          {VibratoRate, LV2_UNITS__hz},
+                                                          {VibratoDepth, LV2_UNITS__cent}};
+    for (std::int32_t control = 0; control < kControlCount; ++control) {
+        const std::uint32_t index = kFirstParameterPort + control;
+        const LilvPort* port = lilv_plugin_get_port_by_index(plugin, index);
+        const ControlRange& range = kControlRanges[control];
+        const std::string symbol = kParameterSymbols[control];
+        EXPECT_EQ(lilv_node_as_string(lilv_port_get_symbol(plugin, port)), symbol);
+        LilvNode* name = lilv_port_get_name(plugin, port);
+        EXPECT_STREQ(lilv_node_as_string(name), kParameterNames[control]);
+        lilv_node_free(name);
+        EXPECT_EQ(minimum[index], range.minimum) << symbol;
+        EXPECT_EQ(maximum[index], range.maximum) << symbol;
+        EXPECT_EQ(defaults[index], kParameterDefaults[control]) << symbol;
+        EXPECT_EQ(lilv_port_has_property(plugin, port, integer),
+                  range.kind != ValueKind::Continuous)
+            << symbol;
+        EXPECT_EQ(lilv_port_has_property(plugin, port, enumeration),
+                  control == Type || control == Wave || control == EnvCurve)
+            << symbol;
+        const char* expectedUnit = nullptr;
+        for (const auto& [which, unitUri] : units)
+            if (which == control) expectedUnit = unitUri;
+        LilvNodes* declared = lilv_port_get_value(plugin, port, unit);
+        const LilvNode* first = declared != nullptr ? lilv_nodes_get_first(declared) : nullptr;
+        EXPECT_EQ(first != nullptr ? std::string(lilv_node_as_uri(first)) : std::string(),
+                  expectedUnit != nullptr ? expectedUnit : "")
+            << symbol;
+        lilv_nodes_free(declared);
+    }
+    LilvScalePoints* points = lilv_port_get_scale_points(
+        plugin,
+        lilv_plugin_get_port_by_index(plugin, kFirstParameterPort + std::uint32_t{EnvCurve}));
+    std::vector<std::pair<float, std::string>> choices;
+    LILV_FOREACH(scale_points, i, points) {
+        const LilvScalePoint* point = lilv_scale_points_get(points, i);
+        choices.emplace_back(lilv_node_as_float(lilv_scale_point_get_value(point)),
+                             lilv_node_as_string(lilv_scale_point_get_label(point)));
+    }
+    lilv_scale_points_free(points);
+    std::sort(choices.begin(), choices.end());
+    EXPECT_EQ(choices, (std::vector<std::pair<float, std::string>>{{0.0f, kEnvCurveNames[0]},
+                                                                   {1.0f, kEnvCurveNames[1]}}));
+    lilv_node_free(integer);
+    lilv_node_free(enumeration);
+    lilv_node_free(unit);
 }
 
 // One block as a host runs it: the state restored first (when `restore` holds a bank), then
@@ -259,11 +362,11 @@ TEST(Lv2Front, WhatHappensWithinABlockSoundsAsWhenItIsSpreadOverBlocks) {
     }
 }
 
-// The name on a bank's line for `program`: what follows its number and sixteen values.
+// The name on a bank's line for `program`: what follows its number and every control's value.
 std::string nameOf(const std::string& bank, int program) {
     std::size_t at = bank.find("program " + std::to_string(program) + " ");
     if (at == std::string::npos) return {};
-    for (int field = 0; field < 18 && at != std::string::npos; ++field)
+    for (int field = 0; field < 2 + kControlCount && at != std::string::npos; ++field)
         at = bank.find(' ', at) + 1;
     return bank.substr(at, bank.find('\n', at) - at);
 }
@@ -276,20 +379,30 @@ TEST(Lv2Front, SavedStateBringsBackProgramsNamesAndTheSameSoundInAFreshInstance)
     std::string bank = played.saveBank();
     const std::string longName(49, 'n');
     std::string line = "program 5";
-    for (int i = 0; i < kParameterCount; ++i)
+    for (int i = 0; i < kControlCount; ++i)
         line += " 0.3";
     bank += line + " " + longName + "\n";
     played.restoreBank(bank);
-    // Program 9 edited through the ports, then made current twice so its sound is settled.
+    // Program 9 edited through the ports, the playing controls too, then made current twice so
+    // its sound is settled.
     played.run(16, {{0, {0xC0, 9}}}, left, right);
-    played.controls[Drawbar16] = 1.0f;
-    played.controls[CutOff] = 0.7f;
+    const std::pair<std::int32_t, float> edits[] = {
+        {Drawbar16, 1.0f},     {CutOff, 0.7f},          {Volume, -7.5f},
+        {VelocitySense, 0.4f}, {BendRange, 12.0f},      {VibratoRate, 3.25f},
+        {VibratoDepth, 55.0f}, {EnvCurve, LinearCurve}, {EnvScale, 4.5f}};
+    for (const auto& [index, value] : edits)
+        played.controls[index] = value;
     played.run(16, {}, left, right);
     played.run(16, {{0, {0xC0, 9}}, {1, {0xC0, 9}}}, left, right);
     const std::string saved = played.saveBank();
     EXPECT_NE(saved.find("current 9\n"), std::string::npos);
     EXPECT_EQ(nameOf(saved, 5), longName.substr(0, 23));
     EXPECT_NE(saved.find("program 5 0.3 0.3 0.3"), std::string::npos) << saved;
+    auto kept = std::make_unique<Instrument>();
+    restoreBankText(*kept, saved);
+    for (const auto& [index, value] : edits)
+        EXPECT_EQ(kept->program(9).value(index), value) << kParameterSymbols[index];
+    EXPECT_EQ(kept->program(5).value(BendRange), 1.0f); // 0.3, held within 1 to 24
 
     Lv2Host fresh;
     fresh.controls = played.controls; // the host restores the ports too
@@ -304,6 +417,69 @@ TEST(Lv2Front, SavedStateBringsBackProgramsNamesAndTheSameSoundInAFreshInstance)
         fresh.run(256, midi, otherLeft, otherRight);
         ASSERT_TRUE(sameBits(left, otherLeft)) << "block " << block;
     }
+}
+
+// A session saved before the playing controls existed has no values for their ports: the host
+// leaves them at their defaults, and the programs play them at their classic values until a
+// port is moved, from the default or back to it.
+TEST(Lv2Front, AStateFromBeforeThePlayingControlsPlaysThemClassicUntilAPortMoves) {
+    std::string oldState = "ulvodraw-bank 1\ncurrent 4\n";
+    for (int p = 0; p < kProgramCount; ++p) {
+        oldState += "program " + std::to_string(p);
+        for (int i = 0; i < kParameterCount; ++i) {
+            char value[32];
+            std::snprintf(value, sizeof value, " %.9g", kDemoPatch[i]);
+            oldState += value;
+        }
+        oldState += " Old\n";
+    }
+    Lv2Host restored;
+    ASSERT_TRUE(restored.loaded());
+    std::copy_n(kDemoPatch.begin(), kParameterCount, restored.controls.begin());
+    restored.restoreBank(oldState);
+    const auto currentValues = [](Lv2Host& host) {
+        auto instrument = std::make_unique<Instrument>();
+        restoreBankText(*instrument, host.saveBank());
+        std::array<float, kControlCount> values{};
+        for (std::int32_t i = 0; i < kControlCount; ++i)
+            values[i] = instrument->program(instrument->currentProgram()).value(i);
+        return values;
+    };
+    std::vector<float> left, right;
+    for (int block = 0; block < 3; ++block)
+        restored.run(64, {{0, {0x90, 60, 100}}}, left, right);
+    EXPECT_EQ(currentValues(restored), kDemoPatch);
+    restored.controls[BendRange] = 7.0f;
+    restored.run(64, {}, left, right);
+    EXPECT_EQ(currentValues(restored)[BendRange], 7.0f);
+    restored.controls[BendRange] = kParameterDefaults[BendRange];
+    restored.run(64, {}, left, right);
+    EXPECT_EQ(currentValues(restored)[BendRange], kParameterDefaults[BendRange]);
+    EXPECT_EQ(currentValues(restored)[EnvCurve], kClassicValues[EnvCurve]); // not moved
+
+    // The state it saves keeps the ports not moved yet: a session saved and opened again, twice,
+    // plays the same programs with the same port values.
+    const auto reopened = [&](const Lv2Host::State& state) {
+        auto host = std::make_unique<Lv2Host>();
+        host->controls = restored.controls;
+        host->restoreState(state);
+        host->run(64, {}, left, right);
+        return host;
+    };
+    EXPECT_EQ(restored.saveState().size(), 2u);
+    const auto once = reopened(restored.saveState());
+    const auto twice = reopened(once->saveState());
+    for (Lv2Host* host : {once.get(), twice.get()}) {
+        EXPECT_EQ(host->saveBank(), restored.saveBank());
+        EXPECT_EQ(currentValues(*host), currentValues(restored));
+    }
+    // Once every playing control has moved, the state is the bank alone.
+    for (std::int32_t i = kParameterCount; i < kControlCount; ++i)
+        restored.controls[i] = kParameterDefaults[i] == kControlRanges[i].maximum
+                                   ? kControlRanges[i].minimum
+                                   : kControlRanges[i].maximum;
+    restored.run(64, {}, left, right);
+    EXPECT_EQ(restored.saveState().size(), 1u);
 }
 
 // A host loading a preset writes its values to the ports, in its own order and over several runs:
@@ -346,11 +522,17 @@ TEST(Lv2Front, APresetWrittenAfterAnotherPlaysAsInAFreshInstanceWhateverTheOrder
         for (bool backwards : {false, true}) {
             Lv2Host played;
             played.controls = before.values;
+            // The playing controls far from where the preset after leaves them.
+            played.controls[Volume] = -12.0f;
+            played.controls[BendRange] = 12.0f;
+            played.controls[VibratoDepth] = 80.0f;
+            played.controls[EnvCurve] = LinearCurve;
+            played.controls[EnvScale] = 6.0f;
             play(played, 48);
             // The new values port by port, a run between each, then silence for what is left.
             std::vector<float> left, right;
-            for (std::int32_t i = 0; i < kParameterCount; ++i) {
-                const std::int32_t index = backwards ? kParameterCount - 1 - i : i;
+            for (std::int32_t i = 0; i < kControlCount; ++i) {
+                const std::int32_t index = backwards ? kControlCount - 1 - i : i;
                 played.controls[index] = after.values[index];
                 played.run(64, {}, left, right);
             }
@@ -362,9 +544,11 @@ TEST(Lv2Front, APresetWrittenAfterAnotherPlaysAsInAFreshInstanceWhateverTheOrder
 }
 
 TEST(Lv2Front, DamagedOrForeignStateRestoresWhatItCanAndKeepsTheRest) {
-    std::string valid = "program 2";
-    for (int i = 0; i < kParameterCount; ++i)
-        valid += " 0.25";
+    // A program line of version 1 (the classic values), and of version 2 (every control's).
+    std::string valid = "program 2", validTwo = "program 2";
+    for (int i = 0; i < kControlCount; ++i)
+        (i < kParameterCount ? valid : validTwo) += " 0.25";
+    validTwo = valid + validTwo.substr(9) + " Kept\n";
     valid += " Kept\n";
     struct Case {
         std::string text;
@@ -375,7 +559,9 @@ TEST(Lv2Front, DamagedOrForeignStateRestoresWhatItCanAndKeepsTheRest) {
         {"not a bank at all\n" + valid, false},
         {"ulvodraw-bank x\n" + valid, false},
         {"ulvodraw-bank 1\n" + valid, true},
-        {"ulvodraw-bank 7\nnew-key 1 2 3\n" + valid + "current 2\n", true},
+        {"ulvodraw-bank 7\nnew-key 1 2 3\n" + validTwo + "current 2\n", true},
+        {"ulvodraw-bank 2\n" + validTwo, true},
+        {"ulvodraw-bank 2\n" + valid, false}, // short of the playing controls' values
         {"ulvodraw-bank 1\nprogram 2 0.1 0.2\n", false},
         {"ulvodraw-bank 1\nprogram 40 " + valid.substr(10), false},
         {"ulvodraw-bank 1\nprogram 2 nan" + valid.substr(14), false},

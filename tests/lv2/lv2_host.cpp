@@ -19,8 +19,6 @@ Lv2Host::Lv2Host(double rate) {
     plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), uri);
     lilv_node_free(uri);
     if (plugin == nullptr) return;
-    for (std::int32_t i = 0; i < kParameterCount; ++i)
-        controls[i] = kParameterDefaults[i];
     const LV2_Feature* features[] = {&mapFeature, nullptr};
     instance = lilv_plugin_instantiate(plugin, rate, features);
     if (instance != nullptr) lilv_instance_activate(instance);
@@ -93,7 +91,7 @@ void Lv2Host::runRaw(std::uint32_t frames, std::vector<std::uint64_t>& raw,
     lilv_instance_connect_port(instance, kMidiInPort, raw.data());
     lilv_instance_connect_port(instance, kOutputLeftPort, left.data());
     lilv_instance_connect_port(instance, kOutputRightPort, right.data());
-    for (std::uint32_t i = 0; i < kParameterCount; ++i)
+    for (std::uint32_t i = 0; i < kControlCount; ++i)
         lilv_instance_connect_port(instance, kFirstParameterPort + i,
                                    unconnected[i] ? nullptr : &controls[i]);
     lilv_instance_run(instance, frames);
@@ -101,29 +99,22 @@ void Lv2Host::runRaw(std::uint32_t frames, std::vector<std::uint64_t>& raw,
 
 namespace {
 
-struct StoredValue {
-    LV2_URID key = 0;
-    std::string value;
-    LV2_URID type = 0;
-};
-
 LV2_State_Status storeValue(LV2_State_Handle handle, std::uint32_t key, const void* value,
                             std::size_t size, std::uint32_t type, std::uint32_t) {
-    auto* stored = static_cast<StoredValue*>(handle);
-    stored->key = key;
-    stored->value.assign(static_cast<const char*>(value), size);
-    stored->type = type;
+    auto& state = *static_cast<Lv2Host::State*>(handle);
+    state[key] = {std::string(static_cast<const char*>(value), size), type};
     return LV2_STATE_SUCCESS;
 }
 
 const void* retrieveValue(LV2_State_Handle handle, std::uint32_t key, std::size_t* size,
                           std::uint32_t* type, std::uint32_t* flags) {
-    auto* stored = static_cast<StoredValue*>(handle);
-    if (key != stored->key) return nullptr;
-    *size = stored->value.size();
-    *type = stored->type;
+    const auto& state = *static_cast<const Lv2Host::State*>(handle);
+    const auto found = state.find(key);
+    if (found == state.end()) return nullptr;
+    *size = found->second.first.size();
+    *type = found->second.second;
     *flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
-    return stored->value.data();
+    return found->second.first.data();
 }
 
 const LV2_State_Interface* stateOf(LilvInstance* instance) {
@@ -133,18 +124,28 @@ const LV2_State_Interface* stateOf(LilvInstance* instance) {
 
 } // namespace
 
+Lv2Host::State Lv2Host::saveState() {
+    State state;
+    stateOf(instance)->save(lilv_instance_get_handle(instance), storeValue, &state, 0, nullptr);
+    return state;
+}
+
+void Lv2Host::restoreState(const State& state) {
+    stateOf(instance)->restore(lilv_instance_get_handle(instance), retrieveValue,
+                               const_cast<State*>(&state), 0, nullptr);
+}
+
 std::string Lv2Host::saveBank() {
-    StoredValue stored;
-    stateOf(instance)->save(lilv_instance_get_handle(instance), storeValue, &stored, 0, nullptr);
-    if (stored.key != map(kStateBankUri) || stored.type != map(LV2_ATOM__String)) return {};
+    const State state = saveState();
+    const auto bank = state.find(map(kStateBankUri));
+    if (bank == state.end() || bank->second.second != map(LV2_ATOM__String)) return {};
     // Stored with its terminator, as an atom:String is.
-    if (stored.value.empty() || stored.value.back() != '\0') return {};
-    stored.value.pop_back();
-    return stored.value;
+    std::string text = bank->second.first;
+    if (text.empty() || text.back() != '\0') return {};
+    text.pop_back();
+    return text;
 }
 
 void Lv2Host::restoreBank(const std::string& text, LV2_URID type) {
-    StoredValue stored{map(kStateBankUri), text, type != 0 ? type : map(LV2_ATOM__String)};
-    stateOf(instance)->restore(lilv_instance_get_handle(instance), retrieveValue, &stored, 0,
-                               nullptr);
+    restoreState({{map(kStateBankUri), {text, type != 0 ? type : map(LV2_ATOM__String)}}});
 }

@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <lilv/lilv.h>
@@ -26,10 +28,10 @@ class Lv2Host {
     Lv2Host& operator=(const Lv2Host&) = delete;
 
     bool loaded() const { return instance != nullptr; }
-    // Control port values by parameter index; start at the ports' defaults.
-    std::array<float, kParameterCount> controls{};
+    // Control port values by control index; start at the ports' defaults.
+    std::array<float, kControlCount> controls = kParameterDefaults;
     // Control ports left unconnected (connected to nothing) on the next runs.
-    std::array<bool, kParameterCount> unconnected{};
+    std::array<bool, kControlCount> unconnected{};
     // Runs one block; `left` and `right` get its samples.
     void run(std::uint32_t frames, const std::vector<Lv2Midi>& midi, std::vector<float>& left,
              std::vector<float>& right);
@@ -37,12 +39,19 @@ class Lv2Host {
     void runRaw(std::uint32_t frames, std::vector<std::uint64_t>& sequence,
                 std::vector<float>& left, std::vector<float>& right);
 
-    // The plug-in's own state, through its state interface.
+    // The plug-in's own state, through its state interface: every key's value and type.
+    using State = std::map<LV2_URID, std::pair<std::string, LV2_URID>>;
+    State saveState();
+    void restoreState(const State& state);
+    // The bank alone, as text.
     std::string saveBank();
     void restoreBank(const std::string& text, LV2_URID type = 0);
 
     LV2_URID map(const char* uri);
     std::string bundleUri;
+    // The plug-in as lilv read it from the bundle's description.
+    LilvWorld* lilvWorld() const { return world; }
+    const LilvPlugin* lilvPlugin() const { return plugin; }
     // The file of the plug-in's UI `uiUri` as the bundle declares it; empty when there is none.
     std::string uiBinaryPath(const char* uiUri) const;
 

@@ -27,3 +27,27 @@ TEST(PlayStartSettings, ParamPicksByTheRulesOfUlvoRender) {
     EXPECT_EQ(message, "--param: no parameter is called 'x'");
     EXPECT_EQ(instrument->parameter(11), 1.0f); // "16" is the 16' drawbar, set before the mistake
 }
+
+TEST(PlayStartSettings, ParamTakesThePlayingControlsInTheirOwnRanges) {
+    auto instrument = std::make_unique<Instrument>();
+    applyStartSettings(*instrument,
+                       parsePlayOptions({"--param", "volume=-6.5", "--param", "Bend Range=12.4",
+                                         "--param", "env_curve=0", "--param", "22=16"}));
+    EXPECT_EQ(instrument->parameter(Volume), -6.5f);
+    EXPECT_EQ(instrument->parameter(BendRange), 12.0f); // a whole number of semitones
+    EXPECT_EQ(instrument->parameter(EnvCurve), 0.0f);
+    EXPECT_EQ(instrument->parameter(EnvScale), 16.0f);
+
+    const auto errorOf = [&](const char* setting) {
+        try {
+            applyStartSettings(*instrument, parsePlayOptions({"--param", setting}));
+        } catch (const UsageError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(errorOf("volume=40"), "--param volume=40: volume takes -60 to 12");
+    EXPECT_EQ(errorOf("vibrato_rate=0"), "--param vibrato_rate=0: vibrato_rate takes 0.5 to 12");
+    EXPECT_EQ(errorOf("wave=2"), "--param wave=2: wave takes 0 to 1");
+    EXPECT_EQ(instrument->parameter(Volume), -6.5f); // nothing refused was set
+}

@@ -322,7 +322,10 @@ TEST(UlvoPlay, PlayersOfDifferentNamesKeepStateFilesOfTheirOwn) {
     for (auto& player : running)
         EXPECT_EQ(player->stop(SIGTERM), 0) << player->err();
     for (const auto& p : players)
-        EXPECT_EQ(slurp(p.file).rfind("ulvodraw-bank 1\ncurrent " + p.program + "\n", 0), 0u)
+        EXPECT_EQ(slurp(p.file).rfind("ulvodraw-bank " + std::to_string(kBankTextVersion) +
+                                          "\ncurrent " + p.program + "\n",
+                                      0),
+                  0u)
             << p.file;
     EXPECT_EQ(namesIn(config), (std::vector<std::string>{"organ.state", "state"}));
 }

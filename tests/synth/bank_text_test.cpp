@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "synth/control_limits.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -13,8 +15,8 @@ TEST(BankText, LinesOutOfRangeOrUnknownAreSkippedAndOnlyALaterVersionExcusesThem
     const std::string header = "ulvodraw-bank " + std::to_string(kBankTextVersion) + "\n";
     const std::string later = "ulvodraw-bank " + std::to_string(kBankTextVersion + 1) + "\n";
     std::string values;
-    for (int i = 0; i < kParameterCount; ++i)
-        values += " 0.25";
+    for (int i = 0; i < kControlCount; ++i)
+        values += i == BendRange || i == EnvScale ? " 2" : " 0.25";
     const std::string body = writeBankText(*std::make_unique<Instrument>()).substr(header.size());
     struct Case {
         const char* what;
@@ -43,6 +45,64 @@ TEST(BankText, LinesOutOfRangeOrUnknownAreSkippedAndOnlyALaterVersionExcusesThem
     restoreBankText(*instrument, cases[1].text);
     EXPECT_STREQ(instrument->program(kProgramCount - 1).name, "Last");
     EXPECT_EQ(instrument->program(kProgramCount - 1).value(Drawbar8), 0.25f);
+}
+
+// A bank from before the playing controls gives the classic values alone: every program then
+// plays them at their classic values. Version 2 keeps all of them, held within their ranges.
+TEST(BankText, VersionOneLoadsClassicPlayingControlsAndVersionTwoKeepsEveryValue) {
+    std::string firstVersion = "ulvodraw-bank 1\ncurrent 3\n";
+    for (int p = 0; p < kProgramCount; p += 3) {
+        firstVersion += "program " + std::to_string(p);
+        for (int i = 0; i < kParameterCount; ++i)
+            firstVersion += " 0.75";
+        firstVersion += " Old " + std::to_string(p) + "\n";
+    }
+    auto old = std::make_unique<Instrument>();
+    const BankRestore r = restoreBankText(*old, firstVersion);
+    EXPECT_EQ(r.version, 1);
+    EXPECT_EQ(r.programs, 11);
+    EXPECT_EQ(r.skippedLines, 0);
+    EXPECT_EQ(old->currentProgram(), 3);
+    for (int p = 0; p < kProgramCount; ++p)
+        for (int i = 0; i < kControlCount; ++i) {
+            const float expected = i >= kParameterCount ? kClassicValues[i]
+                                   : p % 3 == 0         ? 0.75f
+                                                        : kParameterDefaults[i];
+            ASSERT_EQ(old->program(p).value(i), expected) << "program " << p << ", " << i;
+        }
+    for (int i = 0; i < kControlCount; ++i)
+        EXPECT_EQ(old->parameter(i), old->program(3).value(i)) << i;
+
+    // Every value of every program apart, the playing controls off their defaults.
+    auto saved = std::make_unique<Instrument>();
+    for (int p = 0; p < kProgramCount; ++p) {
+        saved->selectProgram(p);
+        for (int i = 0; i < kControlCount; ++i) {
+            const ControlRange& range = kControlRanges[i];
+            const float step = (range.maximum - range.minimum) / 64.0f;
+            saved->setParameter(i, heldInRange(i, range.minimum + step * float((p + i) % 64)));
+        }
+    }
+    saved->selectProgram(17);
+    const std::string text = writeBankText(*saved);
+    EXPECT_EQ(text.rfind("ulvodraw-bank 2\n", 0), 0u);
+    auto fresh = std::make_unique<Instrument>();
+    EXPECT_EQ(restoreBankText(*fresh, text).programs, kProgramCount);
+    EXPECT_EQ(writeBankText(*fresh), text);
+    for (int p = 0; p < kProgramCount; ++p)
+        for (int i = 0; i < kControlCount; ++i)
+            ASSERT_EQ(fresh->program(p).value(i), saved->program(p).value(i)) << p << ", " << i;
+
+    // A value outside its control's range is held within it; a whole-number one rounded.
+    std::string line = "ulvodraw-bank 2\nprogram 0";
+    for (int i = 0; i < kControlCount; ++i)
+        line += i == Volume ? " 99" : i == BendRange ? " 2.6" : i == Q ? " -4" : " 0.5";
+    restoreBankText(*fresh, line + " Held\n");
+    EXPECT_EQ(fresh->program(0).value(Volume), 12.0f);
+    EXPECT_EQ(fresh->program(0).value(BendRange), 3.0f);
+    EXPECT_EQ(fresh->program(0).value(Q), 0.0f);
+    EXPECT_EQ(fresh->program(0).value(EnvScale), 1.0f);
+    EXPECT_STREQ(fresh->program(0).name, "Held");
 }
 
 } // namespace

@@ -52,6 +52,24 @@ TEST(PresetText, ToleratesSpacingCommentsAndCarriageReturns) {
     EXPECT_EQ(parse.presets[0].values[Smooth], 0.5f);
 }
 
+// The playing controls are optional: one given keeps its value, one left out gets its default.
+TEST(PresetText, PlayingControlsTakeTheirOwnRangeAndThoseLeftOutTheirDefaults) {
+    const PresetParse parse =
+        parsePresets(section("Bell") + "env_scale = 16\nvolume = -60\nbend_range = 24\n" +
+                     "env_curve = 0\n" + section("Plain"));
+    ASSERT_EQ(parse.error, "");
+    ASSERT_EQ(parse.presets.size(), 2u);
+    std::array<float, kControlCount> bell = kParameterDefaults, plain = kParameterDefaults;
+    for (std::int32_t index = 0; index < kParameterCount; ++index)
+        bell[index] = plain[index] = 0.5f;
+    bell[EnvScale] = 16.0f;
+    bell[Volume] = -60.0f;
+    bell[BendRange] = 24.0f;
+    bell[EnvCurve] = LinearCurve;
+    EXPECT_EQ(parse.presets[0].values, bell);
+    EXPECT_EQ(parse.presets[1].values, plain);
+}
+
 TEST(PresetText, FindPrefersTheExactName) {
     const std::vector<Preset> presets = {{"lead", {}}, {"Lead", {}}};
     EXPECT_EQ(findPreset(presets, "Lead"), &presets[1]);
@@ -78,8 +96,20 @@ TEST(PresetText, EachFaultNamesItsLine) {
         {head + "smooth = inf\n", "line 17: \"inf\" is not finite"},
         {head + "smooth = nan\n", "line 17: \"nan\" is not finite"},
         {head + "smooth = 1e99\n", "line 17: \"1e99\" is beyond a float's range"},
-        {head + "smooth = 1.0001\n", "line 17: \"1.0001\" is outside 0 to 1"},
-        {head + "smooth = -0.001\n", "line 17: \"-0.001\" is outside 0 to 1"},
+        {head + "smooth = 1.0001\n", "line 17: 1.0001 is outside 0 to 1 for smooth"},
+        {head + "smooth = -0.001\n", "line 17: -0.001 is outside 0 to 1 for smooth"},
+        {section("Organ") + "volume = 40\n", "line 18: 40 is outside -60 to 12 for volume"},
+        {section("Organ") + "volume = -60.5\n", "line 18: -60.5 is outside -60 to 12 for volume"},
+        {section("Organ") + "vibrato_rate = 0.4\n",
+         "line 18: 0.4 is outside 0.5 to 12 for vibrato_rate"},
+        {section("Organ") + "env_scale = 16.5\n", "line 18: 16.5 is outside 1 to 16 for env_scale"},
+        {section("Organ") + "bend_range = 2.5\n",
+         "line 18: 2.5 is not a whole number for bend_range"},
+        {section("Organ") + "env_curve = 0.5\n",
+         "line 18: 0.5 is not a whole number for env_curve"},
+        {section("Organ") + "env_curve = 2\n", "line 18: 2 is outside 0 to 1 for env_curve"},
+        {section("Organ") + "volume = -6\nvolume = -6\n", "line 19: \"volume\" given twice"},
+        {"[Organ]\nvolume = -6\n", "line 1: \"Organ\" lacks attack"},
         {head + "[Next]\n", "line 1: \"Organ\" lacks smooth"},
         {section("A") + section("B", 3), "line 18: \"B\" lacks drawbar_3"},
     };

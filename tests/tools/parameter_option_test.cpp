@@ -1,7 +1,10 @@
 // --param as both tools take it: which parameter a NAME picks when rules compete.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "tools/common/parameter_option.h"
+#include "tools/common/tool_error.h"
 
 TEST(ParameterOption, EachRuleWinsOverTheNextWhateverTheOrderOfTheParameters) {
     // Each of these could be picked by two rules; the earlier rule decides.
@@ -39,4 +42,27 @@ TEST(ParameterOption, TheValueFollowsTheLastEqualsSign) {
     const ParameterSetting setting = parseParameterSetting("a=b=0.25");
     EXPECT_EQ(setting.name, "a=b");
     EXPECT_EQ(setting.value, 0.25f);
+}
+
+// Parsing leaves the range to the instrument; the check then names it, and whichever of the
+// parameter's bounds the instrument declares.
+TEST(ParameterOption, AValueOutsideTheRangeGetsOneMessageThatSaysTheRange) {
+    const auto errorOf = [](const std::string& text, float minimum, float maximum) {
+        try {
+            checkParameterValue(parseParameterSetting(text), "volume", minimum, maximum);
+        } catch (const UsageError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(parseParameterSetting("volume=-6.5").value, -6.5f);
+    EXPECT_EQ(errorOf("volume=40", -60.0f, 12.0f), "--param volume=40: volume takes -60 to 12");
+    EXPECT_EQ(errorOf("Volume=-60.5", -60.0f, 12.0f),
+              "--param Volume=-60.5: volume takes -60 to 12");
+    EXPECT_EQ(errorOf("16=0.25", 0.5f, 12.0f), "--param 16=0.25: volume takes 0.5 to 12");
+    for (const char* inside : {"volume=-60", "volume=12", "volume=0"})
+        EXPECT_EQ(errorOf(inside, -60.0f, 12.0f), "no error") << inside;
+    EXPECT_EQ(errorOf("volume=40", NAN, 12.0f), "--param volume=40: volume takes at most 12");
+    EXPECT_EQ(errorOf("volume=-99", -60.0f, NAN), "--param volume=-99: volume takes at least -60");
+    EXPECT_EQ(errorOf("volume=1000000", NAN, NAN), "no error");
 }

@@ -88,9 +88,11 @@ TEST(RenderOptions, MistakesAreNamed) {
         {{"--program", "x", "in.mid", "o.wav"}, "--program takes a whole number"},
         {{"--param", "CutOff", "in.mid", "o.wav"}, "--param takes NAME=VALUE"},
         {{"--param", "=0.5", "in.mid", "o.wav"}, "--param takes NAME=VALUE"},
-        {{"--param", "Q=1.5", "in.mid", "o.wav"}, "--param Q takes a number from 0 to 1"},
-        {{"--param", "Q=nan", "in.mid", "o.wav"}, "--param Q takes a number from 0 to 1"},
+        {{"--param", "Q=nan", "in.mid", "o.wav"}, "--param Q takes a number, not 'nan'"},
+        {{"--param", "Q=1e3", "in.mid", "o.wav"}, "--param Q takes a number, not '1e3'"},
         {{"--param", "Q=", "in.mid", "o.wav"}, "--param Q takes a number"},
+        // A double, but past what a float holds.
+        {{"--param", "Q=-1" + std::string(40, '0'), "in.mid", "o.wav"}, "--param Q takes a number"},
         {{"--tail", "-1", "in.mid", "o.wav"}, "--tail takes a number from 0"},
         {{"--bit-depth", "32", "in.mid", "o.wav"}, "--bit-depth takes 16, 24 or 32f"},
         {{"--bench", "--runs", "0", "in.mid"}, "--runs takes a whole number from 1"},

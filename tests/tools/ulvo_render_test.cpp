@@ -239,12 +239,19 @@ TEST(UlvoRender, TheLv2BuildRendersTheDemoToTheVst2BuildsSamples) {
     const std::vector<std::string> values = {"0.12", "0.45", "0.6", "0.4", "0.5",  "0.4",
                                              "0",    "0.6",  "0.8", "0.5", "0.25", "0",
                                              "0.3",  "0.6",  "0",   "0.1"};
+    // The LV2 build's playing controls at the values that give the classic sound.
+    const std::vector<std::string> classic = {
+        "volume=0",        "velocity_sense=1", "bend_range=1", "vibrato_rate=5.5",
+        "vibrato_depth=0", "env_curve=0",      "env_scale=1"};
     auto render = [&](const std::string& plugin, const std::vector<std::string>& params,
                       const std::string& block, std::vector<std::string> extra = {}) {
         std::vector<std::string> args = {"--plugin", plugin,        "--block",
                                          block,      "--bit-depth", "32f"};
         for (std::size_t i = 0; i < params.size(); ++i)
             args.insert(args.end(), {"--param", params[i] + "=" + values[i]});
+        if (params == symbols)
+            for (const std::string& setting : classic)
+                args.insert(args.end(), {"--param", setting});
         // The VST 2 build's drawbars set once more after the others, so that its classic weights
         // are the ones the positions give, as the LV2 build's always are.
         if (params == names)
@@ -271,10 +278,10 @@ TEST(UlvoRender, TheLv2BuildRendersTheDemoToTheVst2BuildsSamples) {
     const Preset* fullOrgan = findPreset(parsed.presets, "Full Organ");
     ASSERT_NE(fullOrgan, nullptr) << parsed.error;
     std::vector<std::string> byValue;
-    for (std::size_t i = 0; i < symbols.size(); ++i) {
+    for (std::int32_t i = 0; i < kControlCount; ++i) {
         char value[32];
         std::snprintf(value, sizeof value, "%.9g", fullOrgan->values[i]);
-        byValue.insert(byValue.end(), {"--param", symbols[i] + "=" + value});
+        byValue.insert(byValue.end(), {"--param", kParameterSymbols[i] + std::string("=") + value});
     }
     const Audio byHand = render(ULVODRAW_LV2_BUNDLE, {}, "512", byValue);
     EXPECT_EQ(preset.channels, byHand.channels);
@@ -377,10 +384,14 @@ TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
         {{"--plugin", folder.path(""), piece, out}, "holds no LV2 plug-in"},
         {{"--plugin", ULVODRAW_LV2_URI, "--program", "3", piece, out}, "use --preset"},
         {{"--plugin", ULVODRAW_LV2_URI, "--preset", "No Such Sound", piece, out}, "no preset"},
-        {{"--plugin", ULVODRAW_LV2_URI, "--param", "volume=1", piece, out}, "no control"},
+        {{"--plugin", ULVODRAW_LV2_URI, "--param", "loudness=1", piece, out}, "no control"},
         {{"--plugin", PROBE_PLUGIN, "--preset", "Full Organ", piece, out}, "use --program"},
-        // One past the last of the 16 controls ("16" alone is the 16' drawbar's name).
-        {{"--plugin", ULVODRAW_LV2_URI, "--param", "016=1", piece, out}, "no control '016'"},
+        // One past the last of the 23 controls.
+        {{"--plugin", ULVODRAW_LV2_URI, "--param", "023=1", piece, out}, "no control '023'"},
+        // The VST 2 build has the classic parameters alone, and says which.
+        {{"--plugin", ULVODRAW_PLUGIN, "--param", "volume=0", piece, out},
+         "no parameter named 'volume' (it has 16 parameters: A, D, S, R, CutOff, Q, Type, Env, 2, "
+         "4, 8, 16, 6, 3, Wave, Smooth)"},
     };
     // setBfree's organ has no control inputs at all: index 0 is already past the last.
     if (haveSetBfree)
@@ -394,6 +405,33 @@ TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
         EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
         const auto names = folder.files();
         EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), before) << row.message;
+    }
+}
+
+// A value outside the parameter's range, known once the instrument is: one line that says the
+// range, and the exit status of any other bad option.
+TEST(UlvoRender, AParamValueOutsideItsRangeIsAUsageErrorThatSaysTheRange) {
+    TempFolder folder;
+    writeFile(folder.path("piece.mid"), twoNotesAfterTempoChanges());
+    const std::string piece = folder.path("piece.mid"), out = folder.path("out.wav");
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"--plugin", ULVODRAW_LV2_URI, "--param", "volume=40"},
+         "--param volume=40: volume takes -60 to 12"},
+        {{"--plugin", ULVODRAW_LV2_BUNDLE, "--param", "Bend Range=0.5"},
+         "--param Bend Range=0.5: bend_range takes 1 to 24"},
+        {{"--plugin", ULVODRAW_LV2_URI, "--param", "cutoff=1.5"},
+         "--param cutoff=1.5: cutoff takes 0 to 1"},
+        {{"--plugin", ULVODRAW_PLUGIN, "--param", "Q=-0.25"}, "--param Q=-0.25: Q takes 0 to 1"},
+    };
+    // As a value the command line's parsing refuses.
+    const int usageStatus = runRender({"--block", "0", piece, out}, folder).exitCode;
+    EXPECT_NE(usageStatus, 0);
+    for (auto [args, message] : rows) {
+        args.insert(args.end(), {piece, out});
+        const RunResult run = runRender(args, folder);
+        EXPECT_EQ(run.exitCode, usageStatus) << run.err;
+        EXPECT_EQ(run.err, "ulvo-render: " + message + "\n");
+        EXPECT_FALSE(std::filesystem::exists(out)) << message;
     }
 }
 

@@ -1,6 +1,9 @@
 #include "tools/common/parameter_option.h"
 
 #include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
 
 #include "tools/common/decimal_numbers.h"
 #include "tools/common/tool_error.h"
@@ -21,8 +24,26 @@ ParameterSetting parseParameterSetting(const std::string& text) {
     if (equals == std::string::npos || equals == 0)
         throw ToolError("--param takes NAME=VALUE, not '" + text + "'");
     const std::string name = text.substr(0, equals);
-    const double value = parseReal("--param " + name, text.substr(equals + 1), 0.0, 1.0);
-    return {name, static_cast<float>(value)};
+    const std::string valueText = text.substr(equals + 1);
+    const std::optional<double> value = decimalReal(valueText);
+    if (!value || !(std::fabs(*value) <= FLT_MAX))
+        throw ToolError("--param " + name + " takes a number, not '" + valueText + "'");
+    return {name, valueText, static_cast<float>(*value)};
+}
+
+void checkParameterValue(const ParameterSetting& setting, const std::string& label, float minimum,
+                         float maximum) {
+    if (!(setting.value < minimum) && !(setting.value > maximum)) return;
+    const auto number = [](float value) {
+        char text[32];
+        const auto result = std::to_chars(text, text + sizeof text, value);
+        return std::string(text, result.ptr);
+    };
+    const std::string range = std::isnan(minimum)   ? "at most " + number(maximum)
+                              : std::isnan(maximum) ? "at least " + number(minimum)
+                                                    : number(minimum) + " to " + number(maximum);
+    throw UsageError("--param " + setting.name + "=" + setting.valueText + ": " + label +
+                     " takes " + range);
 }
 
 std::optional<std::int32_t> findParameter(const std::vector<ParameterLabel>& parameters,

@@ -8,12 +8,20 @@
 #include <vector>
 
 struct ParameterSetting {
-    std::string name; // as the user wrote it: a symbol, a name or an index
+    std::string name;      // as the user wrote it: a symbol, a name or an index
+    std::string valueText; // as the user wrote it
     float value = 0.0f;
 };
 
-// "cutoff=0.3". Throws ToolError for anything but NAME=VALUE with VALUE a number from 0 to 1.
+// "cutoff=0.3". Throws ToolError for anything but NAME=VALUE with VALUE a plain decimal number
+// that a float holds; whether the parameter takes it is known only with the instrument.
 ParameterSetting parseParameterSetting(const std::string& text);
+
+// Throws UsageError "--param volume=40: volume takes -60 to 12" when `setting`'s value lies
+// outside `minimum` to `maximum`; a bound that is not a number leaves that side open. `label`
+// is the parameter as the instrument calls it.
+void checkParameterValue(const ParameterSetting& setting, const std::string& label, float minimum,
+                         float maximum);
 
 // How an instrument calls one of its parameters. VST 2 parameters have a name only.
 struct ParameterLabel {

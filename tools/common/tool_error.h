@@ -8,3 +8,9 @@
 struct ToolError : std::runtime_error {
     explicit ToolError(const std::string& message) : std::runtime_error(message) {}
 };
+
+// A command line's fault found only once the instrument is known, such as a value outside the
+// parameter's range: the tools exit as for any other bad option.
+struct UsageError : ToolError {
+    explicit UsageError(const std::string& message) : ToolError(message) {}
+};

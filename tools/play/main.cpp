@@ -205,6 +205,9 @@ int main(int argc, char** argv) {
     installStopSignals();
     try {
         return play(options, argv[0]);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "ulvo-play: %s\n", e.what());
+        return kExitUsage;
     } catch (const ToolError& e) {
         std::fprintf(stderr, "ulvo-play: %s\n", e.what());
     } catch (const std::exception& e) {

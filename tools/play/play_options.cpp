@@ -67,10 +67,10 @@ Plays UlvoDraw from a MIDI keyboard through JACK, with its editor in a window of
   --no-connect         leave every port unconnected
   --preset NAME        load a factory preset into the current program
   --program N          select program N (0 to 31) first
-  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME is its symbol (cutoff,
-                       drawbar_8), else its name (CutOff, 8), else either ignoring case, else
-                       its index from 0; may be repeated, applied in order after --program and
-                       --preset
+  --param NAME=VALUE   set a parameter, VALUE in its range (0 to 1, volume -60 to 12 dB, ...);
+                       NAME is its symbol (cutoff, drawbar_8, volume), else its name (CutOff,
+                       8), else either ignoring case, else its index from 0; may be repeated,
+                       applied in order after --program and --preset
   --state FILE         keep the state in FILE (default $XDG_CONFIG_HOME/ulvodraw/NAME.state,
                        NAME the client name; $XDG_CONFIG_HOME/ulvodraw/state for ulvo-play)
   --scale N            draw the editor at 1, 2 or 3 times its size (default: from the display)

@@ -1,5 +1,6 @@
 #include "tools/play/startup_settings.h"
 
+#include "synth/control_limits.h"
 #include "synth/preset_text.h"
 #include "tools/common/tool_error.h"
 #include "tools/play/factory_presets.h"
@@ -8,7 +9,7 @@ namespace {
 
 std::vector<ParameterLabel> parameterLabels() {
     std::vector<ParameterLabel> labels;
-    for (std::int32_t index = 0; index < kParameterCount; ++index)
+    for (std::int32_t index = 0; index < kControlCount; ++index)
         labels.push_back({kParameterSymbols[index], kParameterNames[index]});
     return labels;
 }
@@ -30,6 +31,9 @@ void applyStartSettings(Instrument& instrument, const PlayOptions& options) {
     for (const ParameterSetting& p : options.parameters) {
         const std::optional<std::int32_t> index = findParameter(labels, p.name);
         if (!index) throw ToolError("--param: no parameter is called '" + p.name + "'");
-        instrument.setParameter(*index, p.value);
+        const ControlRange& range = kControlRanges[*index];
+        checkParameterValue(p, kParameterSymbols[*index], range.minimum, range.maximum);
+        // Whole-number and choice controls take the nearest whole value.
+        instrument.setParameter(*index, heldInRange(*index, p.value));
     }
 }

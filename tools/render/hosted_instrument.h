@@ -8,6 +8,12 @@
 
 #include "tools/render/block_message.h"
 
+// The values a parameter takes; a bound that is not a number is one the instrument does not
+// declare.
+struct ParameterRange {
+    float minimum, maximum;
+};
+
 class HostedInstrument {
   public:
     virtual ~HostedInstrument() = default;
@@ -19,6 +25,7 @@ class HostedInstrument {
     // Throws ToolError when it picks none.
     virtual std::int32_t findParameter(const std::string& nameOrIndex) const = 0;
     virtual std::string parameterName(std::int32_t index) const = 0;
+    virtual ParameterRange parameterRange(std::int32_t index) const = 0;
     virtual void setParameter(std::int32_t index, float value) = 0;
     virtual float parameter(std::int32_t index) const = 0;
     // Throws ToolError for a program the instrument does not have, or a format without them.

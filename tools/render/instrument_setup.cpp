@@ -5,14 +5,19 @@
 #include <string>
 
 #include "core/round_half_even.h"
+#include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
 #include "tools/render/render_limits.h"
 
 void applySettings(HostedInstrument& instrument, const RenderOptions& options) {
     if (options.program) instrument.selectProgram(*options.program);
     if (options.preset) instrument.selectPreset(*options.preset);
-    for (const ParameterSetting& p : options.parameters)
-        instrument.setParameter(instrument.findParameter(p.name), p.value);
+    for (const ParameterSetting& p : options.parameters) {
+        const std::int32_t index = instrument.findParameter(p.name);
+        const ParameterRange range = instrument.parameterRange(index);
+        checkParameterValue(p, instrument.parameterName(index), range.minimum, range.maximum);
+        instrument.setParameter(index, p.value);
+    }
 }
 
 std::int64_t renderLength(std::int64_t lastEventFrame, const RenderOptions& options) {

@@ -5,7 +5,8 @@
 #include "tools/render/hosted_instrument.h"
 #include "tools/render/render_options.h"
 
-// Throws ToolError for a program or parameter the instrument does not have.
+// Throws ToolError for a program or parameter the instrument does not have, and UsageError for a
+// value outside the parameter's range.
 void applySettings(HostedInstrument& instrument, const RenderOptions& options);
 
 // Frames to render for a piece whose last event is at `lastEventFrame`: that plus the tail.

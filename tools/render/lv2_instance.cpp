@@ -177,8 +177,8 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
         midiEvent(lilv_new_uri(world, LV2_MIDI__MidiEvent));
     const std::uint32_t ports = lilv_plugin_get_num_ports(p);
     portValues.assign(ports, 0.0f);
-    std::vector<float> defaults(ports, 0.0f);
-    lilv_plugin_get_port_ranges_float(p, nullptr, nullptr, defaults.data());
+    std::vector<float> minimum(ports, 0.0f), maximum(ports, 0.0f), defaults(ports, 0.0f);
+    lilv_plugin_get_port_ranges_float(p, minimum.data(), maximum.data(), defaults.data());
     for (std::uint32_t index = 0; index < ports; ++index) {
         const LilvPort* port = lilv_plugin_get_port_by_index(p, index);
         const bool isInput = lilv_port_is_a(p, port, input.get());
@@ -188,8 +188,10 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
             portValues[index] = std::isnan(defaults[index]) ? 0.0f : defaults[index];
             if (isInput) {
                 Node portName(lilv_port_get_name(p, port));
-                controls.push_back({index, lilv_node_as_string(lilv_port_get_symbol(p, port)),
-                                    portName ? lilv_node_as_string(portName.get()) : ""});
+                controls.push_back({index,
+                                    lilv_node_as_string(lilv_port_get_symbol(p, port)),
+                                    portName ? lilv_node_as_string(portName.get()) : "",
+                                    {minimum[index], maximum[index]}});
             }
         } else if (lilv_port_is_a(p, port, atom.get())) {
             if (isInput && midiPort < 0 && lilv_port_supports_event(p, port, midiEvent.get()))
@@ -254,6 +256,12 @@ std::int32_t Lv2Instance::findParameter(const std::string& nameOrIndex) const {
 std::string Lv2Instance::parameterName(std::int32_t index) const {
     return index >= 0 && static_cast<std::size_t>(index) < controls.size() ? controls[index].symbol
                                                                            : "";
+}
+
+ParameterRange Lv2Instance::parameterRange(std::int32_t index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < controls.size()
+               ? controls[index].range
+               : ParameterRange{NAN, NAN};
 }
 
 void Lv2Instance::setParameter(std::int32_t index, float value) {

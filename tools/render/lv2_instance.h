@@ -54,6 +54,8 @@ class Lv2Instance : public HostedInstrument {
     std::int32_t outputCount() const override;
     std::int32_t findParameter(const std::string& nameOrIndex) const override;
     std::string parameterName(std::int32_t index) const override;
+    // As the port declares it.
+    ParameterRange parameterRange(std::int32_t index) const override;
     void setParameter(std::int32_t index, float value) override;
     float parameter(std::int32_t index) const override;
     // LV2 plug-ins have presets, not programs: always throws ToolError.
@@ -73,6 +75,7 @@ class Lv2Instance : public HostedInstrument {
         std::uint32_t port;
         std::string symbol;
         std::string name;
+        ParameterRange range;
     };
     void connectScratch();
 

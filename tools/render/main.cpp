@@ -121,6 +121,9 @@ int main(int argc, char** argv) {
     int status = kExitFailure;
     try {
         status = run(options);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(e.what()).c_str());
+        status = kExitUsage;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(e.what()).c_str());
     }

@@ -13,6 +13,8 @@ namespace {
 constexpr VstIntPtr kHostVersion = 2400;
 constexpr VstIntPtr kProcessLevelOffline = 4; // audioMasterGetCurrentProcessLevel: a bounce
 constexpr VstInt32 kHostLanguageEnglish = 1;
+// An instrument with more parameters than this gets a count alone in messages.
+constexpr std::size_t kNamesListed = 32;
 
 // The context of the instrument being created: its entry may call back before the host can
 // tell which record is whose. Creation happens on one thread, one instrument at a time.
@@ -106,8 +108,14 @@ std::int32_t PluginInstance::findParameter(const std::string& nameOrIndex) const
         labels.push_back({"", parameterName(i)});
     if (const std::optional<std::int32_t> index = ::findParameter(labels, nameOrIndex))
         return *index;
+    // Its names tell a user who gave an LV2 symbol, or a control its LV2 build alone has, what
+    // this build offers instead.
+    std::string names;
+    if (labels.size() <= kNamesListed)
+        for (const ParameterLabel& label : labels)
+            names += (names.empty() ? ": " : ", ") + label.name;
     throw ToolError("the plug-in has no parameter named '" + nameOrIndex + "' (it has " +
-                    std::to_string(effect->numParams) + " parameters)");
+                    std::to_string(effect->numParams) + " parameters" + names + ")");
 }
 
 void PluginInstance::setParameter(std::int32_t index, float value) {

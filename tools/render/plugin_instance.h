@@ -32,6 +32,8 @@ class PluginInstance : public HostedInstrument {
 
     std::int32_t findParameter(const std::string& nameOrIndex) const override;
     std::string parameterName(std::int32_t index) const override;
+    // VST 2 parameters all run from 0 to 1.
+    ParameterRange parameterRange(std::int32_t) const override { return {0.0f, 1.0f}; }
     void setParameter(std::int32_t index, float value) override;
     float parameter(std::int32_t index) const override {
         return effect->getParameter(effect, index);

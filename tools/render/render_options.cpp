@@ -118,10 +118,10 @@ hears.
                        whatever --block says
   --program N          select the instrument's program N before playing (VST 2)
   --preset LABEL       load the instrument's preset LABEL before playing (LV2)
-  --param NAME=VALUE   set a parameter, VALUE from 0 to 1; NAME is its symbol (LV2), else
-                       its name as the instrument reports it, else either ignoring case, else
-                       its index from 0; may be repeated, applied in order after --program or
-                       --preset
+  --param NAME=VALUE   set a parameter, VALUE in its range (0 to 1 in VST 2, the port's own in
+                       LV2); NAME is its symbol (LV2), else its name as the instrument reports
+                       it, else either ignoring case, else its index from 0; may be repeated,
+                       applied in order after --program or --preset
   --tail SECONDS       time rendered after the last event (default 2)
   --bit-depth 16|24|32f  sample format of the output file (default 24)
   --bench              render without writing; report CPU time per frame and per voice-sample
