@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "editor/drawn/classic_look.h"
+#include "editor/drawn/system_colours.h"
+#include "editor/drawn/track_bar.h"
 #include "editor/form_layout.h"
 #include "editor/parameter_binding.h"
 #include "editor/tsumami.h"
@@ -107,7 +109,7 @@ class Lv2UiTest : public XServerTest {
         idle();
     }
     void sendPort(std::int32_t parameter, float value) {
-        plugin.controls[parameter] = value;
+        if (isParameterIndex(parameter)) plugin.controls[parameter] = value;
         descriptor->port_event(ui, kFirstParameterPort + parameter, sizeof(float), 0, &value);
     }
     // The left button pressed at `from` and released at `to` (host window pixels), moved there
@@ -262,6 +264,53 @@ TEST_F(Lv2UiTest, AtScaleTwoTheFormAndItsKnobsAreTwiceAsLargeAndTheKnobTurnsInFo
     EXPECT_EQ(cutOff.back(), static_cast<float>(kBindings[CutOff].valueAt(start + 5)));
     tick();
     EXPECT_EQ(differingPixels(shownKnob(), knobAt(kTsumami3.width, start + 5).magnified(2)), 0);
+}
+
+// A slider of the strip as the form draws it at `position`, alone on the form's face.
+RasterCanvas stripSlider(const char* name, std::int32_t position) {
+    const ControlLayout& row = *findControl(name);
+    const ControlRect rect = formRect(row);
+    RasterCanvas form(kFormWidth, formHeight(FormExtent::WithPlayingStrip), kButtonFace);
+    TrackBar(rect, kBindings[row.parameter].steps, position, row.tickFrequency).paint(form);
+    RasterCanvas slider(rect.width, rect.height, kButtonFace);
+    for (std::int32_t y = 0; y < rect.height; ++y)
+        for (std::int32_t x = 0; x < rect.width; ++x)
+            slider.setPixel(x, y, form.pixel(rect.left + x, rect.top + y));
+    return slider;
+}
+
+TEST_F(Lv2UiTest, TheStripsSlidersFollowTheirPortsAndWriteThemInTheirOwnRange) {
+    ASSERT_NE(descriptor, nullptr);
+    ASSERT_TRUE(open());
+    idle(3, 5);
+    const ControlRect depth = formRect(*findControl("DepthSlider"));
+    auto shownDepth = [&] { return readBack(depth.left, depth.top, depth.width, depth.height); };
+    const std::int32_t start = findControl("DepthSlider")->position;
+    EXPECT_EQ(differingPixels(shownDepth(), stripSlider("DepthSlider", start)), 0);
+
+    // 80 cents from the host: the slider shows it within two ticks, and nothing is written.
+    sendPort(VibratoDepth, 80.0f);
+    tick();
+    tick();
+    const std::int32_t at80 = kBindings[VibratoDepth].positionFor(80.0f);
+    ASSERT_NE(at80, start);
+    EXPECT_EQ(differingPixels(shownDepth(), stripSlider("DepthSlider", at80)), 0);
+    EXPECT_TRUE(writes.empty());
+
+    // The volume's thumb dragged past the slider's top: +12 dB on the volume's port, once.
+    const ControlLayout& volumeRow = *findControl("VolumeSlider");
+    const TrackBar volume(formRect(volumeRow), kBindings[Volume].steps, volumeRow.position,
+                          volumeRow.tickFrequency);
+    const ControlRect thumb = volume.thumb();
+    const PixelPoint grip{thumb.left + 7, thumb.top + 4};
+    drag(grip, {grip.x, volume.bounds().top - 40});
+    const std::vector<float> level = writesTo(Volume);
+    ASSERT_FALSE(level.empty());
+    EXPECT_EQ(level.back(), kControlRanges[Volume].maximum);
+    EXPECT_EQ(std::count(level.begin(), level.end(), level.back()), 1);
+    EXPECT_EQ(writes.size(), level.size()) << "only the volume's port";
+    for (float value : level)
+        EXPECT_TRUE(value >= kControlRanges[Volume].minimum && value <= 12.0f) << value;
 }
 
 TEST_F(Lv2UiTest, TwentyOpensAndClosesLeaveNoXResourcesAndNoMemory) {
