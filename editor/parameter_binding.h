@@ -38,11 +38,12 @@ struct ParameterBinding {
 };
 
 namespace binding_detail {
-// A playing control on a slider of `steps` steps over its own range: a whole number or a choice
-// gets one step per value, so that it snaps.
+// A playing control on a slider of `steps` steps over its own range; a whole number snaps with one
+// step per value.
 constexpr ParameterBinding onSlider(std::int32_t index, std::int32_t steps) {
     return {steps, true, kControlRanges[index].minimum, kControlRanges[index].maximum};
 }
+// A choice on a radio group, one item per value.
 constexpr ParameterBinding onRadioGroup(std::int32_t index) {
     const ControlRange& range = kControlRanges[index];
     return {static_cast<std::int32_t>(range.maximum - range.minimum), false, range.minimum,
