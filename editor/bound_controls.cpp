@@ -3,7 +3,8 @@
 #include "editor/editor_form.h"
 
 void buildBoundControls(TForm1& form, const BoundControlMakers& makers) {
-    for (const ControlLayout& row : kFormLayout) {
+    for (const ControlLayout* layoutRow : formRows(form.extent())) {
+        const ControlLayout& row = *layoutRow;
         const ControlRect rect = formRect(row);
         switch (row.kind) {
         case ControlKind::TrackBar:

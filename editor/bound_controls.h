@@ -1,6 +1,7 @@
-// The one walk over the layout that makes the form's bound controls, for every backend: a
-// slider or radio group row gets the backend's own control, which the walk attaches to the form;
-// a knob row hands the backend the form's knob with its place.
+// The one walk over the layout (and the strip's rows when the form has it) that makes the form's
+// bound controls, for every backend: a slider or radio group row gets the backend's own control,
+// which the walk attaches to the form; a knob row hands the backend the form's knob with its
+// place.
 #pragma once
 
 #include <functional>

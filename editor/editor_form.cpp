@@ -31,7 +31,7 @@ std::int32_t layoutPosition(const char* name) {
 
 } // namespace
 
-TForm1::TForm1() {
+TForm1::TForm1(FormExtent extent) : formExtent(extent) {
     Tsumami1.SetPosition(layoutPosition("Tsumami1"));
     Tsumami3.SetPosition(layoutPosition("Tsumami3"));
     Tsumami4.SetPosition(layoutPosition("Tsumami4"));
@@ -43,11 +43,20 @@ TForm1::TForm1() {
 }
 
 void TForm1::attachControl(std::int32_t parameter, FormControl& control) {
-    if (isParameterIndex(parameter)) controls[parameter] = &control;
+    if (isControlIndex(parameter)) controls[parameter] = &control;
 }
 
 FormControl* TForm1::boundControl(std::int32_t parameter) const {
-    return isParameterIndex(parameter) ? controls[parameter] : nullptr;
+    return isControlIndex(parameter) ? controls[parameter] : nullptr;
+}
+
+float TForm1::valueShownBy(std::int32_t p) const {
+    if (isParameterIndex(p)) return ShownValue[p];
+    return isControlIndex(p) ? playingShown[p - kParameterCount] : 0.0f;
+}
+
+float TForm1::playingValue(std::int32_t p) const {
+    return isControlIndex(p) && !isParameterIndex(p) ? playingHeld[p - kParameterCount] : 0.0f;
 }
 
 TTsumami* TForm1::knobFor(std::int32_t parameter) {
@@ -68,10 +77,13 @@ TTsumami* TForm1::knobFor(std::int32_t parameter) {
 void TForm1::FormCreate() {
     for (std::int32_t p = 0; p < kParameterCount; ++p)
         if (controls[p] != nullptr) controls[p]->OnChange = [this, p] { (this->*kHandlers[p])(); };
-    for (const ControlLayout& control : kFormLayout)
-        if (isParameterIndex(control.parameter))
-            ShownValue[control.parameter] =
-                static_cast<float>(kBindings[control.parameter].valueAt(control.position));
+    for (std::int32_t p = kParameterCount; p < kControlCount; ++p)
+        if (controls[p] != nullptr) controls[p]->OnChange = [this, p] { controlChanged(p); };
+    for (const ControlLayout* control : formRows(formExtent))
+        if (control->kind != ControlKind::ValueText && isControlIndex(control->parameter))
+            shown(control->parameter) =
+                static_cast<float>(kBindings[control->parameter].valueAt(control->position));
+    playingHeld = playingShown;
 }
 
 void TForm1::controlChanged(std::int32_t p) {
@@ -79,35 +91,38 @@ void TForm1::controlChanged(std::int32_t p) {
     // Compared at double precision: a value that single precision cannot hold exactly (0.94 on
     // an envelope slider) differs from its stored ShownValue and is sent again on every change
     // event; 0, 0.5 and 1 are sent only when they differ.
-    if (x == ShownValue[p]) return;
-    ShownValue[p] = static_cast<float>(x);
-    if (Synth != nullptr) Synth->writeParameter(p, ShownValue[p]);
+    if (x == shown(p)) return;
+    shown(p) = static_cast<float>(x);
+    if (!isParameterIndex(p)) playingHeld[p - kParameterCount] = shown(p);
+    if (Synth != nullptr) Synth->writeParameter(p, shown(p));
 }
 
 void TForm1::PollParameter(std::int32_t p) {
-    if (!isParameterIndex(p) || controls[p] == nullptr || Synth == nullptr) return;
+    if (!isControlIndex(p) || controls[p] == nullptr || Synth == nullptr) return;
     const ParameterBinding& binding = kBindings[p];
-    const std::int32_t k = binding.stepsFor(Synth->readParameter(p));
+    const float value = Synth->readParameter(p);
+    if (!isParameterIndex(p)) playingHeld[p - kParameterCount] = value;
+    const std::int32_t k = binding.stepsFor(value);
     const std::int32_t expected = binding.reversed ? binding.steps - k : k;
-    if (controls[p]->position() != expected)
-        ShownValue[p] = static_cast<float>(static_cast<double>(k) / binding.steps);
+    if (controls[p]->position() != expected) shown(p) = static_cast<float>(binding.valueOfSteps(k));
 }
 
 void TForm1::FormPaint() {
-    for (std::int32_t p : kPaintOrder) {
+    for (std::int32_t i = 0; i < kControlCount; ++i) {
+        // The strip's controls after the classic ones, in index order.
+        const std::int32_t p = i < kParameterCount ? kPaintOrder[i] : i;
         FormControl* control = controls[p];
         if (control == nullptr || control->dragging()) continue; // never pull a knob from the mouse
         const ParameterBinding& binding = kBindings[p];
         // A host may set any float: the position stays within the control's range, which a
         // knob's 101-entry pointer tables rely on.
-        const std::int32_t wanted =
-            std::clamp(binding.positionFor(ShownValue[p]), 0, binding.steps);
+        const std::int32_t wanted = std::clamp(binding.positionFor(shown(p)), 0, binding.steps);
         if (wanted != control->position()) control->setPosition(wanted);
     }
 }
 
 void TForm1::Timer1Timer() {
-    for (std::int32_t p = 0; p < kParameterCount; ++p)
+    for (std::int32_t p = 0; p < polledCount(); ++p)
         PollParameter(p);
     if (RepaintNow)
         RepaintNow();

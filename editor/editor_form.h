@@ -1,7 +1,8 @@
 // TForm1: the editor form's behaviour, free of any windowing toolkit. Sixteen controls bound one
-// to one to the parameters; a control the user moves writes its parameter through the link, and a
-// 100 ms timer polls every parameter through it and moves the controls that are out of step.
-// Nothing notifies the form of changes made elsewhere.
+// to one to the parameters, and with the playing strip seven more bound to the playing controls;
+// a control the user moves writes its parameter through the link, and a 100 ms timer polls every
+// bound parameter through it and moves the controls that are out of step. Nothing notifies the
+// form of changes made elsewhere.
 #pragma once
 
 #include <array>
@@ -9,21 +10,30 @@
 #include <functional>
 
 #include "editor/form_control.h"
+#include "editor/form_layout.h"
 #include "editor/parameter_link.h"
 #include "editor/tsumami.h"
 #include "synth/parameters.h"
 
 class TForm1 {
   public:
-    // The knobs at their layout positions, no handler attached yet.
-    TForm1();
+    static constexpr std::int32_t kPlayingCount = kControlCount - kParameterCount;
+
+    // The knobs at their layout positions, no handler attached yet. The VST 2 editor is the
+    // classic form; the LV2 UI and the player add the playing strip.
+    explicit TForm1(FormExtent extent = FormExtent::Classic);
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
 
+    FormExtent extent() const { return formExtent; }
+    bool hasPlayingStrip() const { return formExtent == FormExtent::WithPlayingStrip; }
+
     // [ui thread] The backend attaches each slider and radio group, at its layout position,
-    // before FormCreate; the knobs are the form's own and attached already.
+    // before FormCreate; the knobs are the form's own and attached already. `parameter` is any
+    // control index.
     void attachControl(std::int32_t parameter, FormControl& control);
-    // The control bound to `parameter`; null when none is attached or the index is out of range.
+    // The control bound to control index `parameter`; null when none is attached or the index is
+    // out of range.
     FormControl* boundControl(std::int32_t parameter) const;
     // The knob bound to `parameter` (CutOff, Q, Env, Smooth); null for any other.
     TTsumami* knobFor(std::int32_t parameter);
@@ -34,11 +44,19 @@ class TForm1 {
     // [ui thread] Moves every control whose position differs from its ShownValue (a dragged knob
     // is left alone); each move runs the control's change handler. Draws nothing.
     void FormPaint();
-    // [ui thread] Every 100 ms: polls the sixteen parameters, then repaints synchronously.
+    // [ui thread] Every 100 ms: polls the sixteen parameters (and the strip's seven), then
+    // repaints synchronously.
     void Timer1Timer();
     // [ui thread] Reads parameter `p`; when its control is not where the value says, stores the
-    // value quantised to the control's steps in ShownValue[p]. Never moves a control or writes.
+    // value quantised to the control's steps as the value it shows (ShownValue[p] for the
+    // classic ones). Never moves a control or writes.
     void PollParameter(std::int32_t p);
+
+    // The value the control of `p` is meant to show, for any control index; 0 outside.
+    float valueShownBy(std::int32_t p) const;
+    // A playing control's value as the form last read or wrote it, which its text shows: a
+    // value between two of the control's steps is told as it is. 0 for any other index.
+    float playingValue(std::int32_t p) const;
 
     // Change handlers, one per bound control.
     void TrackBar3Change() { controlChanged(Attack); }
@@ -73,6 +91,15 @@ class TForm1 {
   private:
     // Sends the value of the control's position unless ShownValue holds it exactly.
     void controlChanged(std::int32_t p);
+    float& shown(std::int32_t p) {
+        return p < kParameterCount ? ShownValue[p] : playingShown[p - kParameterCount];
+    }
+    // The controls the timer polls: the classic ones, and the strip's when there is one.
+    std::int32_t polledCount() const { return hasPlayingStrip() ? kControlCount : kParameterCount; }
 
-    std::array<FormControl*, kParameterCount> controls{}; // by parameter index
+    FormExtent formExtent;
+    std::array<FormControl*, kControlCount> controls{}; // by control index
+    // By control index from kParameterCount on: as ShownValue, and as last read or written.
+    std::array<float, kPlayingCount> playingShown{};
+    std::array<float, kPlayingCount> playingHeld{};
 };

@@ -8,6 +8,8 @@ constexpr ControlKind Label = ControlKind::Label;
 constexpr ControlKind TrackBar = ControlKind::TrackBar;
 constexpr ControlKind RadioGroup = ControlKind::RadioGroup;
 constexpr ControlKind Knob = ControlKind::Knob;
+constexpr ControlKind Caption = ControlKind::Caption;
+constexpr ControlKind ValueText = ControlKind::ValueText;
 
 constexpr std::array<const char*, 3> kTypeItems = {"LowPass", "BandPass", "HiPass"};
 constexpr std::array<const char*, 4> kWaveItems = {"Sin", "Saw", "Sqr", "Tri"};
@@ -54,6 +56,50 @@ const std::array<ControlLayout, 36> kFormLayout = {{
 }};
 // clang-format on
 
+// Columns of 50 pixels in each group: a slider 33 x 81 (a 62-pixel travel) with its caption and
+// value centred below it. Each starts at its default.
+// clang-format off
+const std::array<ControlLayout, 23> kStripLayout = {{
+    {"PlayingBox", GroupBox, nullptr, {0, kFormHeight, 457, kStripHeight}, "Playing", -1, 0, 0, true},
+    {"LevelBox", GroupBox, "PlayingBox", {8, 16, 108, 129}, "Level"},
+    {"VolumeSlider", TrackBar, "LevelBox", {8, 16, 33, 81}, "", Volume, 12, 6},
+    {"VolumeCaption", Caption, "LevelBox", {0, 97, 50, 12}, "Volume"},
+    {"VolumeValue", ValueText, "LevelBox", {0, 109, 50, 12}, "", Volume},
+    {"VelocitySlider", TrackBar, "LevelBox", {58, 16, 33, 81}, "", VelocitySense, 0, 2},
+    {"VelocityCaption", Caption, "LevelBox", {50, 97, 50, 12}, "Velocity"},
+    {"VelocityValue", ValueText, "LevelBox", {50, 109, 50, 12}, "", VelocitySense},
+    {"PitchBox", GroupBox, "PlayingBox", {124, 16, 158, 129}, "Pitch"},
+    {"BendSlider", TrackBar, "PitchBox", {8, 16, 33, 81}, "", BendRange, 22, 12},
+    {"BendCaption", Caption, "PitchBox", {0, 97, 50, 12}, "Bend"},
+    {"BendValue", ValueText, "PitchBox", {0, 109, 50, 12}, "", BendRange},
+    {"RateSlider", TrackBar, "PitchBox", {58, 16, 33, 81}, "", VibratoRate, 26, 4},
+    {"RateCaption", Caption, "PitchBox", {50, 97, 50, 12}, "Vib Rate"},
+    {"RateValue", ValueText, "PitchBox", {50, 109, 50, 12}, "", VibratoRate},
+    {"DepthSlider", TrackBar, "PitchBox", {108, 16, 33, 81}, "", VibratoDepth, 35, 5},
+    {"DepthCaption", Caption, "PitchBox", {100, 97, 50, 12}, "Vib Depth"},
+    {"DepthValue", ValueText, "PitchBox", {100, 109, 50, 12}, "", VibratoDepth},
+    {"EnvBox", GroupBox, "PlayingBox", {290, 16, 58, 129}, "Env"},
+    {"ScaleSlider", TrackBar, "EnvBox", {8, 16, 33, 81}, "", EnvScale, 60, 8},
+    {"ScaleCaption", Caption, "EnvBox", {0, 97, 50, 12}, "Scale"},
+    {"ScaleValue", ValueText, "EnvBox", {0, 109, 50, 12}, "", EnvScale},
+    {"CurveRadio", RadioGroup, "PlayingBox", {356, 16, 93, 60}, "Env Curve", EnvCurve, 1},
+}};
+// clang-format on
+
+std::int32_t formHeight(FormExtent extent) {
+    return extent == FormExtent::WithPlayingStrip ? kFormHeight + kStripHeight : kFormHeight;
+}
+
+std::vector<const ControlLayout*> formRows(FormExtent extent) {
+    std::vector<const ControlLayout*> rows;
+    for (const ControlLayout& row : kFormLayout)
+        rows.push_back(&row);
+    if (extent == FormExtent::WithPlayingStrip)
+        for (const ControlLayout& row : kStripLayout)
+            rows.push_back(&row);
+    return rows;
+}
+
 const std::array<const char*, 13> kTabOrder = {
     "RadioGroup1", "TrackBar3", "TrackBar4",  "TrackBar5",  "TrackBar6",  "Memo1",      "TrackBar7",
     "TrackBar8",   "TrackBar9", "TrackBar10", "TrackBar11", "TrackBar12", "RadioGroup2"};
@@ -64,11 +110,14 @@ const std::array<const char*, 4> kAboutLines = {"Ulvo Draw Ver1.11", "DrawBar Sy
 std::span<const char* const> radioItems(std::int32_t parameter) {
     if (parameter == Type) return kTypeItems;
     if (parameter == Wave) return kWaveItems;
+    if (parameter == EnvCurve) return kEnvCurveNames;
     return {};
 }
 
 const ControlLayout* findControl(std::string_view name) {
     for (const ControlLayout& control : kFormLayout)
+        if (name == control.name) return &control;
+    for (const ControlLayout& control : kStripLayout)
         if (name == control.name) return &control;
     return nullptr;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 inline constexpr std::int32_t kFormWidth = 457;
 inline constexpr std::int32_t kFormHeight = 281;
@@ -16,7 +17,19 @@ inline constexpr const char* kFontFace = "Times New Roman";
 inline constexpr std::int32_t kFontCharacterHeight = 12;
 inline constexpr std::uint32_t kFontColourRgb = 0x008000;
 
-enum class ControlKind : std::uint8_t { GroupBox, Label, TrackBar, RadioGroup, Knob, Memo, Image };
+// Caption: a label centred in its rectangle; ValueText: the bound control's value as text
+// (synth/control_text.h), centred likewise.
+enum class ControlKind : std::uint8_t {
+    GroupBox,
+    Label,
+    TrackBar,
+    RadioGroup,
+    Knob,
+    Memo,
+    Image,
+    Caption,
+    ValueText
+};
 
 struct ControlRect {
     std::int32_t left;
@@ -41,16 +54,34 @@ struct ControlLayout {
 // Every control of the form, each after its parent (the 100 ms timer has no window).
 extern const std::array<ControlLayout, 36> kFormLayout;
 
+// The strip of playing controls that the LV2 UI and the player show below the classic form, in
+// its look: sliders with a caption and their value as text, and the envelope curve as a radio
+// group. The VST 2 editor is the classic form alone.
+enum class FormExtent : std::uint8_t { Classic, WithPlayingStrip };
+inline constexpr std::int32_t kStripHeight = 153;
+std::int32_t formHeight(FormExtent extent);
+
+// Every control of the strip, each after its parent; the strip's frame sits just below the
+// classic form.
+extern const std::array<ControlLayout, 23> kStripLayout;
+
+// Room kept free in the strip, relative to the form, for one more radio group of two items
+// (the oscillator switch): below the envelope curve's.
+inline constexpr ControlRect kStripFreeSlot = {356, 366, 93, 60};
+
+// The rows of a form of `extent`: the classic layout, then the strip's when it has one.
+std::vector<const ControlLayout*> formRows(FormExtent extent);
+
 // Sliders, radio groups and the text box in keyboard order; nothing else takes the focus.
 extern const std::array<const char*, 13> kTabOrder;
 
-// Items of the radio group bound to `parameter` (Type or Wave); empty for any other.
+// Items of the radio group bound to `parameter` (Type, Wave or EnvCurve); empty for any other.
 std::span<const char* const> radioItems(std::int32_t parameter);
 
 // The four lines of the about text.
 extern const std::array<const char*, 4> kAboutLines;
 
-// The row named `name`; null when there is none.
+// The row named `name`, of the classic form or the strip; null when there is none.
 const ControlLayout* findControl(std::string_view name);
 
 // A control's rectangle relative to the form's top-left corner.

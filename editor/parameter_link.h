@@ -8,7 +8,8 @@
 class ParameterLink {
   public:
     virtual ~ParameterLink() = default;
-    // [ui thread] The value the instrument holds for parameter `index` (0..15).
+    // [ui thread] The value the instrument holds for control `index`: 0..15, and the playing
+    // controls beyond when the form has its strip.
     virtual float readParameter(std::int32_t index) = 0;
     // [ui thread] The user moved the control of parameter `index` to `value`.
     virtual void writeParameter(std::int32_t index, float value) = 0;

@@ -1,6 +1,7 @@
 #include "editor/drawn/form_scene.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "editor/bound_controls.h"
 #include "editor/drawn/classic_look.h"
@@ -9,6 +10,7 @@
 #include "editor/editor_form.h"
 #include "editor/logo_bitmap.h"
 #include "editor/parameter_binding.h"
+#include "synth/control_text.h"
 
 namespace {
 
@@ -27,7 +29,7 @@ bool contains(ControlRect r, PixelPoint p) {
 
 FormScene::FormScene(TForm1& form, TextMetrics metrics, std::int32_t scale)
     : form(form), metrics(std::move(metrics)), factor(std::clamp(scale, 1, kMaxFormScale)),
-      logo(logoPixels()) {
+      rows(formRows(form.extent())), logo(logoPixels()) {
     BoundControlMakers makers;
     makers.trackBar = [this](const ControlLayout& row, ControlRect rect) -> FormControl& {
         trackBars.push_back(std::make_unique<TrackBar>(rect, kBindings[row.parameter].steps,
@@ -48,7 +50,7 @@ std::int32_t FormScene::width() const {
 }
 
 std::int32_t FormScene::height() const {
-    return kFormHeight * factor;
+    return formHeight(form.extent()) * factor;
 }
 
 std::int32_t FormScene::textWidth(std::string_view text) const {
@@ -72,14 +74,15 @@ void FormScene::paint(RasterCanvas& canvas) const {
         paintForm(canvas);
         return;
     }
-    RasterCanvas unscaled(kFormWidth, kFormHeight, kButtonFace);
+    RasterCanvas unscaled(kFormWidth, formHeight(form.extent()), kButtonFace);
     paintForm(unscaled);
     canvas.blit(0, 0, width(), height(), unscaled.magnified(factor).pixels());
 }
 
 void FormScene::paintForm(RasterCanvas& canvas) const {
     canvas.fillRect(0, 0, canvas.width(), canvas.height(), kButtonFace);
-    for (const ControlLayout& control : kFormLayout) {
+    for (const ControlLayout* row : rows) {
+        const ControlLayout& control = *row;
         const ControlRect rect = formRect(control);
         switch (control.kind) {
         case ControlKind::GroupBox:
@@ -125,7 +128,14 @@ std::vector<TextRun> FormScene::texts() const {
 
 std::vector<TextRun> FormScene::formTexts() const {
     std::vector<TextRun> runs;
-    for (const ControlLayout& control : kFormLayout) {
+    // Centred in the row's width, on the row's top line.
+    auto centred = [this, &runs](std::string text, ControlRect rect) {
+        const std::int32_t left = rect.left + (rect.width - textWidth(text)) / 2;
+        const ControlRect clip{rect.left, rect.top, rect.width, metrics.height};
+        runs.push_back({std::move(text), {left, rect.top + metrics.ascent}, clip});
+    };
+    for (const ControlLayout* row : rows) {
+        const ControlLayout& control = *row;
         const ControlRect rect = formRect(control);
         switch (control.kind) {
         case ControlKind::GroupBox:
@@ -152,6 +162,13 @@ std::vector<TextRun> FormScene::formTexts() const {
             }
             break;
         }
+        case ControlKind::Caption:
+            centred(control.caption, rect);
+            break;
+        case ControlKind::ValueText:
+            centred(controlValueText(control.parameter, form.playingValue(control.parameter)),
+                    rect);
+            break;
         default:
             break;
         }
@@ -222,9 +239,13 @@ void FormScene::release(PixelPoint windowPoint) {
 
 std::vector<std::int32_t> FormScene::visualState() const {
     std::vector<std::int32_t> state;
-    for (std::int32_t p = 0; p < kParameterCount; ++p) {
+    const std::int32_t count = form.hasPlayingStrip() ? kControlCount : kParameterCount;
+    for (std::int32_t p = 0; p < count; ++p) {
         const FormControl* control = form.boundControl(p);
         state.push_back(control != nullptr ? control->position() : -1);
     }
+    // The strip's texts tell values between the steps too.
+    for (std::int32_t p = kParameterCount; p < count; ++p)
+        state.push_back(std::bit_cast<std::int32_t>(form.playingValue(p)));
     return state;
 }

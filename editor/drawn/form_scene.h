@@ -38,8 +38,8 @@ struct TextRun {
 
 class FormScene {
   public:
-    // Builds the sliders and radio groups at their layout positions and attaches them to `form`.
-    // `scale` is held within 1..kMaxFormScale.
+    // Builds the sliders and radio groups at their layout positions (the strip's too when `form`
+    // has it) and attaches them to `form`. `scale` is held within 1..kMaxFormScale.
     FormScene(TForm1& form, TextMetrics metrics, std::int32_t scale = 1);
 
     std::int32_t scale() const { return factor; }
@@ -58,7 +58,8 @@ class FormScene {
     void move(PixelPoint point, PixelPoint screen);
     void release(PixelPoint point);
 
-    // What the pixels depend on besides the layout: the position of every bound control.
+    // What the pixels depend on besides the layout: the position of every bound control, and the
+    // values the strip's texts tell.
     std::vector<std::int32_t> visualState() const;
 
     TrackBar* trackBar(std::int32_t parameter) const;
@@ -78,6 +79,7 @@ class FormScene {
     TForm1& form;
     TextMetrics metrics;
     std::int32_t factor;
+    std::vector<const ControlLayout*> rows; // the form's, the strip's with them
     std::vector<std::unique_ptr<TrackBar>> trackBars;
     std::vector<std::unique_ptr<RadioGroup>> radioGroups;
     std::vector<Knob> knobs;

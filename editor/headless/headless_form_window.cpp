@@ -28,7 +28,7 @@ class HeadlessFormWindow : public FormWindow {
     void show() override {}
     void repaintNow() override { form.FormPaint(); }
     std::int32_t width() const override { return kFormWidth; }
-    std::int32_t height() const override { return kFormHeight; }
+    std::int32_t height() const override { return formHeight(form.extent()); }
 
   private:
     TForm1& form;

@@ -191,6 +191,9 @@ void Win32FormWindow::buildControl(const ControlLayout& control) {
         SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo));
         break;
     }
+    case ControlKind::Caption:
+    case ControlKind::ValueText:
+        break; // the playing strip's, which the VST 2 editor never shows
     }
 }
 

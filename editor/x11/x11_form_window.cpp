@@ -59,7 +59,7 @@ class X11FormWindow : public FormWindow {
     void repaintNow() override;
     void idle() override;
     std::int32_t width() const override { return kFormWidth * scale; }
-    std::int32_t height() const override { return kFormHeight * scale; }
+    std::int32_t height() const override { return formHeight(form.extent()) * scale; }
     bool closeRequested() const override { return closing; }
     bool connectionLost() const override { return lost; }
     std::uintptr_t nativeWindow() const override { return window; }

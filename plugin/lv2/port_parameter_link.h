@@ -1,6 +1,7 @@
 // The editor's link to an LV2 plug-in it cannot reach otherwise (the UI may run in another
 // process): the user's changes written to the control ports through the host's write function,
-// and the values the host sent to the UI read back from what it last sent.
+// and the values the host sent to the UI read back from what it last sent. Every control has a
+// port, kFirstParameterPort + its index.
 #pragma once
 
 #include <lv2/ui/ui.h>
@@ -20,14 +21,14 @@ class PortParameterLink : public ParameterLink {
 
     // [ui thread] The ports' defaults stand until the host sends their values.
     float readParameter(std::int32_t index) override {
-        return isParameterIndex(index) ? values[index] : 0.0f;
+        return isControlIndex(index) ? values[index] : 0.0f;
     }
     // [ui thread] Remembered too: a host need not send back a value the UI wrote itself. What
     // the control shows for the port's value is not written: the form sends back a value it has
     // polled (see shownValue), and a host may take any write for the user's hand on the control
     // (and record it over automation).
     void writeParameter(std::int32_t index, float value) override {
-        if (!isParameterIndex(index) || value == values[index] ||
+        if (!isControlIndex(index) || value == values[index] ||
             value == shownValue(index, values[index]))
             return;
         values[index] = value;
@@ -36,11 +37,11 @@ class PortParameterLink : public ParameterLink {
                   sizeof(float), 0, &value);
     }
 
-    // [ui thread] A port event from the host; only plain floats of the parameters' ports count.
+    // [ui thread] A port event from the host; only plain floats of the controls' ports count.
     void portEvent(std::uint32_t port, std::uint32_t size, std::uint32_t format,
                    const void* buffer) {
         if (format != 0 || size != sizeof(float) || buffer == nullptr) return;
-        if (port < kFirstParameterPort || port >= kPortCount) return;
+        if (port < kFirstParameterPort || port >= kFirstParameterPort + kControlCount) return;
         std::memcpy(&values[port - kFirstParameterPort], buffer, sizeof(float));
     }
 

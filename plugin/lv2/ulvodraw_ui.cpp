@@ -1,7 +1,8 @@
-// The LV2 editor: the form of the VST 2 editor as an X11 UI, embedded in the host's window at
-// the host's scale factor. It reaches the plug-in only through port writes and the port events
-// the host sends back, so it works in hosts that run it in a process of its own. It has no
-// thread of its own: the host's idle calls handle its window's events and its 100 ms timer.
+// The LV2 editor: the form of the VST 2 editor with the strip of playing controls below it, as an
+// X11 UI embedded in the host's window at the host's scale factor. It reaches the plug-in only
+// through port writes and the port events the host sends back, so it works in hosts that run it in
+// a process of its own. It has no thread of its own: the host's idle calls handle its window's
+// events and its 100 ms timer.
 #include <lv2/core/lv2.h>
 #include <lv2/ui/ui.h>
 
@@ -27,7 +28,7 @@ class UlvoDrawUi {
         if (features.parent == 0) return false;
         // The layout's positions stand before FormCreate attaches the handlers, so nothing is
         // written while the form is built.
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<TForm1>(FormExtent::WithPlayingStrip);
         window =
             createChildFormWindow(features.parent, wholeFormScale(features.scaleFactor), *form);
         if (window == nullptr) return false;

@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "editor/drawn/classic_look.h"
+#include "editor/drawn/system_colours.h"
+#include "editor/drawn/track_bar.h"
 #include "editor/form_layout.h"
 #include "editor/parameter_binding.h"
 #include "editor/tsumami.h"
@@ -107,7 +109,7 @@ class Lv2UiTest : public XServerTest {
         idle();
     }
     void sendPort(std::int32_t parameter, float value) {
-        plugin.controls[parameter] = value;
+        if (isParameterIndex(parameter)) plugin.controls[parameter] = value;
         descriptor->port_event(ui, kFirstParameterPort + parameter, sizeof(float), 0, &value);
     }
     // The left button pressed at `from` and released at `to` (host window pixels), moved there
@@ -154,7 +156,9 @@ class Lv2UiTest : public XServerTest {
         ASSERT_EQ(format, 0u);
         const float value = *static_cast<const float*>(buffer);
         test.writes.emplace_back(port, value);
-        test.plugin.controls[port - kFirstParameterPort] = value;
+        // The test's plug-in holds the classic parameters' ports.
+        if (port - kFirstParameterPort < test.plugin.controls.size())
+            test.plugin.controls[port - kFirstParameterPort] = value;
     }
     static int resize(LV2UI_Feature_Handle handle, int width, int height) {
         static_cast<Lv2UiTest*>(handle)->sizes.emplace_back(width, height);
@@ -182,6 +186,8 @@ class Lv2UiTest : public XServerTest {
     LV2_Feature optionsFeature{LV2_OPTIONS__options, options};
 };
 
+// The classic form with the strip of playing controls below it.
+const int kUiHeight = formHeight(FormExtent::WithPlayingStrip);
 const ControlRect kTrackBar3 = formRect(*findControl("TrackBar3"));
 const ControlRect kTsumami3 = formRect(*findControl("Tsumami3"));
 
@@ -193,9 +199,9 @@ TEST_F(Lv2UiTest, EmbedsInTheParentWritesAMovedSliderOnceAndFollowsThePortsWithi
     ASSERT_TRUE(open());
     idle(3, 5);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(widget), formWindow());
-    EXPECT_EQ(formSize(), std::make_pair(kFormWidth, kFormHeight));
-    EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{kFormWidth, kFormHeight}}));
-    saveScreenshot(kFormWidth, kFormHeight, ULVO_SCREENSHOT_DIR "/lv2-ui-scale1.png");
+    EXPECT_EQ(formSize(), std::make_pair(kFormWidth, kUiHeight));
+    EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{kFormWidth, kUiHeight}}));
+    saveScreenshot(kFormWidth, kUiHeight, ULVO_SCREENSHOT_DIR "/lv2-ui-scale1.png");
     EXPECT_TRUE(writes.empty()) << "opening on the ports' defaults writes nothing";
 
     // TrackBar3's thumb, at Attack's default, up past the slider's top.
@@ -238,9 +244,11 @@ TEST_F(Lv2UiTest, AtScaleTwoTheFormAndItsKnobsAreTwiceAsLargeAndTheKnobTurnsInFo
     ASSERT_NE(descriptor, nullptr);
     ASSERT_TRUE(open(2.0f));
     idle(3, 5);
-    EXPECT_EQ(formSize(), std::make_pair(914, 562));
-    EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{914, 562}}));
-    saveScreenshot(914, 562, ULVO_SCREENSHOT_DIR "/lv2-ui-scale2.png");
+    EXPECT_EQ(formSize(), std::make_pair(2 * kFormWidth, 2 * kUiHeight));
+    EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{2 * kFormWidth, 2 * kUiHeight}}));
+    // As much as the host's window shows of it.
+    saveScreenshot(2 * kFormWidth, std::min(2 * kUiHeight, kHostHeight),
+                   ULVO_SCREENSHOT_DIR "/lv2-ui-scale2.png");
 
     const ControlRect knob{2 * kTsumami3.left, 2 * kTsumami3.top, 2 * kTsumami3.width,
                            2 * kTsumami3.height};
@@ -256,6 +264,53 @@ TEST_F(Lv2UiTest, AtScaleTwoTheFormAndItsKnobsAreTwiceAsLargeAndTheKnobTurnsInFo
     EXPECT_EQ(cutOff.back(), static_cast<float>(kBindings[CutOff].valueAt(start + 5)));
     tick();
     EXPECT_EQ(differingPixels(shownKnob(), knobAt(kTsumami3.width, start + 5).magnified(2)), 0);
+}
+
+// A slider of the strip as the form draws it at `position`, alone on the form's face.
+RasterCanvas stripSlider(const char* name, std::int32_t position) {
+    const ControlLayout& row = *findControl(name);
+    const ControlRect rect = formRect(row);
+    RasterCanvas form(kFormWidth, formHeight(FormExtent::WithPlayingStrip), kButtonFace);
+    TrackBar(rect, kBindings[row.parameter].steps, position, row.tickFrequency).paint(form);
+    RasterCanvas slider(rect.width, rect.height, kButtonFace);
+    for (std::int32_t y = 0; y < rect.height; ++y)
+        for (std::int32_t x = 0; x < rect.width; ++x)
+            slider.setPixel(x, y, form.pixel(rect.left + x, rect.top + y));
+    return slider;
+}
+
+TEST_F(Lv2UiTest, TheStripsSlidersFollowTheirPortsAndWriteThemInTheirOwnRange) {
+    ASSERT_NE(descriptor, nullptr);
+    ASSERT_TRUE(open());
+    idle(3, 5);
+    const ControlRect depth = formRect(*findControl("DepthSlider"));
+    auto shownDepth = [&] { return readBack(depth.left, depth.top, depth.width, depth.height); };
+    const std::int32_t start = findControl("DepthSlider")->position;
+    EXPECT_EQ(differingPixels(shownDepth(), stripSlider("DepthSlider", start)), 0);
+
+    // 80 cents from the host: the slider shows it within two ticks, and nothing is written.
+    sendPort(VibratoDepth, 80.0f);
+    tick();
+    tick();
+    const std::int32_t at80 = kBindings[VibratoDepth].positionFor(80.0f);
+    ASSERT_NE(at80, start);
+    EXPECT_EQ(differingPixels(shownDepth(), stripSlider("DepthSlider", at80)), 0);
+    EXPECT_TRUE(writes.empty());
+
+    // The volume's thumb dragged past the slider's top: +12 dB on the volume's port, once.
+    const ControlLayout& volumeRow = *findControl("VolumeSlider");
+    const TrackBar volume(formRect(volumeRow), kBindings[Volume].steps, volumeRow.position,
+                          volumeRow.tickFrequency);
+    const ControlRect thumb = volume.thumb();
+    const PixelPoint grip{thumb.left + 7, thumb.top + 4};
+    drag(grip, {grip.x, volume.bounds().top - 40});
+    const std::vector<float> level = writesTo(Volume);
+    ASSERT_FALSE(level.empty());
+    EXPECT_EQ(level.back(), kControlRanges[Volume].maximum);
+    EXPECT_EQ(std::count(level.begin(), level.end(), level.back()), 1);
+    EXPECT_EQ(writes.size(), level.size()) << "only the volume's port";
+    for (float value : level)
+        EXPECT_TRUE(value >= kControlRanges[Volume].minimum && value <= 12.0f) << value;
 }
 
 TEST_F(Lv2UiTest, TwentyOpensAndClosesLeaveNoXResourcesAndNoMemory) {

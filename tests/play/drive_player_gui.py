@@ -4,10 +4,11 @@
     drive_player_gui.py ULVO_PLAY SCREENSHOT.png
 
 Runs beside a private JACK server (with_jack.sh) on a display of its own (with_xvfb.sh). Starts
-the player with its window, checks the window's title and size, clicks "Saw" and sees it stay
-checked past the form's polls of the playing instrument, closes the window as a window manager
-does, and checks that the player ended cleanly with Wave saved as Saw. Leaves a screenshot of
-the window. Exits non-zero on the first failed check.
+the player with its window, checks the window's title and size (the classic form with the strip
+of playing controls), clicks "Saw" and sees it stay checked past the form's polls of the playing
+instrument, closes the window as a window manager does, and checks that the player ended cleanly
+with Wave saved as Saw. Leaves a screenshot of the window. Exits non-zero on the first failed
+check.
 """
 import ctypes
 import os
@@ -23,6 +24,8 @@ TITLE = "Ulvo DrawBar Synth"
 TEXT_HEIGHT = 14  # the radio group's caption cell, as in drive_editor_x11.py
 SAW_ITEM = 1
 WAVE_INDEX = 14
+# The classic form, 457 x 281, with the strip of playing controls, 153 high, below it.
+WIDTH, HEIGHT = 457, 281 + 153
 
 
 def item_point(item):
@@ -102,12 +105,13 @@ def scenario(player, state, screenshot):
     check(names.count(f'"{TITLE}"') == 2, f"WM_NAME and _NET_WM_NAME are the title ({names})")
     geometry = subprocess.run(["xdotool", "getwindowgeometry", str(window)], check=True,
                               capture_output=True, text=True).stdout
-    check("Geometry: 457x281" in geometry, f"the window is 457 x 281 ({geometry.strip()})")
+    check(f"Geometry: {WIDTH}x{HEIGHT}" in geometry,
+          f"the window is {WIDTH} x {HEIGHT} ({geometry.strip()})")
     position = geometry.split("Position: ")[1].split()[0].split(",")
     origin = (int(position[0]), int(position[1]))
     time.sleep(3 * TICK_MS / 1000)
-    subprocess.run(["import", "-window", "root", "-crop", f"457x281+{origin[0]}+{origin[1]}",
-                    "+repage", screenshot], check=True)
+    crop = f"{WIDTH}x{HEIGHT}+{origin[0]}+{origin[1]}"
+    subprocess.run(["import", "-window", "root", "-crop", crop, "+repage", screenshot], check=True)
     print(f"  screenshot: {screenshot}")
     check(checked_item(origin) == 0, "'Sin' is checked at the start")
 

@@ -27,6 +27,7 @@
 #include "tests/play/jack_probe.h"
 #include "tests/play/player_process.h"
 #include "tests/tools/render_run.h"
+#include "tools/play/controller_map.h"
 
 namespace {
 
@@ -59,10 +60,11 @@ std::vector<TimedMidi> keyboardScript() {
 }
 
 // The same events through the MIDI front and the instrument, in periods of `period` frames, as
-// the player's process callback and the LV2 front's run() hand them over.
+// the player's process callback and the LV2 front's run() hand them over; with `controllers`,
+// the controllers it claims set their controls instead, as in the player.
 Recording renderOffline(Instrument& instrument, MidiFront& front,
                         const std::vector<TimedMidi>& events, std::int64_t frames,
-                        std::uint32_t period) {
+                        std::uint32_t period, const ControllerMap* controllers = nullptr) {
     Recording out;
     out.channels[0].resize(static_cast<std::size_t>(frames));
     out.channels[1].resize(static_cast<std::size_t>(frames));
@@ -70,9 +72,14 @@ Recording renderOffline(Instrument& instrument, MidiFront& front,
     for (std::int64_t start = 0; start < frames; start += period) {
         const auto length =
             static_cast<std::int32_t>(std::min<std::int64_t>(period, frames - start));
-        for (; next < events.size() && events[next].frame < start + length; ++next)
-            front.message(events[next].bytes.data(), events[next].bytes.size(),
+        for (; next < events.size() && events[next].frame < start + length; ++next) {
+            const std::vector<std::uint8_t>& bytes = events[next].bytes;
+            if (controllers != nullptr &&
+                controllers->apply(bytes.data(), bytes.size(), instrument))
+                continue;
+            front.message(bytes.data(), bytes.size(),
                           static_cast<std::int32_t>(events[next].frame - start));
+        }
         instrument.renderReplacing(out.channels[0].data() + start, out.channels[1].data() + start,
                                    length);
     }
@@ -408,4 +415,75 @@ TEST(UlvoPlay, InASessionItsFolderKeepsTheStateSavedWhenTheManagerAsks) {
     EXPECT_EQ(player.stop(SIGTERM), 0) << player.err();
     EXPECT_EQ(slurp(session + "/state"), writeBankText(*mirror));
     EXPECT_FALSE(std::filesystem::exists(folder.path("standalone")));
+}
+
+TEST(UlvoPlay, ControllerKnobsMoveParametersByTheDefaultMapOrTheFileThatReplacesIt) {
+    TempFolder folder;
+    const std::string state = folder.path("saved/state");
+    const std::vector<std::string> environment = {"HOME=" + folder.path("home"),
+                                                  "XDG_CONFIG_HOME=" + folder.path("config")};
+    JackProbe probe;
+    auto mirror = std::make_unique<Instrument>();
+    Recording played;
+    const auto playKnobs = [&](const std::vector<std::string>& extra,
+                               const std::vector<TimedMidi>& knobs, std::int64_t frames) {
+        std::vector<std::string> args = {"--no-gui", "--no-connect", "--name",
+                                         "knobs",    "--state",      state};
+        args.insert(args.end(), extra.begin(), extra.end());
+        PlayerProcess player(args, folder.path(""), environment);
+        ASSERT_TRUE(player.waitForOutput(kPlayingLine)) << player.err();
+        ASSERT_TRUE(probe.plugInto("knobs:midi_in", "knobs:draw_1", "knobs:draw_2"));
+        played = probe.play(knobs, frames, JackProbe::Pace::Freewheel);
+        EXPECT_EQ(player.stop(SIGTERM), 0) << player.err();
+    };
+
+    // The default map: the cut-off closed on 74, the 8' drawbar pulled out on 106 (any channel),
+    // the vibrato depth halfway on 77.
+    playKnobs({}, {{0, {0xB0, 74, 0}}, {10, {0xB3, 106, 127}}, {300, {0xB0, 77, 64}}}, 1024);
+    mirror->setParameter(CutOff, 0.0f);
+    mirror->setParameter(Drawbar8, 1.0f);
+    mirror->setParameter(VibratoDepth, static_cast<float>(100.0 * 64 / 127));
+    EXPECT_EQ(slurp(state), writeBankText(*mirror));
+
+    // A file replaces it: 74 now pushes the 8' drawbar in, the other way round, 106 and 77 move
+    // nothing any more, and 64 opens the cut-off instead of holding the note as the pedal would:
+    // the take is to the bit the same events offline through the map and the MIDI front.
+    const std::string map = folder.path("drawbars.map");
+    const std::string mapText = "# one drawbar\n74 drawbar_8 invert\n64 cutoff\n";
+    writeText(map, mapText);
+    const std::vector<TimedMidi> knobs = {{0, {0x90, 60, 100}},    {10, {0xB0, 74, 127}},
+                                          {20, {0xB0, 106, 127}},  {30, {0xB0, 77, 0}},
+                                          {500, {0xB0, 64, 127}},  {4000, {0x80, 60, 0}},
+                                          {12000, {0x90, 64, 90}}, {16000, {0x80, 64, 0}}};
+    constexpr std::int64_t kKnobFrames = 24000;
+    playKnobs({"--cc-map", map}, knobs, kKnobFrames);
+    mirror->setSampleRate(probe.sampleRate());
+    mirror->settleProgram(0);
+    MidiFront front(*mirror);
+    const ControllerMap controllers = ControllerMap::parse(mapText, map);
+    const Recording expected =
+        renderOffline(*mirror, front, knobs, kKnobFrames, probe.periodSize(), &controllers);
+    EXPECT_EQ(played.framesMissed, 0);
+    EXPECT_GT(peak(expected.channels[0]), 0.01);
+    EXPECT_TRUE(sameBits(played.channels[0], expected.channels[0]));
+    EXPECT_EQ(mirror->parameter(CutOff), 1.0f);
+    EXPECT_EQ(mirror->parameter(Drawbar8), 0.0f);
+    EXPECT_EQ(slurp(state), writeBankText(*mirror));
+
+    // A bad map: one line naming the file and the line, no client, the state as it was.
+    const std::string before = slurp(state);
+    const std::string bad = folder.path("bad.map");
+    writeText(bad, "74 cutoff\n75 cutof\n");
+    PlayerProcess player(
+        {"--no-gui", "--no-connect", "--name", "knobs", "--state", state, "--cc-map", bad},
+        folder.path(""), environment);
+    EXPECT_EQ(player.wait(), 1);
+    const std::vector<std::string> error = lines(player.err());
+    ASSERT_EQ(error.size(), 1u) << player.err();
+    EXPECT_EQ(error[0].rfind("ulvo-play: " + bad + ":2: no parameter has the symbol 'cutof'", 0),
+              0u)
+        << error[0];
+    EXPECT_FALSE(probe.hasClient("knobs"));
+    EXPECT_EQ(slurp(state), before);
+    EXPECT_EQ(namesIn(folder.path("saved")), std::vector<std::string>{"state"});
 }

@@ -1,5 +1,5 @@
-// The editor in a top-level window of its own, titled with the instrument's name; closing it, or
-// losing the display, ends the player.
+// The editor, with its strip of playing controls, in a top-level window of its own titled with the
+// instrument's name; closing it, or losing the display, ends the player.
 #pragma once
 
 #include <memory>
@@ -23,6 +23,6 @@ class EditorWindow {
 
   private:
     QueueLink link;
-    TForm1 form;
+    TForm1 form{FormExtent::WithPlayingStrip};
     std::unique_ptr<FormWindow> window; // goes before the form and the link it calls
 };

@@ -26,7 +26,9 @@ std::string openFailure(jack_status_t status) {
 
 } // namespace
 
-JackPlayer::JackPlayer(const std::string& name, Instrument& instrument) : instrument(instrument) {
+JackPlayer::JackPlayer(const std::string& name, Instrument& instrument,
+                       const ControllerMap& controllers)
+    : instrument(instrument), controllers(controllers) {
     jack_set_error_function(silent);
     jack_set_info_function(silent);
     jack_status_t status{};
@@ -114,6 +116,7 @@ int JackPlayer::process(jack_nframes_t frames, void* self) {
     for (std::uint32_t i = 0; i < count; ++i) {
         jack_midi_event_t event;
         if (jack_midi_event_get(&event, events, i) != 0) continue;
+        if (player.controllers.apply(event.buffer, event.size, player.instrument)) continue;
         const jack_nframes_t frame = event.time < lastFrame ? event.time : lastFrame;
         player.midi.message(event.buffer, event.size, static_cast<std::int32_t>(frame));
     }

@@ -1,6 +1,7 @@
 // The instrument as a JACK client: one MIDI input, two audio outputs. Each period the process
 // callback applies the editor's parameter changes, hands the period's MIDI events to the MIDI
-// front at their frames and renders, as the LV2 front does in run().
+// front at their frames and renders, as the LV2 front does in run(); the controllers that the
+// player's controller map claims set their controls instead, at once for the whole period.
 #pragma once
 
 #include <atomic>
@@ -12,13 +13,14 @@
 
 #include "synth/instrument.h"
 #include "synth/midi_front.h"
+#include "tools/play/controller_map.h"
 #include "tools/play/parameter_queue.h"
 
 class JackPlayer {
   public:
     // [main thread] Opens a client called `name` (JACK may number it) on the running server, and
     // never starts one; registers the ports. Throws ToolError with one line of explanation.
-    JackPlayer(const std::string& name, Instrument& instrument);
+    JackPlayer(const std::string& name, Instrument& instrument, const ControllerMap& controllers);
     // [main thread] Deactivates and closes the client.
     ~JackPlayer();
     JackPlayer(const JackPlayer&) = delete;
@@ -51,6 +53,7 @@ class JackPlayer {
 
     Instrument& instrument;
     MidiFront midi{instrument};
+    const ControllerMap controllers; // fixed before the process callback starts
     ParameterQueue queue;
     jack_client_t* client = nullptr;
     jack_port_t* midiIn = nullptr;

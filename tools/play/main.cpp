@@ -12,6 +12,7 @@
 
 #include "tools/common/stop_signals.h"
 #include "tools/common/tool_error.h"
+#include "tools/play/controller_map.h"
 #include "tools/play/editor_window.h"
 #include "tools/play/jack_player.h"
 #include "tools/play/nsm_client.h"
@@ -87,6 +88,10 @@ std::unique_ptr<NsmClient> joinSession(const std::string& url, const PlayOptions
 }
 
 int play(const PlayOptions& options, const char* executable) {
+    // A bad map ends the player before anything else happens: no session, no state touched.
+    const ControllerMap controllers = options.controllerMap
+                                          ? ControllerMap::load(*options.controllerMap)
+                                          : ControllerMap::defaults();
     auto instrument = std::make_unique<Instrument>();
     std::unique_ptr<NsmClient> nsm;
     if (const char* url = std::getenv("NSM_URL"); url != nullptr && url[0] != '\0') {
@@ -118,7 +123,7 @@ int play(const PlayOptions& options, const char* executable) {
     std::unique_ptr<EditorWindow> window;
     try {
         applyStartSettings(*instrument, options);
-        player = std::make_unique<JackPlayer>(clientName, *instrument);
+        player = std::make_unique<JackPlayer>(clientName, *instrument, controllers);
         // The sound then follows the settings and the server's rate alone.
         instrument->setSampleRate(player->sampleRate());
         instrument->settleProgram(instrument->currentProgram());

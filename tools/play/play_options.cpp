@@ -30,7 +30,8 @@ PlayOptions parsePlayOptions(const std::vector<std::string>& args) {
         const std::string& name = option.name;
         std::string value = option.value;
         const bool known = name == "--name" || name == "--preset" || name == "--program" ||
-                           name == "--param" || name == "--state" || name == "--scale";
+                           name == "--param" || name == "--state" || name == "--scale" ||
+                           name == "--cc-map";
         if (!known) throw ToolError("unknown option '" + name + "' (see --help)");
         if (!option.valueInline) {
             if (i + 1 == args.size()) throw ToolError(name + " needs a value");
@@ -48,6 +49,9 @@ PlayOptions parsePlayOptions(const std::vector<std::string>& args) {
         } else if (name == "--state") {
             if (value.empty()) throw ToolError("--state needs a file name");
             options.stateFile = value;
+        } else if (name == "--cc-map") {
+            if (value.empty()) throw ToolError("--cc-map needs a file name");
+            options.controllerMap = value;
         } else {
             options.scale = static_cast<std::int32_t>(parseInteger(name, value, 1, 3));
         }
@@ -74,8 +78,18 @@ Plays UlvoDraw from a MIDI keyboard through JACK, with its editor in a window of
   --state FILE         keep the state in FILE (default $XDG_CONFIG_HOME/ulvodraw/NAME.state,
                        NAME the client name; $XDG_CONFIG_HOME/ulvodraw/state for ulvo-play)
   --scale N            draw the editor at 1, 2 or 3 times its size (default: from the display)
+  --cc-map FILE        take the MIDI controller map from FILE instead of the default below:
+                       a line "CONTROLLER SYMBOL" maps a controller (0 to 119) to a parameter,
+                       "CONTROLLER SYMBOL invert" the other way round; # starts a comment
   --version            show the version
   -h, --help           show this text
+
+MIDI controllers move parameters, each controller's 0 to 127 over the parameter's range. The
+default map: 71 resonance, 72 release, 73 attack, 74 cutoff, 75 decay, 76 vibrato_rate,
+77 vibrato_depth (the GM2 sound controllers); 102 drawbar_2, 103 drawbar_3, 104 drawbar_4,
+105 drawbar_6, 106 drawbar_8, 107 drawbar_16 (the editor's drawbars from left to right). The
+controllers a map names do nothing else; the mod wheel, volume, expression, sustain pedal and
+channel mode messages are never in the default map.
 
 The 32 programs, the current program and the sound are saved on a clean exit (closing the window,
 Ctrl+C, SIGTERM) and restored at the next start. Under a session manager (NSM_URL set) the

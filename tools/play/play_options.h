@@ -17,6 +17,7 @@ struct PlayOptions {
     std::vector<ParameterSetting> parameters; // in command-line order
     std::optional<std::string> stateFile;     // empty: the user's configuration folder
     std::optional<std::int32_t> scale;        // empty: from the display's density
+    std::optional<std::string> controllerMap; // a file; empty: the default map
     bool help = false;
     bool version = false;
 };

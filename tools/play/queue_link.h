@@ -1,6 +1,7 @@
 // The editor's link to the playing instrument: it reads the instrument's values, which are
 // atomic, and hands every write to the process callback through the queue, so that the audio
-// thread alone changes the sound.
+// thread alone changes the sound. The reads also show what the audio thread changed itself (a
+// controller's knob through the map).
 //
 // The form reports the moves it makes itself, after a poll, as it reports the user's (see
 // shownValue), so the link keeps the value it last read or wrote for each parameter and drops a
@@ -19,19 +20,19 @@ class QueueLink : public ParameterLink {
     // [ui thread]
     QueueLink(const Instrument& instrument, ParameterQueue& queue)
         : instrument(instrument), queue(queue) {
-        for (std::int32_t index = 0; index < kParameterCount; ++index)
+        for (std::int32_t index = 0; index < kControlCount; ++index)
             held[index] = instrument.parameter(index);
     }
 
     // [ui thread]
     float readParameter(std::int32_t index) override {
-        if (!isParameterIndex(index)) return 0.0f;
+        if (!isControlIndex(index)) return 0.0f;
         held[index] = instrument.parameter(index);
         return held[index];
     }
     // [ui thread]
     void writeParameter(std::int32_t index, float value) override {
-        if (!isParameterIndex(index) || value == shownValue(index, held[index])) return;
+        if (!isControlIndex(index) || value == shownValue(index, held[index])) return;
         held[index] = value;
         queue.push({index, value});
     }
@@ -39,5 +40,5 @@ class QueueLink : public ParameterLink {
   private:
     const Instrument& instrument;
     ParameterQueue& queue;
-    std::array<float, kParameterCount> held{}; // by parameter index
+    std::array<float, kControlCount> held{}; // by control index
 };

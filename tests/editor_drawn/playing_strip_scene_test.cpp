@@ -1,0 +1,126 @@
+// The drawn form with the strip of playing controls: the classic form above it pixel for pixel
+// as without the strip, the strip's captions and values centred under their sliders, the values
+// redrawn when they change between steps, and the room for the oscillator switch left blank.
+#include "editor/drawn/form_scene.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "editor/drawn/system_colours.h"
+#include "editor/editor_form.h"
+#include "editor/parameter_binding.h"
+
+namespace {
+
+TextMetrics fixedFont() {
+    TextMetrics metrics;
+    metrics.width = [](std::string_view text) {
+        return static_cast<std::int32_t>(6 * text.size());
+    };
+    return metrics;
+}
+
+// A link that holds every control's value, as the player's and the LV2 UI's do.
+class HeldValues : public ParameterLink {
+  public:
+    float readParameter(std::int32_t index) override { return values[index]; }
+    void writeParameter(std::int32_t index, float value) override { values[index] = value; }
+    std::array<float, kControlCount> values = kParameterDefaults;
+};
+
+class StripSceneTest : public testing::Test {
+  protected:
+    StripSceneTest() {
+        for (TForm1* f : {&classicForm, &form})
+            f->FormCreate();
+        form.Synth = &link;
+    }
+    const TextRun* run(std::string_view text) const {
+        for (const TextRun& r : scene.texts())
+            if (r.text == text) return &r;
+        return nullptr;
+    }
+    RasterCanvas painted(const FormScene& s) const {
+        RasterCanvas canvas(s.width(), s.height(), 0);
+        s.paint(canvas);
+        return canvas;
+    }
+
+    HeldValues link;
+    TForm1 classicForm;
+    TForm1 form{FormExtent::WithPlayingStrip};
+    FormScene classicScene{classicForm, fixedFont()};
+    FormScene scene{form, fixedFont()};
+};
+
+TEST_F(StripSceneTest, TheClassicFormStandsAboveTheStripAsItIsWithoutIt) {
+    EXPECT_EQ(classicScene.width(), kFormWidth);
+    EXPECT_EQ(classicScene.height(), kFormHeight);
+    EXPECT_EQ(scene.width(), kFormWidth);
+    EXPECT_EQ(scene.height(), kFormHeight + kStripHeight);
+    const RasterCanvas classic = painted(classicScene);
+    const RasterCanvas withStrip = painted(scene);
+    std::int32_t differing = 0;
+    for (std::int32_t y = 0; y < kFormHeight; ++y)
+        for (std::int32_t x = 0; x < kFormWidth; ++x)
+            differing += classic.pixel(x, y) != withStrip.pixel(x, y);
+    EXPECT_EQ(differing, 0);
+    const std::vector<TextRun> classicRuns = classicScene.texts();
+    const std::vector<TextRun> runs = scene.texts();
+    ASSERT_GT(runs.size(), classicRuns.size());
+    // Every text of the classic form, at the same place.
+    std::size_t matched = 0;
+    for (const TextRun& classicRun : classicRuns)
+        for (const TextRun& r : runs)
+            if (r.text == classicRun.text && r.origin == classicRun.origin) {
+                ++matched;
+                break;
+            }
+    EXPECT_EQ(matched, classicRuns.size());
+    EXPECT_EQ(classicScene.visualState().size(), std::size_t(kParameterCount));
+
+    // Nothing is drawn where the oscillator switch will go.
+    for (std::int32_t y = kStripFreeSlot.top; y < kStripFreeSlot.top + kStripFreeSlot.height; ++y)
+        for (std::int32_t x = kStripFreeSlot.left; x < kStripFreeSlot.left + kStripFreeSlot.width;
+             ++x)
+            ASSERT_EQ(withStrip.pixel(x, y), kButtonFace) << x << "," << y;
+    for (const TextRun& r : runs)
+        EXPECT_FALSE(r.origin.x >= kStripFreeSlot.left && r.origin.y >= kStripFreeSlot.top &&
+                     r.origin.x < kStripFreeSlot.left + kStripFreeSlot.width &&
+                     r.origin.y < kStripFreeSlot.top + kStripFreeSlot.height)
+            << r.text;
+}
+
+TEST_F(StripSceneTest, CaptionsAndValuesAreCentredUnderTheirSlidersAndFollowTheValue) {
+    const TrackBar& volume = *scene.trackBar(Volume);
+    const std::int32_t centre = volume.bounds().left + volume.bounds().width / 2;
+    for (const char* text : {"Volume", "0.0 dB"}) {
+        const TextRun* r = run(text);
+        ASSERT_NE(r, nullptr) << text;
+        const std::int32_t middle = r->origin.x + 3 * static_cast<std::int32_t>(std::strlen(text));
+        EXPECT_LE(std::abs(middle - centre), 1) << text;
+        EXPECT_GT(r->origin.y, volume.bounds().top + volume.bounds().height) << text;
+    }
+    for (const char* text : {"1.00", "2 st", "5.5 Hz", "30 ct", "x1.0", "Linear", "Natural"})
+        EXPECT_NE(run(text), nullptr) << text;
+
+    // A value between two steps: the slider shows the nearer step, the text the value, and the
+    // pixels' state changes with the text alone.
+    const std::vector<std::int32_t> before = scene.visualState();
+    link.values[Volume] = -6.3f;
+    form.Timer1Timer();
+    EXPECT_NE(run("-6.3 dB"), nullptr);
+    EXPECT_EQ(volume.position(), kBindings[Volume].positionFor(-6.0f));
+    const std::vector<std::int32_t> between = scene.visualState();
+    EXPECT_NE(between, before);
+    link.values[Volume] = -6.2f;
+    form.Timer1Timer();
+    EXPECT_EQ(volume.position(), kBindings[Volume].positionFor(-6.0f));
+    EXPECT_NE(scene.visualState(), between);
+}
+
+} // namespace
