@@ -43,7 +43,7 @@ TEST(MidiFront, APedalHoldsANoteOffUntilTheFrameWhereItLifts) {
 TEST(MidiFront, NotesBendsAndControllerOneTwentySixSoundAsTheRawMessages) {
     const std::vector<std::vector<std::uint8_t>> blocks[] = {
         {{0x90, 60, 100}, {0x93, 67, 90}, {0xE3, 0x55, 127}},
-        {{0xA0, 60, 5}, {0xD0, 40}, {0xB0, 7, 20}, {0x80, 60, 64}},
+        {{0xA0, 60, 5}, {0xB0, 74, 20}, {0x80, 60, 64}},
         {{0xE0, 0, 0}, {0x90, 72, 127}, {0x90, 74, 127}},
         {{0x90, 72, 0}},
         {{0xB2, 126, 0}},

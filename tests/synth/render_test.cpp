@@ -58,6 +58,7 @@ TEST(Render, NoteSixtyNineSoundsAtFourHundredFortyHertz) {
 
 TEST(Render, BendOfOneSemitoneRaisesThePitch) {
     PlayedInstrument s;
+    s.classicControls();
     pureSine(s);
     s.noteOn(57, 127);
     s.send({{0, 0xE0, 0, 127}});
@@ -82,6 +83,7 @@ TEST(Render, StartDelayAndSampleExactNoteOn) {
 struct EnvelopeProbe {
     PlayedInstrument s;
     EnvelopeProbe() {
+        s.classicControls();
         for (int k = Drawbar2; k <= Drawbar3; ++k)
             s.instrument.setParameter(k, 0.0f);
         s.instrument.setParameter(Type, 1.3f);        // mode 3 passes the oscillator unfiltered

@@ -27,6 +27,12 @@ class PlayedInstrument {
     void noteOff(int note, int delta = 0) {
         send({{delta, 0x80, static_cast<unsigned char>(note), 0}});
     }
+    // The playing controls at their classic values: the classic formulas hold (a bend of one
+    // semitone, the linear envelope).
+    void classicControls() {
+        for (std::int32_t index = kParameterCount; index < kControlCount; ++index)
+            instrument.setParameter(index, kClassicValues[index]);
+    }
 
     // Renders replacing what the buffers hold; returns the left channel and notes whether the
     // right one equals it.
