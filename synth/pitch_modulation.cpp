@@ -15,13 +15,16 @@ double sineOfPhase(std::uint32_t phase) {
     if (t > 0.25) t = 0.5 - t;
     if (t < -0.25) t = -0.5 - t;
     const double x = kTwoPi * t, x2 = x * x;
-    return x * (1 - x2 / 6 * (1 - x2 / 20 * (1 - x2 / 42 * (1 - x2 / 72 * (1 - x2 / 110)))));
+    // Multiplications by the reciprocals: a chain of divisions would cost more than the rest.
+    constexpr double c3 = 1.0 / 6, c5 = 1.0 / 20, c7 = 1.0 / 42, c9 = 1.0 / 72, c11 = 1.0 / 110;
+    return x * (1 - x2 * c3 * (1 - x2 * c5 * (1 - x2 * c7 * (1 - x2 * c9 * (1 - x2 * c11)))));
 }
 
 // 2^x for |x| at most 1/12 (100 cents), by the series of e^y to y^6: within 5e-13.
 double exp2Small(double x) {
     const double y = x * kLn2;
-    return 1 + y * (1 + y / 2 * (1 + y / 3 * (1 + y / 4 * (1 + y / 5 * (1 + y / 6)))));
+    constexpr double c2 = 1.0 / 2, c3 = 1.0 / 3, c4 = 1.0 / 4, c5 = 1.0 / 5, c6 = 1.0 / 6;
+    return 1 + y * (1 + y * c2 * (1 + y * c3 * (1 + y * c4 * (1 + y * c5 * (1 + y * c6)))));
 }
 
 } // namespace
@@ -52,8 +55,8 @@ bool PitchModulation::moving(float depthCents) const {
 
 bool PitchModulation::updateVibrato(float depthCents) {
     const std::uint8_t amount = wheel > pressure ? wheel : pressure;
-    const double cents = static_cast<double>(depthCents) * amount / 127.0;
-    const double next = cents > 0.0 ? exp2Small(cents / 1200.0 * sineOfPhase(phase)) : 1.0;
+    const double cents = static_cast<double>(depthCents) * amount * (1.0 / 127.0);
+    const double next = cents > 0.0 ? exp2Small(cents * (1.0 / 1200.0) * sineOfPhase(phase)) : 1.0;
     const bool changed = next != vibrato;
     vibrato = next;
     return changed;
