@@ -4,7 +4,9 @@
 
 #include "core/round_half_even.h"
 
-void OutputGain::follow(float volumeGain, double sampleRate) {
+void OutputGain::retarget(float volumeGain, double sampleRate) {
+    volumeFollowed = volumeGain;
+    controllersMoved = false;
     const double volume = channelVolume / 127.0, expressed = expression / 127.0;
     const auto next = static_cast<float>(volumeGain * (volume * volume) * (expressed * expressed));
     if (next == target) return;

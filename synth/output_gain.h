@@ -8,12 +8,21 @@
 
 class OutputGain {
   public:
-    void setChannelVolume(std::uint8_t value) { channelVolume = value & 0x7F; }
-    void setExpression(std::uint8_t value) { expression = value & 0x7F; }
+    void setChannelVolume(std::uint8_t value) {
+        channelVolume = value & 0x7F;
+        controllersMoved = true;
+    }
+    void setExpression(std::uint8_t value) {
+        expression = value & 0x7F;
+        controllersMoved = true;
+    }
 
     // Takes the volume control's gain (1 at 0 dB): a new target starts a glide of
     // kGlideSeconds at `sampleRate` (at least one frame) from where the gain stands.
-    void follow(float volumeGain, double sampleRate);
+    void follow(float volumeGain, double sampleRate) {
+        // Most calls find nothing moved: no arithmetic for them.
+        if (volumeGain != volumeFollowed || controllersMoved) retarget(volumeGain, sampleRate);
+    }
     static constexpr double kGlideSeconds = 0.015;
     // The output needs no scaling: the gain is 1 and stays there.
     bool unity() const { return gain == 1.0f && target == 1.0f; }
@@ -25,11 +34,14 @@ class OutputGain {
                    std::int32_t frames);
 
   private:
+    void retarget(float volumeGain, double sampleRate);
     // The gain of each of the next `frames` frames (at most kGlideBlock) into `out`.
     void nextGains(float* out, std::int32_t frames);
     static constexpr std::int32_t kGlideBlock = 64;
 
     std::uint8_t channelVolume = 127, expression = 127;
+    bool controllersMoved = false;
+    float volumeFollowed = 1.0f; // the volume's gain the target was made from
     float gain = 1.0f, target = 1.0f, step = 0.0f;
     std::int32_t glideLeft = 0; // frames until the gain reaches the target
 };

@@ -42,15 +42,10 @@ void PitchModulation::setBend(std::uint16_t amount, std::int32_t range) {
     bend = static_cast<float>(std::pow(kSemitone, x / 8192.0 * range));
 }
 
-bool PitchModulation::followRange(std::int32_t range) {
-    if (range == bendRange) return false;
+bool PitchModulation::changeRange(std::int32_t range) {
     const float before = bend;
     setBend(bendAmount, range);
     return bend != before;
-}
-
-bool PitchModulation::moving(float depthCents) const {
-    return (depthCents > 0.0f && (wheel > 0 || pressure > 0)) || vibrato != 1.0;
 }
 
 bool PitchModulation::updateVibrato(float depthCents) {
@@ -60,18 +55,6 @@ bool PitchModulation::updateVibrato(float depthCents) {
     const bool changed = next != vibrato;
     vibrato = next;
     return changed;
-}
-
-std::int32_t PitchModulation::framesToGridPoint() const {
-    const auto into = static_cast<std::int32_t>(played % kVibratoPeriod);
-    return into == 0 ? 0 : kVibratoPeriod - into;
-}
-
-void PitchModulation::advance(std::int32_t frames, std::uint32_t phasePerPeriod) {
-    const std::uint64_t before = played / kVibratoPeriod;
-    played += static_cast<std::uint64_t>(frames);
-    // Modulo 2^32, whatever the grouping of the frames: the same phase for any cut of blocks.
-    phase += static_cast<std::uint32_t>((played / kVibratoPeriod - before) * phasePerPeriod);
 }
 
 std::uint32_t PitchModulation::phasePerPeriod(double rateHz, double framesPerSecond) {

@@ -15,7 +15,7 @@ class PitchModulation {
     // value, 127, reaches a whole range up.
     void setBend(std::uint16_t amount, std::int32_t range);
     // Takes the range in force: true when the bend's factor changed with it.
-    bool followRange(std::int32_t range);
+    bool followRange(std::int32_t range) { return range != bendRange && changeRange(range); }
     float bendFactor() const { return bend; }
 
     void setModWheel(std::uint8_t value) { wheel = value & 0x7F; }
@@ -27,19 +27,31 @@ class PitchModulation {
 
     // Whether the vibrato may move the pitch at the grid points of the coming block: it reaches
     // some depth, or a factor it set is still applied. When not, the block needs no grid.
-    bool moving(float depthCents) const;
+    bool moving(float depthCents) const {
+        return (depthCents > 0.0f && (wheel > 0 || pressure > 0)) || vibrato != 1.0;
+    }
     // At a grid point: the vibrato's factor for the oscillator's phase there and the depth
     // `depthCents` reached at full wheel or pressure. True when the factor changed.
     bool updateVibrato(float depthCents);
     // Frames from here to the next grid point, 0 when here is one.
-    std::int32_t framesToGridPoint() const;
+    std::int32_t framesToGridPoint() const {
+        const auto into = static_cast<std::int32_t>(played % kVibratoPeriod);
+        return into == 0 ? 0 : kVibratoPeriod - into;
+    }
     // `frames` frames played; the vibrato's oscillator moves on by `phasePerPeriod` (in 2^-32
     // of a cycle) at each grid point passed.
-    void advance(std::int32_t frames, std::uint32_t phasePerPeriod);
+    void advance(std::int32_t frames, std::uint32_t phasePerPeriod) {
+        const std::uint64_t before = played / kVibratoPeriod;
+        played += static_cast<std::uint64_t>(frames);
+        // Modulo 2^32, whatever the grouping of the frames: the same phase for any cut of blocks.
+        phase += static_cast<std::uint32_t>((played / kVibratoPeriod - before) * phasePerPeriod);
+    }
     // The oscillator's step per period for `rateHz` at `framesPerSecond`.
     static std::uint32_t phasePerPeriod(double rateHz, double framesPerSecond);
 
   private:
+    bool changeRange(std::int32_t range);
+
     std::uint16_t bendAmount = 8192;
     std::int32_t bendRange = 1;
     float bend = 1.0f; // frequency factor of the bend
