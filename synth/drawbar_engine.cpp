@@ -1,5 +1,6 @@
 #include "synth/drawbar_engine.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/round_half_even.h"
@@ -8,7 +9,6 @@
 namespace {
 
 constexpr auto relaxed = std::memory_order_relaxed;
-constexpr double kSemitone = 1.059463094359;
 
 // Non-finite parameter values act as 0 in everything derived from them.
 double finiteOrZero(float value) {
@@ -21,6 +21,21 @@ double finiteOrZero(float value) {
 double heldInRange(float value) {
     const double v = finiteOrZero(value);
     return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v);
+}
+
+// A playing control as the sound is derived from it: held within its range, non-finite as 0.
+double heldInControlRange(std::int32_t index, float value) {
+    const double v = finiteOrZero(value);
+    const ControlRange& range = kControlRanges[index];
+    return v < range.minimum ? range.minimum : (v > range.maximum ? range.maximum : v);
+}
+
+// The Natural curve over a ramp of `length` samples: down to -60 dB one sample past its end.
+CurveShape naturalShape(std::int32_t length) {
+    const double steps = static_cast<double>(length) + 1.0;
+    const double factor = std::pow(0.001, 1.0 / steps);
+    const double end = std::pow(factor, steps);
+    return {factor, end, 1.0 / (1.0 - end)};
 }
 
 std::int32_t clampInt(std::int32_t value, std::int32_t low, std::int32_t high) {
@@ -54,10 +69,11 @@ void DrawbarEngine::initEngine() {
         v.envLevel = 0;
         v.startDelay = 0;
     }
-    bendFactor = 1.0f;
+    pitch = PitchModulation{};
+    output = OutputGain{};
     lastVoice = 0;
     renderer->invalidate();
-    derived.tableStep.store(static_cast<float>(4096.0 / 44100.0), relaxed);
+    setTableStep(44100.0);
 }
 
 float DrawbarEngine::parameter(std::int32_t index) const {
@@ -70,6 +86,7 @@ void DrawbarEngine::storeParameter(std::int32_t index, float value) {
 
 void DrawbarEngine::setTableStep(double rate) {
     derived.tableStep.store(static_cast<float>(4096.0 / rate), relaxed);
+    derived.sampleRate.store(rate, relaxed);
 }
 
 // The renderer may hold a voice's newest running state in a lane; the voice is brought up to date
@@ -91,24 +108,41 @@ std::int32_t DrawbarEngine::soundingVoices() const {
 }
 
 void DrawbarEngine::updateParameter(std::int32_t index, double rate) {
-    if (!isParameterIndex(index)) return;
-    // Type and Wave pick a mode or a bank and bound their own results.
+    if (!isControlIndex(index)) return;
+    // Type and Wave pick a mode or a bank and bound their own results; the playing controls
+    // have ranges of their own.
     const float stored = params[index].load(relaxed);
-    const double value =
-        index == Type || index == Wave ? finiteOrZero(stored) : heldInRange(stored);
+    const double value = index == Type || index == Wave ? finiteOrZero(stored)
+                         : isParameterIndex(index)      ? heldInRange(stored)
+                                                        : heldInControlRange(index, stored);
     switch (index) {
     case Attack:
-        derived.attackLength.store(roundToInt(value * value * rate * 0.5), relaxed);
-        break;
     case Decay:
-        derived.decayLength.store(roundToInt(value * value * rate * 0.5), relaxed);
+    case Release:
+        updateLength(index, rate);
         break;
-    case Release: {
-        // At least 10 samples; the addition saturates like the rounding before it.
-        const std::int32_t length = roundToInt(value * value * rate);
-        derived.releaseLength.store(length > INT32_MAX - 10 ? INT32_MAX : length + 10, relaxed);
+    case EnvScale:
+        for (std::int32_t length : {Attack, Decay, Release})
+            updateLength(length, rate);
         break;
-    }
+    case EnvCurve:
+        derived.envCurve.store(roundToInt(value), relaxed);
+        break;
+    case Volume:
+        derived.volumeGain.store(static_cast<float>(std::pow(10.0, value / 20.0)), relaxed);
+        break;
+    case VelocitySense:
+        derived.velocitySense.store(static_cast<float>(value), relaxed);
+        break;
+    case BendRange:
+        derived.bendRange.store(roundToInt(value), relaxed);
+        break;
+    case VibratoRate:
+        derived.vibratoRate.store(static_cast<float>(value), relaxed);
+        break;
+    case VibratoDepth:
+        derived.vibratoDepth.store(static_cast<float>(value), relaxed);
+        break;
     case CutOff:
         derived.cutoffScale.store(static_cast<float>((value * value + 0.05) * 60000.0 / rate),
                                   relaxed);
@@ -135,6 +169,39 @@ void DrawbarEngine::updateParameter(std::int32_t index, double rate) {
     default:
         updateDrawbar(index);
         break;
+    }
+    derived.changes.fetch_add(1, std::memory_order_release);
+}
+
+// A length scales with env_scale, which at 1 leaves the classic formula's result; the Natural
+// curve's shape follows the decay's and the release's.
+void DrawbarEngine::updateLength(std::int32_t index, double rate) {
+    const double value = heldInRange(params[index].load(relaxed));
+    const double scale = heldInControlRange(EnvScale, params[EnvScale].load(relaxed));
+    switch (index) {
+    case Attack:
+        derived.attackLength.store(roundToInt(value * value * rate * 0.5 * scale), relaxed);
+        break;
+    case Decay: {
+        const std::int32_t length = roundToInt(value * value * rate * 0.5 * scale);
+        const CurveShape shape = naturalShape(length);
+        derived.decayFactor.store(shape.factor, relaxed);
+        derived.decayEnd.store(shape.end, relaxed);
+        derived.decayScale.store(shape.scale, relaxed);
+        derived.decayLength.store(length, relaxed);
+        break;
+    }
+    default: {
+        // At least 10 samples; the addition saturates like the rounding before it.
+        const std::int32_t rounded = roundToInt(value * value * rate * scale);
+        const std::int32_t length = rounded > INT32_MAX - 10 ? INT32_MAX : rounded + 10;
+        const CurveShape shape = naturalShape(length);
+        derived.releaseFactor.store(shape.factor, relaxed);
+        derived.releaseEnd.store(shape.end, relaxed);
+        derived.releaseScale.store(shape.scale, relaxed);
+        derived.releaseLength.store(length, relaxed);
+        break;
+    }
     }
     derived.changes.fetch_add(1, std::memory_order_release);
 }
@@ -206,13 +273,35 @@ void DrawbarEngine::noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_
 }
 
 void DrawbarEngine::pitchBend(std::uint16_t amount) {
-    beginVoiceChange();
-    std::int32_t coarse = (amount >> 7) & 0x7F;
-    if (coarse == 127) coarse = 128; // so that the top reaches a whole semitone
-    const auto bend = static_cast<float>((coarse - 64) * 0.015625);
-    bendFactor = static_cast<float>(std::pow(kSemitone, static_cast<double>(bend)));
+    bendWheel(static_cast<std::uint16_t>(amount & 0x3F80));
+}
+
+// Only the phase steps change: steady lanes take them and go on.
+void DrawbarEngine::bendWheel(std::uint16_t amount) {
+    pitch.setBend(amount, derived.bendRange.load(relaxed));
+    retune();
+}
+
+void DrawbarEngine::modWheel(std::uint8_t value) {
+    pitch.setModWheel(value);
+}
+
+void DrawbarEngine::channelPressure(std::uint8_t value) {
+    pitch.setPressure(value);
+}
+
+void DrawbarEngine::channelVolume(std::uint8_t value) {
+    output.setChannelVolume(value);
+}
+
+void DrawbarEngine::expression(std::uint8_t value) {
+    output.setExpression(value);
+}
+
+void DrawbarEngine::retune() {
     for (std::int32_t v = 0; v <= kTopVoice; ++v)
         updatePitch(v);
+    renderer->takePhaseSteps();
 }
 
 void DrawbarEngine::allSoundOff() {
@@ -226,7 +315,11 @@ void DrawbarEngine::startVoice(std::int32_t note, std::int32_t velocity, std::in
     Voice& voice = voices[v];
     voice.noteNumber = note;
     voice.velocity = velocity;
-    voice.voiceGain = static_cast<float>(velocity * 0.007874015748031496 * 2e-9);
+    // The velocity counts by velocity_sense, the rest of the way to full; at 1 it is the
+    // velocity itself, exactly.
+    const double sense = derived.velocitySense.load(relaxed);
+    const double level = velocity * sense + 127.0 * (1.0 - sense);
+    voice.voiceGain = static_cast<float>(level * 0.007874015748031496 * 2e-9);
     voice.startDelay = delta;
     voice.stage = AttackStage;
     voice.attackPos = 0;
@@ -236,30 +329,92 @@ void DrawbarEngine::startVoice(std::int32_t note, std::int32_t velocity, std::in
     voice.bandState = 0;
     voice.lowState = 0;
     voice.releaseCountdown = -1;
+    voice.curve = 1.0;
     voice.keyTrack = static_cast<float>(((velocity + 128) * note) * 0.000030517578125);
     updatePitch(v);
 }
 
 void DrawbarEngine::updatePitch(std::int32_t v) {
     Voice& voice = voices[v];
-    voice.phaseStep = static_cast<float>(
-        static_cast<double>(tables.NoteFrequency[voice.noteNumber & 127]) *
-        static_cast<double>(derived.tableStep.load(relaxed)) * static_cast<double>(bendFactor));
+    voice.phaseStep =
+        static_cast<float>(static_cast<double>(tables.NoteFrequency[voice.noteNumber & 127]) *
+                           static_cast<double>(derived.tableStep.load(relaxed)) * pitch.factor());
 }
 
 void DrawbarEngine::render(float* left, float* right, std::int32_t frames) {
-    renderer->render(bestRenderIsa(), left, right, frames, false);
+    play({bestRenderIsa(), false}, left, right, frames, false);
 }
 
 void DrawbarEngine::renderReplacing(float* left, float* right, std::int32_t frames) {
-    renderer->render(bestRenderIsa(), left, right, frames, true);
+    play({bestRenderIsa(), false}, left, right, frames, true);
 }
 
 void DrawbarEngine::renderWith(RenderIsa isa, float* left, float* right, std::int32_t frames,
                                bool replacing) {
-    renderer->render(isa, left, right, frames, replacing);
+    play({isa, false}, left, right, frames, replacing);
 }
 
 void DrawbarEngine::renderReference(float* left, float* right, std::int32_t frames) {
+    play({RenderIsa::Sse2, true}, left, right, frames, false);
+}
+
+// Worked out again only when the rate or the sample rate moved.
+std::uint32_t DrawbarEngine::vibratoPhaseStep() {
+    const float rateHz = derived.vibratoRate.load(relaxed);
+    const double sampleRate = derived.sampleRate.load(relaxed);
+    if (rateHz != vibratoFor.rateHz || sampleRate != vibratoFor.sampleRate)
+        vibratoFor = {rateHz, sampleRate, PitchModulation::phasePerPeriod(rateHz, sampleRate)};
+    return vibratoFor.phaseStep;
+}
+
+// At unity gain the voices render straight into the host's buffers; otherwise a replacing call
+// scales them there, and an adding one renders them into the scratch first.
+void DrawbarEngine::play(RenderPath path, float* left, float* right, std::int32_t frames,
+                         bool replacing) {
+    if (frames <= 0) return;
+    if (pitch.followRange(derived.bendRange.load(relaxed))) retune();
+    output.follow(derived.volumeGain.load(relaxed), derived.sampleRate.load(relaxed));
+    if (output.unity()) return playPitched(path, left, right, frames, replacing);
+    if (replacing) {
+        playPitched(path, left, right, frames, true);
+        return output.scale(left, right, frames);
+    }
+    for (std::int32_t at = 0; at < frames; at += kScratchFrames) {
+        const std::int32_t n = std::min(kScratchFrames, frames - at);
+        playPitched(path, scratch[0], scratch[1], n, true);
+        output.addScaled(scratch[0], scratch[1], left + at, right + at, n);
+    }
+}
+
+// Without vibrato the block renders in one piece; with it, in pieces that meet at the grid
+// points, where every voice takes the pitch of that moment.
+void DrawbarEngine::playPitched(RenderPath path, float* left, float* right, std::int32_t frames,
+                                bool replacing) {
+    const float depth = derived.vibratoDepth.load(relaxed);
+    const std::uint32_t phaseStep = vibratoPhaseStep();
+    if (!pitch.moving(depth)) {
+        renderVoices(path, left, right, frames, replacing);
+        return pitch.advance(frames, phaseStep);
+    }
+    for (std::int32_t at = 0; at < frames;) {
+        std::int32_t n = pitch.framesToGridPoint();
+        if (n == 0) {
+            if (pitch.updateVibrato(depth)) retune();
+            n = PitchModulation::kVibratoPeriod;
+        }
+        n = std::min(n, frames - at);
+        renderVoices(path, left + at, right + at, n, replacing);
+        pitch.advance(n, phaseStep);
+        at += n;
+    }
+}
+
+void DrawbarEngine::renderVoices(RenderPath path, float* left, float* right, std::int32_t frames,
+                                 bool replacing) {
+    if (!path.reference) return renderer->render(path.isa, left, right, frames, replacing);
+    if (replacing) {
+        std::fill(left, left + frames, 0.0f);
+        std::fill(right, right + frames, 0.0f);
+    }
     renderer->renderReference(left, right, frames);
 }

@@ -9,7 +9,9 @@
 
 #include "synth/drawbar_rule.h"
 #include "synth/engine_values.h"
+#include "synth/output_gain.h"
 #include "synth/parameters.h"
+#include "synth/pitch_modulation.h"
 #include "synth/render/render_isa.h"
 #include "synth/voice.h"
 #include "synth/wave_tables.h"
@@ -42,8 +44,17 @@ class DrawbarEngine {
     // Releases every held voice of `note` at `deltaFrames`.
     void noteOff(std::uint8_t note, std::int32_t deltaFrames);
     // Retunes every voice at once to the wheel position `amount` (0 to 16383, 8192 in the
-    // middle); only its upper seven bits count.
+    // middle) over the bend range; only its upper seven bits count.
     void pitchBend(std::uint16_t amount);
+    // The same with all fourteen bits.
+    void bendWheel(std::uint16_t amount);
+    // The performance controllers of the fronts that take raw MIDI (never VST 2's): the mod
+    // wheel and channel pressure bring in the vibrato, channel volume and expression scale the
+    // output. Each from 0 to 127.
+    void modWheel(std::uint8_t value);
+    void channelPressure(std::uint8_t value);
+    void channelVolume(std::uint8_t value);
+    void expression(std::uint8_t value);
     // Every voice silent at once, without release.
     void allSoundOff();
     // One raw MIDI message, as the VST 2 front hands it over: note off and on, pitch bend, and
@@ -68,11 +79,30 @@ class DrawbarEngine {
     const Voice& voice(std::int32_t index) const;
     const EngineValues& values() const { return derived; }
     std::int32_t lastVoiceIndex() const { return lastVoice; }
-    float currentBendFactor() const { return bendFactor; }
+    float currentBendFactor() const { return pitch.bendFactor(); }
     std::int32_t soundingVoices() const;
     const FastRenderState& fastRenderState() const;
 
   private:
+    // Which render the voices go through: the fast one on `isa`, or the reference.
+    struct RenderPath {
+        RenderIsa isa;
+        bool reference;
+    };
+    // [audio thread] Every render: the voices through `path`, with the vibrato's grid and the
+    // output gain.
+    void play(RenderPath path, float* left, float* right, std::int32_t frames, bool replacing);
+    void playPitched(RenderPath path, float* left, float* right, std::int32_t frames,
+                     bool replacing);
+    void renderVoices(RenderPath path, float* left, float* right, std::int32_t frames,
+                      bool replacing);
+    // [audio thread] Every voice's phase step for the pitch in force, the lanes told.
+    void retune();
+    // [any thread] An envelope length (Attack, Decay or Release) and what follows from it.
+    void updateLength(std::int32_t index, double rate);
+    // The vibrato oscillator's step per grid period at the rate and sample rate in force.
+    std::uint32_t vibratoPhaseStep();
+
     // [audio thread] Before MIDI changes the voices: they are brought up to date, and the render
     // learns that they changed.
     void beginVoiceChange();
@@ -86,7 +116,17 @@ class DrawbarEngine {
     EngineValues derived;
     VoiceRing voices{};
     std::int32_t lastVoice = 0; // voice that took the latest note-on
-    float bendFactor = 1.0f;    // frequency factor of the current pitch bend
+    PitchModulation pitch;      // bend and vibrato [audio thread]
+    OutputGain output;          // volume, channel volume and expression [audio thread]
+    // Where a gain other than 1 renders the voices before they are scaled into an adding call.
+    static constexpr std::int32_t kScratchFrames = 256;
+    float scratch[2][kScratchFrames]{};
+    // The vibrato's step per period and what it was worked out for [audio thread].
+    struct {
+        float rateHz = -1;
+        double sampleRate = 0;
+        std::uint32_t phaseStep = 0;
+    } vibratoFor;
     // Renders the voices; told before anything else changes them. Held apart, as it is large
     // and its types are the render's own.
     std::unique_ptr<VoiceRenderer> renderer;

@@ -128,6 +128,26 @@ void Instrument::pitchBend(std::uint16_t amount) {
     engineState->pitchBend(amount);
 }
 
+void Instrument::bendWheel(std::uint16_t amount) {
+    engineState->bendWheel(amount);
+}
+
+void Instrument::modWheel(std::uint8_t value) {
+    engineState->modWheel(value);
+}
+
+void Instrument::channelPressure(std::uint8_t value) {
+    engineState->channelPressure(value);
+}
+
+void Instrument::channelVolume(std::uint8_t value) {
+    engineState->channelVolume(value);
+}
+
+void Instrument::expression(std::uint8_t value) {
+    engineState->expression(value);
+}
+
 void Instrument::allSoundOff() {
     engineState->allSoundOff();
 }

@@ -86,9 +86,18 @@ class Instrument {
     // Releases every held voice of `note`.
     void noteOff(std::uint8_t note, std::int32_t frame);
     // At once: the wheel position `amount` (0 to 16383, 8192 in the middle; only its upper seven
-    // bits count), and silence without release.
+    // bits count) over the bend range, and silence without release.
     void pitchBend(std::uint16_t amount);
     void allSoundOff();
+    // The performance controllers, for the fronts that take raw MIDI (not VST 2, whose MIDI
+    // keeps the classic path below): the bend with all fourteen bits, and from 0 to 127 the mod
+    // wheel and channel pressure (the larger brings in the vibrato's depth), channel volume and
+    // expression (each scales the output, 127 leaving it as it is).
+    void bendWheel(std::uint16_t amount);
+    void modWheel(std::uint8_t value);
+    void channelPressure(std::uint8_t value);
+    void channelVolume(std::uint8_t value);
+    void expression(std::uint8_t value);
     // One raw MIDI message at frame `frame`: note off and on, pitch bend, and controller 126 as
     // all sound off; the others change nothing.
     void midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, std::int32_t frame);

@@ -32,8 +32,11 @@ void MidiFront::message(const std::uint8_t* bytes, std::size_t size, std::int32_
     case 0xC0:
         if (data1 < kProgramCount) instrument.selectProgram(data1);
         break;
+    case 0xD0:
+        instrument.channelPressure(data1);
+        break;
     case 0xE0:
-        instrument.pitchBend(static_cast<std::uint16_t>(data2 << 7 | data1));
+        instrument.bendWheel(static_cast<std::uint16_t>(data2 << 7 | data1));
         break;
     default:
         break;
@@ -62,6 +65,21 @@ void MidiFront::noteOff(std::uint8_t note, std::int32_t frame) {
 
 void MidiFront::controller(std::uint8_t number, std::uint8_t value, std::int32_t frame) {
     switch (number) {
+    case 1:
+        instrument.modWheel(value);
+        break;
+    case 7:
+        instrument.channelVolume(value);
+        break;
+    case 11:
+        instrument.expression(value);
+        break;
+    case 121: // reset all controllers: those that a stopped song must not leave behind
+        instrument.modWheel(0);
+        instrument.channelPressure(0);
+        instrument.expression(127);
+        instrument.bendWheel(8192);
+        break;
     case 64: {
         const bool down = value >= 64;
         if (pedal && !down)

@@ -1,7 +1,10 @@
 // The MIDI intake of the fronts that take raw MIDI (LV2, the standalone player): each message is
 // decoded once and played through the instrument's note, bend and silence entries, with what a
 // player expects of a keyboard beyond them: the sustain pedal (controller 64), all notes off
-// (123), all sound off (120) and program change. Controller 126 silences as the instrument's own
+// (123), all sound off (120) and program change; and the performance controllers: the bend with
+// all fourteen bits, the mod wheel (1), channel pressure, channel volume (7), expression (11) and
+// reset all controllers (121), which lets the bend, the mod wheel, pressure and expression go
+// back (channel volume stays, as MIDI has it). Controller 126 silences as the instrument's own
 // all-sound-off; messages the instrument has no use for are ignored.
 #pragma once
 

@@ -42,9 +42,14 @@ bool valuesFitLanes(const RenderValues& r) {
 // range where the float phase update is exact, and its smoothing and levels are finite and
 // bounded. Voices that do not fit (extreme sample rates, states left by extreme parameters) are
 // rendered by the reference code.
+bool stepFitsLanes(float step) {
+    constexpr float kMinStep = 1.0f / 256.0f, kMaxStep = 65536.0f;
+    return step >= kMinStep && step <= kMaxStep;
+}
+
 bool voiceFitsLanes(const Voice& v) {
-    constexpr float kMinStep = 1.0f / 256.0f, kMaxStep = 65536.0f, kMaxPhase = 131072.0f;
-    if (!(v.phaseStep >= kMinStep && v.phaseStep <= kMaxStep)) return false;
+    constexpr float kMaxPhase = 131072.0f;
+    if (!stepFitsLanes(v.phaseStep)) return false;
     if (!(v.phase >= -0.5f && v.phase <= kMaxPhase)) return false;
     // Exact, and below 2^48 in size, so that the conversion to an integer cannot overflow.
     const double scaled = static_cast<double>(v.phase) * 2147483648.0;
@@ -291,6 +296,16 @@ void VoiceRenderer::syncVoices() {
 void VoiceRenderer::invalidate() {
     syncVoices();
     lanes = Lanes::None;
+}
+
+// A float step of at least 2^-8 is a multiple of 2^-31, so the phases stay fit for the lanes.
+void VoiceRenderer::takePhaseSteps() {
+    if (lanes == Lanes::None) return;
+    for (std::int32_t lane = 0; lane < steady.count; ++lane) {
+        const float step = voices[steady.voice[lane]].phaseStep;
+        if (!stepFitsLanes(step)) return invalidate();
+        fast.job.phaseStep[lane] = step;
+    }
 }
 
 void VoiceRenderer::renderReference(float* left, float* right, std::int32_t frames) {

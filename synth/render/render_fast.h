@@ -65,6 +65,9 @@ class VoiceRenderer {
     // [audio thread] To be called before the voices change other than through this renderer:
     // brings them up to date, and the steady lanes no longer stand for them.
     void invalidate();
+    // [audio thread] To be called after the voices' phase steps changed and nothing else (a bend,
+    // the vibrato): steady lanes take the new steps and stay set up.
+    void takePhaseSteps();
 
     const FastRenderState& state() const { return fast; }
 

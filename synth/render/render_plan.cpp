@@ -23,16 +23,36 @@ void ramp(float* done, std::int32_t pos, std::int32_t length, std::int32_t count
     }
 }
 
-void decayLevels(float* level, std::int32_t pos, std::int32_t length, double sustain,
-                 std::int32_t count) {
-    ramp(level, pos, length, count);
+// The decay's levels from position `pos` on, advancing the voice's Natural term as the
+// reference does, sample by sample.
+void decayLevels(float* level, Voice& v, const RenderValues& r, std::int32_t count) {
+    if (r.curve == NaturalCurve) {
+        double g = v.curve;
+        for (std::int32_t i = 0; i < count; ++i) {
+            level[i] = naturalDecayLevel(g, r.decayCurve, r.sustain);
+            g *= r.decayCurve.factor;
+        }
+        v.curve = g;
+        return;
+    }
+    ramp(level, v.decayPos, r.decayLength, count);
     for (std::int32_t i = 0; i < count; ++i)
-        level[i] = decayLevel(level[i], sustain);
+        level[i] = decayLevel(level[i], r.sustain);
 }
 
-void releaseLevels(float* level, std::int32_t pos, std::int32_t length, double from,
-                   std::int32_t count) {
-    ramp(level, pos, length, count);
+// The release's levels down from the level it began at (the voice's stored level).
+void releaseLevels(float* level, Voice& v, const RenderValues& r, std::int32_t count) {
+    const double from = v.envLevel;
+    if (r.curve == NaturalCurve) {
+        double g = v.curve;
+        for (std::int32_t i = 0; i < count; ++i) {
+            level[i] = naturalReleaseLevel(g, r.releaseCurve, from);
+            g *= r.releaseCurve.factor;
+        }
+        v.curve = g;
+        return;
+    }
+    ramp(level, v.releasePos, r.releaseLength, count);
     for (std::int32_t i = 0; i < count; ++i)
         level[i] = releaseLevel(level[i], from);
 }
@@ -89,12 +109,13 @@ EnvelopePlan planEnvelope(Voice& v, const RenderValues& r, std::int32_t frames, 
                 e[0] = v.envLevel;
                 v.stage = DecayStage;
                 v.decayPos = 0;
+                v.curve = 1.0;
             }
             break;
         case DecayStage:
             if (v.decayPos < r.decayLength) {
                 done = std::min(run, r.decayLength - v.decayPos);
-                decayLevels(e, v.decayPos, r.decayLength, r.sustain, done);
+                decayLevels(e, v, r, done);
                 v.envLevel = e[done - 1];
                 v.decayPos += done;
             } else {
@@ -110,7 +131,7 @@ EnvelopePlan planEnvelope(Voice& v, const RenderValues& r, std::int32_t frames, 
         case ReleaseStage:
             if (v.releasePos < r.releaseLength) {
                 done = std::min(run, r.releaseLength - v.releasePos);
-                releaseLevels(e, v.releasePos, r.releaseLength, v.envLevel, done);
+                releaseLevels(e, v, r, done);
                 v.releasePos += done;
             } else {
                 e[0] = 0.0f;
@@ -128,6 +149,7 @@ EnvelopePlan planEnvelope(Voice& v, const RenderValues& r, std::int32_t frames, 
             if (v.releaseCountdown < 0) { // reached 0 on the run's last sample
                 v.stage = ReleaseStage;
                 v.releasePos = 0;
+                v.curve = 1.0;
             }
         }
         k += done;

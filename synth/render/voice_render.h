@@ -6,6 +6,7 @@
 
 #include "core/round_half_even.h"
 #include "synth/engine_values.h"
+#include "synth/parameters.h"
 #include "synth/voice.h"
 
 // --- Scalar formulas the planner (render_plan.cpp) shares --------------------------------------
@@ -24,6 +25,22 @@ inline float decayLevel(float done, double sustain) {
 // The release's level at ramp fraction `done`: down from `from`, the level it began at.
 inline float releaseLevel(float done, double from) {
     return static_cast<float>((1.0 - done) * from);
+}
+
+// The Natural curve: the share of the ramp still to fall at geometric term `g` (see CurveShape).
+inline double curveLeft(double g, const CurveShape& c) {
+    const double left = (g - c.end) * c.scale;
+    return left > 0.0 ? left : 0.0;
+}
+
+// The Natural decay's level at term `g`: from 1 down towards the sustain level.
+inline float naturalDecayLevel(double g, const CurveShape& c, double sustain) {
+    return static_cast<float>(sustain + (1.0 - sustain) * curveLeft(g, c));
+}
+
+// The Natural release's level at term `g`: down from `from`, the level it began at.
+inline float naturalReleaseLevel(double g, const CurveShape& c, double from) {
+    return static_cast<float>(curveLeft(g, c) * from);
 }
 
 // The filter's cut-off coefficient at envelope level `level`: follows the envelope by the depth,
@@ -75,10 +92,16 @@ inline float envelopeStep(Voice& v, const RenderValues& r) {
         // The sample that ends the attack repeats the previous level.
         v.stage = DecayStage;
         v.decayPos = 0;
+        v.curve = 1.0;
         return v.envLevel;
     case DecayStage:
         if (v.decayPos < r.decayLength) {
-            v.envLevel = decayLevel(rampFraction(v.decayPos, r.decayLength), r.sustain);
+            if (r.curve == NaturalCurve) {
+                v.envLevel = naturalDecayLevel(v.curve, r.decayCurve, r.sustain);
+                v.curve *= r.decayCurve.factor;
+            } else {
+                v.envLevel = decayLevel(rampFraction(v.decayPos, r.decayLength), r.sustain);
+            }
             ++v.decayPos;
             return v.envLevel;
         }
@@ -90,9 +113,15 @@ inline float envelopeStep(Voice& v, const RenderValues& r) {
     case ReleaseStage:
         if (v.releasePos < r.releaseLength) {
             // Falls from the level the release began at; envLevel is not updated.
-            const float done = rampFraction(v.releasePos, r.releaseLength);
+            float level;
+            if (r.curve == NaturalCurve) {
+                level = naturalReleaseLevel(v.curve, r.releaseCurve, v.envLevel);
+                v.curve *= r.releaseCurve.factor;
+            } else {
+                level = releaseLevel(rampFraction(v.releasePos, r.releaseLength), v.envLevel);
+            }
             ++v.releasePos;
-            return releaseLevel(done, v.envLevel);
+            return level;
         }
         v.stage = Idle;
         return 0.0f;
@@ -126,6 +155,7 @@ inline void renderVoice(Voice& v, const RenderValues& r, float& left, float& rig
         if (v.releaseCountdown == 0) {
             v.stage = ReleaseStage;
             v.releasePos = 0;
+            v.curve = 1.0;
         }
         --v.releaseCountdown;
     }

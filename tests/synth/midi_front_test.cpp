@@ -1,8 +1,10 @@
-// The MIDI front: the pedal, all notes off, all sound off and program change, against the
-// instrument's own note-offs and silence.
+// The MIDI front: the pedal, all notes off, all sound off, program change and the performance
+// controllers, against the instrument's own entries and silence.
 #include "synth/engine_probe.h"
 #include "synth/midi_front.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -43,7 +45,7 @@ TEST(MidiFront, APedalHoldsANoteOffUntilTheFrameWhereItLifts) {
 TEST(MidiFront, NotesBendsAndControllerOneTwentySixSoundAsTheRawMessages) {
     const std::vector<std::vector<std::uint8_t>> blocks[] = {
         {{0x90, 60, 100}, {0x93, 67, 90}, {0xE3, 0x55, 127}},
-        {{0xA0, 60, 5}, {0xD0, 40}, {0xB0, 7, 20}, {0x80, 60, 64}},
+        {{0xA0, 60, 5}, {0xB0, 74, 20}, {0x80, 60, 64}},
         {{0xE0, 0, 0}, {0x90, 72, 127}, {0x90, 74, 127}},
         {{0x90, 72, 0}},
         {{0xB2, 126, 0}},
@@ -65,6 +67,41 @@ TEST(MidiFront, NotesBendsAndControllerOneTwentySixSoundAsTheRawMessages) {
     EXPECT_EQ(played, direct);
     EXPECT_NE(played, std::vector<float>(played.size(), 0.0f));
     EXPECT_EQ(EngineProbe::engine(front.instrument).soundingVoices(), 1);
+}
+
+// The mod wheel, pressure, channel volume and expression act through the front alone: the raw
+// path, VST 2's, ignores them as it always did. Reset all controllers lets go of all but the
+// channel volume.
+TEST(MidiFront, PerformanceControllersActThroughTheFrontAloneAndResetLetsGo) {
+    Played front, raw, plain, volumeOnly;
+    for (Played* p : {&front, &raw, &plain, &volumeOnly})
+        p->instrument.midiEvent(0x90, 69, 100, 0);
+    const std::vector<std::vector<std::uint8_t>> controllers = {
+        {0xB0, 1, 127}, {0xD1, 100}, {0xB0, 7, 40}, {0xB2, 11, 70}, {0xE0, 0, 0}};
+    for (const std::vector<std::uint8_t>& m : controllers) {
+        front.send(m, 0);
+        if (m[0] != 0xE0) raw.instrument.midiEvent(m[0], m[1], m.size() > 2 ? m[2] : 0, 0);
+    }
+    volumeOnly.send({0xB0, 7, 40}, 0);
+    const std::vector<float> expected = plain.render(4096);
+    EXPECT_EQ(raw.render(4096), expected);
+    EXPECT_NE(front.render(4096), expected);
+
+    front.send({0xB0, 121, 0}, 0);
+    front.render(4096);
+    volumeOnly.render(4096);
+    EXPECT_EQ(EngineProbe::engine(front.instrument).voice(1).phaseStep,
+              EngineProbe::engine(plain.instrument).voice(1).phaseStep);
+    const auto loudest = [](const std::vector<float>& x) {
+        float m = 0;
+        for (float v : x)
+            m = std::max(m, std::fabs(v));
+        return m;
+    };
+    const float level = loudest(front.render(4096)),
+                expectedLevel = loudest(volumeOnly.render(4096));
+    EXPECT_NEAR(level, expectedLevel, 0.02 * expectedLevel);
+    EXPECT_LT(level, 0.2f * loudest(plain.render(4096)));
 }
 
 TEST(MidiFront, ThePedalHoldsFromValue64AndLetsGoBelowIt) {

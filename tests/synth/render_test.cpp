@@ -25,17 +25,6 @@ double period(const std::vector<float>& x, int from) {
     return crossings > 1 ? double(last - first) / (crossings - 1) : 0;
 }
 
-// A plain sine with the filter open, so that the output's period is the note's.
-void pureSine(PlayedInstrument& s) {
-    for (int k = Drawbar2; k <= Drawbar3; ++k)
-        s.instrument.setParameter(k, 0.0f);
-    s.instrument.setParameter(Type, 1.0f); // high-pass at the top of the cut-off passes the sine
-    s.instrument.setParameter(CutOff, 0.0f);
-    s.instrument.setParameter(Type, 0.0f);
-    s.instrument.setParameter(CutOff, 1.0f);
-    s.instrument.setParameter(Env, 0.0f);
-}
-
 TEST(Render, SilenceWithoutVoices) {
     PlayedInstrument s;
     EXPECT_EQ(s.render(100), std::vector<float>(100, 0.0f));
@@ -49,7 +38,7 @@ TEST(Render, SilenceWithoutVoices) {
 
 TEST(Render, NoteSixtyNineSoundsAtFourHundredFortyHertz) {
     PlayedInstrument s;
-    pureSine(s);
+    s.pureSine();
     s.noteOn(69, 127);
     const auto out = s.render(44100);
     EXPECT_NEAR(44100.0 / period(out, 2000), 440.0, 0.5);
@@ -58,7 +47,8 @@ TEST(Render, NoteSixtyNineSoundsAtFourHundredFortyHertz) {
 
 TEST(Render, BendOfOneSemitoneRaisesThePitch) {
     PlayedInstrument s;
-    pureSine(s);
+    s.classicControls();
+    s.pureSine();
     s.noteOn(57, 127);
     s.send({{0, 0xE0, 0, 127}});
     const auto out = s.render(44100);
@@ -77,26 +67,6 @@ TEST(Render, StartDelayAndSampleExactNoteOn) {
     EXPECT_EQ(firstNonZero(late.render(32)), -1);
     EXPECT_EQ(late.voice(1).startDelay, 8);
 }
-
-// Envelope levels by rendering a constant oscillator: square wave, fundamental only, no filter.
-struct EnvelopeProbe {
-    PlayedInstrument s;
-    EnvelopeProbe() {
-        for (int k = Drawbar2; k <= Drawbar3; ++k)
-            s.instrument.setParameter(k, 0.0f);
-        s.instrument.setParameter(Type, 1.3f);        // mode 3 passes the oscillator unfiltered
-        s.instrument.setParameter(Wave, 2.0f / 3.0f); // square: constant through the first half
-    }
-    // Output divided by the steady-state level, so that the result is the envelope.
-    std::vector<double> levels(int frames) {
-        const auto out = s.render(frames);
-        std::vector<double> e(frames);
-        const double gain = s.voice(1).voiceGain;
-        for (int i = 0; i < frames; ++i)
-            e[i] = std::fabs(out[i]) / (100000.0 * 1000 * gain);
-        return e;
-    }
-};
 
 TEST(Envelope, AttackDecaySustainTiming) {
     EnvelopeProbe p;

@@ -79,6 +79,7 @@ TEST(Controllers, OneTwentySixSilencesEveryVoiceAndOthersAreIgnored) {
 
 TEST(PitchBend, CoarseByteSetsTheFactorAndRetunesSoundingVoices) {
     PlayedInstrument s;
+    s.classicControls();
     s.noteOn(69);
     const float before = s.voice(1).phaseStep;
     s.send({{0, 0xE0, 0x55, 127}});

@@ -69,6 +69,11 @@ class EnginePair {
             e->midiEvent(static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(data1),
                          static_cast<std::uint8_t>(data2), delta);
     }
+    // The same call on both instruments: `play(instrument)`, e.g. a performance controller.
+    template <class Play> void both(Play play) {
+        for (Instrument* e : {reference.get(), fast.get()})
+            play(*e);
+    }
     void noteOn(int note, int velocity = 100, int delta = 0) { midi(0x90, note, velocity, delta); }
     void noteOff(int note, int delta = 0) { midi(0x80, note, 0, delta); }
 

@@ -71,9 +71,20 @@ class Performance {
         });
     }
 
+    // A playing control: mostly within its range, now and then anything.
+    float playingValue(std::int32_t index) {
+        const ControlRange& range = kControlRanges[index];
+        if (chance(0.1)) return value();
+        if (range.kind != ValueKind::Continuous)
+            return static_cast<float>(
+                uniform(static_cast<int>(range.minimum), static_cast<int>(range.maximum)));
+        return real(range.minimum, range.maximum);
+    }
+
     void changeParameter(EnginePair& pair) {
         if (chance(0.03)) return forceExtreme(pair);
-        const int index = uniform(0, kParameterCount - 1);
+        const int index = uniform(0, kControlCount - 1);
+        if (index >= kParameterCount) return pair.setParameter(index, playingValue(index));
         float v;
         switch (index) {
         case Attack:
@@ -118,20 +129,22 @@ class Performance {
         for (int i = 0; i < count; ++i) {
             const int kind = uniform(0, 99);
             const int when = delta(block);
-            if (kind < 50) {
+            if (kind < 45) {
                 const int note = chance(0.05) ? 0 : uniform(20, 127);
                 held.push_back(note);
                 pair.noteOn(note, uniform(1, 127), when);
-            } else if (kind < 80 && !held.empty()) {
+            } else if (kind < 72 && !held.empty()) {
                 const auto at = static_cast<std::size_t>(uniform(0, int(held.size()) - 1));
                 if (chance(0.5))
                     pair.noteOff(held[at], when);
                 else
                     pair.midi(0x90 | uniform(0, 15), held[at], 0, when); // velocity 0
                 held.erase(held.begin() + static_cast<std::ptrdiff_t>(at));
-            } else if (kind < 92) {
+            } else if (kind < 80) {
                 const int coarse = chance(0.3) ? (chance(0.5) ? 0 : 127) : uniform(0, 127);
                 pair.midi(0xE0, uniform(0, 127), coarse, when);
+            } else if (kind < 92) {
+                performanceController(pair);
             } else if (kind < 94) {
                 pair.midi(0xB0, 126, 0, when);
                 held.clear();
@@ -139,6 +152,29 @@ class Performance {
                 pair.midi(0xB0 | uniform(0, 15), uniform(0, 125), uniform(0, 127), when);
             }
         }
+    }
+
+    // A fourteen-bit bend, or the wheel, pressure, channel volume or expression: at the ends of
+    // their range often, and at 0 often enough that the vibrato stops and starts again.
+    void performanceController(EnginePair& pair) {
+        const int which = uniform(0, 4);
+        const auto amount =
+            static_cast<std::uint8_t>(chance(0.4) ? (chance(0.5) ? 0 : 127) : uniform(0, 127));
+        const auto bend = static_cast<std::uint16_t>(chance(0.2) ? 8192 : uniform(0, 16383));
+        pair.both([&](Instrument& e) {
+            switch (which) {
+            case 0:
+                return e.bendWheel(bend);
+            case 1:
+                return e.modWheel(amount);
+            case 2:
+                return e.channelPressure(amount);
+            case 3:
+                return e.channelVolume(amount);
+            default:
+                return e.expression(amount);
+            }
+        });
     }
 
     int blockSize() {

@@ -89,6 +89,26 @@ TEST_P(SteadyLanes, EventsAndValueChangesBetweenSteadyCalls) {
     EXPECT_EQ(EngineProbe::engine(*pair.reference).soundingVoices(), 0);
 }
 
+// The vibrato at full wheel and fourteen-bit bends retune held voices at every grid point: the
+// lanes take the new steps and stay steady, and every call still matches the reference.
+TEST_P(SteadyLanes, VibratoAndBendsKeepTheLanesSteady) {
+    EnginePair pair(GetParam());
+    quickEnvelope(pair);
+    pair.setParameter(VibratoDepth, 100.0f);
+    for (int n = 0; n < 7; ++n)
+        pair.noteOn(40 + 5 * n, 90);
+    pair.both([](Instrument& e) { e.modWheel(127); });
+    ASSERT_TRUE(playBlocks(pair, 40));
+    for (int bend : {0, 16383, 9001, 8192}) {
+        pair.both([&](Instrument& e) { e.bendWheel(static_cast<std::uint16_t>(bend)); });
+        ASSERT_TRUE(playBlocks(pair, 15)) << "bend " << bend;
+    }
+    pair.both([](Instrument& e) { e.modWheel(0); });
+    ASSERT_TRUE(playBlocks(pair, 15));
+    const FastRenderState& s = pair.fastState();
+    EXPECT_GT(s.steadySamples, s.laneSamples * 9 / 10);
+}
+
 // The same instrument rendered on other instruction sets and by the reference between calls: each
 // leaves the voices where the next call must find them.
 TEST_P(SteadyLanes, OtherRendersBetweenSteadyCalls) {
