@@ -24,8 +24,9 @@ TITLE = "Ulvo DrawBar Synth"
 TEXT_HEIGHT = 14  # the radio group's caption cell, as in drive_editor_x11.py
 SAW_ITEM = 1
 WAVE_INDEX = 14
-# The classic form, 457 x 281, with the strip of playing controls, 153 high, below it.
-WIDTH, HEIGHT = 457, 281 + 153
+# The classic form, 457 x 281, with the strip of playing controls, 153 high, below it and the
+# program chooser, 165 high, below that.
+WIDTH, HEIGHT = 457, 281 + 153 + 165
 
 
 def item_point(item):
