@@ -16,6 +16,7 @@
 #include "synth/bank_text.h"
 #include "synth/instrument.h"
 #include "synth/preset_text.h"
+#include "tests/play/factory_bank.h"
 #include "tests/play/player_process.h"
 #include "tests/tools/render_run.h"
 
@@ -85,6 +86,7 @@ TEST(UlvoPlayWindow, LookingChangesNothingAndEveryEndSavesThePresetExactly) {
         }
         ASSERT_GT(between, 0);
         auto expected = std::make_unique<Instrument>();
+        loadFactoryBank(*expected, slurp(ULVO_FACTORY_PRESETS));
         expected->loadValues(preset->values);
         expected->setProgramName(0, preset->name.c_str());
 
