@@ -16,6 +16,9 @@ void buildBoundControls(TForm1& form, const BoundControlMakers& makers) {
         case ControlKind::Knob:
             if (makers.knob) makers.knob(*form.knobFor(row.parameter), rect);
             break;
+        case ControlKind::ProgramList:
+            if (makers.programList) form.attachProgramList(makers.programList(row, rect));
+            break;
         default:
             break;
         }

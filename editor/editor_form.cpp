@@ -84,6 +84,42 @@ void TForm1::FormCreate() {
             shown(control->parameter) =
                 static_cast<float>(kBindings[control->parameter].valueAt(control->position));
     playingHeld = playingShown;
+    if (programListControl != nullptr) {
+        programListControl->OnChange = [this] { ProgramListClick(); };
+        programShown = programListControl->position();
+    }
+}
+
+const std::string& TForm1::programName(std::int32_t p) const {
+    static const std::string none;
+    return p >= 0 && p < kChooserProgramCount ? names[p] : none;
+}
+
+void TForm1::ProgramListClick() {
+    const std::int32_t p = programListControl->position();
+    if (p == programShown) return; // the form's own move, after a poll
+    programShown = p;
+    if (Programs != nullptr) Programs->selectProgram(p);
+}
+
+void TForm1::stepProgram(std::int32_t delta) {
+    if (programListControl == nullptr) return;
+    const std::int32_t n = kChooserProgramCount;
+    programListControl->setPosition(((programShown + delta) % n + n) % n);
+}
+
+void TForm1::PollPrograms() {
+    if (!hasProgramChooser() || Programs == nullptr) return;
+    const std::int32_t p = Programs->readProgram();
+    if (p >= 0 && p < kChooserProgramCount) programShown = p;
+    bool renamed = false;
+    for (std::int32_t i = 0; i < kChooserProgramCount; ++i) {
+        std::string name = Programs->programName(i);
+        if (name == names[i]) continue;
+        names[i] = std::move(name);
+        renamed = true;
+    }
+    if (renamed) ++namesRevision;
 }
 
 void TForm1::controlChanged(std::int32_t p) {
@@ -119,11 +155,14 @@ void TForm1::FormPaint() {
         const std::int32_t wanted = std::clamp(binding.positionFor(shown(p)), 0, binding.steps);
         if (wanted != control->position()) control->setPosition(wanted);
     }
+    if (programListControl != nullptr && programListControl->position() != programShown)
+        programListControl->setPosition(programShown);
 }
 
 void TForm1::Timer1Timer() {
     for (std::int32_t p = 0; p < polledCount(); ++p)
         PollParameter(p);
+    PollPrograms();
     if (RepaintNow)
         RepaintNow();
     else

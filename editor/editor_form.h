@@ -2,16 +2,20 @@
 // to one to the parameters, and with the playing strip seven more bound to the playing controls;
 // a control the user moves writes its parameter through the link, and a 100 ms timer polls every
 // bound parameter through it and moves the controls that are out of step. Nothing notifies the
-// form of changes made elsewhere.
+// form of changes made elsewhere. With the program chooser, the timer polls the current program
+// and the programs' names as well, and a choice in the list or a step of its buttons selects a
+// program through the program link.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "editor/form_control.h"
 #include "editor/form_layout.h"
 #include "editor/parameter_link.h"
+#include "editor/program_link.h"
 #include "editor/tsumami.h"
 #include "synth/parameters.h"
 
@@ -20,13 +24,14 @@ class TForm1 {
     static constexpr std::int32_t kPlayingCount = kControlCount - kParameterCount;
 
     // The knobs at their layout positions, no handler attached yet. The VST 2 editor is the
-    // classic form; the LV2 UI and the player add the playing strip.
+    // classic form; the LV2 UI adds the playing strip, the player the program chooser too.
     explicit TForm1(FormExtent extent = FormExtent::Classic);
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
 
     FormExtent extent() const { return formExtent; }
-    bool hasPlayingStrip() const { return formExtent == FormExtent::WithPlayingStrip; }
+    bool hasPlayingStrip() const { return formExtent != FormExtent::Classic; }
+    bool hasProgramChooser() const { return formExtent == FormExtent::WithProgramChooser; }
 
     // [ui thread] The backend attaches each slider and radio group, at its layout position,
     // before FormCreate; the knobs are the form's own and attached already. `parameter` is any
@@ -37,6 +42,10 @@ class TForm1 {
     FormControl* boundControl(std::int32_t parameter) const;
     // The knob bound to `parameter` (CutOff, Q, Env, Smooth); null for any other.
     TTsumami* knobFor(std::int32_t parameter);
+    // [ui thread] The chooser's list, whose position is the program, attached by the backend
+    // before FormCreate.
+    void attachProgramList(FormControl& list) { programListControl = &list; }
+    FormControl* programList() const { return programListControl; }
 
     // [ui thread] Once, after the controls exist: attaches the change handlers and sets every
     // ShownValue to the value of its control's layout position.
@@ -51,6 +60,16 @@ class TForm1 {
     // value quantised to the control's steps as the value it shows (ShownValue[p] for the
     // classic ones). Never moves a control or writes.
     void PollParameter(std::int32_t p);
+
+    // [ui thread] Reads the current program and every program's name; stores the program as the
+    // one the list is meant to show. Never moves the list or selects.
+    void PollPrograms();
+    // The program the list is meant to show.
+    std::int32_t shownProgram() const { return programShown; }
+    // Program `p`'s name as last polled; empty outside or before the first poll.
+    const std::string& programName(std::int32_t p) const;
+    // Counts the polls that found a name changed, for a window to know when to redraw them.
+    std::uint32_t programNamesRevision() const { return namesRevision; }
 
     // The value the control of `p` is meant to show, for any control index; 0 outside.
     float valueShownBy(std::int32_t p) const;
@@ -75,8 +94,14 @@ class TForm1 {
     void TrackBar11Change() { controlChanged(Drawbar3); }
     void RadioGroup2Click() { controlChanged(Wave); }
     void Tsumami1Change() { controlChanged(Smooth); }
+    // The chooser's: the list's choice, and its buttons, which step to the program before or
+    // after the shown one and wrap from the first to the last and back.
+    void ProgramListClick();
+    void PreviousButtonClick() { stepProgram(-1); }
+    void NextButtonClick() { stepProgram(1); }
 
-    ParameterLink* Synth = nullptr; // the instrument; not owned, set before the form is shown
+    ParameterLink* Synth = nullptr;  // the instrument; not owned, set before the form is shown
+    ProgramLink* Programs = nullptr; // its programs, for the chooser; likewise
     // By parameter index: the value each control is meant to show.
     std::array<float, kParameterCount> ShownValue{};
     // Set by the form's window: invalidates the whole form and runs FormPaint before returning.
@@ -96,10 +121,16 @@ class TForm1 {
     }
     // The controls the timer polls: the classic ones, and the strip's when there is one.
     std::int32_t polledCount() const { return hasPlayingStrip() ? kControlCount : kParameterCount; }
+    // Moves the list `delta` programs on, around the end; its change event selects.
+    void stepProgram(std::int32_t delta);
 
     FormExtent formExtent;
     std::array<FormControl*, kControlCount> controls{}; // by control index
     // By control index from kParameterCount on: as ShownValue, and as last read or written.
     std::array<float, kPlayingCount> playingShown{};
     std::array<float, kPlayingCount> playingHeld{};
+    FormControl* programListControl = nullptr;
+    std::int32_t programShown = 0;
+    std::array<std::string, kChooserProgramCount> names;
+    std::uint32_t namesRevision = 0;
 };

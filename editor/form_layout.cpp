@@ -86,16 +86,39 @@ const std::array<ControlLayout, 23> kStripLayout = {{
 }};
 // clang-format on
 
+// The buttons either side of the name, both as high as it; the list below them, as wide as the
+// three together, four columns of 109 pixels and eight rows inside its edge.
+// clang-format off
+const std::array<ControlLayout, 5> kChooserLayout = {{
+    {"ProgramBox", GroupBox, nullptr, {0, kFormHeight + kStripHeight, 457, kChooserHeight}, "Program", -1, 0, 0, true},
+    {"PreviousButton", ControlKind::PreviousButton, "ProgramBox", {8, 16, 25, 21}},
+    {"ProgramName", ControlKind::ProgramName, "ProgramBox", {37, 16, 383, 21}},
+    {"NextButton", ControlKind::NextButton, "ProgramBox", {424, 16, 25, 21}},
+    {"ProgramList", ControlKind::ProgramList, "ProgramBox", {8, 41, 441, 116}},
+}};
+// clang-format on
+
 std::int32_t formHeight(FormExtent extent) {
-    return extent == FormExtent::WithPlayingStrip ? kFormHeight + kStripHeight : kFormHeight;
+    switch (extent) {
+    case FormExtent::Classic:
+        break;
+    case FormExtent::WithPlayingStrip:
+        return kFormHeight + kStripHeight;
+    case FormExtent::WithProgramChooser:
+        return kFormHeight + kStripHeight + kChooserHeight;
+    }
+    return kFormHeight;
 }
 
 std::vector<const ControlLayout*> formRows(FormExtent extent) {
     std::vector<const ControlLayout*> rows;
     for (const ControlLayout& row : kFormLayout)
         rows.push_back(&row);
-    if (extent == FormExtent::WithPlayingStrip)
+    if (extent != FormExtent::Classic)
         for (const ControlLayout& row : kStripLayout)
+            rows.push_back(&row);
+    if (extent == FormExtent::WithProgramChooser)
+        for (const ControlLayout& row : kChooserLayout)
             rows.push_back(&row);
     return rows;
 }
@@ -118,6 +141,8 @@ const ControlLayout* findControl(std::string_view name) {
     for (const ControlLayout& control : kFormLayout)
         if (name == control.name) return &control;
     for (const ControlLayout& control : kStripLayout)
+        if (name == control.name) return &control;
+    for (const ControlLayout& control : kChooserLayout)
         if (name == control.name) return &control;
     return nullptr;
 }

@@ -18,7 +18,9 @@ inline constexpr std::int32_t kFontCharacterHeight = 12;
 inline constexpr std::uint32_t kFontColourRgb = 0x008000;
 
 // Caption: a label centred in its rectangle; ValueText: the bound control's value as text
-// (synth/control_text.h), centred likewise.
+// (synth/control_text.h), centred likewise. The program chooser's: ProgramList, a list box of
+// the programs' names; ProgramName, a read-only field with the current program's number and
+// name; PreviousButton and NextButton, push buttons that step through the programs.
 enum class ControlKind : std::uint8_t {
     GroupBox,
     Label,
@@ -28,7 +30,11 @@ enum class ControlKind : std::uint8_t {
     Memo,
     Image,
     Caption,
-    ValueText
+    ValueText,
+    ProgramList,
+    ProgramName,
+    PreviousButton,
+    NextButton
 };
 
 struct ControlRect {
@@ -56,9 +62,11 @@ extern const std::array<ControlLayout, 36> kFormLayout;
 
 // The strip of playing controls that the LV2 UI and the player show below the classic form, in
 // its look: sliders with a caption and their value as text, and the envelope curve as a radio
-// group. The VST 2 editor is the classic form alone.
-enum class FormExtent : std::uint8_t { Classic, WithPlayingStrip };
+// group. The player adds the program chooser below the strip; a host has its own preset menu.
+// The VST 2 editor is the classic form alone.
+enum class FormExtent : std::uint8_t { Classic, WithPlayingStrip, WithProgramChooser };
 inline constexpr std::int32_t kStripHeight = 153;
+inline constexpr std::int32_t kChooserHeight = 165;
 std::int32_t formHeight(FormExtent extent);
 
 // Every control of the strip, each after its parent; the strip's frame sits just below the
@@ -69,7 +77,18 @@ extern const std::array<ControlLayout, 23> kStripLayout;
 // (the oscillator switch): below the envelope curve's.
 inline constexpr ControlRect kStripFreeSlot = {356, 366, 93, 60};
 
-// The rows of a form of `extent`: the classic layout, then the strip's when it has one.
+// The program chooser, each row after its parent; its frame sits just below the strip. The list
+// holds kChooserRows rows of kChooserItemHeight pixels in kChooserColumns columns, filled a
+// column at a time, inside a two-pixel edge.
+extern const std::array<ControlLayout, 5> kChooserLayout;
+inline constexpr std::int32_t kChooserProgramCount = 32; // the instrument's programs
+inline constexpr std::int32_t kChooserColumns = 4;
+inline constexpr std::int32_t kChooserRows = 8;
+inline constexpr std::int32_t kChooserItemHeight = 14;
+static_assert(kChooserColumns * kChooserRows == kChooserProgramCount);
+
+// The rows of a form of `extent`: the classic layout, then the strip's when it has one, then the
+// chooser's.
 std::vector<const ControlLayout*> formRows(FormExtent extent);
 
 // Sliders, radio groups and the text box in keyboard order; nothing else takes the focus.
@@ -81,7 +100,7 @@ std::span<const char* const> radioItems(std::int32_t parameter);
 // The four lines of the about text.
 extern const std::array<const char*, 4> kAboutLines;
 
-// The row named `name`, of the classic form or the strip; null when there is none.
+// The row named `name`, of the classic form, the strip or the chooser; null when there is none.
 const ControlLayout* findControl(std::string_view name);
 
 // A control's rectangle relative to the form's top-left corner.

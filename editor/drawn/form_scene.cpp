@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <string>
 
 #include "editor/bound_controls.h"
 #include "editor/drawn/classic_look.h"
@@ -20,6 +21,8 @@ constexpr std::int32_t kRadioTextIndent = 16; // an item's text from its round b
 constexpr std::int32_t kMemoTextLeft = 6;     // inside the text box's edge and margin
 constexpr std::int32_t kMemoTextTop = 3;
 constexpr std::int32_t kEdgeWidth = 2;
+constexpr std::int32_t kFieldTextLeft = 4; // a one-line field's text, inside its edge
+constexpr std::int32_t kItemTextLeft = 3;  // a list item's text from the item's left edge
 
 bool contains(ControlRect r, PixelPoint p) {
     return p.x >= r.left && p.y >= r.top && p.x < r.left + r.width && p.y < r.top + r.height;
@@ -42,7 +45,26 @@ FormScene::FormScene(TForm1& form, TextMetrics metrics, std::int32_t scale)
         return *radioGroups.back();
     };
     makers.knob = [this](TTsumami& knob, ControlRect rect) { knobs.push_back({&knob, rect}); };
+    makers.programList = [this](const ControlLayout& row, ControlRect rect) -> FormControl& {
+        listBox = std::make_unique<ListBox>(rect, kChooserColumns, kChooserRows, kChooserItemHeight,
+                                            row.position);
+        return *listBox;
+    };
     buildBoundControls(form, makers);
+    for (const ControlLayout* row : rows) {
+        if (row->kind == ControlKind::PreviousButton) {
+            previous = std::make_unique<PushButton>(formRect(*row), PushButton::Arrow::Left);
+            previous->OnClick = [&form] { form.PreviousButtonClick(); };
+        } else if (row->kind == ControlKind::NextButton) {
+            next = std::make_unique<PushButton>(formRect(*row), PushButton::Arrow::Right);
+            next->OnClick = [&form] { form.NextButtonClick(); };
+        }
+    }
+}
+
+std::string FormScene::programText() const {
+    const std::int32_t p = form.shownProgram();
+    return std::to_string(p) + ": " + form.programName(p);
 }
 
 std::int32_t FormScene::width() const {
@@ -93,6 +115,7 @@ void FormScene::paintForm(RasterCanvas& canvas) const {
             break;
         }
         case ControlKind::Memo:
+        case ControlKind::ProgramName:
             canvas.fillRect(rect.left, rect.top, rect.width, rect.height, kWindowColour);
             drawEdge(canvas, rect, EdgeKind::Sunken);
             break;
@@ -107,6 +130,9 @@ void FormScene::paintForm(RasterCanvas& canvas) const {
         bar->paint(canvas);
     for (const auto& group : radioGroups)
         group->paint(canvas);
+    for (const auto* button : {previous.get(), next.get()})
+        if (button != nullptr) button->paint(canvas);
+    if (listBox != nullptr) listBox->paint(canvas);
     for (const Knob& knob : knobs) {
         const RasterCanvas image =
             knobImage(knob.rect.width, knob.rect.height,
@@ -169,6 +195,14 @@ std::vector<TextRun> FormScene::formTexts() const {
             centred(controlValueText(control.parameter, form.playingValue(control.parameter)),
                     rect);
             break;
+        case ControlKind::ProgramName: {
+            const ControlRect inside{rect.left + kEdgeWidth, rect.top + kEdgeWidth,
+                                     rect.width - 2 * kEdgeWidth, rect.height - 2 * kEdgeWidth};
+            const std::int32_t top = rect.top + (rect.height - metrics.height) / 2;
+            runs.push_back(
+                {programText(), {rect.left + kFieldTextLeft, top + metrics.ascent}, inside});
+            break;
+        }
         default:
             break;
         }
@@ -179,6 +213,16 @@ std::vector<TextRun> FormScene::formTexts() const {
             const std::int32_t top = item.top + (item.height - metrics.height) / 2;
             runs.push_back(
                 {group->itemText(i), {item.left + kRadioTextIndent, top + metrics.ascent}, item});
+        }
+    if (listBox != nullptr)
+        for (std::int32_t i = 0; i < listBox->itemCount(); ++i) {
+            const ControlRect item = listBox->itemRect(i);
+            const std::int32_t top = item.top + (item.height - metrics.height) / 2;
+            const bool selected = i == listBox->position();
+            runs.push_back({form.programName(i),
+                            {item.left + kItemTextLeft, top + metrics.ascent},
+                            item,
+                            selected ? kHighlightText : kTextColour});
         }
     return runs;
 }
@@ -198,6 +242,7 @@ bool FormScene::press(PixelPoint windowPoint, PixelPoint screen) {
     activeKnob = nullptr;
     activeTrackBar = nullptr;
     activeRadioGroup = nullptr;
+    activeButton = nullptr;
     for (const Knob& knob : knobs)
         if (contains(knob.rect, point)) {
             activeKnob = knob.knob;
@@ -216,6 +261,12 @@ bool FormScene::press(PixelPoint windowPoint, PixelPoint screen) {
             activeRadioGroup = group.get();
             return false;
         }
+    for (PushButton* button : {previous.get(), next.get()})
+        if (button != nullptr && button->press(point)) {
+            activeButton = button;
+            return false;
+        }
+    if (listBox != nullptr) listBox->press(point);
     return false;
 }
 
@@ -225,6 +276,7 @@ void FormScene::move(PixelPoint windowPoint, PixelPoint screen) {
         activeKnob->dragTo({at.x, at.y});
     }
     if (activeTrackBar != nullptr) activeTrackBar->move(toFormPixels(windowPoint, factor));
+    if (activeButton != nullptr) activeButton->move(toFormPixels(windowPoint, factor));
 }
 
 void FormScene::release(PixelPoint windowPoint) {
@@ -232,9 +284,11 @@ void FormScene::release(PixelPoint windowPoint) {
     if (activeKnob != nullptr) activeKnob->endDrag();
     if (activeTrackBar != nullptr) activeTrackBar->release();
     if (activeRadioGroup != nullptr) activeRadioGroup->release(point);
+    if (activeButton != nullptr) activeButton->release(point);
     activeKnob = nullptr;
     activeTrackBar = nullptr;
     activeRadioGroup = nullptr;
+    activeButton = nullptr;
 }
 
 std::vector<std::int32_t> FormScene::visualState() const {
@@ -247,5 +301,13 @@ std::vector<std::int32_t> FormScene::visualState() const {
     // The strip's texts tell values between the steps too.
     for (std::int32_t p = kParameterCount; p < count; ++p)
         state.push_back(std::bit_cast<std::int32_t>(form.playingValue(p)));
+    if (listBox != nullptr) {
+        // The field tells the shown program, which the list's position follows at the repaint.
+        state.push_back(listBox->position());
+        state.push_back(form.shownProgram());
+        state.push_back(static_cast<std::int32_t>(form.programNamesRevision()));
+        for (const PushButton* button : {previous.get(), next.get()})
+            state.push_back(button != nullptr && button->pushed());
+    }
     return state;
 }

@@ -1,5 +1,6 @@
 // The form as a drawn backend shows it, free of any windowing system: the sliders and radio
-// groups built from the layout and attached to the form, everything but the text painted on a
+// groups (and the program chooser's list and buttons when the form has it) built from the layout
+// and attached to the form, everything but the text painted on a
 // canvas, the text listed as runs for the window to draw with its font, and the left button's
 // presses, moves and releases taken to the control under the pointer. At a scale factor the
 // window's pixels are that many times the form's in each direction: the canvas is painted in the
@@ -14,8 +15,11 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/drawn/list_box.h"
+#include "editor/drawn/push_button.h"
 #include "editor/drawn/radio_group.h"
 #include "editor/drawn/raster_canvas.h"
+#include "editor/drawn/system_colours.h"
 #include "editor/drawn/track_bar.h"
 #include "editor/form_layout.h"
 
@@ -34,6 +38,7 @@ struct TextRun {
     std::string text;
     PixelPoint origin; // left end of the baseline
     ControlRect clip;  // nothing of the run shows outside
+    Rgb colour = kTextColour;
 };
 
 class FormScene {
@@ -58,12 +63,18 @@ class FormScene {
     void move(PixelPoint point, PixelPoint screen);
     void release(PixelPoint point);
 
-    // What the pixels depend on besides the layout: the position of every bound control, and the
-    // values the strip's texts tell.
+    // What the pixels depend on besides the layout: the position of every bound control, the
+    // values the strip's texts tell, and the chooser's program, names and pushed buttons.
     std::vector<std::int32_t> visualState() const;
 
     TrackBar* trackBar(std::int32_t parameter) const;
     RadioGroup* radioGroup(std::int32_t parameter) const;
+    // The chooser's; null when the form has none.
+    ListBox* programList() const { return listBox.get(); }
+    PushButton* previousButton() const { return previous.get(); }
+    PushButton* nextButton() const { return next.get(); }
+    // What the chooser's field tells of the program the form shows: "5: Perc Click Organ".
+    std::string programText() const;
 
   private:
     struct Knob {
@@ -83,11 +94,15 @@ class FormScene {
     std::vector<std::unique_ptr<TrackBar>> trackBars;
     std::vector<std::unique_ptr<RadioGroup>> radioGroups;
     std::vector<Knob> knobs;
+    std::unique_ptr<ListBox> listBox;
+    std::unique_ptr<PushButton> previous;
+    std::unique_ptr<PushButton> next;
     std::vector<Rgb> logo;
 
     // The control that took the press, until its release.
     TrackBar* activeTrackBar = nullptr;
     RadioGroup* activeRadioGroup = nullptr;
+    PushButton* activeButton = nullptr;
     TTsumami* activeKnob = nullptr;
     PixelPoint knobPressScreen{}; // where the knob's drag started, in window pixels
 };

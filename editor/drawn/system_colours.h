@@ -12,6 +12,8 @@ inline constexpr Rgb kButtonHighlight = 0xFFFFFF;
 inline constexpr Rgb kDarkShadow = 0x696969;
 inline constexpr Rgb kButtonLight = 0xE3E3E3;
 inline constexpr Rgb kWindowColour = 0xFFFFFF;
+inline constexpr Rgb kHighlight = 0x0078D7; // a list's selected item
+inline constexpr Rgb kHighlightText = 0xFFFFFF;
 inline constexpr Rgb kBlack = 0x000000;
 inline constexpr Rgb kTextColour = kFontColourRgb;
 

@@ -20,7 +20,11 @@ class HeadlessFormWindow : public FormWindow {
                 std::make_unique<MemoryControl>(kBindings[row.parameter].steps, row.position));
             return *controls.back();
         };
-        buildBoundControls(form, {memory, memory, nullptr});
+        auto programs = [this](const ControlLayout&, ControlRect) -> FormControl& {
+            controls.push_back(std::make_unique<MemoryControl>(kChooserProgramCount - 1, 0));
+            return *controls.back();
+        };
+        buildBoundControls(form, {memory, memory, nullptr, programs});
         form.RepaintNow = [this] { repaintNow(); };
     }
     ~HeadlessFormWindow() override { form.RepaintNow = nullptr; }

@@ -193,7 +193,11 @@ void Win32FormWindow::buildControl(const ControlLayout& control) {
     }
     case ControlKind::Caption:
     case ControlKind::ValueText:
-        break; // the playing strip's, which the VST 2 editor never shows
+    case ControlKind::ProgramList:
+    case ControlKind::ProgramName:
+    case ControlKind::PreviousButton:
+    case ControlKind::NextButton:
+        break; // the playing strip's and the player's, which the VST 2 editor never shows
     }
 }
 

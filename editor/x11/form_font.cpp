@@ -10,17 +10,27 @@ FormFont::FormFont(Display* display, int screen, Visual* visual, Colormap colorm
     // fontconfig pattern means.
     font = XftFontOpen(display, screen, XFT_FAMILY, XftTypeString, kFontFace, XFT_PIXEL_SIZE,
                        XftTypeDouble, static_cast<double>(kFontCharacterHeight * scale), nullptr);
-    XRenderColor green{};
-    green.red = static_cast<unsigned short>(((kFontColourRgb >> 16) & 0xFF) * 0x101);
-    green.green = static_cast<unsigned short>(((kFontColourRgb >> 8) & 0xFF) * 0x101);
-    green.blue = static_cast<unsigned short>((kFontColourRgb & 0xFF) * 0x101);
-    green.alpha = 0xFFFF;
-    colourAllocated = XftColorAllocValue(display, visual, colormap, &green, &colour) != 0;
+    colour(kFontColourRgb);
 }
 
 FormFont::~FormFont() {
-    if (colourAllocated) XftColorFree(display, visual, colormap, &colour);
+    for (auto& [rgb, allocated] : colours)
+        XftColorFree(display, visual, colormap, &allocated);
     if (font != nullptr) XftFontClose(display, font);
+}
+
+const XftColor* FormFont::colour(Rgb rgb) {
+    for (const auto& [known, allocated] : colours)
+        if (known == rgb) return &allocated;
+    XRenderColor wanted{};
+    wanted.red = static_cast<unsigned short>(((rgb >> 16) & 0xFF) * 0x101);
+    wanted.green = static_cast<unsigned short>(((rgb >> 8) & 0xFF) * 0x101);
+    wanted.blue = static_cast<unsigned short>((rgb & 0xFF) * 0x101);
+    wanted.alpha = 0xFFFF;
+    XftColor allocated{};
+    if (XftColorAllocValue(display, visual, colormap, &wanted, &allocated) == 0) return nullptr;
+    colours.emplace_back(rgb, allocated);
+    return &colours.back().second;
 }
 
 TextMetrics FormFont::metrics() const {
@@ -38,13 +48,15 @@ TextMetrics FormFont::metrics() const {
     return metrics;
 }
 
-void FormFont::draw(XftDraw* draw, const TextRun& run) const {
+void FormFont::draw(XftDraw* draw, const TextRun& run) {
     if (!valid() || run.text.empty()) return;
+    const XftColor* runColour = colour(run.colour);
+    if (runColour == nullptr) return;
     XRectangle clip{static_cast<short>(run.clip.left), static_cast<short>(run.clip.top),
                     static_cast<unsigned short>(run.clip.width),
                     static_cast<unsigned short>(run.clip.height)};
     XftDrawSetClipRectangles(draw, 0, 0, &clip, 1);
-    XftDrawStringUtf8(draw, &colour, font, run.origin.x, run.origin.y,
+    XftDrawStringUtf8(draw, runColour, font, run.origin.x, run.origin.y,
                       reinterpret_cast<const FcChar8*>(run.text.data()),
                       static_cast<int>(run.text.size()));
     XftDrawSetClip(draw, nullptr);

@@ -5,10 +5,11 @@
 
 Runs beside a private JACK server (with_jack.sh) on a display of its own (with_xvfb.sh). Starts
 the player with its window, checks the window's title and size (the classic form with the strip
-of playing controls), clicks "Saw" and sees it stay checked past the form's polls of the playing
-instrument, closes the window as a window manager does, and checks that the player ended cleanly
-with Wave saved as Saw. Leaves a screenshot of the window. Exits non-zero on the first failed
-check.
+of playing controls and the program chooser), clicks "Saw" and sees it stay checked past the
+form's polls of the playing instrument (or "Sqr" when the first program plays a saw); picks a program in the chooser's list and steps with its
+buttons, round the ends too, seeing the list follow; closes the window as a window manager does,
+and checks that the player ended cleanly with that wave saved in program 0 and the last program
+chosen current. Leaves a screenshot of the window. Exits non-zero on the first failed check.
 """
 import ctypes
 import os
@@ -18,14 +19,21 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from editor_driving import RADIOGROUP2, TICK_MS, Failure, check, xdo  # noqa: E402
+from editor_driving import RADIOGROUP2, SQR_ITEM, TICK_MS, Failure, check, xdo  # noqa: E402
 
 TITLE = "Ulvo DrawBar Synth"
 TEXT_HEIGHT = 14  # the radio group's caption cell, as in drive_editor_x11.py
 SAW_ITEM = 1
 WAVE_INDEX = 14
-# The classic form, 457 x 281, with the strip of playing controls, 153 high, below it.
-WIDTH, HEIGHT = 457, 281 + 153
+# The classic form, 457 x 281, with the strip of playing controls, 153 high, below it and the
+# program chooser, 165 high, below that.
+WIDTH, HEIGHT = 457, 281 + 153 + 165
+# The chooser's list and buttons on the form: eight rows of 14 pixels in columns of 109, inside a
+# two-pixel edge.
+LIST = (8, 475, 441, 116)
+PREVIOUS = (8, 450, 25, 21)
+NEXT = (424, 450, 25, 21)
+HIGHLIGHT = (0x00, 0x78, 0xD7)
 
 
 def item_point(item):
@@ -45,6 +53,53 @@ def checked_item(origin, items=4):
     levels = [sum(pixel(origin[0] + item_point(i)[0], origin[1] + item_point(i)[1]))
               for i in range(items)]
     return levels.index(min(levels))
+
+
+def item_top(item):
+    """A point on the top row of a list item, above the letters of its name."""
+    return LIST[0] + 2 + (item // 8) * 109 + 54, LIST[1] + 2 + (item % 8) * 14
+
+
+def highlighted_items(origin):
+    """The list items drawn in the highlight, from one capture of the list."""
+    crop = f"{LIST[2]}x{LIST[3]}+{origin[0] + LIST[0]}+{origin[1] + LIST[1]}"
+    out = subprocess.run(["import", "-window", "root", "-crop", crop, "+repage", "-depth", "8",
+                          "txt:-"], check=True, capture_output=True, text=True).stdout
+    pixels = {}
+    for line in out.splitlines()[1:]:
+        where, colour = line.split(":", 1)
+        rgb = colour.split("(")[1].split(")")[0].split(",")
+        pixels[tuple(int(v) for v in where.split(","))] = tuple(int(float(c)) for c in rgb[:3])
+    return [i for i in range(32)
+            if pixels.get((item_top(i)[0] - LIST[0], item_top(i)[1] - LIST[1])) == HIGHLIGHT]
+
+
+def click_at(origin, point):
+    xdo("mousemove", origin[0] + point[0], origin[1] + point[1])
+    time.sleep(0.1)
+    xdo("click", 1)
+    time.sleep(3 * TICK_MS / 1000)
+
+
+def middle(rect):
+    return rect[0] + rect[2] // 2, rect[1] + rect[3] // 2
+
+
+def choose_programs(origin):
+    """Works the chooser and returns the program it should leave current."""
+    check(highlighted_items(origin) == [0], "program 0 is chosen at the start")
+    marimba = item_top(10)
+    click_at(origin, (marimba[0], marimba[1] + 7))
+    check(highlighted_items(origin) == [10], "a click on the list chooses its program")
+    click_at(origin, middle(NEXT))
+    check(highlighted_items(origin) == [11], "next steps on")
+    click_at(origin, middle(PREVIOUS))
+    click_at(origin, middle(PREVIOUS))
+    check(highlighted_items(origin) == [9], "previous steps back")
+    click_at(origin, (item_top(0)[0], item_top(0)[1] + 7))
+    click_at(origin, middle(PREVIOUS))
+    check(highlighted_items(origin) == [31], "previous from the first program goes to the last")
+    return 31
 
 
 def close_like_a_window_manager(window):
@@ -88,6 +143,15 @@ def wave_in_state(path):
     raise Failure(f"no program 0 in {path}")
 
 
+def current_in_state(path):
+    with open(path) as state:
+        for line in state:
+            words = line.split()
+            if words[:1] == ["current"]:
+                return int(words[1])
+    raise Failure(f"no current program in {path}")
+
+
 def scenario(player, state, screenshot):
     deadline = time.time() + 30
     while not player.stdout.readline().startswith("ulvo-play: playing as"):
@@ -113,16 +177,18 @@ def scenario(player, state, screenshot):
     crop = f"{WIDTH}x{HEIGHT}+{origin[0]}+{origin[1]}"
     subprocess.run(["import", "-window", "root", "-crop", crop, "+repage", screenshot], check=True)
     print(f"  screenshot: {screenshot}")
-    check(checked_item(origin) == 0, "'Sin' is checked at the start")
-
-    saw = item_point(SAW_ITEM)
-    xdo("mousemove", origin[0] + saw[0] + 8, origin[1] + saw[1])
+    # The first factory program's wave, and another one to click.
+    first = checked_item(origin)
+    wanted = SAW_ITEM if first != SAW_ITEM else SQR_ITEM
+    item = item_point(wanted)
+    xdo("mousemove", origin[0] + item[0] + 8, origin[1] + item[1])
     time.sleep(0.1)
     xdo("click", 1)
     # The form polls the instrument every tick; a value the audio thread had not taken would
-    # move the radio back to 'Sin'.
+    # move the radio back.
     time.sleep(5 * TICK_MS / 1000)
-    check(checked_item(origin) == SAW_ITEM, "'Saw' stays checked past the form's polls")
+    check(checked_item(origin) == wanted, f"item {wanted} stays checked past the form's polls")
+    chosen = choose_programs(origin)
 
     close_like_a_window_manager(window)
     player.wait(timeout=30)
@@ -132,7 +198,9 @@ def scenario(player, state, screenshot):
               if not line.startswith("ulvo-play: xrun: ")]
     check(not errors, f"nothing else on standard error ({errors})")
     wave = wave_in_state(state)
-    check(abs(wave - 1 / 3) < 1e-6, f"Wave is saved as Saw ({wave})")
+    check(abs(wave - wanted / 3) < 1e-6, f"Wave is saved as item {wanted} ({wave})")
+    current = current_in_state(state)
+    check(current == chosen, f"program {chosen} is saved current ({current})")
 
 
 def main():
@@ -140,9 +208,12 @@ def main():
     print(f"player window on X11, {ulvo_play}")
     with tempfile.TemporaryDirectory() as folder:
         state = os.path.join(folder, "state")
+        # Nothing of the machine's own configuration is seen.
+        environment = dict(os.environ, HOME=os.path.join(folder, "home"),
+                           XDG_CONFIG_HOME=os.path.join(folder, "config"))
         player = subprocess.Popen([ulvo_play, "--no-connect", "--name", "gui-player", "--state",
                                    state], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                  text=True)
+                                  text=True, env=environment)
         try:
             scenario(player, state, screenshot)
         except (Failure, subprocess.SubprocessError) as failure:

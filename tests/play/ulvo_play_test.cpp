@@ -1,8 +1,9 @@
 // ulvo-play run as a user runs it, beside a private JACK server (with_jack.sh): what it plays from
 // a keyboard, with the server in freewheel, is to the bit what the instrument renders of the same
 // events offline through the MIDI front at the same period, and live at the server's pace a chord
-// sounds; xruns are told a few lines at a time; its state survives a clean exit and a save cut
-// short, a damaged state file is kept aside, players of different names keep files of their own,
+// sounds; xruns are told a few lines at a time; a fresh player's programs are the factory
+// presets; its state survives a clean exit and a save cut short, a damaged state file is kept
+// aside, players of different names keep files of their own,
 // a session manager gets its answers, and a missing server or a bad option gives one line.
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@
 #include "synth/instrument.h"
 #include "synth/midi_front.h"
 #include "synth/preset_text.h"
+#include "tests/play/factory_bank.h"
 #include "tests/play/fake_session_manager.h"
 #include "tests/play/jack_probe.h"
 #include "tests/play/player_process.h"
@@ -119,12 +121,14 @@ double peak(const std::vector<float>& samples) {
     return p;
 }
 
-// The instrument that the command line below describes, built without the player's code.
+// The instrument that the command line below describes, built without the player's code: a
+// fresh player's factory programs, then the preset and the parameter in program 0.
 void setUpAsCommandLine(Instrument& instrument, float rate) {
     const PresetParse presets = parsePresets(slurp(ULVO_FACTORY_PRESETS));
     const Preset* organ = findPreset(presets.presets, "Full Organ");
     ASSERT_NE(organ, nullptr);
     instrument.setSampleRate(rate);
+    loadFactoryBank(instrument, slurp(ULVO_FACTORY_PRESETS));
     instrument.loadValues(organ->values);
     instrument.setProgramName(0, organ->name.c_str());
     instrument.setParameter(Wave, 0.333333f);
@@ -246,7 +250,7 @@ TEST(UlvoPlay, PlaysTheKeyboardToTheBitAndKeepsItsStateAcrossRuns) {
     EXPECT_EQ(namesIn(folder.path("config")), std::vector<std::string>{"state"});
 }
 
-TEST(UlvoPlay, DamagedStateIsKeptAsideNeverOverwrittenAndTheDefaultsSaved) {
+TEST(UlvoPlay, DamagedStateIsKeptAsideNeverOverwrittenAndTheFactoryProgramsSaved) {
     TempFolder folder;
     const std::string state = folder.path("state");
     auto other = std::make_unique<Instrument>();
@@ -260,7 +264,8 @@ TEST(UlvoPlay, DamagedStateIsKeptAsideNeverOverwrittenAndTheDefaultsSaved) {
         replaced(whole, "current 2\n", "current 99\n"), // no such program
         replaced(whole, "program 31 ", "program 32 "),  // 31 programs and one past the last
     };
-    auto defaults = std::make_unique<Instrument>();
+    auto factory = std::make_unique<Instrument>();
+    loadFactoryBank(*factory, slurp(ULVO_FACTORY_PRESETS));
     int n = 0;
     for (const std::string& text : damaged) {
         SCOPED_TRACE(text.substr(0, 40));
@@ -275,10 +280,11 @@ TEST(UlvoPlay, DamagedStateIsKeptAsideNeverOverwrittenAndTheDefaultsSaved) {
         ASSERT_EQ(warnings.size(), 1u) << player.err();
         EXPECT_NE(warnings[0].find("damaged"), std::string::npos) << warnings[0];
         EXPECT_NE(warnings[0].find(aside), std::string::npos) << warnings[0];
-        // The damaged file is kept as it was, beside the earlier ones; the defaults were saved.
+        // The damaged file is kept as it was, beside the earlier ones; the player started afresh,
+        // with the factory programs, and saved them.
         for (int kept = 1; kept <= n; ++kept)
             EXPECT_EQ(slurp(state + ".damaged-" + std::to_string(kept)), damaged[kept - 1]);
-        EXPECT_EQ(slurp(state), writeBankText(*defaults));
+        EXPECT_EQ(slurp(state), writeBankText(*factory));
     }
 }
 
@@ -396,8 +402,10 @@ TEST(UlvoPlay, InASessionItsFolderKeepsTheStateSavedWhenTheManagerAsks) {
     ASSERT_TRUE(probe.hasClient(clientId));
     ASSERT_TRUE(probe.plugInto(clientId + ":midi_in", clientId + ":draw_1", clientId + ":draw_2"));
 
-    // Each save writes what the player holds then: here after a program change.
+    // Each save writes what the player holds then: first the factory programs of a new session,
+    // then after a program change.
     auto mirror = std::make_unique<Instrument>();
+    loadFactoryBank(*mirror, slurp(ULVO_FACTORY_PRESETS));
     for (std::uint8_t program : {0, 7}) {
         if (program != 0) {
             probe.play({{0, {0xC0, program}}}, 256, JackProbe::Pace::Freewheel);
@@ -424,6 +432,7 @@ TEST(UlvoPlay, ControllerKnobsMoveParametersByTheDefaultMapOrTheFileThatReplaces
                                                   "XDG_CONFIG_HOME=" + folder.path("config")};
     JackProbe probe;
     auto mirror = std::make_unique<Instrument>();
+    loadFactoryBank(*mirror, slurp(ULVO_FACTORY_PRESETS));
     Recording played;
     const auto playKnobs = [&](const std::vector<std::string>& extra,
                                const std::vector<TimedMidi>& knobs, std::int64_t frames) {

@@ -17,15 +17,18 @@ int quietAboutLostConnection(Display*) {
 } // namespace
 
 EditorWindow::EditorWindow(const Instrument& instrument, ParameterQueue& queue, int scale)
-    : link(instrument, queue) {
+    : link(instrument, queue), programs(instrument, queue) {
     XSetIOErrorHandler(quietAboutLostConnection);
     window = createTopLevelFormWindow(kProductName, scale > 0 ? scale : serverScaleFactor(), form);
     if (window == nullptr)
         throw ToolError("cannot open the editor's window (is DISPLAY set?); --no-gui plays "
                         "without it");
     // The controls stand at their layout positions before the handlers are attached, so that
-    // nothing is sent while the form is built; the first poll moves them to the sound's values.
+    // nothing is sent while the form is built; the first poll, before the window shows, moves
+    // them to the sound's values and fills the chooser.
     form.FormCreate();
     form.Synth = &link;
+    form.Programs = &programs;
+    form.Timer1Timer();
     window->show();
 }

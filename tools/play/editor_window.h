@@ -1,11 +1,12 @@
-// The editor, with its strip of playing controls, in a top-level window of its own titled with the
-// instrument's name; closing it, or losing the display, ends the player.
+// The editor, with its strip of playing controls and its program chooser, in a top-level window of
+// its own titled with the instrument's name; closing it, or losing the display, ends the player.
 #pragma once
 
 #include <memory>
 
 #include "editor/editor_form.h"
 #include "editor/form_window.h"
+#include "tools/play/program_queue_link.h"
 #include "tools/play/queue_link.h"
 
 class EditorWindow {
@@ -23,6 +24,7 @@ class EditorWindow {
 
   private:
     QueueLink link;
-    TForm1 form{FormExtent::WithPlayingStrip};
+    ProgramQueueLink programs;
+    TForm1 form{FormExtent::WithProgramChooser};
     std::unique_ptr<FormWindow> window; // goes before the form and the link it calls
 };

@@ -73,9 +73,7 @@ void JackPlayer::deactivate() {
 
 void JackPlayer::applyQueuedChanges() {
     if (active) return;
-    ParameterChange change;
-    while (queue.pop(change))
-        instrument.setParameter(change.index, change.value);
+    queue.applyAll(instrument);
 }
 
 std::vector<std::string> JackPlayer::connectToSystem() {
@@ -106,9 +104,7 @@ std::vector<std::string> JackPlayer::connectToSystem() {
 // [audio thread] No allocation, lock, wait or I/O.
 int JackPlayer::process(jack_nframes_t frames, void* self) {
     auto& player = *static_cast<JackPlayer*>(self);
-    ParameterChange change;
-    while (player.queue.pop(change))
-        player.instrument.setParameter(change.index, change.value);
+    player.queue.applyAll(player.instrument);
 
     void* events = jack_port_get_buffer(player.midiIn, frames);
     const std::uint32_t count = jack_midi_get_event_count(events);

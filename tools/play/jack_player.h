@@ -1,7 +1,8 @@
 // The instrument as a JACK client: one MIDI input, two audio outputs. Each period the process
-// callback applies the editor's parameter changes, hands the period's MIDI events to the MIDI
-// front at their frames and renders, as the LV2 front does in run(); the controllers that the
-// player's controller map claims set their controls instead, at once for the whole period.
+// callback applies the editor's parameter changes and program choices, hands the period's MIDI
+// events to the MIDI front at their frames and renders, as the LV2 front does in run(); the
+// controllers that the player's controller map claims set their controls instead, at once for the
+// whole period.
 #pragma once
 
 #include <atomic>

@@ -14,6 +14,7 @@
 #include "tools/common/tool_error.h"
 #include "tools/play/controller_map.h"
 #include "tools/play/editor_window.h"
+#include "tools/play/factory_programs.h"
 #include "tools/play/jack_player.h"
 #include "tools/play/nsm_client.h"
 #include "tools/play/play_options.h"
@@ -31,28 +32,33 @@ void warn(const std::string& message) {
     std::fprintf(stderr, "ulvo-play: warning: %s\n", message.c_str());
 }
 
-// Restores the state in `path`; false when the file is there but must not be saved over.
-bool restoreState(Instrument& instrument, const std::string& path) {
+struct Restore {
+    bool restored = false; // else the player starts from the factory programs
+    bool maySave = true;   // false when the file is there but must not be saved over
+};
+
+Restore restoreState(Instrument& instrument, const std::string& path) {
     const StateLoad load = loadState(instrument, path);
     switch (load.outcome) {
     case StateLoad::Outcome::Missing:
+        return {false, true};
     case StateLoad::Outcome::Restored:
-        return true;
+        return {true, true};
     case StateLoad::Outcome::Damaged:
         if (load.keptAs.empty()) {
             warn("the state in " + path + " is damaged and cannot be moved aside (" + load.problem +
-                 "); starting from the defaults and leaving it as it is");
-            return false;
+                 "); starting from the factory programs and leaving it as it is");
+            return {false, false};
         }
         warn("the state in " + path + " is damaged; kept it as " + load.keptAs +
-             " and started from the defaults");
-        return true;
+             " and started from the factory programs");
+        return {false, true};
     case StateLoad::Outcome::Unreadable:
         warn("cannot read the state in " + path + " (" + load.problem +
-             "); starting from the defaults and leaving it as it is");
-        return false;
+             "); starting from the factory programs and leaving it as it is");
+        return {false, false};
     }
-    return false;
+    return {false, false};
 }
 
 // Where the session manager wants the data: the folder it names, created when new.
@@ -117,11 +123,15 @@ int play(const PlayOptions& options, const char* executable) {
             saveOnExit = false;
         }
     }
-    if (!statePath.empty() && !restoreState(*instrument, statePath)) saveOnExit = false;
+    Restore restore;
+    if (!statePath.empty()) restore = restoreState(*instrument, statePath);
+    if (!restore.maySave) saveOnExit = false;
 
     std::unique_ptr<JackPlayer> player;
     std::unique_ptr<EditorWindow> window;
     try {
+        // A state file keeps its own programs; a fresh player starts with the factory presets.
+        if (!restore.restored) loadFactoryPrograms(*instrument);
         applyStartSettings(*instrument, options);
         player = std::make_unique<JackPlayer>(clientName, *instrument, controllers);
         // The sound then follows the settings and the server's rate alone.
