@@ -48,9 +48,12 @@ def note(channel, start, length, key, velocity):
 
 
 def bend(channel, tick, amount):
-    """Pitch bend, amount from -1 to 1 (UlvoDraw bends by a semitone at full scale)."""
+    """Pitch bend, amount from -1 to 1 (a semitone at full scale in the classic builds).
+
+    Coarse steps only, the fine byte 0: the VST 2 build reads the upper seven bits alone, and the
+    other builds with their classic controls then play exactly the same bend."""
     value = max(0, min(16383, round(8192 + amount * 8192)))
-    return [(tick, bytes([0xE0 | channel, value & 0x7F, value >> 7]))]
+    return [(tick, bytes([0xE0 | channel, 0, value >> 7]))]
 
 
 # One chord per bar: Am F C G Am F E Am, voiced close around middle C.

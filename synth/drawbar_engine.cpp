@@ -374,6 +374,9 @@ void DrawbarEngine::play(RenderPath path, float* left, float* right, std::int32_
     if (frames <= 0) return;
     if (pitch.followRange(derived.bendRange.load(relaxed))) retune();
     output.follow(derived.volumeGain.load(relaxed), derived.sampleRate.load(relaxed));
+    // The first call starts at the level set, not from unity; later ones glide unless silent.
+    if (output.gliding() && (!playedBefore || soundingVoices() == 0)) output.settle();
+    playedBefore = true;
     if (output.unity()) return playPitched(path, left, right, frames, replacing);
     if (replacing) {
         playPitched(path, left, right, frames, true);

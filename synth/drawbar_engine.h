@@ -118,6 +118,7 @@ class DrawbarEngine {
     std::int32_t lastVoice = 0; // voice that took the latest note-on
     PitchModulation pitch;      // bend and vibrato [audio thread]
     OutputGain output;          // volume, channel volume and expression [audio thread]
+    bool playedBefore = false;  // a render call has run
     // Where a gain other than 1 renders the voices before they are scaled into an adding call.
     static constexpr std::int32_t kScratchFrames = 256;
     float scratch[2][kScratchFrames]{};

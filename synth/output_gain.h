@@ -24,6 +24,13 @@ class OutputGain {
         if (volumeGain != volumeFollowed || controllersMoved) retarget(volumeGain, sampleRate);
     }
     static constexpr double kGlideSeconds = 0.015;
+    bool gliding() const { return glideLeft > 0; }
+    // Ends a glide at once: while nothing sounds there is nothing a jump could click in, and a
+    // level nobody heard is no level to glide from.
+    void settle() {
+        gain = target;
+        glideLeft = 0;
+    }
     // The output needs no scaling: the gain is 1 and stays there.
     bool unity() const { return gain == 1.0f && target == 1.0f; }
     // Scales `frames` frames of both channels in place (one buffer when they are the same),
