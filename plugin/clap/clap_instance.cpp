@@ -44,6 +44,16 @@ std::uint8_t midiVelocity(double velocity) {
     return static_cast<std::uint8_t>(std::clamp(std::lround(velocity * 127.0), 1L, 127L));
 }
 
+// Events whose effect the instrument applies at once rather than at a frame of the render: a
+// program change, which sets every value, and silence. The render is split at their frame.
+bool actsAtOnce(const clap::EventHeader& header) {
+    if (header.type == clap::kEventNoteChoke) return true;
+    clap::EventMidi message;
+    if (header.type != clap::kEventMidi || !readEvent(header, message)) return false;
+    const std::uint8_t kind = message.data[0] & 0xF0;
+    return kind == 0xC0 || (kind == 0xB0 && (message.data[1] == 120 || message.data[1] == 126));
+}
+
 } // namespace
 
 ClapInstance::ClapInstance(const clap::Host& host, const clap::PluginDescriptor& descriptor)
@@ -149,11 +159,7 @@ std::int32_t ClapInstance::process(const clap::Process& process) {
             }
             continue;
         }
-        clap::EventMidi message;
-        // A program change sets every value: as a parameter change, it takes effect at its frame.
-        if (event->type == clap::kEventMidi && readEvent(*event, message) &&
-            (message.data[0] & 0xF0) == 0xC0)
-            renderUpTo(time);
+        if (actsAtOnce(*event)) renderUpTo(time);
         applyChanges();
         playEvent(*event, static_cast<std::int32_t>(time > rendered ? time - rendered : 0));
     }
