@@ -37,8 +37,10 @@ class BankHandoff {
     // bank to `instrument`: every program's values, then the current program settled. No
     // allocation, lock or wait. True when there was one.
     bool take(Instrument& instrument) {
+        // Nearly every block finds nothing waiting: one plain load tells.
         State expected = Ready;
-        if (!state.compare_exchange_strong(expected, Applying, std::memory_order_acquire))
+        if (state.load(std::memory_order_relaxed) != Ready ||
+            !state.compare_exchange_strong(expected, Applying, std::memory_order_acquire))
             return false;
         for (std::int32_t p = 0; p < kProgramCount; ++p)
             for (std::int32_t index = 0; index < kControlCount; ++index)

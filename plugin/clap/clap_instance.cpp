@@ -258,8 +258,8 @@ void ClapInstance::flush(const clap::InputEvents* in, const clap::OutputEvents* 
 }
 
 void ClapInstance::takeEditorChanges(const clap::OutputEvents* out) {
-    std::uint32_t changed = editorChanged.exchange(0, std::memory_order_acquire);
-    if (changed == 0) return;
+    if (editorChanged.load(relaxed) == 0) return; // as nearly always
+    const std::uint32_t changed = editorChanged.exchange(0, std::memory_order_acquire);
     ParameterSet changes;
     for (std::int32_t index = 0; index < kControlCount; ++index)
         if ((changed >> index & 1u) != 0) changes.set(index, editorValues[index].load(relaxed));
