@@ -21,14 +21,15 @@ set(CPACK_DEBIAN_PACKAGE_PROVIDES lv2-plugin)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://korvane.example/ulvodraw)
 
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "polyphonic drawbar synthesizer, LV2 and VST 2 plug-in
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "polyphonic drawbar synthesizer, LV2, CLAP and VST 2 plug-in
 UlvoDraw is a polyphonic drawbar synthesizer: each of its 16 voices plays a
 fundamental and six drawbars over a sine, saw, square or triangle wave,
 through a smoothing stage, an ADSR envelope and a resonant low-, band- or
 high-pass filter. It comes with 32 factory presets and an editor window.
 
-This package holds the LV2 plug-in, the VST 2 plug-in and ulvo-render, which
-plays a MIDI file through an instrument into a WAV or FLAC file.")
+This package holds the LV2 plug-in, the CLAP plug-in, the VST 2 plug-in and
+ulvo-render, which plays a MIDI file through an instrument into a WAV or FLAC
+file.")
 if(TARGET ulvo-play)
     string(APPEND CPACK_DEBIAN_PACKAGE_DESCRIPTION "
 It also holds ulvo-play, which plays the instrument from a MIDI keyboard
@@ -60,7 +61,7 @@ install(FILES ${ulvo_debian_dir}/copyright ${ulvo_debian_dir}/changelog.gz
     DESTINATION ${ULVO_DOC_DESTINATION} COMPONENT debian EXCLUDE_FROM_ALL)
 
 # The binaries whose libraries the package depends on.
-set(ulvo_binaries $<TARGET_FILE:UlvoDraw>)
+set(ulvo_binaries $<TARGET_FILE:UlvoDraw> $<TARGET_FILE:ulvodraw_clap>)
 foreach(target IN LISTS ulvo_lv2_modules ITEMS ulvo-render ulvo-play)
     if(TARGET ${target})
         list(APPEND ulvo_binaries $<TARGET_FILE:${target}>)

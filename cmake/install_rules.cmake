@@ -1,5 +1,5 @@
 # What `cmake --install` puts under the prefix: the VST 2 plug-in in lib/vst, the LV2 bundle in
-# lib/lv2, the tools in bin, the presets and the documentation in share (the manual pages are
+# lib/lv2, the CLAP plug-in in lib/clap, the tools in bin, the presets and the documentation in share (the manual pages are
 # installed by docs/man). Components: `runtime` is all of it; `license` the licence file, which the
 # Debian package carries as its copyright file instead; `debian` that package's own files, only
 # installed when asked for.
@@ -10,6 +10,8 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 set(ulvo_module_permissions OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
 install(TARGETS UlvoDraw LIBRARY DESTINATION lib/vst PERMISSIONS ${ulvo_module_permissions}
+    COMPONENT runtime)
+install(TARGETS ulvodraw_clap LIBRARY DESTINATION lib/clap PERMISSIONS ${ulvo_module_permissions}
     COMPONENT runtime)
 
 # The bundle: its Turtle files and every module built into its folder (the DSP module, and a UI

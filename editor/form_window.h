@@ -36,6 +36,9 @@ class FormWindow {
     // The windowing system's id of the form's window (an X11 Window), for a host that is given
     // the form as a widget; 0 where there is none.
     virtual std::uintptr_t nativeWindow() const { return 0; }
+    // A file descriptor that turns readable when the window has events for idle() to handle (the
+    // X11 connection), for a host that watches descriptors; -1 where there is none.
+    virtual int eventDescriptor() const { return -1; }
 };
 
 // [ui thread] Creates the form's window, hidden, as a borderless child at the top-left corner of

@@ -15,7 +15,7 @@ cmake --preset linux >/dev/null
 cmake --build --preset linux
 for preset in win32 win64; do
     cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" --target UlvoDraw
+    cmake --build --preset "$preset" --target UlvoDraw ulvodraw_clap
 done
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/linux/CMakeCache.txt)
 [ -n "$version" ] || { echo "package.sh: no project version in build/linux/CMakeCache.txt" >&2; exit 1; }
@@ -41,11 +41,12 @@ stamp "$work/stage/$linux"
 tar -C "$work/stage" --sort=name --format=gnu --owner=0 --group=0 --numeric-owner \
     --mode=u+rw,go-w,go+r -cf - "$linux" | gzip -9n >"$work/files/$linux.tar.gz"
 
-# The Windows zips: the DLL as built, with the README and the licence in Windows line ends.
+# The Windows zips: the VST 2 and CLAP plug-ins as built, with the README and the licence in
+# Windows line ends.
 for preset in win32 win64; do
     name=UlvoDraw-$version-$preset
     mkdir -p "$work/stage/$name"
-    cp build/$preset/UlvoDraw.dll "$work/stage/$name/"
+    cp build/$preset/UlvoDraw.dll build/$preset/UlvoDraw.clap "$work/stage/$name/"
     sed 's/$/\r/' packaging/windows/README.txt >"$work/stage/$name/README.txt"
     sed 's/$/\r/' LICENSE >"$work/stage/$name/LICENSE.txt"
     chmod 644 "$work/stage/$name"/*

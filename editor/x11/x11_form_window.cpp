@@ -63,6 +63,9 @@ class X11FormWindow : public FormWindow {
     bool closeRequested() const override { return closing; }
     bool connectionLost() const override { return lost; }
     std::uintptr_t nativeWindow() const override { return window; }
+    int eventDescriptor() const override {
+        return display != nullptr && !lost ? ConnectionNumber(display) : -1;
+    }
 
   private:
     // The window on `screen` as a child of `parent`, or top-level with `title` when there is one.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the dispatcher, the event intake, the parameter response and the LV2 front: builds the
-# targets with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer (clang) in build/fuzz, then runs
+# Fuzzes the dispatcher, the event intake, the parameter response, the LV2 and the CLAP fronts:
+# builds the targets with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer (clang) in build/fuzz, then runs
 # them side by side for a bounded time, starting from the seed corpus in tests/fuzz/corpus.
 # Any finding (sanitizer report, broken promise, leak, slow input) fails the step and leaves the
 # input in build/fuzz/artifacts. Prints the executions each target reached.
@@ -11,7 +11,7 @@ seconds=${ULVO_FUZZ_SECONDS:-90}
 # A fresh seed each run, printed, so that a finding can be chased with the same seed again.
 seed=${ULVO_FUZZ_SEED:-$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')}
 echo "fuzz seed $seed (ULVO_FUZZ_SEED=$seed scripts/run_tests.sh fuzz runs with it again)"
-targets=(dispatcher event parameter lv2)
+targets=(dispatcher event parameter lv2 clap)
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -26,6 +26,7 @@ same_list "$dist" <(printf '%s\n' "${expected_names[@]}") "$work/names"
 # What every Linux install holds, below its prefix; the bundle is whatever the build made of it.
 {
     echo lib/vst/UlvoDraw.so
+    echo lib/clap/UlvoDraw.clap
     for file in build/linux/ulvodraw.lv2/*; do echo "lib/lv2/ulvodraw.lv2/$(basename "$file")"; done
     echo bin/ulvo-render
     echo share/man/man1/ulvo-render.1.gz
@@ -77,14 +78,17 @@ for expected in Package=ulvodraw "Version=$version" Section=sound Provides=lv2-p
 done
 [ -n "$(dpkg-deb -f "$deb" Depends)" ] || fail "the package depends on nothing"
 
-# The Windows zips: the DLL as built, the README and the licence.
+# The Windows zips: the VST 2 and CLAP plug-ins as built, the README and the licence.
 for preset in win32 win64; do
     name=UlvoDraw-$version-$preset
     unzip -Z1 "$dist/$name.zip" >"$work/zip"
-    printf '%s\n' "$name/UlvoDraw.dll" "$name/README.txt" "$name/LICENSE.txt" >"$work/expected"
+    printf '%s\n' "$name/UlvoDraw.dll" "$name/UlvoDraw.clap" "$name/README.txt" \
+        "$name/LICENSE.txt" >"$work/expected"
     same_list "$name.zip" "$work/expected" "$work/zip"
-    unzip -p "$dist/$name.zip" "$name/UlvoDraw.dll" | cmp - "build/$preset/UlvoDraw.dll" ||
-        fail "the DLL in $name.zip is not build/$preset/UlvoDraw.dll"
+    for plugin in UlvoDraw.dll UlvoDraw.clap; do
+        unzip -p "$dist/$name.zip" "$name/$plugin" | cmp - "build/$preset/$plugin" ||
+            fail "the $plugin in $name.zip is not build/$preset/$plugin"
+    done
 done
 echo "archives: $(wc -l <"$work/tar") files in the Linux archive, $(wc -l <"$work/deb") in the" \
-    "Debian package, 3 in each zip; the archive's plug-ins render the demo as the build does"
+    "Debian package, 4 in each zip; the archive's plug-ins render the demo as the build does"

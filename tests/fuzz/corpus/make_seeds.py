@@ -134,9 +134,83 @@ def parameter_seeds():
             'programs': programs, 'editor_polls_any_value': polled}
 
 
+# CLAP fuzzer: a rate, then steps, selector % 8: 0..2 block, 3 flush, 4 load, 5 save, 6 texts,
+# 7 reset, reactivation or main-thread call.
+def clap_event(kind, time=0, body=b'', sizing=0, space=None):
+    # type, sizing (0: the type's own size), time (even selector: 16 bits), space (selector 1:
+    # the core space), flags
+    space_part = u8(1) if space is None else u8(0) + u16(space)
+    return u8(kind) + u8(sizing) + u8(0) + u16(time) + space_part + u8(0) + body
+
+
+def clap_double(x): return u8(0) + any_float_unit(x)
+def clap_double_special(i): return u8(0) + any_float_special(i)
+def clap_double_raw(f): return u8(200) + struct.pack('<d', f)
+
+
+def clap_note(kind, time, note_id, key, velocity=0.0, channel=0):
+    key_part = u8(1) + u8(key + 1)
+    channel_part = u8(1) + u8(channel + 1)
+    return clap_event(kind, time, any_int(note_id) + any_int(0) + channel_part + key_part +
+                      clap_double(velocity))
+
+
+def clap_param(time, param, value, sizing=0):
+    return clap_event(5, time, u8(1) + u8(param) + u8(1) + u8(1) + value, sizing)
+
+
+def clap_midi(time, status, data1, data2):
+    return clap_event(10, time, u16(0) + bytes([status, data1, data2]) + bytes(35))
+
+
+def clap_block(frames_count, events, outputs=3):
+    return u8(0) + u16(frames_count) + u8(outputs) + u8(len(events)) + b''.join(events)
+
+
+def clap_seeds():
+    play = (u8(0) +
+            clap_block(512, [clap_note(0, 0, 1, 60, 0.8), clap_midi(3, 0x90, 64, 100),
+                             clap_param(100, 4, clap_double(0.3)), clap_midi(200, 0xE0, 0, 100)]) +
+            clap_block(4096, [clap_note(1, 10, 1, -1), clap_midi(20, 0x80, 64, 0),
+                              clap_note(0, 30, 2, 67, 1.0, 3), clap_midi(40, 0xB0, 64, 127),
+                              clap_midi(50, 0xC0, 5, 0), clap_note(2, 4000, -1, -1)]) +
+            clap_block(1, [clap_note(0, 0, 3, 72, 0.0)]))
+    specials = [clap_param(0, i % 23, clap_double_special(i)) for i in range(0, 46, 2)]
+    hostile = (u8(0) + clap_block(256, [clap_midi(0, 0x90, 60, 100)] + specials[:12]) + clap_block(256, specials[12:]) +
+               u8(3) + u8(4) + clap_param(0, 16, clap_double_raw(1e300)) +
+               clap_param(0, 25, clap_double(0.5)) + clap_param(0, 22, clap_double_raw(-1e300)) +
+               clap_param(0, 18, clap_double_raw(float('nan'))) +
+               u8(6) + u8(1) + u8(16) + clap_double_raw(-6.0) + u8(16) + text('-6 dB') +
+               u8(6) + u8(1) + u8(21) + clap_double(1.0) + u8(3) + text('natural') +
+               u8(6) + u8(1) + u8(4) + clap_double_special(0) + u8(40) + text('0.5'))
+    states = (u8(0) + u8(5) + u8(0) + u8(4) + u8(2) + u16(300) + u8(6) + u8(1) +
+              u8(4) + u8(2) + u16(5000) + u8(12) + u8(0) + u16(1000) +
+              u8(4) + u8(1) + text('0 0.5\nprogram 3 1 2 3 name') + u8(0) + u8(1) +
+              u8(4) + u8(0) + text('ulvodraw-bank') + u8(63) + u8(1) +
+              clap_block(64, [clap_midi(0, 0x90, 60, 90)]))
+    odd = (u8(0) +
+           clap_block(300, [clap_param(0, 4, clap_double(0.2), sizing=205),
+                            clap_event(0, 5000, any_int(1) + any_int(0) + u8(1) + u8(1) + u8(1) +
+                                       u8(61) + clap_double(0.5), sizing=250),
+                            clap_event(4, 10, bytes(40)), clap_event(11, 10, u32(100)),
+                            clap_event(12, 10, bytes(40)), clap_event(13, 10, bytes(40)),
+                            clap_midi(2000, 0x90, 62, 80), clap_event(9, 3, bytes(40), space=7)]) +
+           clap_block(200, [clap_note(0, 0, 4, 64, 0.5)], outputs=1) +
+           clap_block(200, [clap_note(1, 0, 4, 64)], outputs=0) +
+           clap_block(0, [clap_note(0, 0, 5, 65, 0.5)]) +
+           clap_block(100, [], outputs=2))
+    life = (u8(0) + clap_block(128, [clap_note(0, 0, 1, 60, 0.5)]) + u8(7) + u8(0) +
+            u8(7) + u8(1) + u8(1) + clap_block(128, [clap_note(0, 0, 2, 62, 0.5)]) +
+            u8(7) + u8(1) + u8(5) + u8(3) + u8(1) + clap_param(0, 4, clap_double(0.9)) +
+            u8(7) + u8(1) + u8(0) + u8(7) + u8(2) + clap_block(1, []))
+    return {'notes_params_and_midi': play, 'values_beyond_the_ranges': hostile,
+            'states_cut_and_failing': states, 'events_of_odd_sizes': odd,
+            'resets_and_reactivations': life}
+
+
 def main():
     for folder, seeds in (('dispatcher', dispatcher_seeds()), ('event', event_seeds()),
-                          ('parameter', parameter_seeds())):
+                          ('parameter', parameter_seeds()), ('clap', clap_seeds())):
         os.makedirs(os.path.join(HERE, folder), exist_ok=True)
         for name, data in seeds.items():
             with open(os.path.join(HERE, folder, name), 'wb') as f:
