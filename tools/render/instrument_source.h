@@ -9,7 +9,7 @@
 #include "tools/render/hosted_instrument.h"
 
 class Lv2Plugin;
-class PluginLibrary;
+class Vst2Library;
 
 class InstrumentSource {
   public:
@@ -26,6 +26,6 @@ class InstrumentSource {
 
   private:
     std::string label;
-    std::unique_ptr<PluginLibrary> library;
+    std::unique_ptr<Vst2Library> library;
     std::unique_ptr<Lv2Plugin> lv2;
 };

@@ -1,4 +1,4 @@
-#include "tools/render/lv2_instance.h"
+#include "tools/render/hosts/lv2_instance.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,7 +18,7 @@
 
 #include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
-#include "tools/render/lv2_bundle_search.h"
+#include "tools/render/hosts/lv2_bundle_search.h"
 
 namespace {
 

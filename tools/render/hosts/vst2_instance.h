@@ -7,8 +7,8 @@
 
 #include "plugin/vst2/aeffectx.h"
 #include "tools/render/hosted_instrument.h"
-#include "tools/render/plugin_library.h"
-#include "tools/render/vst_event_list.h"
+#include "tools/render/hosts/vst2_event_list.h"
+#include "tools/render/hosts/vst2_library.h"
 
 // What the instrument may ask its host about.
 struct HostContext {
@@ -16,16 +16,16 @@ struct HostContext {
     std::int32_t blockSize = 512;
 };
 
-class PluginInstance : public HostedInstrument {
+class Vst2Instance : public HostedInstrument {
   public:
     // Calls the library's entry and opens the instrument at `rate` and `blockSize`.
     // Throws ToolError when the entry gives no effect record, the record is not a VST 2
     // record, or the instrument has no outputs.
-    PluginInstance(const PluginLibrary& library, std::int32_t rate, std::int32_t blockSize);
+    Vst2Instance(const Vst2Library& library, std::int32_t rate, std::int32_t blockSize);
     // Switches off if on, then closes the instrument.
-    ~PluginInstance();
-    PluginInstance(const PluginInstance&) = delete;
-    PluginInstance& operator=(const PluginInstance&) = delete;
+    ~Vst2Instance();
+    Vst2Instance(const Vst2Instance&) = delete;
+    Vst2Instance& operator=(const Vst2Instance&) = delete;
 
     std::int32_t inputCount() const override { return effect->numInputs; }
     std::int32_t outputCount() const override { return effect->numOutputs; }

@@ -1,4 +1,4 @@
-#include "tools/render/lv2_bundle_search.h"
+#include "tools/render/hosts/lv2_bundle_search.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "tools/render/plugin_instance.h"
+#include "tools/render/hosts/vst2_instance.h"
 
 #include <algorithm>
 #include <cstring>
@@ -65,8 +65,7 @@ VstIntPtr VSTCALL hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 /*inde
 
 } // namespace
 
-PluginInstance::PluginInstance(const PluginLibrary& library, std::int32_t rate,
-                               std::int32_t blockSize) {
+Vst2Instance::Vst2Instance(const Vst2Library& library, std::int32_t rate, std::int32_t blockSize) {
     context.sampleRate = rate;
     context.blockSize = blockSize;
     creatingContext = &context;
@@ -89,20 +88,20 @@ PluginInstance::PluginInstance(const PluginLibrary& library, std::int32_t rate,
     }
 }
 
-PluginInstance::~PluginInstance() {
+Vst2Instance::~Vst2Instance() {
     if (effect == nullptr) return;
     switchOff();
     dispatch(effClose); // the instrument frees itself and its record here
 }
 
-std::string PluginInstance::parameterName(std::int32_t index) const {
+std::string Vst2Instance::parameterName(std::int32_t index) const {
     // The interface allows 8 bytes, but many instruments write longer names: leave them room.
     char name[256] = {};
     dispatch(effGetParamName, index, 0, name);
     return std::string(name, strnlen(name, sizeof name - 1));
 }
 
-std::int32_t PluginInstance::findParameter(const std::string& nameOrIndex) const {
+std::int32_t Vst2Instance::findParameter(const std::string& nameOrIndex) const {
     std::vector<ParameterLabel> labels;
     for (std::int32_t i = 0; i < effect->numParams; ++i)
         labels.push_back({"", parameterName(i)});
@@ -118,39 +117,39 @@ std::int32_t PluginInstance::findParameter(const std::string& nameOrIndex) const
                     std::to_string(effect->numParams) + " parameters" + names + ")");
 }
 
-void PluginInstance::setParameter(std::int32_t index, float value) {
+void Vst2Instance::setParameter(std::int32_t index, float value) {
     effect->setParameter(effect, index, value);
 }
 
-void PluginInstance::selectProgram(std::int32_t program) {
+void Vst2Instance::selectProgram(std::int32_t program) {
     if (program < 0 || program >= effect->numPrograms)
         throw ToolError("the plug-in has no program " + std::to_string(program) + " (it has " +
                         std::to_string(effect->numPrograms) + ")");
     dispatch(effSetProgram, 0, program);
 }
 
-void PluginInstance::selectPreset(const std::string& label) {
+void Vst2Instance::selectPreset(const std::string& label) {
     throw ToolError("--preset '" + label +
                     "': VST 2 plug-ins keep programs, not presets; use --program N");
 }
 
-void PluginInstance::switchOn() {
+void Vst2Instance::switchOn() {
     if (on) return;
     dispatch(effMainsChanged, 0, 1);
     on = true;
 }
 
-void PluginInstance::switchOff() {
+void Vst2Instance::switchOff() {
     if (!on) return;
     dispatch(effMainsChanged, 0, 0);
     on = false;
 }
 
-void PluginInstance::sendEvents(std::span<const BlockMessage> messages) {
+void Vst2Instance::sendEvents(std::span<const BlockMessage> messages) {
     if (VstEvents* list = events.fill(messages)) dispatch(effProcessEvents, 0, 0, list);
 }
 
-void PluginInstance::render(float** inputs, float** outputs, std::int32_t frames) {
+void Vst2Instance::render(float** inputs, float** outputs, std::int32_t frames) {
     if ((effect->flags & effFlagsCanReplacing) != 0) {
         effect->processReplacing(effect, inputs, outputs, frames);
         return;
@@ -161,7 +160,7 @@ void PluginInstance::render(float** inputs, float** outputs, std::int32_t frames
     effect->process(effect, inputs, outputs, frames);
 }
 
-VstIntPtr PluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                   float opt) const {
+VstIntPtr Vst2Instance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                 float opt) const {
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }

@@ -11,7 +11,7 @@
 #include <lilv/lilv.h>
 
 #include "tools/render/hosted_instrument.h"
-#include "tools/render/lv2_worker.h"
+#include "tools/render/hosts/lv2_worker.h"
 
 // The world in which LV2 plug-ins are looked up, and one plug-in of it.
 class Lv2Plugin {

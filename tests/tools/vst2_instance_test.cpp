@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "tools/common/tool_error.h"
-#include "tools/render/plugin_instance.h"
+#include "tools/render/hosts/vst2_instance.h"
 
 namespace {
 
@@ -20,9 +20,9 @@ template <typename F> std::string errorOf(F&& f) {
 
 } // namespace
 
-TEST(PluginInstance, FindsParametersByNameThenIgnoringCaseThenByIndex) {
-    PluginLibrary library(PROBE_PLUGIN);
-    PluginInstance probe(library, 44100, 64);
+TEST(Vst2Instance, FindsParametersByNameThenIgnoringCaseThenByIndex) {
+    Vst2Library library(PROBE_PLUGIN);
+    Vst2Instance probe(library, 44100, 64);
     EXPECT_EQ(probe.parameterName(2), "Level");
     EXPECT_EQ(probe.findParameter("Offset"), 0);
     EXPECT_EQ(probe.findParameter("level"), 2);
@@ -34,18 +34,18 @@ TEST(PluginInstance, FindsParametersByNameThenIgnoringCaseThenByIndex) {
     EXPECT_NE(errorOf([&] { probe.findParameter("-1"); }), "no error");
 }
 
-TEST(PluginInstance, ProgramsOutsideTheInstrumentsRangeAreRefused) {
-    PluginLibrary library(PROBE_PLUGIN);
-    PluginInstance probe(library, 44100, 64);
+TEST(Vst2Instance, ProgramsOutsideTheInstrumentsRangeAreRefused) {
+    Vst2Library library(PROBE_PLUGIN);
+    Vst2Instance probe(library, 44100, 64);
     probe.selectProgram(2);
     EXPECT_FLOAT_EQ(probe.parameter(0), 0.2f); // the probe's program 2 sets Offset to 0.2
     EXPECT_NE(errorOf([&] { probe.selectProgram(3); }).find("no program 3 (it has 3)"),
               std::string::npos);
 }
 
-TEST(PluginInstance, OurInstrumentsParametersAreFoundByTheirNames) {
-    PluginLibrary library(ULVODRAW_PLUGIN);
-    PluginInstance synth(library, 44100, 64);
+TEST(Vst2Instance, OurInstrumentsParametersAreFoundByTheirNames) {
+    Vst2Library library(ULVODRAW_PLUGIN);
+    Vst2Instance synth(library, 44100, 64);
     EXPECT_EQ(synth.outputCount(), 2);
     EXPECT_EQ(synth.findParameter("CutOff"), 4);
     EXPECT_EQ(synth.findParameter("8"), 10); // the 8' drawbar, not index 8
@@ -54,7 +54,7 @@ TEST(PluginInstance, OurInstrumentsParametersAreFoundByTheirNames) {
     EXPECT_EQ(synth.parameter(14), 0.75f);
 }
 
-TEST(PluginInstance, BrokenPluginsAreReportedByWhatIsWrong) {
+TEST(Vst2Instance, BrokenPluginsAreReportedByWhatIsWrong) {
     const std::string textFile = testing::TempDir() + "not_a_plugin.so";
     std::ofstream(textFile) << "just text\n";
     struct Row {
@@ -70,8 +70,8 @@ TEST(PluginInstance, BrokenPluginsAreReportedByWhatIsWrong) {
     };
     for (const Row& row : rows) {
         const std::string message = errorOf([&] {
-            PluginLibrary library(row.path);
-            PluginInstance instance(library, 44100, 64);
+            Vst2Library library(row.path);
+            Vst2Instance instance(library, 44100, 64);
         });
         EXPECT_NE(message.find(row.message), std::string::npos) << row.path << ": " << message;
         EXPECT_EQ(message.find('\n'), std::string::npos) << message;
