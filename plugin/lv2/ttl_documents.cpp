@@ -22,6 +22,7 @@
 #include "editor/parameter_binding.h"
 #include "plugin/lv2/turtle_literals.h"
 #include "plugin/lv2/ulvodraw_uris.h"
+#include "synth/control_names.h"
 #include "synth/identity.h"
 #include "synth/parameters.h"
 
@@ -119,7 +120,7 @@ Properties port(const char* types, std::uint32_t index, const char* symbol, cons
             "lv2:symbol " + turtleString(symbol), "lv2:name " + turtleString(name)};
 }
 
-// The LV2 unit of each control that has one; env_scale is a plain factor, the others 0 to 1.
+// The LV2 unit of each control that has one; the classic parameters run from 0 to 1 without one.
 const char* unitOf(std::int32_t control) {
     switch (control) {
     case Volume:
@@ -130,6 +131,8 @@ const char* unitOf(std::int32_t control) {
         return "units:hz";
     case VibratoDepth:
         return "units:cent";
+    case EnvScale:
+        return "units:coef";
     default:
         return nullptr;
     }
@@ -146,7 +149,7 @@ std::string scalePoints(const std::vector<std::pair<std::string_view, float>>& p
 Properties controlPort(std::int32_t control) {
     const ControlRange& range = kControlRanges[control];
     Properties properties = port("lv2:InputPort , lv2:ControlPort", kFirstParameterPort + control,
-                                 kParameterSymbols[control], kParameterNames[control]);
+                                 kParameterSymbols[control], kControlNames[control]);
     properties.push_back("lv2:default " + turtleDecimal(kParameterDefaults[control]));
     properties.push_back("lv2:minimum " + turtleDecimal(range.minimum));
     properties.push_back("lv2:maximum " + turtleDecimal(range.maximum));
