@@ -7,8 +7,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 
 #include "editor/form_control.h"
+#include "editor/form_layout.h"
 #include "editor/parameter_link.h"
 #include "editor/tsumami.h"
 #include "synth/parameters.h"
@@ -59,6 +61,9 @@ class TForm1 {
     void Tsumami1Change() { controlChanged(Smooth); }
 
     ParameterLink* Synth = nullptr; // the instrument; not owned, set before the form is shown
+    // The text box's four lines: the VST 2 editor's by default; the other fronts name their own
+    // build and version. Set before the form is shown; the lines must outlive it.
+    std::span<const char* const> AboutLines = kAboutLines;
     // By parameter index: the value each control is meant to show.
     std::array<float, kParameterCount> ShownValue{};
     // Set by the form's window: invalidates the whole form and runs FormPaint before returning.
