@@ -11,6 +11,7 @@
 #include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -50,6 +51,7 @@ constexpr Prefix kPrefixes[] = {
 };
 
 const std::string kPresetBase = std::string(kPluginUri) + "/presets#";
+// The bank of the presets that name no family; each family is a bank of its own.
 constexpr const char* kBankSlug = "factory";
 constexpr const char* kBankLabel = "Factory";
 
@@ -108,6 +110,11 @@ std::string slugOf(std::string_view name) {
         }
     }
     return slug;
+}
+
+// A family's bank: "Mallets and bells" gives #bank-mallets-and-bells.
+std::string bankSlug(const Preset& preset) {
+    return preset.family.empty() ? kBankSlug : "bank-" + slugOf(preset.family);
 }
 
 Properties presetHead(const Preset& preset) {
@@ -180,6 +187,8 @@ Properties controlPort(std::int32_t control) {
 PresetUris presetUris(const std::vector<Preset>& presets) {
     PresetUris result;
     std::map<std::string, std::string> taken = {{kBankSlug, "the bank"}};
+    for (const Preset& preset : presets)
+        taken.emplace(bankSlug(preset), "the bank of " + turtleString(preset.family));
     for (const Preset& preset : presets) {
         const std::string slug = slugOf(preset.name);
         const std::string owner = "preset " + turtleString(preset.name);
@@ -260,9 +269,15 @@ std::string pluginTtl(bool withUi) {
 }
 
 std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris) {
-    const std::string bank = kPresetBase + kBankSlug;
-    std::string text = prefixes({"lv2", "pset", "rdfs"}) +
-                       statement(bank, {"a pset:Bank", "rdfs:label " + turtleString(kBankLabel)});
+    std::string text = prefixes({"lv2", "pset", "rdfs"});
+    std::vector<std::string> banks; // slugs, in the order their first preset comes
+    for (const Preset& preset : presets) {
+        const std::string slug = bankSlug(preset);
+        if (std::find(banks.begin(), banks.end(), slug) != banks.end()) continue;
+        banks.push_back(slug);
+        const std::string label = preset.family.empty() ? kBankLabel : preset.family;
+        text += statement(kPresetBase + slug, {"a pset:Bank", "rdfs:label " + turtleString(label)});
+    }
     for (std::size_t i = 0; i < presets.size(); ++i) {
         // Every control, the playing controls a preset leaves out at their defaults, so that a
         // preset sounds the same whatever was set before it; in the order a program applies its
@@ -273,7 +288,7 @@ std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std
                                    "pset:value " + turtleDecimal(presets[i].values[control])},
                                   1));
         Properties preset = presetHead(presets[i]);
-        preset.push_back("pset:bank " + iri(bank));
+        preset.push_back("pset:bank " + iri(kPresetBase + bankSlug(presets[i])));
         preset.push_back("lv2:port " + objects(values));
         text += statement(uris[i], preset);
     }
