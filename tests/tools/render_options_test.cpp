@@ -32,9 +32,9 @@ TEST(RenderOptions, DefaultsAreThoseOfTheHelpText) {
 }
 
 TEST(RenderOptions, EveryOptionTakesItsValueSeparateOrAfterAnEqualsSign) {
-    const RenderOptions o = parseOptions(
-        {"--plugin", "a.so", "--rate=48000", "--block", "1", "--program", "3", "--param",
-         "CutOff=0.25", "--param=2=1", "--tail", "0.5", "--bit-depth=32f", "in.mid", "out.flac"});
+    const RenderOptions o = parseOptions({"--plugin", "a.so", "--rate=48000", "--block", "1",
+                                          "--program", "3", "--param", "CutOff=0.25", "--param=2=1",
+                                          "--tail", "0.5", "--bit-depth=32f", "in.mid", "out.wav"});
     EXPECT_EQ(o.plugins, std::vector<std::string>{"a.so"});
     EXPECT_EQ(o.rate, 48000);
     EXPECT_EQ(o.blockSize, 1);
@@ -46,6 +46,12 @@ TEST(RenderOptions, EveryOptionTakesItsValueSeparateOrAfterAnEqualsSign) {
     EXPECT_EQ(o.parameters[1].value, 1.0f);
     EXPECT_EQ(o.tailSeconds, 0.5);
     EXPECT_EQ(o.format, SampleFormat::Float32);
+}
+
+TEST(RenderOptions, ListingsNeedNoFiles) {
+    const RenderOptions o = parseOptions({"--list-presets", "--preset", "x", "--list-params"});
+    EXPECT_TRUE(o.listPresets && o.listParams);
+    EXPECT_NE(errorOf({"--list-params", "in.mid", "o.wav"}), "no error");
 }
 
 TEST(RenderOptions, BenchTakesOnlyTheMidiFileAndSeveralPlugins) {
@@ -96,6 +102,8 @@ TEST(RenderOptions, MistakesAreNamed) {
         {{"--tail", "-1", "in.mid", "o.wav"}, "--tail takes a number from 0"},
         {{"--bit-depth", "32", "in.mid", "o.wav"}, "--bit-depth takes 16, 24 or 32f"},
         {{"--bench", "--runs", "0", "in.mid"}, "--runs takes a whole number from 1"},
+        {{"in.mid", "o.mp3"}, "must end in .wav or .flac"},
+        {{"--bit-depth", "32f", "in.mid", "o.flac"}, "a FLAC file cannot hold 32-bit float"},
     };
     for (const Row& row : rows) {
         const std::string message = errorOf(row.args);

@@ -4,10 +4,19 @@
 
 #include <fstream>
 
+#include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
 #include "tools/render/hosts/vst2_instance.h"
 
 namespace {
+
+// The index --param NAME=0 sets on `instrument`.
+std::int32_t pick(const HostedInstrument& instrument, const std::string& name) {
+    std::vector<ParameterLabel> labels;
+    for (const ParameterInfo& p : instrument.parameters())
+        labels.push_back({p.symbol, p.name});
+    return pickParameter(labels, parseParameterSetting(name + "=0"));
+}
 
 template <typename F> std::string errorOf(F&& f) {
     try {
@@ -23,15 +32,24 @@ template <typename F> std::string errorOf(F&& f) {
 TEST(Vst2Instance, FindsParametersByNameThenIgnoringCaseThenByIndex) {
     Vst2Library library(PROBE_PLUGIN);
     Vst2Instance probe(library, 44100, 64);
-    EXPECT_EQ(probe.parameterName(2), "Level");
-    EXPECT_EQ(probe.findParameter("Offset"), 0);
-    EXPECT_EQ(probe.findParameter("level"), 2);
-    EXPECT_EQ(probe.findParameter("2"), 1); // a parameter named "2" wins over index 2
-    EXPECT_EQ(probe.findParameter("0"), 0);
-    const std::string message = errorOf([&] { probe.findParameter("Cutoff"); });
-    EXPECT_NE(message.find("no parameter named 'Cutoff'"), std::string::npos) << message;
-    EXPECT_NE(errorOf([&] { probe.findParameter("3"); }), "no error"); // past the last index
-    EXPECT_NE(errorOf([&] { probe.findParameter("-1"); }), "no error");
+    probe.setParameter(2, 0.25f);
+    const std::vector<ParameterInfo> parameters = probe.parameters();
+    ASSERT_EQ(parameters.size(), 3u);
+    EXPECT_EQ(parameters[2].name, "Level");
+    EXPECT_EQ(parameters[2].symbol, "");
+    EXPECT_EQ(parameters[2].defaultValue, 0.25f); // as the instrument stands
+    EXPECT_EQ(parameters[2].range.maximum, 1.0f);
+    EXPECT_EQ(pick(probe, "Offset"), 0);
+    EXPECT_EQ(pick(probe, "level"), 2);
+    EXPECT_EQ(pick(probe, "2"), 1); // a parameter named "2" wins over index 2
+    EXPECT_EQ(pick(probe, "0"), 0);
+    EXPECT_EQ(errorOf([&] { pick(probe, "Cutoff"); }),
+              "--param Cutoff=0: no parameter 'Cutoff' (it has 3: Offset, 2 and Level)");
+    EXPECT_EQ(errorOf([&] { pick(probe, "Levle"); }),
+              "--param Levle=0: no parameter 'Levle' (the nearest: Level)");
+    EXPECT_EQ(errorOf([&] { pick(probe, "3"); }),
+              "--param 3=0: no parameter with index 3 (0 to 2)");
+    EXPECT_NE(errorOf([&] { pick(probe, "-1"); }), "no error");
 }
 
 TEST(Vst2Instance, ProgramsOutsideTheInstrumentsRangeAreRefused) {
@@ -39,18 +57,22 @@ TEST(Vst2Instance, ProgramsOutsideTheInstrumentsRangeAreRefused) {
     Vst2Instance probe(library, 44100, 64);
     probe.selectProgram(2);
     EXPECT_FLOAT_EQ(probe.parameter(0), 0.2f); // the probe's program 2 sets Offset to 0.2
-    EXPECT_NE(errorOf([&] { probe.selectProgram(3); }).find("no program 3 (it has 3)"),
-              std::string::npos);
+    EXPECT_EQ(errorOf([&] { probe.selectProgram(3); }),
+              "the plug-in has no program 3 (it has 3, 0 to 2)");
+    // Listed as presets are, by number.
+    const std::vector<ListedPreset> programs = probe.presets();
+    ASSERT_EQ(programs.size(), 3u);
+    EXPECT_EQ(programs[1].name.rfind("1: ", 0), 0u) << programs[1].name;
 }
 
 TEST(Vst2Instance, OurInstrumentsParametersAreFoundByTheirNames) {
     Vst2Library library(ULVODRAW_PLUGIN);
     Vst2Instance synth(library, 44100, 64);
     EXPECT_EQ(synth.outputCount(), 2);
-    EXPECT_EQ(synth.findParameter("CutOff"), 4);
-    EXPECT_EQ(synth.findParameter("8"), 10); // the 8' drawbar, not index 8
-    EXPECT_EQ(synth.findParameter("7"), 7);  // no such name: index 7, Env
-    synth.setParameter(synth.findParameter("Wave"), 0.75f);
+    EXPECT_EQ(pick(synth, "CutOff"), 4);
+    EXPECT_EQ(pick(synth, "8"), 10); // the 8' drawbar, not index 8
+    EXPECT_EQ(pick(synth, "7"), 7);  // no such name: index 7, Env
+    synth.setParameter(pick(synth, "Wave"), 0.75f);
     EXPECT_EQ(synth.parameter(14), 0.75f);
 }
 

@@ -19,6 +19,7 @@ struct PlayOptions {
     std::optional<std::int32_t> scale;        // empty: from the display's density
     bool help = false;
     bool version = false;
+    bool listPresets = false;
 };
 
 // Parses the arguments after the program name. Throws ToolError naming the bad argument.

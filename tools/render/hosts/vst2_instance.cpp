@@ -5,7 +5,6 @@
 
 #include "core/bounded_text.h"
 #include "plugin/vst2/four_char_code.h"
-#include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
 
 namespace {
@@ -13,8 +12,6 @@ namespace {
 constexpr VstIntPtr kHostVersion = 2400;
 constexpr VstIntPtr kProcessLevelOffline = 4; // audioMasterGetCurrentProcessLevel: a bounce
 constexpr VstInt32 kHostLanguageEnglish = 1;
-// An instrument with more parameters than this gets a count alone in messages.
-constexpr std::size_t kNamesListed = 32;
 
 // The context of the instrument being created: its entry may call back before the host can
 // tell which record is whose. Creation happens on one thread, one instrument at a time.
@@ -101,20 +98,11 @@ std::string Vst2Instance::parameterName(std::int32_t index) const {
     return std::string(name, strnlen(name, sizeof name - 1));
 }
 
-std::int32_t Vst2Instance::findParameter(const std::string& nameOrIndex) const {
-    std::vector<ParameterLabel> labels;
+std::vector<ParameterInfo> Vst2Instance::parameters() const {
+    std::vector<ParameterInfo> list;
     for (std::int32_t i = 0; i < effect->numParams; ++i)
-        labels.push_back({"", parameterName(i)});
-    if (const std::optional<std::int32_t> index = ::findParameter(labels, nameOrIndex))
-        return *index;
-    // Its names tell a user who gave an LV2 symbol, or a control its LV2 build alone has, what
-    // this build offers instead.
-    std::string names;
-    if (labels.size() <= kNamesListed)
-        for (const ParameterLabel& label : labels)
-            names += (names.empty() ? ": " : ", ") + label.name;
-    throw ToolError("the plug-in has no parameter named '" + nameOrIndex + "' (it has " +
-                    std::to_string(effect->numParams) + " parameters" + names + ")");
+        list.push_back({"", parameterName(i), {0.0f, 1.0f}, parameter(i), "", false, {}});
+    return list;
 }
 
 void Vst2Instance::setParameter(std::int32_t index, float value) {
@@ -123,14 +111,30 @@ void Vst2Instance::setParameter(std::int32_t index, float value) {
 
 void Vst2Instance::selectProgram(std::int32_t program) {
     if (program < 0 || program >= effect->numPrograms)
-        throw ToolError("the plug-in has no program " + std::to_string(program) + " (it has " +
-                        std::to_string(effect->numPrograms) + ")");
+        throw UsageError("the plug-in has no program " + std::to_string(program) +
+                         (effect->numPrograms > 0
+                              ? " (it has " + std::to_string(effect->numPrograms) + ", 0 to " +
+                                    std::to_string(effect->numPrograms - 1) + ")"
+                              : std::string(" (it has none)")));
     dispatch(effSetProgram, 0, program);
 }
 
+std::vector<ListedPreset> Vst2Instance::presets() const {
+    std::vector<ListedPreset> list;
+    for (std::int32_t i = 0; i < effect->numPrograms; ++i) {
+        // As for parameter names, room for instruments that write more than the 24 bytes allowed.
+        char name[256] = {};
+        dispatch(effGetProgramNameIndexed, i, -1, name);
+        list.push_back(
+            {"Programs (--program N)",
+             std::to_string(i) + ": " + std::string(name, strnlen(name, sizeof name - 1))});
+    }
+    return list;
+}
+
 void Vst2Instance::selectPreset(const std::string& label) {
-    throw ToolError("--preset '" + label +
-                    "': VST 2 plug-ins keep programs, not presets; use --program N");
+    throw UsageError("--preset '" + label +
+                     "': VST 2 plug-ins keep programs, not presets; use --program N");
 }
 
 void Vst2Instance::switchOn() {
