@@ -32,9 +32,10 @@ TEST(RenderOptions, DefaultsAreThoseOfTheHelpText) {
 }
 
 TEST(RenderOptions, EveryOptionTakesItsValueSeparateOrAfterAnEqualsSign) {
-    const RenderOptions o = parseOptions({"--plugin", "a.so", "--rate=48000", "--block", "1",
-                                          "--program", "3", "--param", "CutOff=0.25", "--param=2=1",
-                                          "--tail", "0.5", "--bit-depth=32f", "in.mid", "out.wav"});
+    const RenderOptions o =
+        parseOptions({"--plugin", "a.so", "--rate=48000", "--block", "1", "--program", "3",
+                      "--param", "CutOff=0.25", "--param=2=1", "--tail", "0.5", "--bit-depth=32f",
+                      "--strict", "in.mid", "out.wav"});
     EXPECT_EQ(o.plugins, std::vector<std::string>{"a.so"});
     EXPECT_EQ(o.rate, 48000);
     EXPECT_EQ(o.blockSize, 1);
@@ -46,6 +47,7 @@ TEST(RenderOptions, EveryOptionTakesItsValueSeparateOrAfterAnEqualsSign) {
     EXPECT_EQ(o.parameters[1].value, 1.0f);
     EXPECT_EQ(o.tailSeconds, 0.5);
     EXPECT_EQ(o.format, SampleFormat::Float32);
+    EXPECT_TRUE(o.strict);
 }
 
 TEST(RenderOptions, ListingsNeedNoFiles) {

@@ -16,8 +16,8 @@
 #include "tools/render/instrument_setup.h"
 #include "tools/render/instrument_source.h"
 #include "tools/render/level_meter.h"
-#include "tools/render/midi_timeline.h"
 #include "tools/render/output_checks.h"
+#include "tools/render/piece.h"
 #include "tools/render/progress_bar.h"
 #include "tools/render/render_loop.h"
 #include "tools/render/render_options.h"
@@ -97,9 +97,11 @@ int run(const RenderOptions& options) {
         refuseOutputOverInput(options.input, options.output);
         refuseProtectedOutput(options.output);
     }
-    const MidiTimeline timeline = loadTimeline(options.input, options.rate);
-    if (!options.bench) return render(options, timeline);
-    if (!runBench(options, timeline, stdout, &stopRequested()))
+    const Piece piece = loadPiece(options);
+    for (const std::string& notice : piece.notices)
+        tell(notice);
+    if (!options.bench) return render(options, piece.timeline);
+    if (!runBench(options, piece.timeline, stdout, &stopRequested()))
         throw ToolError(interruptionText() + "; nothing measured");
     return 0;
 }

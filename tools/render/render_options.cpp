@@ -49,6 +49,10 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
             options.exactEvents = true;
             continue;
         }
+        if (arg == "--strict") {
+            options.strict = true;
+            continue;
+        }
         if (arg == "--list-presets" || arg == "--list-params") {
             (arg == "--list-presets" ? options.listPresets : options.listParams) = true;
             continue;
@@ -144,6 +148,8 @@ hears.
   --list-params        list the instrument's parameters: index, symbol, name, range, default
   --tail SECONDS       time rendered after the last event (default 2)
   --bit-depth 16|24|32f  sample format of the output file (default 24; FLAC holds 16 or 24)
+  --strict             refuse a MIDI file with a damaged track (by default the track plays up
+                       to the damage, and a warning names the track and the byte)
   --bench              render without writing; report CPU time per frame and per voice-sample
   --runs N             runs per instrument for --bench, of which the median counts (default 5)
   -h, --help           show this text
