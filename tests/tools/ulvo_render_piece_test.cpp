@@ -1,6 +1,6 @@
-// What of a MIDI file reaches the instrument: a damaged track up to its damage unless --strict.
-// The probe instrument marks each note-on's frame with note / 128 on its left channel, so the
-// notes played can be read back.
+// What of a MIDI file reaches the instrument: the channels --channel keeps (by default all but
+// the drums), and a damaged track up to its damage unless --strict. The probe instrument marks
+// each note-on's frame with note / 128 on its left channel, so the notes played can be read back.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -42,6 +42,53 @@ Heard renderThroughProbe(const TempFolder& folder, const std::string& midi,
 }
 
 } // namespace
+
+TEST(UlvoRenderPiece, TheDrumsOnChannel10AreLeftOutWhenOtherChannelsHaveNotes) {
+    TempFolder folder;
+    TrackBytes band;
+    band.add(0, {0x90, 60, 100})
+        .add(480, {0x99, 36, 100}) // channel 10: a bass drum
+        .add(240, {0x92, 64, 100}) // channel 3
+        .add(240, {0x80, 60, 0})
+        .end();
+    writeFile(folder.path("band.mid"), midiFile(0, 480, {band}));
+    TrackBytes drums;
+    drums.add(0, {0x99, 38, 100}).add(480, {0x89, 38, 0}).end();
+    writeFile(folder.path("drums.mid"), midiFile(0, 480, {drums}));
+    using Notes = std::vector<std::pair<std::int64_t, int>>;
+    const Notes drum = {{framesOf(480), 36}};
+    const Notes others = {{0, 60}, {framesOf(720), 64}};
+    const Notes all = {{0, 60}, {framesOf(480), 36}, {framesOf(720), 64}};
+    const struct {
+        const char* midi;
+        std::vector<std::string> options;
+        Notes notes;
+        std::string err;
+    } rows[] = {
+        {"band.mid",
+         {},
+         others,
+         "ulvo-render: leaving out channel 10, the drums, as the piece has notes on other "
+         "channels too; --channel all plays it\n"},
+        {"band.mid", {"--channel", "all"}, all, ""},
+        {"band.mid", {"--channel", "1-16"}, all, ""},
+        {"band.mid", {"--channel", "10"}, drum, ""},
+        {"band.mid", {"--channel", "3,1"}, others, ""},
+        {"band.mid",
+         {"--channel", "2,4-9"},
+         {},
+         "ulvo-render: warning: --channel 2, 4, 5, 6, 7, 8 and 9 leaves no notes to play: the "
+         "piece has notes on channels 1, 3 and 10\n"},
+        {"drums.mid", {}, {{0, 38}}, ""}, // drums alone are played
+    };
+    for (const auto& row : rows) {
+        const Heard heard = renderThroughProbe(folder, row.midi, row.options);
+        ASSERT_EQ(heard.run.exitCode, 0) << heard.run.err;
+        EXPECT_EQ(heard.notes, row.notes)
+            << row.midi << " " << ::testing::PrintToString(row.options);
+        EXPECT_EQ(heard.run.err, row.err);
+    }
+}
 
 TEST(UlvoRenderPiece, ADamagedTrackPlaysUpToTheDamageWithOneWarningAndStrictRefusesTheFile) {
     TempFolder folder;

@@ -174,6 +174,9 @@ TEST(UlvoRenderPresets, EveryCommandLineMistakeExitsWith2AndNamesTheNearest) {
         {{"--preset", "Jazz Organ", "--param", "99=0.5"},
          "--param 99=0.5: no parameter with index 99 (0 to 22)"},
         {{"--program", "40"}, "the plug-in has no program 40 (it has 32, 0 to 31)"},
+        {{"--channel", "0"},
+         "--channel takes channels from 1 to 16, ranges such as 3-5 or 'all', joined by commas, "
+         "not '0'"},
     };
     for (auto [args, message] : rows) {
         args.insert(args.end(), {piece, out});

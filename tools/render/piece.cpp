@@ -1,6 +1,7 @@
 #include "tools/render/piece.h"
 
 #include "tools/common/tool_error.h"
+#include "tools/render/channel_choice.h"
 #include "tools/render/midi_file.h"
 
 Piece loadPiece(const RenderOptions& options) {
@@ -17,5 +18,8 @@ Piece loadPiece(const RenderOptions& options) {
     } catch (const ToolError& e) {
         throw ToolError("'" + options.input + "' " + e.what());
     }
+    const ChannelChoice choice = chooseChannels(piece.timeline.messages, options.channels);
+    keepChannels(piece.timeline.messages, choice.channels);
+    if (!choice.notice.empty()) piece.notices.push_back(choice.notice);
     return piece;
 }

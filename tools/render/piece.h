@@ -1,5 +1,5 @@
-// The piece a render plays: the MIDI file read (a damaged track up to its damage unless --strict)
-// and placed on frames; with the lines the user is to read about it.
+// The piece a render plays: the MIDI file read (a damaged track up to its damage unless --strict),
+// placed on frames, and the channels --channel keeps; with the lines the user is to read about it.
 #pragma once
 
 #include <string>
@@ -10,7 +10,7 @@
 
 struct Piece {
     MidiTimeline timeline;
-    std::vector<std::string> notices; // one line each: damaged tracks
+    std::vector<std::string> notices; // one line each: damaged tracks, channels left out
 };
 
 // Throws ToolError naming the file.

@@ -3,6 +3,7 @@
 #include "tools/common/decimal_numbers.h"
 #include "tools/common/option_with_value.h"
 #include "tools/common/tool_error.h"
+#include "tools/render/channel_choice.h"
 
 namespace {
 
@@ -63,7 +64,8 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
         std::string value = option.value;
         const bool known = name == "--plugin" || name == "--rate" || name == "--block" ||
                            name == "--program" || name == "--preset" || name == "--param" ||
-                           name == "--tail" || name == "--bit-depth" || name == "--runs";
+                           name == "--tail" || name == "--bit-depth" || name == "--runs" ||
+                           name == "--channel";
         if (!known) throw ToolError("unknown option '" + name + "' (see --help)");
         if (!option.valueInline) {
             if (i + 1 == args.size()) throw ToolError(name + " needs a value");
@@ -88,6 +90,8 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
             options.tailSeconds = parseReal(name, value, 0.0, kMaxTailSeconds);
         } else if (name == "--bit-depth") {
             options.format = parseBitDepth(value);
+        } else if (name == "--channel") {
+            options.channels = parseChannelList(value);
         } else {
             options.runs = static_cast<std::int32_t>(parseInteger(name, value, 1, 1000));
             runsGiven = true;
@@ -146,6 +150,9 @@ hears.
                        applied in order after --program or --preset
   --list-presets       list the instrument's presets by family (or its programs) and exit
   --list-params        list the instrument's parameters: index, symbol, name, range, default
+  --channel LIST       play only these MIDI channels: 1 to 16, ranges such as 3-5, joined by
+                       commas, or all (default: all but 10, the drums, when other channels
+                       have notes too)
   --tail SECONDS       time rendered after the last event (default 2)
   --bit-depth 16|24|32f  sample format of the output file (default 24; FLAC holds 16 or 24)
   --strict             refuse a MIDI file with a damaged track (by default the track plays up

@@ -18,7 +18,8 @@ struct RenderOptions {
     std::vector<ParameterSetting> parameters; // in command-line order
     double tailSeconds = 2.0;
     SampleFormat format = SampleFormat::Int24;
-    bool strict = false; // a damaged track refuses the file
+    std::optional<std::uint16_t> channels; // bit c - 1 for channel c; empty: all but the drums
+    bool strict = false;                   // a damaged track refuses the file
     bool listPresets = false;
     bool listParams = false;
     bool exactEvents = false; // a new block at every event's frame
