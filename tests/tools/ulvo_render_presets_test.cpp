@@ -177,6 +177,7 @@ TEST(UlvoRenderPresets, EveryCommandLineMistakeExitsWith2AndNamesTheNearest) {
         {{"--channel", "0"},
          "--channel takes channels from 1 to 16, ranges such as 3-5 or 'all', joined by commas, "
          "not '0'"},
+        {{"--gain", "loud"}, "--gain takes a number from -60 to 24, not 'loud'"},
     };
     for (auto [args, message] : rows) {
         args.insert(args.end(), {piece, out});

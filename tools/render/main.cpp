@@ -17,6 +17,7 @@
 #include "tools/render/instrument_source.h"
 #include "tools/render/level_meter.h"
 #include "tools/render/output_checks.h"
+#include "tools/render/output_gain.h"
 #include "tools/render/piece.h"
 #include "tools/render/progress_bar.h"
 #include "tools/render/render_loop.h"
@@ -61,14 +62,16 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
 
     BlockEvents events(timeline.messages);
     LevelMeter meter(channels);
+    OutputGain gain(options.gainDb, channels, options.blockSize);
     ProgressBar progress(totalFrames, options.rate, STDERR_FILENO);
     RenderRun run;
     run.totalFrames = totalFrames;
     run.blockSize = options.blockSize;
     run.exactEvents = options.exactEvents;
     run.sink = [&](const float* const* buffers, std::int32_t frames) {
-        meter.add(buffers, frames);
-        writer.write(buffers, frames);
+        const float* const* scaled = gain.apply(buffers, frames);
+        meter.add(scaled, frames);
+        writer.write(scaled, frames);
     };
     run.progress = [&](std::int64_t done) { progress.update(done); };
     run.stop = &stopRequested();
@@ -83,7 +86,7 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
     const double wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    const std::string warning = clipWarning(meter, options.format);
+    const std::string warning = clipWarning(meter, options.format, options.gainDb, options.output);
     if (!warning.empty()) tell(warning);
     const RenderFacts facts{options.output, totalFrames,    options.rate,
                             channels,       options.format, wallSeconds};

@@ -9,6 +9,8 @@ namespace {
 
 constexpr std::int32_t kMaxBlockSize = 1 << 20;
 constexpr double kMaxTailSeconds = 3600.0;
+constexpr double kMinGainDb = -60.0;
+constexpr double kMaxGainDb = 24.0;
 
 SampleFormat parseBitDepth(const std::string& text) {
     if (text == "16") return SampleFormat::Int16;
@@ -24,6 +26,7 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
     std::vector<std::string> positional;
     bool optionsEnded = false;
     bool runsGiven = false;
+    bool gainGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
@@ -65,7 +68,7 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
         const bool known = name == "--plugin" || name == "--rate" || name == "--block" ||
                            name == "--program" || name == "--preset" || name == "--param" ||
                            name == "--tail" || name == "--bit-depth" || name == "--runs" ||
-                           name == "--channel";
+                           name == "--gain" || name == "--channel";
         if (!known) throw ToolError("unknown option '" + name + "' (see --help)");
         if (!option.valueInline) {
             if (i + 1 == args.size()) throw ToolError(name + " needs a value");
@@ -90,6 +93,9 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
             options.tailSeconds = parseReal(name, value, 0.0, kMaxTailSeconds);
         } else if (name == "--bit-depth") {
             options.format = parseBitDepth(value);
+        } else if (name == "--gain") {
+            options.gainDb = parseReal(name, value, kMinGainDb, kMaxGainDb);
+            gainGiven = true;
         } else if (name == "--channel") {
             options.channels = parseChannelList(value);
         } else {
@@ -110,6 +116,7 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
     if (options.plugins.size() > 1 && !options.bench)
         throw ToolError("--plugin may be given more than once only with --bench");
     if (runsGiven && !options.bench) throw ToolError("--runs goes only with --bench");
+    if (gainGiven && options.bench) throw ToolError("--gain goes only with a render, not --bench");
     options.input = positional[0];
     if (!options.bench) {
         options.output = positional[1];
@@ -153,6 +160,7 @@ hears.
   --channel LIST       play only these MIDI channels: 1 to 16, ranges such as 3-5, joined by
                        commas, or all (default: all but 10, the drums, when other channels
                        have notes too)
+  --gain DB            scale the output by DB decibels, -60 to 24 (default 0)
   --tail SECONDS       time rendered after the last event (default 2)
   --bit-depth 16|24|32f  sample format of the output file (default 24; FLAC holds 16 or 24)
   --strict             refuse a MIDI file with a damaged track (by default the track plays up

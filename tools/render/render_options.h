@@ -18,6 +18,7 @@ struct RenderOptions {
     std::vector<ParameterSetting> parameters; // in command-line order
     double tailSeconds = 2.0;
     SampleFormat format = SampleFormat::Int24;
+    double gainDb = 0.0;
     std::optional<std::uint16_t> channels; // bit c - 1 for channel c; empty: all but the drums
     bool strict = false;                   // a damaged track refuses the file
     bool listPresets = false;
