@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "editor/form_control.h"
@@ -102,6 +103,9 @@ class TForm1 {
 
     ParameterLink* Synth = nullptr;  // the instrument; not owned, set before the form is shown
     ProgramLink* Programs = nullptr; // its programs, for the chooser; likewise
+    // The text box's four lines: the VST 2 editor's by default; the other fronts name their own
+    // build and version. Set before the form is shown; the lines must outlive it.
+    std::span<const char* const> AboutLines = kAboutLines;
     // By parameter index: the value each control is meant to show.
     std::array<float, kParameterCount> ShownValue{};
     // Set by the form's window: invalidates the whole form and runs FormPaint before returning.

@@ -17,6 +17,8 @@ namespace {
 
 // A preset becomes a program, whose name buffer holds this many characters.
 constexpr std::size_t kMaxNameLength = kProgramNameBytes - 1;
+// A heading in lists and a bank's label in hosts: a few words.
+constexpr std::size_t kMaxFamilyLength = 40;
 
 std::string_view trim(std::string_view s) {
     const std::size_t first = s.find_first_not_of(" \t\r");
@@ -78,9 +80,10 @@ class PresetReader {
                 return fail(number, "preset name " + quoted(name) + " is taken on line " +
                                         std::to_string(headerLines[i]));
         // The playing controls a preset leaves out stay at their defaults.
-        result.presets.push_back({std::string(name), kParameterDefaults});
+        result.presets.push_back({std::string(name), kParameterDefaults, {}});
         headerLines.push_back(number);
         given.reset();
+        familyGiven = false;
         return true;
     }
 
@@ -100,6 +103,7 @@ class PresetReader {
         if (equals == std::string_view::npos) return fail(number, "expected symbol = value");
         const std::string_view symbol = trim(text.substr(0, equals));
         const std::string_view valueText = trim(text.substr(equals + 1));
+        if (symbol == "family") return family(valueText, number);
         const std::int32_t index = symbolIndex(symbol);
         if (index < 0) return fail(number, "unknown symbol " + quoted(symbol));
         if (given[index]) return fail(number, quoted(symbol) + " given twice");
@@ -124,9 +128,21 @@ class PresetReader {
         return true;
     }
 
+    bool family(std::string_view name, int number) {
+        if (familyGiven) return fail(number, "family given twice");
+        if (name.empty()) return fail(number, "family needs a name");
+        if (name.size() > kMaxFamilyLength)
+            return fail(number, "family name " + quoted(name) + " is longer than " +
+                                    std::to_string(kMaxFamilyLength) + " characters");
+        result.presets.back().family = name;
+        familyGiven = true;
+        return true;
+    }
+
     PresetParse result;
     std::vector<int> headerLines; // by preset
     std::bitset<kControlCount> given;
+    bool familyGiven = false;
 };
 
 } // namespace

@@ -180,7 +180,7 @@ std::vector<TextRun> FormScene::formTexts() const {
             const ControlRect inside{rect.left + kEdgeWidth, rect.top + kEdgeWidth,
                                      rect.width - 2 * kEdgeWidth, rect.height - 2 * kEdgeWidth};
             std::int32_t top = rect.top + kMemoTextTop;
-            for (const char* line : kAboutLines) {
+            for (const char* line : form.AboutLines) {
                 if (*line != '\0')
                     runs.push_back(
                         {line, {rect.left + kMemoTextLeft, top + metrics.ascent}, inside});

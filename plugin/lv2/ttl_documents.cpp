@@ -11,6 +11,7 @@
 #include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -22,6 +23,7 @@
 #include "editor/parameter_binding.h"
 #include "plugin/lv2/turtle_literals.h"
 #include "plugin/lv2/ulvodraw_uris.h"
+#include "synth/control_names.h"
 #include "synth/identity.h"
 #include "synth/parameters.h"
 
@@ -49,6 +51,7 @@ constexpr Prefix kPrefixes[] = {
 };
 
 const std::string kPresetBase = std::string(kPluginUri) + "/presets#";
+// The bank of the presets that name no family; each family is a bank of its own.
 constexpr const char* kBankSlug = "factory";
 constexpr const char* kBankLabel = "Factory";
 
@@ -109,6 +112,11 @@ std::string slugOf(std::string_view name) {
     return slug;
 }
 
+// A family's bank: "Mallets and bells" gives #bank-mallets-and-bells.
+std::string bankSlug(const Preset& preset) {
+    return preset.family.empty() ? kBankSlug : "bank-" + slugOf(preset.family);
+}
+
 Properties presetHead(const Preset& preset) {
     return {"a pset:Preset", "lv2:appliesTo " + iri(kPluginUri),
             "rdfs:label " + turtleString(preset.name)};
@@ -119,7 +127,7 @@ Properties port(const char* types, std::uint32_t index, const char* symbol, cons
             "lv2:symbol " + turtleString(symbol), "lv2:name " + turtleString(name)};
 }
 
-// The LV2 unit of each control that has one; env_scale is a plain factor, the others 0 to 1.
+// The LV2 unit of each control that has one; the classic parameters run from 0 to 1 without one.
 const char* unitOf(std::int32_t control) {
     switch (control) {
     case Volume:
@@ -130,6 +138,8 @@ const char* unitOf(std::int32_t control) {
         return "units:hz";
     case VibratoDepth:
         return "units:cent";
+    case EnvScale:
+        return "units:coef";
     default:
         return nullptr;
     }
@@ -146,7 +156,7 @@ std::string scalePoints(const std::vector<std::pair<std::string_view, float>>& p
 Properties controlPort(std::int32_t control) {
     const ControlRange& range = kControlRanges[control];
     Properties properties = port("lv2:InputPort , lv2:ControlPort", kFirstParameterPort + control,
-                                 kParameterSymbols[control], kParameterNames[control]);
+                                 kParameterSymbols[control], kControlNames[control]);
     properties.push_back("lv2:default " + turtleDecimal(kParameterDefaults[control]));
     properties.push_back("lv2:minimum " + turtleDecimal(range.minimum));
     properties.push_back("lv2:maximum " + turtleDecimal(range.maximum));
@@ -177,6 +187,8 @@ Properties controlPort(std::int32_t control) {
 PresetUris presetUris(const std::vector<Preset>& presets) {
     PresetUris result;
     std::map<std::string, std::string> taken = {{kBankSlug, "the bank"}};
+    for (const Preset& preset : presets)
+        taken.emplace(bankSlug(preset), "the bank of " + turtleString(preset.family));
     for (const Preset& preset : presets) {
         const std::string slug = slugOf(preset.name);
         const std::string owner = "preset " + turtleString(preset.name);
@@ -257,9 +269,15 @@ std::string pluginTtl(bool withUi) {
 }
 
 std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris) {
-    const std::string bank = kPresetBase + kBankSlug;
-    std::string text = prefixes({"lv2", "pset", "rdfs"}) +
-                       statement(bank, {"a pset:Bank", "rdfs:label " + turtleString(kBankLabel)});
+    std::string text = prefixes({"lv2", "pset", "rdfs"});
+    std::vector<std::string> banks; // slugs, in the order their first preset comes
+    for (const Preset& preset : presets) {
+        const std::string slug = bankSlug(preset);
+        if (std::find(banks.begin(), banks.end(), slug) != banks.end()) continue;
+        banks.push_back(slug);
+        const std::string label = preset.family.empty() ? kBankLabel : preset.family;
+        text += statement(kPresetBase + slug, {"a pset:Bank", "rdfs:label " + turtleString(label)});
+    }
     for (std::size_t i = 0; i < presets.size(); ++i) {
         // Every control, the playing controls a preset leaves out at their defaults, so that a
         // preset sounds the same whatever was set before it; in the order a program applies its
@@ -270,7 +288,7 @@ std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std
                                    "pset:value " + turtleDecimal(presets[i].values[control])},
                                   1));
         Properties preset = presetHead(presets[i]);
-        preset.push_back("pset:bank " + iri(bank));
+        preset.push_back("pset:bank " + iri(kPresetBase + bankSlug(presets[i])));
         preset.push_back("lv2:port " + objects(values));
         text += statement(uris[i], preset);
     }

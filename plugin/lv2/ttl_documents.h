@@ -23,5 +23,6 @@ std::string manifestTtl(const std::vector<Preset>& presets, const std::vector<st
 // The plug-in: identity, version, features and the 26 ports; with `withUi`, its X11 UI and
 // what that asks of a host.
 std::string pluginTtl(bool withUi);
-// The factory bank and every preset's values.
+// A bank for each family of presets (the presets of none in the factory bank), and every
+// preset with its values.
 std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris);

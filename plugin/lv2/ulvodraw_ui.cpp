@@ -6,6 +6,7 @@
 #include <lv2/core/lv2.h>
 #include <lv2/ui/ui.h>
 
+#include <array>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -19,6 +20,10 @@
 
 namespace {
 
+// The text box names this build and its version, where the VST 2 editor's names its own.
+constexpr std::array<const char*, 4> kLv2AboutLines = {"Ulvo Draw " ULVO_VERSION,
+                                                       "DrawBar Synth LV2", "", kPluginUri};
+
 class UlvoDrawUi {
   public:
     UlvoDrawUi(LV2UI_Write_Function write, LV2UI_Controller controller) : link(write, controller) {}
@@ -29,6 +34,7 @@ class UlvoDrawUi {
         // The layout's positions stand before FormCreate attaches the handlers, so nothing is
         // written while the form is built.
         form = std::make_unique<TForm1>(FormExtent::WithPlayingStrip);
+        form->AboutLines = kLv2AboutLines;
         window =
             createChildFormWindow(features.parent, wholeFormScale(features.scaleFactor), *form);
         if (window == nullptr) return false;

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <optional>
 
 #include "editor/drawn/classic_look.h"
 #include "editor/drawn/form_scale.h"
@@ -79,6 +81,26 @@ TEST_F(FormSceneTest, PutsEveryTextWhereTheWindowsControlsDo) {
     EXPECT_EQ(run("DrawBar Synth VST")->origin, (PixelPoint{254, 217 + 11}));
     EXPECT_EQ(run(kAboutLines[3])->origin, (PixelPoint{254, 245 + 11}));
     EXPECT_EQ(run(kAboutLines[3])->clip, (ControlRect{250, 202, 197, 69}));
+}
+
+// The LV2 UI and the player name their own build in the text box, on the VST 2 editor's lines.
+TEST(FormScene, AFormsOwnAboutLinesTakeTheTextBoxInPlaceOfTheVst2Ones) {
+    const std::array<const char*, 4> own = {"Ulvo Draw 9.8.7", "DrawBar Synth LV2", "", "url"};
+    TForm1 form;
+    form.AboutLines = own;
+    form.FormCreate();
+    const FormScene scene(form, fixedFont());
+    const std::vector<TextRun> runs = scene.texts();
+    const auto origin = [&](std::string_view text) -> std::optional<PixelPoint> {
+        for (const TextRun& r : runs)
+            if (r.text == text) return r.origin;
+        return std::nullopt;
+    };
+    EXPECT_EQ(origin("Ulvo Draw 9.8.7"), (PixelPoint{254, 203 + 11}));
+    EXPECT_EQ(origin("DrawBar Synth LV2"), (PixelPoint{254, 217 + 11}));
+    EXPECT_EQ(origin("url"), (PixelPoint{254, 245 + 11}));
+    EXPECT_EQ(origin(kAboutLines[0]), std::nullopt);
+    EXPECT_EQ(origin(kAboutLines[1]), std::nullopt);
 }
 
 TEST_F(FormSceneTest, PaintsFramesLogoTextBoxAndKnobs) {

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "plugin/lv2/ulvodraw_uris.h"
 #include "plugin/vst2/avst_xsynth.h"
 #include "synth/bank_text.h"
+#include "synth/control_names.h"
 #include "synth/preset_text.h"
 #include "tests/lv2/lv2_host.h"
 #include "tests/support/recording_host.h"
@@ -235,7 +237,8 @@ TEST(Lv2Front, ControlValuesOutsideTheRangeSoundAsItsEndsAndNaNKeepsTheValueBefo
 }
 
 // What a host reads of each control port: symbol, name, range, default, unit and kind, from the
-// instrument's own tables; env_curve's two choices by name.
+// instrument's own tables; env_curve's two choices by name. The names are words a generic host's
+// list reads, each its own, not the VST 2 build's letters and footages.
 TEST(Lv2Front, EveryControlPortDeclaresItsOwnRangeDefaultUnitAndKind) {
     Lv2Host host;
     ASSERT_TRUE(host.loaded());
@@ -248,10 +251,12 @@ TEST(Lv2Front, EveryControlPortDeclaresItsOwnRangeDefaultUnitAndKind) {
     LilvNode* integer = uri(LV2_CORE__integer);
     LilvNode* enumeration = uri(LV2_CORE__enumeration);
     LilvNode* unit = uri(LV2_UNITS__unit);
+    std::set<std::string> names;
     const std::pair<std::int32_t, const char*> units[] = {{Volume, LV2_UNITS__db},
                                                           {BendRange, LV2_UNITS__semitone12TET},
                                                           {VibratoRate, LV2_UNITS__hz},
-                                                          {VibratoDepth, LV2_UNITS__cent}};
+                                                          {VibratoDepth, LV2_UNITS__cent},
+                                                          {EnvScale, LV2_UNITS__coef}};
     for (std::int32_t control = 0; control < kControlCount; ++control) {
         const std::uint32_t index = kFirstParameterPort + control;
         const LilvPort* port = lilv_plugin_get_port_by_index(plugin, index);
@@ -259,7 +264,10 @@ TEST(Lv2Front, EveryControlPortDeclaresItsOwnRangeDefaultUnitAndKind) {
         const std::string symbol = kParameterSymbols[control];
         EXPECT_EQ(lilv_node_as_string(lilv_port_get_symbol(plugin, port)), symbol);
         LilvNode* name = lilv_port_get_name(plugin, port);
-        EXPECT_STREQ(lilv_node_as_string(name), kParameterNames[control]);
+        EXPECT_STREQ(lilv_node_as_string(name), kControlNames[control]);
+        const std::string words = lilv_node_as_string(name);
+        EXPECT_GE(words.size(), 4u) << symbol;
+        EXPECT_TRUE(names.insert(words).second) << words;
         lilv_node_free(name);
         EXPECT_EQ(minimum[index], range.minimum) << symbol;
         EXPECT_EQ(maximum[index], range.maximum) << symbol;

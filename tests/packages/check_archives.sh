@@ -50,17 +50,31 @@ unpacked=$work/$linux
 grep -q "doap:revision \"$version\"" "$unpacked/lib/lv2/ulvodraw.lv2/ulvodraw.ttl" ||
     fail "the archive's LV2 description does not give version $version"
 mapfile -t patch <demo/patch.args
+# The same patch by the LV2 build's symbols: its port names are words, not the VST 2 letters.
+mapfile -t lv2patch <demo/patch-lv2.args
 build/linux/ulvo-render "${patch[@]}" demo/demo.mid "$work/build.wav" >/dev/null
 # The LV2 build against the build's own bundle: its drawbars follow their positions, which the
 # VST 2 build's do not while a patch is being set.
-build/linux/ulvo-render --plugin build/linux/ulvodraw.lv2 "${patch[@]}" demo/demo.mid \
+build/linux/ulvo-render --plugin build/linux/ulvodraw.lv2 "${lv2patch[@]}" demo/demo.mid \
     "$work/build-lv2.wav" >/dev/null
 # No --plugin: the tool finds the VST 2 plug-in where the archive put it.
 "$unpacked/bin/ulvo-render" "${patch[@]}" demo/demo.mid "$work/vst.wav" >/dev/null
-"$unpacked/bin/ulvo-render" --plugin "$unpacked/lib/lv2/ulvodraw.lv2" "${patch[@]}" \
+"$unpacked/bin/ulvo-render" --plugin "$unpacked/lib/lv2/ulvodraw.lv2" "${lv2patch[@]}" \
     demo/demo.mid "$work/lv2.wav" >/dev/null
 cmp "$work/build.wav" "$work/vst.wav" || fail "the archive's VST 2 plug-in renders other bytes"
 cmp "$work/build-lv2.wav" "$work/lv2.wav" || fail "the archive's LV2 bundle renders other bytes"
+# With nothing installed in sight, the URI and a preset's name find the bundle at ../lib/lv2
+# from the tool's folder.
+build/linux/ulvo-render --plugin build/linux/ulvodraw.lv2 --preset "Jazz Organ" demo/demo.mid \
+    "$work/build-preset.wav" >/dev/null
+mkdir "$work/home"
+LV2_PATH= HOME=$work/home "$unpacked/bin/ulvo-render" --plugin https://korvane.example/ulvodraw \
+    "${lv2patch[@]}" demo/demo.mid "$work/lv2-uri.wav" >/dev/null
+LV2_PATH= HOME=$work/home "$unpacked/bin/ulvo-render" --preset "Jazz Organ" demo/demo.mid \
+    "$work/preset.wav" >/dev/null 2>"$work/preset.err"
+cmp "$work/build-lv2.wav" "$work/lv2-uri.wav" || fail "the archive's ulvo-render misses ../lib/lv2"
+[ ! -s "$work/preset.err" ] || fail "the archive's ulvo-render said: $(cat "$work/preset.err")"
+cmp "$work/build-preset.wav" "$work/preset.wav" || fail "a preset by name is not the LV2 build's"
 
 # The Debian package: the install tree under /usr with Debian's own files in place of the
 # licence, and the fields of a sound package.

@@ -48,10 +48,12 @@ dpkg -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i f
 while read -r file; do [ -e "$file" ] || fail "$file is not installed"; done <"$work/files"
 
 mapfile -t patch <demo/patch.args
+# The same patch by the LV2 build's symbols: its port names are words, not the VST 2 letters.
+mapfile -t lv2patch <demo/patch-lv2.args
 build/linux/ulvo-render "${patch[@]}" demo/demo.mid "$work/build.wav" >/dev/null
 # The LV2 build against the build's own bundle: its drawbars follow their positions, which the
 # VST 2 build's do not while a patch is being set.
-build/linux/ulvo-render --plugin build/linux/ulvodraw.lv2 "${patch[@]}" demo/demo.mid \
+build/linux/ulvo-render --plugin build/linux/ulvodraw.lv2 "${lv2patch[@]}" demo/demo.mid \
     "$work/build-lv2.wav" >/dev/null
 # A home and an LV2 path of the system's alone: the URI can only be found in /usr/lib/lv2.
 export HOME=$work/home
@@ -59,10 +61,17 @@ unset LV2_PATH
 mkdir "$HOME"
 cd "$work"
 /usr/bin/ulvo-render "${patch[@]}" "$OLDPWD/demo/demo.mid" vst.wav >/dev/null
-/usr/bin/ulvo-render --plugin https://korvane.example/ulvodraw "${patch[@]}" \
+/usr/bin/ulvo-render --plugin https://korvane.example/ulvodraw "${lv2patch[@]}" \
     "$OLDPWD/demo/demo.mid" lv2.wav >/dev/null
+# A preset by name, no --plugin: the installed LV2 build, ../lib/lv2 from /usr/bin.
+(cd "$OLDPWD" && build/linux/ulvo-render --plugin build/linux/ulvodraw.lv2 --preset "Jazz Organ" \
+    demo/demo.mid "$work/build-preset.wav" >/dev/null)
+/usr/bin/ulvo-render --preset "Jazz Organ" "$OLDPWD/demo/demo.mid" preset.wav >/dev/null \
+    2>preset.err
 cmp build.wav vst.wav || fail "the installed VST 2 plug-in renders other bytes than the build"
 cmp build-lv2.wav lv2.wav || fail "the installed LV2 bundle renders other bytes than the build"
+[ ! -s preset.err ] || fail "the installed ulvo-render said: $(cat preset.err)"
+cmp build-preset.wav preset.wav || fail "a preset by name is not the installed LV2 build's"
 [ "$(man -w ulvo-render)" = /usr/share/man/man1/ulvo-render.1.gz ] ||
     fail "man does not find ulvo-render(1)"
 

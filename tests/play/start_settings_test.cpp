@@ -1,8 +1,10 @@
 // What ulvo-play's command line sets before it plays, in process and without a JACK server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
+#include "tools/common/factory_presets.h"
 #include "tools/common/tool_error.h"
 #include "tools/play/startup_settings.h"
 
@@ -18,14 +20,35 @@ TEST(PlayStartSettings, ParamPicksByTheRulesOfUlvoRender) {
     EXPECT_EQ(instrument->parameter(7), 1.0f);    // Env, by index
     EXPECT_EQ(instrument->parameter(14), 0.125f); // wave, a symbol ignoring case
 
-    std::string message;
-    try {
-        applyStartSettings(*instrument, parsePlayOptions({"--param", "16=1", "--param", "x=1"}));
-    } catch (const ToolError& e) {
-        message = e.what();
-    }
-    EXPECT_EQ(message, "--param: no parameter is called 'x'");
+    // A mistake is a usage error, naming the nearest parameter when one is near.
+    const auto errorOf = [&](std::vector<std::string> args) {
+        try {
+            applyStartSettings(*instrument, parsePlayOptions(args));
+        } catch (const UsageError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(errorOf({"--param", "16=1", "--param", "cutof=1"}),
+              "--param cutof=1: no parameter 'cutof' (the nearest: cutoff)");
     EXPECT_EQ(instrument->parameter(11), 1.0f); // "16" is the 16' drawbar, set before the mistake
+    EXPECT_EQ(errorOf({"--param", "99=0.5"}),
+              "--param 99=0.5: no parameter with index 99 (0 to 22)");
+    EXPECT_EQ(errorOf({"--preset", "Jaz Organ"}),
+              "no preset 'Jaz Organ' (the nearest: Jazz Organ)");
+}
+
+// --list-presets: every factory preset once, under its family, in the file's order.
+TEST(PlayStartSettings, TheFactoryPresetsAreListedByFamily) {
+    EXPECT_TRUE(parsePlayOptions({"--list-presets"}).listPresets);
+    const std::string text = presetListText(factoryPresetList());
+    EXPECT_EQ(text.rfind("Organs:\n  Classic Organ\n  Full Organ\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\nFiltered:\n  Resonant Sweep\n"), std::string::npos) << text;
+    for (const Preset& preset : factoryPresets())
+        EXPECT_NE(text.find("  " + preset.name + "\n"), std::string::npos) << preset.name;
+    // And seven headings.
+    EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')),
+              factoryPresets().size() + 7);
 }
 
 TEST(PlayStartSettings, ParamTakesThePlayingControlsInTheirOwnRanges) {

@@ -29,6 +29,17 @@ TEST(PresetText, TheFactoryFileParsesWithUniqueNames) {
     for (const Preset& preset : parse.presets)
         names.insert(preset.name);
     EXPECT_EQ(names.size(), parse.presets.size());
+    // Every preset in a family, each family's presets together, as lists show them.
+    std::vector<std::string> families;
+    for (const Preset& preset : parse.presets) {
+        EXPECT_NE(preset.family, "") << preset.name;
+        if (families.empty() || families.back() != preset.family) {
+            EXPECT_EQ(std::count(families.begin(), families.end(), preset.family), 0)
+                << preset.name << " is apart from the rest of " << preset.family;
+            families.push_back(preset.family);
+        }
+    }
+    EXPECT_EQ(families.size(), 7u);
 
     const Preset* organ = findPreset(parse.presets, "classic ORGAN");
     ASSERT_NE(organ, nullptr);
@@ -56,7 +67,7 @@ TEST(PresetText, ToleratesSpacingCommentsAndCarriageReturns) {
 TEST(PresetText, PlayingControlsTakeTheirOwnRangeAndThoseLeftOutTheirDefaults) {
     const PresetParse parse =
         parsePresets(section("Bell") + "env_scale = 16\nvolume = -60\nbend_range = 24\n" +
-                     "env_curve = 0\n" + section("Plain"));
+                     "env_curve = 0\nfamily =  Mallets and bells \n" + section("Plain"));
     ASSERT_EQ(parse.error, "");
     ASSERT_EQ(parse.presets.size(), 2u);
     std::array<float, kControlCount> bell = kParameterDefaults, plain = kParameterDefaults;
@@ -68,10 +79,12 @@ TEST(PresetText, PlayingControlsTakeTheirOwnRangeAndThoseLeftOutTheirDefaults) {
     bell[EnvCurve] = LinearCurve;
     EXPECT_EQ(parse.presets[0].values, bell);
     EXPECT_EQ(parse.presets[1].values, plain);
+    EXPECT_EQ(parse.presets[0].family, "Mallets and bells");
+    EXPECT_EQ(parse.presets[1].family, "");
 }
 
 TEST(PresetText, FindPrefersTheExactName) {
-    const std::vector<Preset> presets = {{"lead", {}}, {"Lead", {}}};
+    const std::vector<Preset> presets = {{"lead", {}, {}}, {"Lead", {}, {}}};
     EXPECT_EQ(findPreset(presets, "Lead"), &presets[1]);
     EXPECT_EQ(findPreset(presets, "LEAD"), &presets[0]);
 }
@@ -110,6 +123,10 @@ TEST(PresetText, EachFaultNamesItsLine) {
         {section("Organ") + "env_curve = 2\n", "line 18: 2 is outside 0 to 1 for env_curve"},
         {section("Organ") + "volume = -6\nvolume = -6\n", "line 19: \"volume\" given twice"},
         {"[Organ]\nvolume = -6\n", "line 1: \"Organ\" lacks attack"},
+        {head + "family =\n", "line 17: family needs a name"},
+        {head + "family = Organs\nfamily = Pads\n", "line 18: family given twice"},
+        {head + "family = " + std::string(41, 'f') + "\n",
+         "line 17: family name \"" + std::string(41, 'f') + "\" is longer than 40 characters"},
         {head + "[Next]\n", "line 1: \"Organ\" lacks smooth"},
         {section("A") + section("B", 3), "line 18: \"B\" lacks drawbar_3"},
     };

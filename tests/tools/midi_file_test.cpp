@@ -2,6 +2,8 @@
 // gives for each kind of broken file.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/tools/midi_bytes.h"
 #include "tools/common/tool_error.h"
 #include "tools/render/midi_file.h"
@@ -168,8 +170,51 @@ TEST(MidiFileReader, ErrorsNameTheTrackAndByte) {
     first.end();
     TrackBytes second;
     second.add(0, {0x90, 60, 100}).add(0, {0x3C}); // running status, missing its second byte
-    const std::string message = errorOf(midiFile(1, 96, {first, second}));
-    EXPECT_NE(message.find("track 2, byte"), std::string::npos) << message;
+    // The byte of the file: a 14-byte header, the first track's 12 bytes, the second's chunk
+    // header, then its sixth byte, where the note lacks its velocity.
+    EXPECT_EQ(errorOf(midiFile(1, 96, {first, second})),
+              "track 2, byte 40: ends in the middle of an event");
+}
+
+// A damaged track, read leniently, keeps what comes before the damage; the notes and the pedal it
+// holds there are let go at that point, and the damage is told by track and byte of the file.
+TEST(MidiFileReader, ALenientReadingKeepsADamagedTrackUpToTheDamage) {
+    TrackBytes first;
+    first.add(0, {0x91, 50, 90}).add(200, {0x81, 50, 0}).end();
+    TrackBytes second;
+    second.add(0, {0x90, 64, 100})
+        .add(0, {0xB0, 64, 127})
+        .add(96, {0x90, 67, 100})
+        .add(10, {0x90, 60, 0x90}) // a status byte for a velocity
+        .add(10, {0x80, 64, 0})
+        .end();
+    const Bytes file = midiFile(1, 96, {first, second});
+    const std::size_t damageAt = 14 + first.chunk().size() + 8 + 15;
+    EXPECT_EQ(errorOf(file), "track 2, byte " + std::to_string(damageAt) +
+                                 ": a status byte where a data byte belongs");
+
+    const MidiFile midi = parseMidiFile(file, MidiReading::Lenient);
+    ASSERT_EQ(midi.damage.size(), 1u);
+    EXPECT_EQ(midi.damage[0].track, 2);
+    EXPECT_EQ(midi.damage[0].offset, damageAt);
+    EXPECT_EQ(midi.damage[0].what, "a status byte where a data byte belongs");
+    ASSERT_EQ(midi.tracks.size(), 2u);
+    EXPECT_EQ(midi.tracks[0].size(), 3u); // the first track whole
+    std::vector<std::vector<std::uint8_t>> kept;
+    for (const MidiFileEvent& e : midi.tracks[1]) {
+        kept.push_back({e.bytes[0], e.bytes[1], e.bytes[2]});
+        EXPECT_EQ(e.tick, kept.size() <= 2 ? 0u : kept.size() == 3 ? 96u : 106u);
+    }
+    EXPECT_EQ(kept, (std::vector<std::vector<std::uint8_t>>{{0x90, 64, 100},
+                                                            {0xB0, 64, 127},
+                                                            {0x90, 67, 100},
+                                                            {0x80, 64, 0},
+                                                            {0x80, 67, 0},
+                                                            {0xB0, 64, 0}}));
+    // A file whose structure is broken has no track to keep: refused however it is read.
+    Bytes truncated = file;
+    truncated.resize(truncated.size() - 3);
+    EXPECT_THROW(parseMidiFile(truncated, MidiReading::Lenient), ToolError);
 }
 
 TEST(MidiFileReader, LoadingAMissingFileSaysSo) {

@@ -1,8 +1,10 @@
-// --param as both tools take it: which parameter a NAME picks when rules compete.
+// --param as both tools take it: which parameter a NAME picks when rules compete, and the nearest
+// names offered when it picks none.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "tools/common/nearest_names.h"
 #include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
 
@@ -65,4 +67,49 @@ TEST(ParameterOption, AValueOutsideTheRangeGetsOneMessageThatSaysTheRange) {
     EXPECT_EQ(errorOf("volume=40", NAN, 12.0f), "--param volume=40: volume takes at most 12");
     EXPECT_EQ(errorOf("volume=-99", -60.0f, NAN), "--param volume=-99: volume takes at least -60");
     EXPECT_EQ(errorOf("volume=1000000", NAN, NAN), "no error");
+}
+
+// A slip of the keyboard finds the name meant: edits counted ignoring case, a swap of neighbours
+// as one edit; names that share little with it are no hint, and at most three are offered.
+TEST(NearestNames, TypingSlipsFindTheNameMeantAndFarNamesNone) {
+    EXPECT_EQ(editDistance("Jaz Organ", "jazz organ"), 1u);
+    EXPECT_EQ(editDistance("Jazz Orgna", "Jazz Organ"), 1u);
+    EXPECT_EQ(editDistance("cutoff", "Cut-off"), 1u);
+    EXPECT_EQ(editDistance("", "abc"), 3u);
+    const auto shownAsWritten = [](std::vector<std::string> names) {
+        std::vector<Spelling> spellings;
+        for (const std::string& name : names)
+            spellings.push_back({name, name});
+        return spellings;
+    };
+    const std::vector<Spelling> presets =
+        shownAsWritten({"Saw Lead", "Saw Pluck", "Glass Pad", "Jazz Organ", "Full Organ"});
+    EXPECT_EQ(nearestNames("saw leed", presets), std::vector<std::string>{"Saw Lead"});
+    EXPECT_EQ(nearestNames("Jaz Orgna", presets), std::vector<std::string>{"Jazz Organ"});
+    EXPECT_EQ(nearestNames("Organ", presets), std::vector<std::string>{});
+    EXPECT_EQ(nearestNames("x", shownAsWritten({"A", "D"})), std::vector<std::string>{});
+    EXPECT_EQ(nearestNames("drawbar_9", shownAsWritten({"drawbar_2", "drawbar_4", "drawbar_8",
+                                                        "drawbar_6", "drawbar_3"})),
+              (std::vector<std::string>{"drawbar_2", "drawbar_4", "drawbar_8"}));
+    // A parameter written by its name is shown by its symbol, once.
+    EXPECT_EQ(nearestNames("Cut-of", {{"cutoff", "cutoff"}, {"Cut-off", "cutoff"}}),
+              std::vector<std::string>{"cutoff"});
+    EXPECT_EQ(listedNames({"a", "b", "c"}), "a, b and c");
+}
+
+TEST(ParameterOption, PickingNoneIsAUsageErrorThatSaysWhatThereIs) {
+    const std::vector<ParameterLabel> labels = {{"cutoff", "Cut-off"}, {"resonance", "Resonance"}};
+    const auto errorOf = [&](const std::string& text) {
+        try {
+            pickParameter(labels, parseParameterSetting(text));
+        } catch (const UsageError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(errorOf("Cut-of=1"), "--param Cut-of=1: no parameter 'Cut-of' (the nearest: cutoff)");
+    EXPECT_EQ(errorOf("drive=1"), "--param drive=1: no parameter 'drive' (it has 2: cutoff and "
+                                  "resonance)");
+    EXPECT_EQ(errorOf("2=1"), "--param 2=1: no parameter with index 2 (0 to 1)");
+    EXPECT_EQ(errorOf("1=1"), "no error");
 }

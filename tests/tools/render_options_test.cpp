@@ -32,9 +32,10 @@ TEST(RenderOptions, DefaultsAreThoseOfTheHelpText) {
 }
 
 TEST(RenderOptions, EveryOptionTakesItsValueSeparateOrAfterAnEqualsSign) {
-    const RenderOptions o = parseOptions(
-        {"--plugin", "a.so", "--rate=48000", "--block", "1", "--program", "3", "--param",
-         "CutOff=0.25", "--param=2=1", "--tail", "0.5", "--bit-depth=32f", "in.mid", "out.flac"});
+    const RenderOptions o =
+        parseOptions({"--plugin", "a.so", "--rate=48000", "--block", "1", "--program", "3",
+                      "--param", "CutOff=0.25", "--param=2=1", "--tail", "0.5", "--bit-depth=32f",
+                      "--gain=-3.5", "--channel", "1,3-5,16", "--strict", "in.mid", "out.wav"});
     EXPECT_EQ(o.plugins, std::vector<std::string>{"a.so"});
     EXPECT_EQ(o.rate, 48000);
     EXPECT_EQ(o.blockSize, 1);
@@ -46,6 +47,17 @@ TEST(RenderOptions, EveryOptionTakesItsValueSeparateOrAfterAnEqualsSign) {
     EXPECT_EQ(o.parameters[1].value, 1.0f);
     EXPECT_EQ(o.tailSeconds, 0.5);
     EXPECT_EQ(o.format, SampleFormat::Float32);
+    EXPECT_EQ(o.gainDb, -3.5);
+    EXPECT_EQ(o.channels, 0b1000'0000'0001'1101); // channels 1, 3, 4, 5 and 16
+    EXPECT_TRUE(o.strict);
+    EXPECT_EQ(parseOptions({"--channel", "all", "in.mid", "o.wav"}).channels, 0xFFFF);
+    EXPECT_FALSE(parseOptions({"in.mid", "o.wav"}).channels.has_value());
+}
+
+TEST(RenderOptions, ListingsNeedNoFiles) {
+    const RenderOptions o = parseOptions({"--list-presets", "--preset", "x", "--list-params"});
+    EXPECT_TRUE(o.listPresets && o.listParams);
+    EXPECT_NE(errorOf({"--list-params", "in.mid", "o.wav"}), "no error");
 }
 
 TEST(RenderOptions, BenchTakesOnlyTheMidiFileAndSeveralPlugins) {
@@ -96,6 +108,15 @@ TEST(RenderOptions, MistakesAreNamed) {
         {{"--tail", "-1", "in.mid", "o.wav"}, "--tail takes a number from 0"},
         {{"--bit-depth", "32", "in.mid", "o.wav"}, "--bit-depth takes 16, 24 or 32f"},
         {{"--bench", "--runs", "0", "in.mid"}, "--runs takes a whole number from 1"},
+        {{"--gain", "30", "in.mid", "o.wav"}, "--gain takes a number from -60 to 24"},
+        {{"--bench", "--gain", "-3", "in.mid"}, "--gain goes only with a render"},
+        {{"--channel", "0", "in.mid", "o.wav"}, "--channel takes channels from 1 to 16"},
+        {{"--channel", "17", "in.mid", "o.wav"}, "not '17'"},
+        {{"--channel", "1,", "in.mid", "o.wav"}, "not '1,'"},
+        {{"--channel", "5-3", "in.mid", "o.wav"}, "the range 5-3 runs backwards"},
+        {{"--channel", "drums", "in.mid", "o.wav"}, "not 'drums'"},
+        {{"in.mid", "o.mp3"}, "must end in .wav or .flac"},
+        {{"--bit-depth", "32f", "in.mid", "o.flac"}, "a FLAC file cannot hold 32-bit float"},
     };
     for (const Row& row : rows) {
         const std::string message = errorOf(row.args);

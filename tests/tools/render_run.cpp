@@ -56,10 +56,15 @@ std::set<std::string> TempFolder::fileSet() const {
     return {names.begin(), names.end()};
 }
 
-RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch,
-                    const std::string& shellPrefix, const std::string& lv2Path) {
-    std::string command = shellPrefix + "env LV2_PATH=" + quoted(lv2Path) +
-                          " HOME=" + quoted(scratch.path("")) + " " + quoted(ULVO_RENDER);
+namespace {
+
+RunResult runCommand(const std::string& tool, const std::vector<std::string>& args,
+                     const TempFolder& scratch, const std::string& shellPrefix,
+                     const std::string& lv2Path) {
+    std::string command =
+        shellPrefix + "env LV2_PATH=" + quoted(lv2Path) + " HOME=" + quoted(scratch.path("")) +
+        " XDG_CONFIG_HOME=" + quoted(scratch.path(".config")) +
+        " XDG_DATA_HOME=" + quoted(scratch.path(".local/share")) + " " + quoted(tool);
     for (const std::string& a : args) {
         command += ' ';
         command += quoted(a);
@@ -79,6 +84,18 @@ RunResult runRender(const std::vector<std::string>& args, const TempFolder& scra
     std::filesystem::remove(outPath);
     std::filesystem::remove(errPath);
     return result;
+}
+
+} // namespace
+
+RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch,
+                    const std::string& shellPrefix, const std::string& lv2Path) {
+    return runCommand(ULVO_RENDER, args, scratch, shellPrefix, lv2Path);
+}
+
+RunResult runTool(const std::string& tool, const std::vector<std::string>& args,
+                  const TempFolder& scratch, const std::string& lv2Path) {
+    return runCommand(tool, args, scratch, "", lv2Path);
 }
 
 Audio readAudio(const std::string& path) {

@@ -28,9 +28,13 @@ struct RunResult {
 // Runs ulvo-render with `args`, capturing both output streams through files in `scratch`.
 // `shellPrefix`, e.g. "ulimit -f 64; ", runs in the same shell first. Nothing installed on the
 // machine is seen: LV2_PATH is `lv2Path` (by default no folder, so that a URI finds only the
-// build's bundles beside ulvo-render) and HOME is `scratch`.
+// build's bundles beside ulvo-render), HOME is `scratch` and the XDG folders are in it.
 RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch,
                     const std::string& shellPrefix = "", const std::string& lv2Path = "");
+
+// As runRender, with the ulvo-render at `tool`: a copy in a folder tree of the test's own.
+RunResult runTool(const std::string& tool, const std::vector<std::string>& args,
+                  const TempFolder& scratch, const std::string& lv2Path = "");
 
 // The whole file as text; empty when there is none.
 std::string slurp(const std::string& path);

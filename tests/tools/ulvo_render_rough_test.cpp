@@ -148,21 +148,41 @@ TEST(UlvoRenderRough, EveryEarlyEndLeavesNoFileAndKeepsTheOlderOne) {
 TEST(UlvoRenderRough, ClippingIsReportedAndEveryFormatIsReproducible) {
     TempFolder folder;
     writeFile(folder.path("piece.mid"), oneNote());
-    const auto render = [&](const std::string& depth, const std::string& name) {
+    const auto render = [&](const std::string& depth, const std::string& name,
+                            const std::string& gain = "0") {
         // The probe's right channel is Offset plus Level: 1.1, or +0.8 dBFS, on every frame.
         return runRender({"--plugin", PROBE_PLUGIN, "--param", "Offset=1", "--param", "Level=0.1",
-                          "--tail", "0.1", "--bit-depth", depth, folder.path("piece.mid"),
-                          folder.path(name)},
+                          "--tail", "0.1", "--gain", gain, "--bit-depth", depth,
+                          folder.path("piece.mid"), folder.path(name)},
                          folder);
     };
-    for (const std::string depth : {"16", "24"}) {
-        const RunResult run = render(depth, "clipped.wav");
+    // The warning suggests the gain that ends the clipping, counting the one given, and a float
+    // file only where the file type holds one.
+    const struct {
+        const char* depth;
+        const char* file;
+        const char* gain;
+        std::string advice;
+    } clipped[] = {
+        {"16", "clipped.wav", "0",
+         "+0.8 dBFS); render with --gain -1, or keep every sample with "
+         "--bit-depth 32f"},
+        {"24", "clipped.wav", "-0.5",
+         "+0.3 dBFS); render with --gain -1.5, or keep every sample with --bit-depth 32f"},
+        {"24", "clipped.flac", "0", "+0.8 dBFS); render with --gain -1"},
+    };
+    for (const auto& row : clipped) {
+        const RunResult run = render(row.depth, row.file, row.gain);
         ASSERT_EQ(run.exitCode, 0) << run.err;
-        const std::size_t frames = readAudio(folder.path("clipped.wav")).frames();
+        const std::size_t frames = readAudio(folder.path(row.file)).frames();
         EXPECT_EQ(run.err, "ulvo-render: warning: " + std::to_string(frames) +
-                               " samples clipped (peak +0.8 dBFS); render with --bit-depth 32f "
-                               "or at a lower level\n");
+                               " samples clipped (peak " + row.advice + "\n");
     }
+    // Following the advice: no warning, the samples scaled by the gain.
+    const RunResult advised = render("24", "advised.flac", "-1");
+    EXPECT_EQ(advised.err, "");
+    EXPECT_NEAR(readAudio(folder.path("advised.flac")).channels.at(1).at(100), 1.1 * 0.891251,
+                1e-6);
     // A float file keeps the samples; nothing on standard error, which is no terminal here.
     const RunResult kept = render("32f", "kept.wav");
     ASSERT_EQ(kept.exitCode, 0) << kept.err;

@@ -6,9 +6,13 @@
 #include <cmath>
 
 #include "tools/common/decimal_numbers.h"
+#include "tools/common/nearest_names.h"
 #include "tools/common/tool_error.h"
 
 namespace {
+
+// An instrument with more parameters than this gets a count alone in messages.
+constexpr std::size_t kNamesListed = 32;
 
 // ASCII only: the locale must not decide which parameter a command line sets.
 bool equalIgnoringCase(const std::string& a, const std::string& b) {
@@ -65,4 +69,37 @@ std::optional<std::int32_t> findParameter(const std::vector<ParameterLabel>& par
         wanted[0] == '-' ? std::nullopt : decimalInteger(wanted);
     if (index && *index < count) return static_cast<std::int32_t>(*index);
     return std::nullopt;
+}
+
+std::int32_t pickParameter(const std::vector<ParameterLabel>& parameters,
+                           const ParameterSetting& setting) {
+    const std::string& wanted = setting.name;
+    if (const std::optional<std::int32_t> index = findParameter(parameters, wanted)) return *index;
+    const std::string head = "--param " + wanted + "=" + setting.valueText + ": ";
+    const auto count = std::to_string(parameters.size());
+    if (decimalInteger(wanted))
+        throw UsageError(head + "no parameter with index " + wanted +
+                         (parameters.empty()
+                              ? std::string(" (the instrument has none)")
+                              : " (0 to " + std::to_string(parameters.size() - 1) + ")"));
+    // Shown as the command line would best take it: by symbol where the format has them.
+    std::vector<Spelling> spellings;
+    std::vector<std::string> shown;
+    for (const ParameterLabel& p : parameters) {
+        const std::string& label = p.symbol.empty() ? p.name : p.symbol;
+        shown.push_back(label);
+        if (!p.symbol.empty()) spellings.push_back({p.symbol, label});
+        spellings.push_back({p.name, label});
+    }
+    const std::vector<std::string> near = nearestNames(wanted, spellings);
+    std::string why = "no parameter '" + wanted + "'";
+    if (!near.empty())
+        why += " (the nearest: " + listedNames(near) + ")";
+    else if (parameters.empty())
+        why += " (the instrument has none)";
+    else if (parameters.size() <= kNamesListed)
+        why += " (it has " + count + ": " + listedNames(shown) + ")";
+    else
+        why += " (it has " + count + ")";
+    throw UsageError(head + why);
 }

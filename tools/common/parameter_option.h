@@ -34,3 +34,10 @@ struct ParameterLabel {
 // decimal index from 0. A name made of digits ("8", a drawbar's footage) so wins over the index.
 std::optional<std::int32_t> findParameter(const std::vector<ParameterLabel>& parameters,
                                           const std::string& wanted);
+
+// The index of the parameter that `setting` names, by the rules of findParameter. Throws
+// UsageError when it names none: "--param 99=0.5: no parameter with index 99 (0 to 22)" for
+// digits, else "--param CutOf=0.3: no parameter 'CutOf' (the nearest: cutoff)", or, without a
+// near name, the parameters there are.
+std::int32_t pickParameter(const std::vector<ParameterLabel>& parameters,
+                           const ParameterSetting& setting);

@@ -2,6 +2,8 @@
 
 #include <X11/Xlib.h>
 
+#include <array>
+
 #include "editor/x11/x11_form_window.h"
 #include "synth/identity.h"
 #include "tools/common/tool_error.h"
@@ -14,11 +16,16 @@ int quietAboutLostConnection(Display*) {
     return 0;
 }
 
+// The text box names the player and its version, where the VST 2 editor's names its own build.
+constexpr std::array<const char*, 4> kPlayerAboutLines = {
+    "Ulvo Draw " ULVO_VERSION, "DrawBar Synth, ulvo-play", "", "https://korvane.example/ulvodraw"};
+
 } // namespace
 
 EditorWindow::EditorWindow(const Instrument& instrument, ParameterQueue& queue, int scale)
     : link(instrument, queue), programs(instrument, queue) {
     XSetIOErrorHandler(quietAboutLostConnection);
+    form.AboutLines = kPlayerAboutLines;
     window = createTopLevelFormWindow(kProductName, scale > 0 ? scale : serverScaleFactor(), form);
     if (window == nullptr)
         throw ToolError("cannot open the editor's window (is DISPLAY set?); --no-gui plays "

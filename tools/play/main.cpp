@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "tools/common/factory_presets.h"
 #include "tools/common/stop_signals.h"
 #include "tools/common/tool_error.h"
 #include "tools/play/controller_map.h"
@@ -215,6 +216,10 @@ int main(int argc, char** argv) {
     }
     if (options.version) {
         std::printf("ulvo-play %s\n", ULVO_VERSION);
+        return 0;
+    }
+    if (options.listPresets) {
+        std::fputs(presetListText(factoryPresetList()).c_str(), stdout);
         return 0;
     }
     installStopSignals();

@@ -16,6 +16,10 @@ PlayOptions parsePlayOptions(const std::vector<std::string>& args) {
             options.version = true;
             continue;
         }
+        if (arg == "--list-presets") {
+            options.listPresets = true;
+            continue;
+        }
         if (arg == "--no-gui" || arg == "--connect" || arg == "--no-connect") {
             if (arg == "--no-gui")
                 options.gui = false;
@@ -70,6 +74,7 @@ Plays UlvoDraw from a MIDI keyboard through JACK, with its editor in a window of
                        MIDI output to the input (the default)
   --no-connect         leave every port unconnected
   --preset NAME        load a factory preset into the current program
+  --list-presets       list the factory presets by family and exit
   --program N          select program N (0 to 31) first
   --param NAME=VALUE   set a parameter, VALUE in its range (0 to 1, volume -60 to 12 dB, ...);
                        NAME is its symbol (cutoff, drawbar_8, volume), else its name (CutOff,

@@ -20,6 +20,7 @@ struct PlayOptions {
     std::optional<std::string> controllerMap; // a file; empty: the default map
     bool help = false;
     bool version = false;
+    bool listPresets = false;
 };
 
 // Parses the arguments after the program name. Throws ToolError naming the bad argument.

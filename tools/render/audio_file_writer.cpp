@@ -84,6 +84,17 @@ std::string reasonOf(SNDFILE* handle) {
 
 } // namespace
 
+bool holdsFloat(const std::string& path) {
+    return !endsWith(path, ".flac");
+}
+
+void checkOutputType(const std::string& path, SampleFormat format) {
+    containerOf(path, false);
+    if (format == SampleFormat::Float32 && !holdsFloat(path))
+        throw ToolError("a FLAC file cannot hold 32-bit float samples; give --bit-depth 16 or 24, "
+                        "or write a .wav file");
+}
+
 bool needsRf64(std::int64_t frames, std::int32_t channels, SampleFormat format) {
     const auto bytes = static_cast<std::uint64_t>(frames) * static_cast<std::uint64_t>(channels) *
                        static_cast<std::uint64_t>(bytesPerSample(format));

@@ -47,6 +47,13 @@ class AudioFileWriter {
     bool committed = false;
 };
 
+// Whether the file type that `path` names holds 32-bit float samples: WAV does, FLAC does not.
+bool holdsFloat(const std::string& path);
+
+// Throws ToolError when `path` does not end in .wav or .flac, or names a FLAC file for 32-bit
+// float samples: what the command line alone tells, before anything is loaded.
+void checkOutputType(const std::string& path, SampleFormat format);
+
 // Whether a WAV file of `frames` frames passes the 4 GiB that its 32-bit sizes can count.
 bool needsRf64(std::int64_t frames, std::int32_t channels, SampleFormat format);
 

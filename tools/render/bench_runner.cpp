@@ -51,10 +51,9 @@ double timedRun(const InstrumentSource& source, const RenderOptions& options, Bl
 
 bool runBench(const RenderOptions& options, const MidiTimeline& timeline, std::FILE* out,
               const std::atomic<bool>* stop) {
-    std::vector<std::unique_ptr<InstrumentSource>> libraries;
-    for (const std::string& path : options.plugins) {
-        libraries.push_back(std::make_unique<InstrumentSource>(path));
-        const std::string notice = libraries.back()->notice();
+    const std::vector<std::unique_ptr<InstrumentSource>> libraries = openInstruments(options);
+    for (const auto& library : libraries) {
+        const std::string notice = library->notice();
         if (!notice.empty())
             std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(notice).c_str());
     }

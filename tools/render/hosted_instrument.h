@@ -5,13 +5,27 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "tools/common/preset_list.h"
 #include "tools/render/block_message.h"
 
 // The values a parameter takes; a bound that is not a number is one the instrument does not
 // declare.
 struct ParameterRange {
     float minimum, maximum;
+};
+
+// A parameter as the instrument describes it.
+struct ParameterInfo {
+    std::string symbol; // empty when the format has none
+    std::string name;
+    ParameterRange range;
+    float defaultValue; // not a number when the instrument declares none
+    std::string unit;   // "dB", "Hz"; empty for none
+    bool whole = false; // whole numbers only
+    std::vector<std::pair<float, std::string>> choices; // named values, when only those count
 };
 
 class HostedInstrument {
@@ -21,16 +35,15 @@ class HostedInstrument {
     virtual std::int32_t inputCount() const = 0;
     virtual std::int32_t outputCount() const = 0;
 
-    // Parameter index for `nameOrIndex` by the rules of findParameter (parameter_option.h).
-    // Throws ToolError when it picks none.
-    virtual std::int32_t findParameter(const std::string& nameOrIndex) const = 0;
-    virtual std::string parameterName(std::int32_t index) const = 0;
-    virtual ParameterRange parameterRange(std::int32_t index) const = 0;
+    // By index, the index --param takes.
+    virtual std::vector<ParameterInfo> parameters() const = 0;
     virtual void setParameter(std::int32_t index, float value) = 0;
     virtual float parameter(std::int32_t index) const = 0;
-    // Throws ToolError for a program the instrument does not have, or a format without them.
+    // Throws UsageError for a program the instrument does not have, or a format without them.
     virtual void selectProgram(std::int32_t program) = 0;
-    // Throws ToolError for a preset the instrument does not have, or a format without them.
+    // What --list-presets shows: the presets, or the programs of a format that has those.
+    virtual std::vector<ListedPreset> presets() const = 0;
+    // Throws UsageError for a preset the instrument does not have, or a format without them.
     virtual void selectPreset(const std::string& label) = 0;
 
     virtual void switchOn() = 0;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "core/round_half_even.h"
 #include "tools/common/parameter_option.h"
@@ -12,10 +13,16 @@
 void applySettings(HostedInstrument& instrument, const RenderOptions& options) {
     if (options.program) instrument.selectProgram(*options.program);
     if (options.preset) instrument.selectPreset(*options.preset);
+    if (options.parameters.empty()) return;
+    const std::vector<ParameterInfo> parameters = instrument.parameters();
+    std::vector<ParameterLabel> labels;
+    for (const ParameterInfo& p : parameters)
+        labels.push_back({p.symbol, p.name});
     for (const ParameterSetting& p : options.parameters) {
-        const std::int32_t index = instrument.findParameter(p.name);
-        const ParameterRange range = instrument.parameterRange(index);
-        checkParameterValue(p, instrument.parameterName(index), range.minimum, range.maximum);
+        const std::int32_t index = pickParameter(labels, p);
+        const ParameterInfo& info = parameters[index];
+        checkParameterValue(p, info.symbol.empty() ? info.name : info.symbol, info.range.minimum,
+                            info.range.maximum);
         instrument.setParameter(index, p.value);
     }
 }

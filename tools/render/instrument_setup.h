@@ -1,11 +1,11 @@
 // What every render does between creating an instrument and switching it on: the chosen
-// program, then the parameters in command-line order.
+// program or preset, then the parameters in command-line order.
 #pragma once
 
 #include "tools/render/hosted_instrument.h"
 #include "tools/render/render_options.h"
 
-// Throws ToolError for a program or parameter the instrument does not have, and UsageError for a
+// Throws UsageError for a program, preset or parameter the instrument does not have, and for a
 // value outside the parameter's range.
 void applySettings(HostedInstrument& instrument, const RenderOptions& options);
 

@@ -1,24 +1,44 @@
 #include "tools/render/instrument_source.h"
 
-#include "tools/render/lv2_instance.h"
-#include "tools/render/plugin_instance.h"
-#include "tools/render/plugin_library.h"
+#include "tools/render/factory_presets_on_vst2.h"
+#include "tools/render/hosts/lv2_instance.h"
+#include "tools/render/hosts/vst2_instance.h"
+#include "tools/render/hosts/vst2_library.h"
 
 InstrumentSource::InstrumentSource(const std::string& plugin) : label(plugin) {
     if (looksLikeLv2(plugin))
         lv2 = std::make_unique<Lv2Plugin>(plugin);
     else
-        library = std::make_unique<PluginLibrary>(plugin);
+        library = std::make_unique<Vst2Library>(plugin);
+}
+
+InstrumentSource::InstrumentSource(const DefaultInstrument& chosen)
+    : InstrumentSource(chosen.plugin) {
+    presetsOnVst2 = chosen.presetsOnVst2 && library != nullptr;
+    defaultNotice = chosen.notice;
 }
 
 InstrumentSource::~InstrumentSource() = default;
 
 std::string InstrumentSource::notice() const {
+    if (!defaultNotice.empty()) return defaultNotice;
     return lv2 != nullptr ? lv2->choiceNote() : std::string();
 }
 
 std::unique_ptr<HostedInstrument> InstrumentSource::create(std::int32_t rate,
                                                            std::int32_t blockSize) const {
     if (lv2 != nullptr) return std::make_unique<Lv2Instance>(*lv2, rate, blockSize);
-    return std::make_unique<PluginInstance>(*library, rate, blockSize);
+    auto vst2 = std::make_unique<Vst2Instance>(*library, rate, blockSize);
+    if (presetsOnVst2) return std::make_unique<FactoryPresetsOnVst2>(std::move(vst2));
+    return vst2;
+}
+
+std::vector<std::unique_ptr<InstrumentSource>> openInstruments(const RenderOptions& options) {
+    std::vector<std::unique_ptr<InstrumentSource>> sources;
+    if (options.plugins.empty())
+        sources.push_back(std::make_unique<InstrumentSource>(
+            defaultInstrument(options.preset.has_value() || options.listPresets)));
+    for (const std::string& plugin : options.plugins)
+        sources.push_back(std::make_unique<InstrumentSource>(plugin));
+    return sources;
 }

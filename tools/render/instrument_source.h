@@ -1,20 +1,27 @@
 // Where the instrument of a render comes from, as --plugin names it: a VST 2 library file, or an
-// LV2 plug-in by URI or bundle folder. Opened once; an instrument is created from it per run.
+// LV2 plug-in by URI or bundle folder; without --plugin, UlvoDraw (default_instrument.h). Opened
+// once; an instrument is created from it per run.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include <vector>
+
+#include "tools/render/default_instrument.h"
 #include "tools/render/hosted_instrument.h"
+#include "tools/render/render_options.h"
 
 class Lv2Plugin;
-class PluginLibrary;
+class Vst2Library;
 
 class InstrumentSource {
   public:
     // Throws ToolError when `plugin` names nothing that can be loaded.
     explicit InstrumentSource(const std::string& plugin);
+    // UlvoDraw as defaultInstrument chose it.
+    explicit InstrumentSource(const DefaultInstrument& chosen);
     ~InstrumentSource();
     InstrumentSource(const InstrumentSource&) = delete;
     InstrumentSource& operator=(const InstrumentSource&) = delete;
@@ -26,6 +33,13 @@ class InstrumentSource {
 
   private:
     std::string label;
-    std::unique_ptr<PluginLibrary> library;
+    std::unique_ptr<Vst2Library> library;
     std::unique_ptr<Lv2Plugin> lv2;
+    bool presetsOnVst2 = false;
+    std::string defaultNotice;
 };
+
+// The instruments the options name: one for each --plugin, or UlvoDraw as defaultInstrument
+// chooses it, the LV2 build when presets are asked for (--preset, --list-presets). Throws
+// ToolError.
+std::vector<std::unique_ptr<InstrumentSource>> openInstruments(const RenderOptions& options);

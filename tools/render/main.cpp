@@ -2,7 +2,6 @@
 // file, the way a host bounces a track; or, with --bench, measures what the instrument costs.
 #include <chrono>
 #include <cstdio>
-#include <limits.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -13,11 +12,13 @@
 #include "tools/render/bench_runner.h"
 #include "tools/render/block_events.h"
 #include "tools/render/escaped_text.h"
+#include "tools/render/instrument_listing.h"
 #include "tools/render/instrument_setup.h"
 #include "tools/render/instrument_source.h"
 #include "tools/render/level_meter.h"
-#include "tools/render/midi_timeline.h"
 #include "tools/render/output_checks.h"
+#include "tools/render/output_gain.h"
+#include "tools/render/piece.h"
 #include "tools/render/progress_bar.h"
 #include "tools/render/render_loop.h"
 #include "tools/render/render_options.h"
@@ -28,27 +29,32 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-// UlvoDraw.so in the folder of this executable, as in the build tree; else where an install puts
-// it, lib/vst beside bin/.
-std::string defaultPlugin() {
-    char self[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return "UlvoDraw.so";
-    const std::string path(self, static_cast<std::size_t>(n));
-    const std::string folder = path.substr(0, path.rfind('/') + 1);
-    const std::string beside = folder + "UlvoDraw.so";
-    const std::string installed = folder + "../lib/vst/UlvoDraw.so";
-    return access(beside.c_str(), F_OK) != 0 && access(installed.c_str(), F_OK) == 0 ? installed
-                                                                                     : beside;
+void tell(const std::string& line) {
+    std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(line).c_str());
+}
+
+// The instrument the options choose, its notice told.
+std::unique_ptr<InstrumentSource> openInstrument(const RenderOptions& options) {
+    std::vector<std::unique_ptr<InstrumentSource>> sources = openInstruments(options);
+    if (!sources[0]->notice().empty()) tell(sources[0]->notice());
+    return std::move(sources[0]);
+}
+
+int list(const RenderOptions& options) {
+    const std::unique_ptr<InstrumentSource> source = openInstrument(options);
+    const std::unique_ptr<HostedInstrument> instrument =
+        source->create(options.rate, options.blockSize);
+    if (options.listPresets) std::fputs(presetsText(instrument->presets()).c_str(), stdout);
+    if (options.listPresets && options.listParams) std::fputs("\n", stdout);
+    if (options.listParams) std::fputs(parameterListText(instrument->parameters()).c_str(), stdout);
+    return 0;
 }
 
 int render(const RenderOptions& options, const MidiTimeline& timeline) {
     const std::int64_t totalFrames = renderLength(timeline.lastEventFrame, options);
-    const InstrumentSource source(options.plugins[0]);
-    if (!source.notice().empty())
-        std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(source.notice()).c_str());
+    const std::unique_ptr<InstrumentSource> source = openInstrument(options);
     const std::unique_ptr<HostedInstrument> created =
-        source.create(options.rate, options.blockSize);
+        source->create(options.rate, options.blockSize);
     HostedInstrument& instrument = *created;
     applySettings(instrument, options);
     const std::int32_t channels = instrument.outputCount();
@@ -56,14 +62,16 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
 
     BlockEvents events(timeline.messages);
     LevelMeter meter(channels);
+    OutputGain gain(options.gainDb, channels, options.blockSize);
     ProgressBar progress(totalFrames, options.rate, STDERR_FILENO);
     RenderRun run;
     run.totalFrames = totalFrames;
     run.blockSize = options.blockSize;
     run.exactEvents = options.exactEvents;
     run.sink = [&](const float* const* buffers, std::int32_t frames) {
-        meter.add(buffers, frames);
-        writer.write(buffers, frames);
+        const float* const* scaled = gain.apply(buffers, frames);
+        meter.add(scaled, frames);
+        writer.write(scaled, frames);
     };
     run.progress = [&](std::int64_t done) { progress.update(done); };
     run.stop = &stopRequested();
@@ -78,8 +86,8 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
     const double wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    const std::string warning = clipWarning(meter, options.format);
-    if (!warning.empty()) std::fprintf(stderr, "ulvo-render: %s\n", warning.c_str());
+    const std::string warning = clipWarning(meter, options.format, options.gainDb, options.output);
+    if (!warning.empty()) tell(warning);
     const RenderFacts facts{options.output, totalFrames,    options.rate,
                             channels,       options.format, wallSeconds};
     std::printf("%s\n", summaryLine(facts, meter).c_str());
@@ -87,13 +95,16 @@ int render(const RenderOptions& options, const MidiTimeline& timeline) {
 }
 
 int run(const RenderOptions& options) {
+    if (options.listPresets || options.listParams) return list(options);
     if (!options.bench) {
         refuseOutputOverInput(options.input, options.output);
         refuseProtectedOutput(options.output);
     }
-    const MidiTimeline timeline = loadTimeline(options.input, options.rate);
-    if (!options.bench) return render(options, timeline);
-    if (!runBench(options, timeline, stdout, &stopRequested()))
+    const Piece piece = loadPiece(options);
+    for (const std::string& notice : piece.notices)
+        tell(notice);
+    if (!options.bench) return render(options, piece.timeline);
+    if (!runBench(options, piece.timeline, stdout, &stopRequested()))
         throw ToolError(interruptionText() + "; nothing measured");
     return 0;
 }
@@ -105,7 +116,7 @@ int main(int argc, char** argv) {
     try {
         options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const ToolError& e) {
-        std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(e.what()).c_str());
+        tell(e.what());
         return kExitUsage;
     }
     if (options.help) {
@@ -116,16 +127,15 @@ int main(int argc, char** argv) {
         std::printf("ulvo-render %s\n", ULVO_VERSION);
         return 0;
     }
-    if (options.plugins.empty()) options.plugins.push_back(defaultPlugin());
     installStopSignals();
     int status = kExitFailure;
     try {
         status = run(options);
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(e.what()).c_str());
+        tell(e.what());
         status = kExitUsage;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "ulvo-render: %s\n", escapeControls(e.what()).c_str());
+        tell(e.what());
     }
     // Everything is cleaned up by now; the signal may end the program as it would have.
     if (caughtSignal() != 0) dieOfCaughtSignal();

@@ -12,11 +12,22 @@ namespace {
 // Anything larger is not a piece of music but a mistake.
 constexpr std::size_t kMaxFileBytes = 64u << 20;
 
-// Bounded reading of one chunk; every read past its end is an error that names the chunk.
+// A fault at a byte of the file: thrown as a ToolError whose text says where, and kept apart for
+// a lenient reading.
+struct ByteFault : ToolError {
+    ByteFault(const std::string& where, std::size_t offset, const std::string& what)
+        : ToolError(where + ", byte " + std::to_string(offset) + ": " + what), offset(offset),
+          what(what) {}
+    std::size_t offset;
+    std::string what;
+};
+
+// Bounded reading of one chunk; every read past its end is an error that names the chunk and
+// the byte of the file where it happens (`base` is the chunk's first).
 class ByteReader {
   public:
-    ByteReader(std::span<const std::uint8_t> data, std::string where)
-        : data(data), where(std::move(where)) {}
+    ByteReader(std::span<const std::uint8_t> data, std::string where, std::size_t base = 0)
+        : data(data), where(std::move(where)), base(base) {}
 
     bool atEnd() const { return pos == data.size(); }
     std::size_t offset() const { return pos; }
@@ -50,8 +61,9 @@ class ByteReader {
         need(count);
         pos += count;
     }
-    [[noreturn]] void fail(const std::string& what) const {
-        throw ToolError(where + ", byte " + std::to_string(pos) + ": " + what);
+    // At the byte `back` bytes before the next one to read.
+    [[noreturn]] void fail(const std::string& what, std::size_t back = 0) const {
+        throw ByteFault(where, base + pos - back, what);
     }
 
   private:
@@ -61,7 +73,51 @@ class ByteReader {
 
     std::span<const std::uint8_t> data;
     std::string where;
+    std::size_t base;
     std::size_t pos = 0;
+};
+
+// The notes a track holds down and the pedals it holds, by channel, so that a track cut short
+// by damage lets them go.
+class HeldNotes {
+  public:
+    void follow(const MidiFileEvent& e) {
+        const std::uint8_t type = e.bytes[0] & 0xF0u, channel = e.bytes[0] & 0x0Fu;
+        if (type == 0x90u || type == 0x80u) {
+            auto& count = notes[channel][e.bytes[1]];
+            if (type == 0x90u && e.bytes[2] > 0)
+                ++count;
+            else if (count > 0)
+                --count;
+        } else if (type == 0xB0u && e.bytes[1] == kSustainPedal) {
+            pedal[channel] = e.bytes[2] >= 64;
+        }
+    }
+    // Note-offs and pedal releases at `tick` for all of them.
+    void release(std::uint64_t tick, std::vector<MidiFileEvent>& events) const {
+        for (std::uint8_t channel = 0; channel < 16; ++channel) {
+            for (std::uint8_t note = 0; note < 128; ++note)
+                for (int i = 0; i < notes[channel][note]; ++i)
+                    events.push_back(channelEvent(tick, 0x80u, channel, note));
+            if (pedal[channel]) events.push_back(channelEvent(tick, 0xB0u, channel, kSustainPedal));
+        }
+    }
+
+  private:
+    static constexpr std::uint8_t kSustainPedal = 64;
+    // A message of `type` on `channel` whose second data byte is 0.
+    static MidiFileEvent channelEvent(std::uint64_t tick, unsigned type, std::uint8_t channel,
+                                      std::uint8_t data1) {
+        MidiFileEvent e;
+        e.tick = tick;
+        e.kind = MidiEventKind::Channel;
+        e.bytes[0] = static_cast<std::uint8_t>(type | channel);
+        e.bytes[1] = data1;
+        e.size = 3;
+        return e;
+    }
+    int notes[16][128] = {};
+    bool pedal[16] = {};
 };
 
 // Data bytes that follow a channel status: one for program change and channel pressure.
@@ -70,10 +126,10 @@ int dataBytesOf(std::uint8_t status) {
     return (type == 0xC0u || type == 0xD0u) ? 1 : 2;
 }
 
-std::vector<MidiFileEvent> parseTrack(std::span<const std::uint8_t> chunk, int trackNumber) {
-    ByteReader in(chunk, "track " + std::to_string(trackNumber));
-    std::vector<MidiFileEvent> events;
-    std::uint64_t tick = 0;
+// The events of one track, up to its end or a fault. `tick` and `held` follow every event read,
+// so that a fault leaves them as they stood before it.
+void readEvents(ByteReader& in, std::vector<MidiFileEvent>& events, std::uint64_t& tick,
+                HeldNotes& held) {
     std::uint8_t runningStatus = 0;
     while (!in.atEnd()) {
         tick += in.varLength();
@@ -94,7 +150,7 @@ std::vector<MidiFileEvent> parseTrack(std::span<const std::uint8_t> chunk, int t
             if (type == 0x51u && length == 3) {
                 event.kind = MidiEventKind::Tempo;
                 event.tempo = in.bigEndian(3);
-                if (event.tempo == 0) in.fail("a tempo of 0 microseconds per quarter note");
+                if (event.tempo == 0) in.fail("a tempo of 0 microseconds per quarter note", 3);
             } else {
                 in.skip(length);
             }
@@ -104,25 +160,44 @@ std::vector<MidiFileEvent> parseTrack(std::span<const std::uint8_t> chunk, int t
             in.skip(in.varLength());
             events.push_back(event);
         } else if (status >= 0xF0u) {
-            in.fail("status byte " + std::to_string(status) + " has no place in a MIDI file");
+            in.fail("status byte " + std::to_string(status) + " has no place in a MIDI file", 1);
         } else {
             runningStatus = status;
             event.kind = MidiEventKind::Channel;
             event.bytes[0] = status;
             event.size = static_cast<std::uint8_t>(1 + dataBytesOf(status));
             for (int i = 1; i < event.size; ++i) {
+                if (in.peek() >= 0x80u) in.fail("a status byte where a data byte belongs");
                 event.bytes[i] = in.byte();
-                if (event.bytes[i] >= 0x80u) in.fail("a status byte where a data byte belongs");
             }
             events.push_back(event);
+            held.follow(event);
         }
+    }
+}
+
+// Reads the track in `chunk`, which starts at byte `base` of the file. Lenient, a fault ends the
+// track there, recorded in `damage`, with its held notes let go; strict, it is thrown.
+std::vector<MidiFileEvent> parseTrack(std::span<const std::uint8_t> chunk, int trackNumber,
+                                      std::size_t base, MidiReading reading,
+                                      std::vector<TrackDamage>& damage) {
+    ByteReader in(chunk, "track " + std::to_string(trackNumber), base);
+    std::vector<MidiFileEvent> events;
+    std::uint64_t tick = 0;
+    HeldNotes held;
+    try {
+        readEvents(in, events, tick, held);
+    } catch (const ByteFault& fault) {
+        if (reading == MidiReading::Strict) throw;
+        damage.push_back({trackNumber, fault.offset, fault.what});
+        held.release(tick, events);
     }
     return events;
 }
 
 } // namespace
 
-MidiFile parseMidiFile(std::span<const std::uint8_t> bytes) {
+MidiFile parseMidiFile(std::span<const std::uint8_t> bytes, MidiReading reading) {
     ByteReader file(bytes, "file");
     if (bytes.size() < 14 || std::memcmp(bytes.data(), "MThd", 4) != 0)
         throw ToolError("not a Standard MIDI File (it starts with '" +
@@ -165,15 +240,16 @@ MidiFile parseMidiFile(std::span<const std::uint8_t> bytes) {
         file.skip(length);
         // Chunks of other types are allowed by the format and skipped.
         if (std::memcmp(type, "MTrk", 4) == 0)
-            midi.tracks.push_back(parseTrack(chunk, static_cast<int>(midi.tracks.size()) + 1));
+            midi.tracks.push_back(parseTrack(chunk, static_cast<int>(midi.tracks.size()) + 1,
+                                             file.offset() - length, reading, midi.damage));
     }
     return midi;
 }
 
-MidiFile loadMidiFile(const std::string& path) {
+MidiFile loadMidiFile(const std::string& path, MidiReading reading) {
     const std::vector<std::uint8_t> bytes = readInputFile(path, kMaxFileBytes);
     try {
-        return parseMidiFile(bytes);
+        return parseMidiFile(bytes, reading);
     } catch (const ToolError& e) {
         throw ToolError("'" + path + "': " + e.what());
     }

@@ -34,12 +34,15 @@ std::string summaryLine(const RenderFacts& facts, const LevelMeter& meter) {
     return facts.path + line;
 }
 
-std::string clipWarning(const LevelMeter& meter, SampleFormat format) {
+std::string clipWarning(const LevelMeter& meter, SampleFormat format, double gainDb,
+                        const std::string& path) {
     if (format == SampleFormat::Float32 || meter.clippedSamples() == 0) return "";
-    char text[200];
+    // Whole decibels, enough to take the peak below full scale.
+    const double gain = gainDb - std::floor(meter.loudestPeakDb() + 1.0);
+    char text[256];
     std::snprintf(text, sizeof text,
-                  "warning: %lld samples clipped (peak %+.1f dBFS); render with --bit-depth 32f "
-                  "or at a lower level",
-                  static_cast<long long>(meter.clippedSamples()), meter.loudestPeakDb());
+                  "warning: %lld samples clipped (peak %+.1f dBFS); render with --gain %g%s",
+                  static_cast<long long>(meter.clippedSamples()), meter.loudestPeakDb(), gain,
+                  holdsFloat(path) ? ", or keep every sample with --bit-depth 32f" : "");
     return text;
 }

@@ -22,5 +22,8 @@ struct RenderFacts {
 std::string summaryLine(const RenderFacts& facts, const LevelMeter& meter);
 
 // Empty unless a 16- or 24-bit file got samples beyond full scale, which it clips; else how
-// many, the peak, and what to do about it. A 32-bit float file keeps such samples as they are.
-std::string clipWarning(const LevelMeter& meter, SampleFormat format);
+// many, the peak, and what to do about it: the --gain that brings the peak under full scale
+// (`gainDb` is the render's own), and 32-bit float where the file at `path` can hold it. A
+// 32-bit float file keeps such samples as they are.
+std::string clipWarning(const LevelMeter& meter, SampleFormat format, double gainDb,
+                        const std::string& path);

@@ -7,14 +7,14 @@
 
 using PluginEntry = AEffect*(VSTCALL*)(audioMasterCallback);
 
-class PluginLibrary {
+class Vst2Library {
   public:
     // Opens the library at `path` and finds its entry: `VSTPluginMain`, else `main`.
     // Throws ToolError when the file is not a loadable library or has no entry.
-    explicit PluginLibrary(const std::string& path);
-    ~PluginLibrary();
-    PluginLibrary(const PluginLibrary&) = delete;
-    PluginLibrary& operator=(const PluginLibrary&) = delete;
+    explicit Vst2Library(const std::string& path);
+    ~Vst2Library();
+    Vst2Library(const Vst2Library&) = delete;
+    Vst2Library& operator=(const Vst2Library&) = delete;
 
     PluginEntry entry() const { return entryPoint; }
     const std::string& path() const { return filePath; }

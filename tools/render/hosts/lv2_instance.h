@@ -11,13 +11,13 @@
 #include <lilv/lilv.h>
 
 #include "tools/render/hosted_instrument.h"
-#include "tools/render/lv2_worker.h"
+#include "tools/render/hosts/lv2_worker.h"
 
 // The world in which LV2 plug-ins are looked up, and one plug-in of it.
 class Lv2Plugin {
   public:
-    // `uriOrBundle`: a plug-in URI, taken from the first bundle that declares it in LV2_PATH
-    // order, then among the bundles beside this program; or the folder of a bundle, whose
+    // `uriOrBundle`: a plug-in URI, taken from the first bundle that declares it in the order of
+    // searchLv2Bundles (lv2_bundle_search.h); or the folder of a bundle, whose
     // plug-in is taken whatever else declares the same URI. Throws ToolError when it names no
     // plug-in.
     explicit Lv2Plugin(const std::string& uriOrBundle);
@@ -52,14 +52,14 @@ class Lv2Instance : public HostedInstrument {
 
     std::int32_t inputCount() const override;
     std::int32_t outputCount() const override;
-    std::int32_t findParameter(const std::string& nameOrIndex) const override;
-    std::string parameterName(std::int32_t index) const override;
-    // As the port declares it.
-    ParameterRange parameterRange(std::int32_t index) const override;
+    // The control inputs, in port order, as their ports declare them.
+    std::vector<ParameterInfo> parameters() const override { return controls; }
     void setParameter(std::int32_t index, float value) override;
     float parameter(std::int32_t index) const override;
-    // LV2 plug-ins have presets, not programs: always throws ToolError.
+    // LV2 plug-ins have presets, not programs: always throws UsageError.
     void selectProgram(std::int32_t program) override;
+    // By label, each under its bank's label, sorted by bank and label.
+    std::vector<ListedPreset> presets() const override;
     void selectPreset(const std::string& label) override;
     void switchOn() override;
     void switchOff() override;
@@ -71,13 +71,13 @@ class Lv2Instance : public HostedInstrument {
 
   private:
     struct Features;
-    struct Control {
-        std::uint32_t port;
-        std::string symbol;
-        std::string name;
-        ParameterRange range;
+    struct PresetEntry {
+        std::string uri;
+        ListedPreset listed;
     };
     void connectScratch();
+    // Every preset of the plug-in, sorted as presets() lists them.
+    std::vector<PresetEntry> presetEntries() const;
 
     const Lv2Plugin& source;
     std::unique_ptr<Lv2Worker> worker;
@@ -85,9 +85,10 @@ class Lv2Instance : public HostedInstrument {
     LilvInstance* instance = nullptr;
     std::int32_t maxBlock;
     bool on = false;
-    std::vector<Control> controls;    // control inputs, in port order
-    std::vector<float> controlValues; // by control, as the instrument sees them
-    std::vector<float> portValues;    // every control port, inputs and outputs
+    std::vector<ParameterInfo> controls;     // control inputs, in port order
+    std::vector<std::uint32_t> controlPorts; // by control
+    std::vector<float> controlValues;        // by control, as the instrument sees them
+    std::vector<float> portValues;           // every control port, inputs and outputs
     std::vector<std::uint32_t> audioIns, audioOuts;
     std::vector<std::uint32_t> atomIns, atomOuts, cvPorts;
     std::int64_t midiPort = -1; // the atom input that takes MIDI

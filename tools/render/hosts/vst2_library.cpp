@@ -1,4 +1,4 @@
-#include "tools/render/plugin_library.h"
+#include "tools/render/hosts/vst2_library.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 #include "tools/common/tool_error.h"
 #include "tools/render/input_file.h"
 
-PluginLibrary::PluginLibrary(const std::string& path) : filePath(path) {
+Vst2Library::Vst2Library(const std::string& path) : filePath(path) {
     // A name without a slash would be looked up on the library search path, not in the folder.
     const std::string openPath = path.find('/') == std::string::npos ? "./" + path : path;
     // dlopen would wait for good on a named pipe.
@@ -29,6 +29,6 @@ PluginLibrary::PluginLibrary(const std::string& path) : filePath(path) {
     entryPoint = reinterpret_cast<PluginEntry>(symbol);
 }
 
-PluginLibrary::~PluginLibrary() {
+Vst2Library::~Vst2Library() {
     dlclose(handle);
 }

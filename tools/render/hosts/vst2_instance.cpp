@@ -1,11 +1,10 @@
-#include "tools/render/plugin_instance.h"
+#include "tools/render/hosts/vst2_instance.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "core/bounded_text.h"
 #include "plugin/vst2/four_char_code.h"
-#include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
 
 namespace {
@@ -13,8 +12,6 @@ namespace {
 constexpr VstIntPtr kHostVersion = 2400;
 constexpr VstIntPtr kProcessLevelOffline = 4; // audioMasterGetCurrentProcessLevel: a bounce
 constexpr VstInt32 kHostLanguageEnglish = 1;
-// An instrument with more parameters than this gets a count alone in messages.
-constexpr std::size_t kNamesListed = 32;
 
 // The context of the instrument being created: its entry may call back before the host can
 // tell which record is whose. Creation happens on one thread, one instrument at a time.
@@ -65,8 +62,7 @@ VstIntPtr VSTCALL hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 /*inde
 
 } // namespace
 
-PluginInstance::PluginInstance(const PluginLibrary& library, std::int32_t rate,
-                               std::int32_t blockSize) {
+Vst2Instance::Vst2Instance(const Vst2Library& library, std::int32_t rate, std::int32_t blockSize) {
     context.sampleRate = rate;
     context.blockSize = blockSize;
     creatingContext = &context;
@@ -89,68 +85,75 @@ PluginInstance::PluginInstance(const PluginLibrary& library, std::int32_t rate,
     }
 }
 
-PluginInstance::~PluginInstance() {
+Vst2Instance::~Vst2Instance() {
     if (effect == nullptr) return;
     switchOff();
     dispatch(effClose); // the instrument frees itself and its record here
 }
 
-std::string PluginInstance::parameterName(std::int32_t index) const {
+std::string Vst2Instance::parameterName(std::int32_t index) const {
     // The interface allows 8 bytes, but many instruments write longer names: leave them room.
     char name[256] = {};
     dispatch(effGetParamName, index, 0, name);
     return std::string(name, strnlen(name, sizeof name - 1));
 }
 
-std::int32_t PluginInstance::findParameter(const std::string& nameOrIndex) const {
-    std::vector<ParameterLabel> labels;
+std::vector<ParameterInfo> Vst2Instance::parameters() const {
+    std::vector<ParameterInfo> list;
     for (std::int32_t i = 0; i < effect->numParams; ++i)
-        labels.push_back({"", parameterName(i)});
-    if (const std::optional<std::int32_t> index = ::findParameter(labels, nameOrIndex))
-        return *index;
-    // Its names tell a user who gave an LV2 symbol, or a control its LV2 build alone has, what
-    // this build offers instead.
-    std::string names;
-    if (labels.size() <= kNamesListed)
-        for (const ParameterLabel& label : labels)
-            names += (names.empty() ? ": " : ", ") + label.name;
-    throw ToolError("the plug-in has no parameter named '" + nameOrIndex + "' (it has " +
-                    std::to_string(effect->numParams) + " parameters" + names + ")");
+        list.push_back({"", parameterName(i), {0.0f, 1.0f}, parameter(i), "", false, {}});
+    return list;
 }
 
-void PluginInstance::setParameter(std::int32_t index, float value) {
+void Vst2Instance::setParameter(std::int32_t index, float value) {
     effect->setParameter(effect, index, value);
 }
 
-void PluginInstance::selectProgram(std::int32_t program) {
+void Vst2Instance::selectProgram(std::int32_t program) {
     if (program < 0 || program >= effect->numPrograms)
-        throw ToolError("the plug-in has no program " + std::to_string(program) + " (it has " +
-                        std::to_string(effect->numPrograms) + ")");
+        throw UsageError("the plug-in has no program " + std::to_string(program) +
+                         (effect->numPrograms > 0
+                              ? " (it has " + std::to_string(effect->numPrograms) + ", 0 to " +
+                                    std::to_string(effect->numPrograms - 1) + ")"
+                              : std::string(" (it has none)")));
     dispatch(effSetProgram, 0, program);
 }
 
-void PluginInstance::selectPreset(const std::string& label) {
-    throw ToolError("--preset '" + label +
-                    "': VST 2 plug-ins keep programs, not presets; use --program N");
+std::vector<ListedPreset> Vst2Instance::presets() const {
+    std::vector<ListedPreset> list;
+    for (std::int32_t i = 0; i < effect->numPrograms; ++i) {
+        // As for parameter names, room for instruments that write more than the 24 bytes allowed.
+        char name[256] = {};
+        dispatch(effGetProgramNameIndexed, i, -1, name);
+        list.push_back(
+            {"Programs (--program N)",
+             std::to_string(i) + ": " + std::string(name, strnlen(name, sizeof name - 1))});
+    }
+    return list;
 }
 
-void PluginInstance::switchOn() {
+void Vst2Instance::selectPreset(const std::string& label) {
+    throw UsageError("--preset '" + label +
+                     "': VST 2 plug-ins keep programs, not presets; use --program N");
+}
+
+void Vst2Instance::switchOn() {
     if (on) return;
     dispatch(effMainsChanged, 0, 1);
     on = true;
 }
 
-void PluginInstance::switchOff() {
+void Vst2Instance::switchOff() {
     if (!on) return;
     dispatch(effMainsChanged, 0, 0);
     on = false;
 }
 
-void PluginInstance::sendEvents(std::span<const BlockMessage> messages) {
+void Vst2Instance::sendEvents(std::span<const BlockMessage> messages) {
     if (VstEvents* list = events.fill(messages)) dispatch(effProcessEvents, 0, 0, list);
 }
 
-void PluginInstance::render(float** inputs, float** outputs, std::int32_t frames) {
+void Vst2Instance::render(float** inputs, float** outputs, std::int32_t frames) {
     if ((effect->flags & effFlagsCanReplacing) != 0) {
         effect->processReplacing(effect, inputs, outputs, frames);
         return;
@@ -161,7 +164,7 @@ void PluginInstance::render(float** inputs, float** outputs, std::int32_t frames
     effect->process(effect, inputs, outputs, frames);
 }
 
-VstIntPtr PluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                   float opt) const {
+VstIntPtr Vst2Instance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                 float opt) const {
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }

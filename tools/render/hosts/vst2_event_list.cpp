@@ -1,4 +1,4 @@
-#include "tools/render/vst_event_list.h"
+#include "tools/render/hosts/vst2_event_list.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "tools/render/lv2_bundle_search.h"
+#include "tools/render/hosts/lv2_bundle_search.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -6,9 +6,10 @@
 #include <limits.h>
 #include <set>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <lilv/lilv.h>
+
+#include "tools/render/own_folder.h"
 
 namespace {
 
@@ -41,15 +42,6 @@ std::string expandHome(const std::string& folder) {
     if (folder != "~" && folder.rfind("~/", 0) != 0) return folder;
     const char* home = std::getenv("HOME");
     return (home != nullptr ? std::string(home) : std::string()) + folder.substr(1);
-}
-
-// The folder of this executable, where the build puts its own bundles.
-std::string ownFolder() {
-    char self[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return ".";
-    const std::string path(self, static_cast<std::size_t>(n));
-    return path.substr(0, path.rfind('/'));
 }
 
 std::string realFolderOf(const std::string& folder) {
@@ -104,6 +96,8 @@ std::vector<Lv2Bundle> searchLv2Bundles() {
         for (std::string& bundle : bundlesIn(expandHome(folder), false))
             folders.push_back(std::move(bundle));
     for (std::string& bundle : bundlesIn(ownFolder(), true))
+        folders.push_back(std::move(bundle));
+    for (std::string& bundle : bundlesIn(ownFolder() + "/../lib/lv2", false))
         folders.push_back(std::move(bundle));
     std::vector<Lv2Bundle> bundles;
     std::set<std::string> seen;

@@ -7,8 +7,8 @@
 
 #include "plugin/vst2/aeffectx.h"
 #include "tools/render/hosted_instrument.h"
-#include "tools/render/plugin_library.h"
-#include "tools/render/vst_event_list.h"
+#include "tools/render/hosts/vst2_event_list.h"
+#include "tools/render/hosts/vst2_library.h"
 
 // What the instrument may ask its host about.
 struct HostContext {
@@ -16,30 +16,31 @@ struct HostContext {
     std::int32_t blockSize = 512;
 };
 
-class PluginInstance : public HostedInstrument {
+class Vst2Instance : public HostedInstrument {
   public:
     // Calls the library's entry and opens the instrument at `rate` and `blockSize`.
     // Throws ToolError when the entry gives no effect record, the record is not a VST 2
     // record, or the instrument has no outputs.
-    PluginInstance(const PluginLibrary& library, std::int32_t rate, std::int32_t blockSize);
+    Vst2Instance(const Vst2Library& library, std::int32_t rate, std::int32_t blockSize);
     // Switches off if on, then closes the instrument.
-    ~PluginInstance();
-    PluginInstance(const PluginInstance&) = delete;
-    PluginInstance& operator=(const PluginInstance&) = delete;
+    ~Vst2Instance();
+    Vst2Instance(const Vst2Instance&) = delete;
+    Vst2Instance& operator=(const Vst2Instance&) = delete;
 
     std::int32_t inputCount() const override { return effect->numInputs; }
     std::int32_t outputCount() const override { return effect->numOutputs; }
 
-    std::int32_t findParameter(const std::string& nameOrIndex) const override;
-    std::string parameterName(std::int32_t index) const override;
-    // VST 2 parameters all run from 0 to 1.
-    ParameterRange parameterRange(std::int32_t) const override { return {0.0f, 1.0f}; }
+    // VST 2 parameters have a name alone and all run from 0 to 1; the default given is the
+    // value each has when the instrument opens.
+    std::vector<ParameterInfo> parameters() const override;
     void setParameter(std::int32_t index, float value) override;
     float parameter(std::int32_t index) const override {
         return effect->getParameter(effect, index);
     }
     void selectProgram(std::int32_t program) override;
-    // VST 2 instruments have programs, not presets: always throws ToolError.
+    // The programs, "N: name" under one heading that says how to select them.
+    std::vector<ListedPreset> presets() const override;
+    // VST 2 instruments have programs, not presets: always throws UsageError.
     void selectPreset(const std::string& label) override;
 
     void switchOn() override;
@@ -48,6 +49,7 @@ class PluginInstance : public HostedInstrument {
     void render(float** inputs, float** outputs, std::int32_t frames) override;
 
   private:
+    std::string parameterName(std::int32_t index) const;
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f) const;
 

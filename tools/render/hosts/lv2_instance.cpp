@@ -1,9 +1,8 @@
-#include "tools/render/lv2_instance.h"
+#include "tools/render/hosts/lv2_instance.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <lilv/lilv.h>
@@ -14,11 +13,11 @@
 #include <lv2/options/options.h>
 #include <lv2/parameters/parameters.h>
 #include <lv2/presets/presets.h>
+#include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
 
-#include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
-#include "tools/render/lv2_bundle_search.h"
+#include "tools/render/hosts/lv2_bundle_search.h"
 
 namespace {
 
@@ -37,6 +36,51 @@ struct NodeDeleter {
 using Node = std::unique_ptr<LilvNode, NodeDeleter>;
 
 constexpr std::uint32_t kSequenceCapacity = 1 << 16;
+
+// A unit as a person writes it after a number; the URI's own name for one not listed.
+std::string unitText(const std::string& uri) {
+    const std::pair<const char*, const char*> known[] = {
+        {LV2_UNITS__db, "dB"},
+        {LV2_UNITS__hz, "Hz"},
+        {LV2_UNITS__khz, "kHz"},
+        {LV2_UNITS__cent, "cents"},
+        {LV2_UNITS__semitone12TET, "semitones"},
+        {LV2_UNITS__s, "s"},
+        {LV2_UNITS__ms, "ms"},
+        {LV2_UNITS__pc, "%"},
+        {LV2_UNITS__coef, "times"},
+        {LV2_UNITS__bpm, "BPM"},
+        {LV2_UNITS__midiNote, "MIDI note"},
+        {LV2_UNITS__oct, "octaves"},
+    };
+    for (const auto& [unit, text] : known)
+        if (uri == unit) return text;
+    const std::size_t hash = uri.rfind('#');
+    return hash == std::string::npos ? uri : uri.substr(hash + 1);
+}
+
+// The unit, kind and named values of a control port, for listings.
+void describeControl(LilvWorld* world, const LilvPlugin* plugin, const LilvPort* port,
+                     ParameterInfo& info) {
+    Node unitPredicate(lilv_new_uri(world, LV2_UNITS__unit));
+    Node integer(lilv_new_uri(world, LV2_CORE__integer));
+    Node enumeration(lilv_new_uri(world, LV2_CORE__enumeration));
+    if (LilvNodes* units = lilv_port_get_value(plugin, port, unitPredicate.get())) {
+        const LilvNode* unit = lilv_nodes_get_first(units);
+        if (unit != nullptr && lilv_node_is_uri(unit)) info.unit = unitText(lilv_node_as_uri(unit));
+        lilv_nodes_free(units);
+    }
+    info.whole = lilv_port_has_property(plugin, port, integer.get());
+    if (!lilv_port_has_property(plugin, port, enumeration.get())) return;
+    LilvScalePoints* points = lilv_port_get_scale_points(plugin, port);
+    LILV_FOREACH(scale_points, i, points) {
+        const LilvScalePoint* point = lilv_scale_points_get(points, i);
+        info.choices.emplace_back(lilv_node_as_float(lilv_scale_point_get_value(point)),
+                                  lilv_node_as_string(lilv_scale_point_get_label(point)));
+    }
+    lilv_scale_points_free(points);
+    std::sort(info.choices.begin(), info.choices.end());
+}
 
 // The chosen bundle first, then every other bundle that declares none of the plug-ins already
 // loaded, for the presets it may add: lilv would otherwise keep whichever copy of a plug-in it met
@@ -81,8 +125,8 @@ Lv2Plugin::Lv2Plugin(const std::string& uriOrBundle) : uri(uriOrBundle) {
             if (declares(bundle, uriOrBundle)) holders.push_back(&bundle);
         if (holders.empty())
             throw ToolError("no LV2 plug-in '" + uriOrBundle +
-                            "' is installed (LV2_PATH and the bundles beside ulvo-render were "
-                            "searched)");
+                            "' is installed (LV2_PATH, then beside ulvo-render and in ../lib/lv2 "
+                            "from its folder, were searched)");
         chosen = *holders.front();
         if (holders.size() > 1) {
             choice = uri + " is in " + std::to_string(holders.size()) + " bundles; loading '" +
@@ -188,10 +232,16 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
             portValues[index] = std::isnan(defaults[index]) ? 0.0f : defaults[index];
             if (isInput) {
                 Node portName(lilv_port_get_name(p, port));
-                controls.push_back({index,
-                                    lilv_node_as_string(lilv_port_get_symbol(p, port)),
-                                    portName ? lilv_node_as_string(portName.get()) : "",
-                                    {minimum[index], maximum[index]}});
+                ParameterInfo info{lilv_node_as_string(lilv_port_get_symbol(p, port)),
+                                   portName ? lilv_node_as_string(portName.get()) : "",
+                                   {minimum[index], maximum[index]},
+                                   defaults[index],
+                                   "",
+                                   false,
+                                   {}};
+                describeControl(world, p, port, info);
+                controls.push_back(std::move(info));
+                controlPorts.push_back(index);
             }
         } else if (lilv_port_is_a(p, port, atom.get())) {
             if (isInput && midiPort < 0 && lilv_port_supports_event(p, port, midiEvent.get()))
@@ -207,8 +257,8 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
         }
     }
     if (audioOuts.empty()) throw ToolError("the LV2 plug-in '" + name + "' has no audio outputs");
-    for (const Control& c : controls)
-        controlValues.push_back(portValues[c.port]);
+    for (const std::uint32_t port : controlPorts)
+        controlValues.push_back(portValues[port]);
 
     midiEventType = features->id(LV2_MIDI__MidiEvent);
     sequenceType = features->id(LV2_ATOM__Sequence);
@@ -243,31 +293,10 @@ std::int32_t Lv2Instance::outputCount() const {
     return static_cast<std::int32_t>(audioOuts.size());
 }
 
-std::int32_t Lv2Instance::findParameter(const std::string& nameOrIndex) const {
-    std::vector<ParameterLabel> labels;
-    for (const Control& control : controls)
-        labels.push_back({control.symbol, control.name});
-    if (const std::optional<std::int32_t> index = ::findParameter(labels, nameOrIndex))
-        return *index;
-    throw ToolError("the LV2 plug-in '" + source.name() + "' has no control '" + nameOrIndex +
-                    "' (by symbol, name or index)");
-}
-
-std::string Lv2Instance::parameterName(std::int32_t index) const {
-    return index >= 0 && static_cast<std::size_t>(index) < controls.size() ? controls[index].symbol
-                                                                           : "";
-}
-
-ParameterRange Lv2Instance::parameterRange(std::int32_t index) const {
-    return index >= 0 && static_cast<std::size_t>(index) < controls.size()
-               ? controls[index].range
-               : ParameterRange{NAN, NAN};
-}
-
 void Lv2Instance::setParameter(std::int32_t index, float value) {
     if (index < 0 || static_cast<std::size_t>(index) >= controls.size()) return;
     controlValues[index] = value;
-    portValues[controls[index].port] = value;
+    portValues[controlPorts[index]] = value;
 }
 
 float Lv2Instance::parameter(std::int32_t index) const {
@@ -281,8 +310,8 @@ void Lv2Instance::setControlBySymbol(const std::string& symbol, float value) {
 }
 
 void Lv2Instance::selectProgram(std::int32_t program) {
-    throw ToolError("--program " + std::to_string(program) +
-                    ": LV2 plug-ins have presets, not programs; use --preset LABEL");
+    throw UsageError("--program " + std::to_string(program) +
+                     ": LV2 plug-ins have presets, not programs; use --preset LABEL");
 }
 
 namespace {
@@ -311,35 +340,54 @@ void setPortValue(const char* symbol, void* data, const void* value, std::uint32
 
 } // namespace
 
-void Lv2Instance::selectPreset(const std::string& label) {
+std::vector<Lv2Instance::PresetEntry> Lv2Instance::presetEntries() const {
     LilvWorld* world = source.world();
     Node presetClass(lilv_new_uri(world, LV2_PRESETS__Preset));
     Node labelPredicate(lilv_new_uri(world, LILV_NS_RDFS "label"));
+    Node bankPredicate(lilv_new_uri(world, LV2_PRESETS__bank));
     LilvNodes* presets = lilv_plugin_get_related(source.plugin(), presetClass.get());
-    const LilvNode* found = nullptr;
-    std::vector<std::string> labels;
-    for (bool exact : {true, false}) {
-        LILV_FOREACH(nodes, i, presets) {
-            const LilvNode* preset = lilv_nodes_get(presets, i);
-            lilv_world_load_resource(world, preset);
-            Node text(lilv_world_get(world, preset, labelPredicate.get(), nullptr));
-            if (text == nullptr) continue;
-            const char* name = lilv_node_as_string(text.get());
-            if (exact ? label == name : strcasecmp(label.c_str(), name) == 0) {
-                found = preset;
-                break;
-            }
+    std::vector<PresetEntry> entries;
+    LILV_FOREACH(nodes, i, presets) {
+        const LilvNode* preset = lilv_nodes_get(presets, i);
+        lilv_world_load_resource(world, preset);
+        Node text(lilv_world_get(world, preset, labelPredicate.get(), nullptr));
+        if (text == nullptr) continue;
+        PresetEntry entry{lilv_node_as_uri(preset), {"", lilv_node_as_string(text.get())}};
+        Node bank(lilv_world_get(world, preset, bankPredicate.get(), nullptr));
+        if (bank != nullptr) {
+            Node bankLabel(lilv_world_get(world, bank.get(), labelPredicate.get(), nullptr));
+            if (bankLabel != nullptr) entry.listed.family = lilv_node_as_string(bankLabel.get());
         }
-        if (found != nullptr) break;
+        entries.push_back(std::move(entry));
     }
-    if (found == nullptr) {
-        lilv_nodes_free(presets);
-        throw ToolError("the LV2 plug-in '" + source.name() + "' has no preset '" + label + "'");
-    }
-    LilvState* state = lilv_state_new_from_world(world, &features->map, found);
     lilv_nodes_free(presets);
+    // lilv keeps no order of its own: by bank and label, as sortByFamily does.
+    std::sort(entries.begin(), entries.end(), [](const PresetEntry& a, const PresetEntry& b) {
+        return a.listed.family != b.listed.family ? a.listed.family < b.listed.family
+                                                  : a.listed.name < b.listed.name;
+    });
+    return entries;
+}
+
+std::vector<ListedPreset> Lv2Instance::presets() const {
+    std::vector<ListedPreset> list;
+    for (PresetEntry& entry : presetEntries())
+        list.push_back(std::move(entry.listed));
+    return list;
+}
+
+void Lv2Instance::selectPreset(const std::string& label) {
+    const std::vector<PresetEntry> entries = presetEntries();
+    std::vector<ListedPreset> listed;
+    for (const PresetEntry& entry : entries)
+        listed.push_back(entry.listed);
+    const PresetEntry& chosen = entries[pickPreset(listed, label, "--list-presets")];
+    LilvWorld* world = source.world();
+    Node preset(lilv_new_uri(world, chosen.uri.c_str()));
+    LilvState* state = lilv_state_new_from_world(world, &features->map, preset.get());
     if (state == nullptr)
-        throw ToolError("the preset '" + label + "' of '" + source.name() + "' cannot be read");
+        throw ToolError("the preset '" + chosen.listed.name + "' of '" + source.name() +
+                        "' cannot be read");
     std::pair<Lv2Instance*, const LV2_URID_Unmap*> target{this, &features->unmap};
     lilv_state_restore(state, instance, setPortValue, &target, 0, features->list.data());
     lilv_state_free(state);

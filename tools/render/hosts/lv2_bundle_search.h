@@ -13,7 +13,8 @@ struct Lv2Bundle {
 };
 
 // The bundles of each folder of LV2_PATH in turn (lilv's usual folders when it is unset), then
-// the bundles beside this program; each bundle once. Within a folder, by name.
+// the bundles beside this program (a build's), then those in ../lib/lv2 from its folder (as
+// installed, or as unpacked from the archive); each bundle once. Within a folder, by name.
 std::vector<Lv2Bundle> searchLv2Bundles();
 
 // True when `folder` holds a manifest.ttl; lilv complains on standard error about any other.

@@ -1,0 +1,40 @@
+// UlvoDraw's VST 2 build playing the factory presets, for a machine without the LV2 build whose
+// presets they are. The VST 2 build keeps programs, not presets: a preset's sixteen classic
+// values are set as parameters, in the order a program applies them, and the drawbars once more
+// after the others, so that their shares are those the positions give, as in the LV2 build. The
+// playing controls, which this build lacks, stay at its classic values.
+#pragma once
+
+#include <memory>
+
+#include "tools/render/hosted_instrument.h"
+
+class FactoryPresetsOnVst2 : public HostedInstrument {
+  public:
+    // Throws ToolError when `vst2` does not have UlvoDraw's sixteen parameters.
+    explicit FactoryPresetsOnVst2(std::unique_ptr<HostedInstrument> vst2);
+
+    std::int32_t inputCount() const override { return inner->inputCount(); }
+    std::int32_t outputCount() const override { return inner->outputCount(); }
+    std::vector<ParameterInfo> parameters() const override { return inner->parameters(); }
+    void setParameter(std::int32_t index, float value) override {
+        inner->setParameter(index, value);
+    }
+    float parameter(std::int32_t index) const override { return inner->parameter(index); }
+    void selectProgram(std::int32_t program) override { inner->selectProgram(program); }
+    // The factory presets, sorted as the LV2 build's are listed.
+    std::vector<ListedPreset> presets() const override;
+    // Throws UsageError naming the nearest presets for a name that is none of them.
+    void selectPreset(const std::string& label) override;
+    void switchOn() override { inner->switchOn(); }
+    void switchOff() override { inner->switchOff(); }
+    void sendEvents(std::span<const BlockMessage> messages) override {
+        inner->sendEvents(messages);
+    }
+    void render(float** inputs, float** outputs, std::int32_t frames) override {
+        inner->render(inputs, outputs, frames);
+    }
+
+  private:
+    std::unique_ptr<HostedInstrument> inner;
+};
