@@ -4,8 +4,8 @@
 #include <cstddef>
 
 #include "synth/preset_text.h"
-#include "tools/common/tool_error.h"
 #include "tools/common/factory_presets.h"
+#include "tools/common/tool_error.h"
 
 void loadFactoryPrograms(Instrument& instrument) {
     const std::vector<Preset>& presets = factoryPresets();
