@@ -5,17 +5,16 @@
 
 #include "plugin/clap/clap_abi.h"
 #include "plugin/clap/clap_instance.h"
+#include "plugin/clap/clap_plugin_id.h"
 #include "synth/identity.h"
 
 namespace {
-
-constexpr const char* kPluginId = "com.korvane.ulvodraw";
 
 constexpr const char* kFeatures[] = {"instrument", "synthesizer", "stereo", nullptr};
 
 const clap::PluginDescriptor kDescriptor = {
     clap::kVersion,
-    kPluginId,
+    kUlvoDrawClapId,
     kInstrumentName,
     kVendorName,
     "https://korvane.example/ulvodraw",
@@ -41,7 +40,7 @@ const clap::PluginDescriptor* ULVO_CLAP_CALL pluginDescriptor(const clap::Plugin
 // host's C call: a failure to allocate is a failure to create.
 const clap::Plugin* ULVO_CLAP_CALL createPlugin(const clap::PluginFactory*, const clap::Host* host,
                                                 const char* pluginId) {
-    if (host == nullptr || pluginId == nullptr || std::strcmp(pluginId, kPluginId) != 0 ||
+    if (host == nullptr || pluginId == nullptr || std::strcmp(pluginId, kUlvoDrawClapId) != 0 ||
         host->clapVersion.major < 1)
         return nullptr;
     try {

@@ -1,12 +1,17 @@
 #include "tools/render/instrument_source.h"
 
 #include "tools/render/factory_presets_on_vst2.h"
+#include "tools/render/hosts/clap_instance.h"
+#include "tools/render/hosts/clap_library.h"
 #include "tools/render/hosts/lv2_instance.h"
 #include "tools/render/hosts/vst2_instance.h"
 #include "tools/render/hosts/vst2_library.h"
+#include "tools/render/ulvodraw_on_clap.h"
 
 InstrumentSource::InstrumentSource(const std::string& plugin) : label(plugin) {
-    if (looksLikeLv2(plugin))
+    if (looksLikeClap(plugin))
+        clap = std::make_unique<ClapLibrary>(plugin);
+    else if (looksLikeLv2(plugin))
         lv2 = std::make_unique<Lv2Plugin>(plugin);
     else
         library = std::make_unique<Vst2Library>(plugin);
@@ -28,6 +33,11 @@ std::string InstrumentSource::notice() const {
 std::unique_ptr<HostedInstrument> InstrumentSource::create(std::int32_t rate,
                                                            std::int32_t blockSize) const {
     if (lv2 != nullptr) return std::make_unique<Lv2Instance>(*lv2, rate, blockSize);
+    if (clap != nullptr) {
+        auto instance = std::make_unique<ClapInstance>(*clap, rate, blockSize);
+        if (isUlvoDrawClap(*instance)) return std::make_unique<UlvoDrawOnClap>(std::move(instance));
+        return instance;
+    }
     auto vst2 = std::make_unique<Vst2Instance>(*library, rate, blockSize);
     if (presetsOnVst2) return std::make_unique<FactoryPresetsOnVst2>(std::move(vst2));
     return vst2;

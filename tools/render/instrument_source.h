@@ -1,6 +1,6 @@
-// Where the instrument of a render comes from, as --plugin names it: a VST 2 library file, or an
-// LV2 plug-in by URI or bundle folder; without --plugin, UlvoDraw (default_instrument.h). Opened
-// once; an instrument is created from it per run.
+// Where the instrument of a render comes from, as --plugin names it: a VST 2 library file, a CLAP
+// file (NAME.clap), or an LV2 plug-in by URI or bundle folder; without --plugin, UlvoDraw
+// (default_instrument.h). Opened once; an instrument is created from it per run.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include "tools/render/hosted_instrument.h"
 #include "tools/render/render_options.h"
 
+class ClapLibrary;
 class Lv2Plugin;
 class Vst2Library;
 
@@ -35,6 +36,7 @@ class InstrumentSource {
     std::string label;
     std::unique_ptr<Vst2Library> library;
     std::unique_ptr<Lv2Plugin> lv2;
+    std::unique_ptr<ClapLibrary> clap;
     bool presetsOnVst2 = false;
     std::string defaultNotice;
 };

@@ -1,0 +1,73 @@
+// One CLAP plug-in created from a CLAP file and driven as a host drives it: init, activation at
+// the rate and largest block, processing started and stopped, per block its events and its
+// audio; parameters set through flush, which the format allows outside processing.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "plugin/clap/clap_abi.h"
+#include "tools/render/hosted_instrument.h"
+#include "tools/render/hosts/clap_event_list.h"
+#include "tools/render/hosts/clap_library.h"
+
+class ClapInstance : public HostedInstrument {
+  public:
+    // Creates the library's first plug-in, inits and activates it. Throws ToolError when the
+    // factory gives no plug-in, init or activation fails, or it has no audio outputs.
+    ClapInstance(const ClapLibrary& library, std::int32_t rate, std::int32_t blockSize);
+    // Stops processing if started, deactivates and destroys the plug-in.
+    ~ClapInstance();
+    ClapInstance(const ClapInstance&) = delete;
+    ClapInstance& operator=(const ClapInstance&) = delete;
+
+    const char* pluginId() const { return plugin->desc->id; }
+    // The CLAP id of the parameter with index `index`.
+    clap::Id parameterId(std::int32_t index) const { return ids[index]; }
+
+    std::int32_t inputCount() const override { return inputs.channels; }
+    std::int32_t outputCount() const override { return outputs.channels; }
+
+    // By name (CLAP parameters have no symbol), in the order the plug-in lists them; a stepped
+    // parameter of a few values lists each value's text as a choice.
+    std::vector<ParameterInfo> parameters() const override;
+    void setParameter(std::int32_t index, float value) override;
+    // Values given together, as a host hands over one frame's changes; by index.
+    void setParameters(std::span<const std::int32_t> indices, std::span<const float> values);
+    float parameter(std::int32_t index) const override;
+    // CLAP plug-ins have no programs: always throws UsageError.
+    void selectProgram(std::int32_t program) override;
+    // The presets a CLAP plug-in offers are not read: none listed.
+    std::vector<ListedPreset> presets() const override { return {}; }
+    // Always throws UsageError.
+    void selectPreset(const std::string& label) override;
+
+    void switchOn() override;
+    void switchOff() override;
+    void sendEvents(std::span<const BlockMessage> messages) override;
+    void render(float** inputs, float** outputs, std::int32_t frames) override;
+
+  private:
+    // The audio ports of one direction: per port its channel count, and the buffers handed over.
+    struct Ports {
+        std::int32_t channels = 0;
+        std::vector<clap::AudioBuffer> buffers;
+    };
+    Ports readPorts(bool input) const;
+    static void bind(Ports& ports, float** channels);
+
+    std::string path;
+    clap::Host host;
+    const clap::Plugin* plugin = nullptr;
+    const clap::PluginParams* params = nullptr;
+    std::vector<clap::Id> ids;
+    Ports inputs, outputs;
+    ClapEventList events;
+    ClapEventList values;
+    clap::OutputEvents dropped;
+    bool active = false;
+    bool processing = false;
+};

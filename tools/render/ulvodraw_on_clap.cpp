@@ -1,0 +1,46 @@
+#include "tools/render/ulvodraw_on_clap.h"
+
+#include <cstring>
+
+#include "plugin/clap/clap_plugin_id.h"
+#include "synth/parameters.h"
+#include "tools/common/factory_presets.h"
+
+bool isUlvoDrawClap(const ClapInstance& instance) {
+    return std::strcmp(instance.pluginId(), kUlvoDrawClapId) == 0;
+}
+
+UlvoDrawOnClap::UlvoDrawOnClap(std::unique_ptr<ClapInstance> clap) : inner(std::move(clap)) {}
+
+std::vector<ParameterInfo> UlvoDrawOnClap::parameters() const {
+    std::vector<ParameterInfo> list = inner->parameters();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const clap::Id id = inner->parameterId(static_cast<std::int32_t>(i));
+        if (!isControlIndex(static_cast<std::int32_t>(id))) continue;
+        list[i].symbol = kParameterSymbols[id];
+        list[i].unit = kControlRanges[id].unit;
+    }
+    return list;
+}
+
+std::vector<ListedPreset> UlvoDrawOnClap::presets() const {
+    std::vector<ListedPreset> list = factoryPresetList();
+    sortByFamily(list);
+    return list;
+}
+
+void UlvoDrawOnClap::selectPreset(const std::string& label) {
+    const Preset& preset =
+        factoryPresets()[pickPreset(factoryPresetList(), label, "--list-presets")];
+    // Each of the preset's values to the parameter of its symbol, in one flush.
+    const std::vector<ParameterInfo> list = parameters();
+    std::vector<std::int32_t> indices;
+    std::vector<float> values;
+    for (std::int32_t control = 0; control < kControlCount; ++control)
+        for (std::size_t i = 0; i < list.size(); ++i)
+            if (list[i].symbol == kParameterSymbols[control]) {
+                indices.push_back(static_cast<std::int32_t>(i));
+                values.push_back(preset.values[control]);
+            }
+    inner->setParameters(indices, values);
+}
