@@ -320,6 +320,7 @@ void DrawbarEngine::startVoice(std::int32_t note, std::int32_t velocity, std::in
     const double sense = derived.velocitySense.load(relaxed);
     const double level = velocity * sense + 127.0 * (1.0 - sense);
     voice.voiceGain = static_cast<float>(level * 0.007874015748031496 * 2e-9);
+    expressions.started(v, voice.voiceGain);
     voice.startDelay = delta;
     voice.stage = AttackStage;
     voice.attackPos = 0;
@@ -338,7 +339,8 @@ void DrawbarEngine::updatePitch(std::int32_t v) {
     Voice& voice = voices[v];
     voice.phaseStep =
         static_cast<float>(static_cast<double>(tables.NoteFrequency[voice.noteNumber & 127]) *
-                           static_cast<double>(derived.tableStep.load(relaxed)) * pitch.factor());
+                           static_cast<double>(derived.tableStep.load(relaxed)) * pitch.factor() *
+                           expressions.pitchFactor[v]);
 }
 
 void DrawbarEngine::render(float* left, float* right, std::int32_t frames) {

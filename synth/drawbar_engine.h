@@ -9,6 +9,7 @@
 
 #include "synth/drawbar_rule.h"
 #include "synth/engine_values.h"
+#include "synth/note_expression.h"
 #include "synth/output_gain.h"
 #include "synth/parameters.h"
 #include "synth/pitch_modulation.h"
@@ -57,6 +58,11 @@ class DrawbarEngine {
     void expression(std::uint8_t value);
     // Every voice silent at once, without release.
     void allSoundOff();
+    // At once, to every sounding voice of `note` (synth/note_expression.cpp): its tuning or level
+    // on top of everything else, until the voice starts another note; and silence without
+    // release.
+    void noteExpression(std::uint8_t note, NoteExpression kind, double value);
+    void silenceKey(std::uint8_t note);
     // One raw MIDI message, as the VST 2 front hands it over: note off and on, pitch bend, and
     // controller 126 as all sound off; the others change nothing.
     void handleMidi(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
@@ -128,6 +134,8 @@ class DrawbarEngine {
         double sampleRate = 0;
         std::uint32_t phaseStep = 0;
     } vibratoFor;
+    // Per-note tuning and level [audio thread].
+    VoiceExpressions expressions;
     // Renders the voices; told before anything else changes them. Held apart, as it is large
     // and its types are the render's own.
     std::unique_ptr<VoiceRenderer> renderer;

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "synth/drawbar_rule.h"
+#include "synth/note_expression.h"
 #include "synth/parameters.h"
 #include "synth/program.h"
 
@@ -89,6 +90,10 @@ class Instrument {
     // bits count) over the bend range, and silence without release.
     void pitchBend(std::uint16_t amount);
     void allSoundOff();
+    // At once, for the fronts that address single notes (CLAP): the tuning or level of every
+    // sounding voice of `note` (synth/note_expression.h), and its silence without release.
+    void noteExpression(std::uint8_t note, NoteExpression kind, double value);
+    void silenceKey(std::uint8_t note);
     // The performance controllers, for the fronts that take raw MIDI (not VST 2, whose MIDI
     // keeps the classic path below): the bend with all fourteen bits, and from 0 to 127 the mod
     // wheel and channel pressure (the larger brings in the vibrato's depth), channel volume and
