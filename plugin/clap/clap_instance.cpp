@@ -45,9 +45,11 @@ std::uint8_t midiVelocity(double velocity) {
 }
 
 // Events whose effect the instrument applies at once rather than at a frame of the render: a
-// program change, which sets every value, and silence. The render is split at their frame.
+// program change, which sets every value, silence and a note's expression. The render is split at
+// their frame.
 bool actsAtOnce(const clap::EventHeader& header) {
-    if (header.type == clap::kEventNoteChoke) return true;
+    if (header.type == clap::kEventNoteChoke || header.type == clap::kEventNoteExpression)
+        return true;
     clap::EventMidi message;
     if (header.type != clap::kEventMidi || !readEvent(header, message)) return false;
     const std::uint8_t kind = message.data[0] & 0xF0;
@@ -106,7 +108,7 @@ void ClapInstance::reset() {
     midi.message(pedalUp, sizeof pedalUp, 0);
     midi.message(soundOff, sizeof soundOff, 0);
     midi.message(bendCentre, sizeof bendCentre, 0);
-    notes.clear();
+    notes.forget();
 }
 
 std::int32_t ClapInstance::process(const clap::Process& process) {
@@ -194,9 +196,13 @@ void ClapInstance::playEvent(const clap::EventHeader& event, std::int32_t frame)
         if (readEvent(event, message)) midi.message(message.data, sizeof message.data, frame);
         break;
     }
+    case clap::kEventNoteExpression: {
+        clap::EventNoteExpression expression;
+        if (readEvent(event, expression)) playExpression(expression);
+        break;
+    }
     default:
-        // Note expressions: the instrument has no entry yet that retunes or scales one voice, so
-        // they change nothing. Modulation, transport, SysEx and MIDI 2 are not taken.
+        // Modulation, transport, SysEx and MIDI 2 are not taken.
         break;
     }
 }
@@ -216,17 +222,43 @@ void ClapInstance::playNote(const clap::EventNote& note, std::int32_t frame) {
         note.key < 0) {
         const std::uint8_t soundOff[] = {0xB0, 120, 0};
         midi.message(soundOff, sizeof soundOff, frame);
-        notes.clear();
+        notes.forget();
         return;
     }
-    // A note-off, or the choke of some notes: the instrument silences only all voices at once,
-    // so a choke of some releases them.
+    if (note.header.type == clap::kEventNoteChoke) {
+        // The keys it names fall silent, released ones too; the MIDI front lets go of the
+        // held ones, so that a pedal lifted later finds nothing of them.
+        notes.forEachNamed(note.noteId, note.channel, note.key, [&](std::int32_t key) {
+            if (notes.isHeld(key)) {
+                notes.released(key);
+                const std::uint8_t off[] = {static_cast<std::uint8_t>(0x80 | channel),
+                                            static_cast<std::uint8_t>(key), 0};
+                midi.message(off, sizeof off, frame);
+            }
+            instrument.silenceKey(static_cast<std::uint8_t>(key));
+        });
+        return;
+    }
     notes.forEachHeld(note.noteId, note.channel, note.key, [&](std::int32_t key) {
         notes.released(key);
         const std::uint8_t off[] = {static_cast<std::uint8_t>(0x80 | channel),
                                     static_cast<std::uint8_t>(key), 0};
         midi.message(off, sizeof off, frame);
     });
+}
+
+void ClapInstance::playExpression(const clap::EventNoteExpression& expression) {
+    NoteExpression kind;
+    if (expression.expressionId == clap::kNoteExpressionTuning)
+        kind = NoteExpression::Tuning;
+    else if (expression.expressionId == clap::kNoteExpressionVolume)
+        kind = NoteExpression::Volume;
+    else
+        return; // pan, vibrato, brightness and the others have nothing to move
+    notes.forEachNamed(
+        expression.noteId, expression.channel, expression.key, [&](std::int32_t key) {
+            instrument.noteExpression(static_cast<std::uint8_t>(key), kind, expression.value);
+        });
 }
 
 std::optional<float> ClapInstance::eventValue(const clap::EventParamValue& event) {

@@ -93,6 +93,8 @@ class ClapInstance {
     // One event of the core space at `frame` of the coming render.
     void playEvent(const clap::EventHeader& event, std::int32_t frame);
     void playNote(const clap::EventNote& note, std::int32_t frame);
+    // Tuning and volume reach the voices of the keys the expression names, at once.
+    void playExpression(const clap::EventNoteExpression& expression);
     // The value a parameter event sets, held within the control's range; none for a value that
     // is not a number or an event that addresses one note.
     static std::optional<float> eventValue(const clap::EventParamValue& event);

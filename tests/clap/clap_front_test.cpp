@@ -506,6 +506,89 @@ TEST(ClapFront, AChokeOfEveryNoteSilencesFromItsFrame) {
     EXPECT_TRUE(sameBits(a, b));
 }
 
+void addExpression(EventList& events, std::uint32_t time, std::int32_t kind, std::int32_t noteId,
+                   std::int16_t key, double value) {
+    clap::EventNoteExpression event{};
+    event.header = {sizeof event, time, clap::kCoreEventSpace, clap::kEventNoteExpression, 0};
+    event.expressionId = kind;
+    event.noteId = noteId;
+    event.portIndex = 0;
+    event.channel = -1;
+    event.key = key;
+    event.value = value;
+    events.add(event);
+}
+
+// Per-note volume and tuning reach the note the host names by id or key, from the expression's
+// frame; the other kinds change nothing.
+TEST(ClapFront, NoteExpressionsReachTheNoteTheyName) {
+    ClapHost two, alone;
+    ASSERT_TRUE(two.loaded() && alone.loaded() && two.activate() && alone.activate());
+    two.events.note(clap::kEventNoteOn, 0, 1, 60, 0.8);
+    two.events.note(clap::kEventNoteOn, 0, 2, 64, 0.8);
+    alone.events.note(clap::kEventNoteOn, 0, 1, 60, 0.8);
+    addExpression(two.events, 0, clap::kNoteExpressionVolume, 2, -1, 0.0); // 64 silent
+    std::vector<float> a, b, left, right;
+    two.run(512, a, left);
+    alone.run(512, b, right);
+    ASSERT_TRUE(sameBits(a, b));
+    ASSERT_NE(b, std::vector<float>(b.size(), 0.0f));
+
+    // Key 60 twice as loud by key from frame 100: its samples double there, exactly.
+    addExpression(two.events, 100, clap::kNoteExpressionVolume, -1, 60, 2.0);
+    two.run(512, a, left);
+    alone.run(512, b, right);
+    EXPECT_TRUE(std::equal(a.begin(), a.begin() + 100, b.begin()));
+    for (std::size_t i = 100; i < a.size(); ++i)
+        ASSERT_EQ(a[i], 2.0f * b[i]) << i;
+    EXPECT_EQ(left, a);
+
+    // An octave up by note id: another waveform from frame 50, back at the level it had.
+    addExpression(two.events, 50, clap::kNoteExpressionTuning, 1, -1, 12.0);
+    addExpression(two.events, 50, clap::kNoteExpressionVolume, 1, -1, 1.0);
+    two.run(512, a, left);
+    alone.run(512, b, right);
+    EXPECT_TRUE(std::equal(a.begin(), a.begin() + 50, b.begin(),
+                           [](float x, float y) { return x == 2.0f * y; }));
+    EXPECT_FALSE(std::equal(a.begin() + 50, a.end(), b.begin() + 50));
+    // Pan and the other kinds have nothing to move.
+    ClapHost fresh, panned;
+    ASSERT_TRUE(fresh.loaded() && panned.loaded() && fresh.activate() && panned.activate());
+    for (ClapHost* host : {&fresh, &panned})
+        host->events.note(clap::kEventNoteOn, 0, 5, 62, 0.8);
+    addExpression(panned.events, 10, clap::kNoteExpressionPan, 5, 62, 0.0);
+    addExpression(panned.events, 20, clap::kNoteExpressionBrightness, -1, -1, 1.0);
+    fresh.run(512, a, left);
+    panned.run(512, b, right);
+    EXPECT_TRUE(sameBits(a, b));
+}
+
+TEST(ClapFront, AChokeOfOneNoteSilencesItAndNoOther) {
+    ClapHost two, alone;
+    ASSERT_TRUE(two.loaded() && alone.loaded() && two.activate() && alone.activate());
+    two.events.note(clap::kEventNoteOn, 0, 1, 60, 0.8);
+    two.events.note(clap::kEventNoteOn, 0, 2, 64, 0.8);
+    alone.events.note(clap::kEventNoteOn, 0, 1, 60, 0.8);
+    std::vector<float> a, b, left, right;
+    two.run(512, a, left);
+    alone.run(512, b, right);
+    ASSERT_FALSE(sameBits(a, b));
+    // Released first: the choke ends its release too, by note id alone.
+    two.events.note(clap::kEventNoteOff, 0, 2, 64, 0.0);
+    two.events.note(clap::kEventNoteChoke, 300, 2, -1, 0.0, -1);
+    two.run(512, a, left);
+    alone.run(512, b, right);
+    EXPECT_FALSE(std::equal(a.begin(), a.begin() + 300, b.begin()));
+    EXPECT_TRUE(std::equal(a.begin() + 300, a.end(), b.begin() + 300));
+    two.run(512, a, left);
+    alone.run(512, b, right);
+    EXPECT_TRUE(sameBits(a, b));
+    // A held note choked by key.
+    two.events.note(clap::kEventNoteChoke, 0, -1, 60, 0.0, -1);
+    two.run(512, a, left);
+    EXPECT_EQ(a, std::vector<float>(a.size(), 0.0f));
+}
+
 std::set<std::string> exportedSymbols(const char* path) {
     std::set<std::string> symbols;
     const std::string command = std::string(ULVO_NM) + " -D --defined-only " + path;
