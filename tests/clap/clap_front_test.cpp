@@ -228,7 +228,9 @@ TEST(ClapFront, EveryControlIsAParameterWithItsIndexAsIdItsRangeAndItsText) {
     EXPECT_EQ(text(EnvCurve, 0.0), "Linear");
     EXPECT_EQ(text(BendRange, 12.0), "12 st");
     EXPECT_EQ(text(CutOff, 0.5), "0.50");
-    EXPECT_EQ(text(VibratoRate, 5.5), "5.50 Hz");
+    EXPECT_EQ(text(VibratoRate, 5.5), "5.5 Hz");
+    EXPECT_EQ(text(EnvScale, 4.0), "x4.0");
+    EXPECT_EQ(text(Volume, 1e300), "12.0 dB") << "shown as it plays";
     EXPECT_EQ(text(Volume, -6.0, 4), "-6.") << "cut to the host's buffer";
     const auto value = [&](clap::Id id, const char* typed) {
         double v = -12345.0;
@@ -241,6 +243,7 @@ TEST(ClapFront, EveryControlIsAParameterWithItsIndexAsIdItsRangeAndItsText) {
     EXPECT_EQ(value(BendRange, "3.4 st"), 3.0) << "stepped";
     EXPECT_EQ(value(Volume, "loud"), -12345.0);
     EXPECT_EQ(value(Volume, "-6 Hz"), -12345.0) << "another unit";
+    EXPECT_EQ(value(EnvScale, "x 2.5"), 2.5);
     EXPECT_EQ(value(kControlCount, "0.5"), -12345.0);
 }
 
