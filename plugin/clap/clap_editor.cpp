@@ -201,13 +201,17 @@ bool ULVO_CLAP_CALL getSize(const clap::Plugin* plugin, std::uint32_t* width,
     return true;
 }
 
-// [main thread & !floating] A fixed size: no resizing, hints or adjustment.
+// [main thread & !floating] A fixed size: no resizing or adjustment.
 bool ULVO_CLAP_CALL canResize(const clap::Plugin*) {
     return false;
 }
 
-bool ULVO_CLAP_CALL resizeHints(const clap::Plugin*, clap::GuiResizeHints*) {
-    return false;
+// Hosts ask for the hints whatever canResize said (Qtractor complains when there are none): the
+// same fixed size, in neither direction.
+bool ULVO_CLAP_CALL resizeHints(const clap::Plugin*, clap::GuiResizeHints* hints) {
+    if (hints == nullptr) return false;
+    *hints = clap::GuiResizeHints{false, false, false, 0, 0};
+    return true;
 }
 
 bool ULVO_CLAP_CALL adjustSize(const clap::Plugin*, std::uint32_t*, std::uint32_t*) {

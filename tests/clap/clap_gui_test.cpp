@@ -129,6 +129,9 @@ TEST_F(ClapGuiTest, EmbedsAtTheHostsScaleAndPassesTheUsersChangesToTheHostAsPara
     ASSERT_TRUE(host.gui->create(host.plugin, "x11", false));
     EXPECT_FALSE(host.gui->create(host.plugin, "x11", false)) << "one editor at a time";
     EXPECT_FALSE(host.gui->canResize(host.plugin));
+    clap::GuiResizeHints hints{true, true, true, 1, 1};
+    EXPECT_TRUE(host.gui->getResizeHints(host.plugin, &hints));
+    EXPECT_FALSE(hints.canResizeHorizontally || hints.canResizeVertically);
     EXPECT_TRUE(host.gui->setScale(host.plugin, 1.6));
     EXPECT_EQ(reportedSize(), std::make_pair(2u * kFormWidth, 2u * kFormHeight));
     EXPECT_TRUE(host.gui->setScale(host.plugin, 1.2));
