@@ -130,11 +130,11 @@ const char* usageText() {
        ulvo-render --bench [options] INPUT.mid
        ulvo-render --list-presets|--list-params [--plugin PLUGIN] [--preset NAME]
 
-Plays a Standard MIDI File (format 0 or 1) through a VST 2 or LV2 instrument and writes what it
-hears.
+Plays a Standard MIDI File (format 0 or 1) through a VST 2, CLAP or LV2 instrument and writes
+what it hears.
 
-  --plugin PLUGIN      instrument to load: a VST 2 library file, or an LV2 plug-in's URI
-                       (the first bundle that has it in LV2_PATH order, then beside this
+  --plugin PLUGIN      instrument to load: a VST 2 library file, a CLAP file (NAME.clap, its
+                       first plug-in), or an LV2 plug-in's URI (the first bundle that has it in LV2_PATH order, then beside this
                        tool, then in ../lib/lv2 from its folder) or bundle folder (default:
                        UlvoDraw, see --preset); with --bench it may be repeated to measure
                        several instruments side by side
@@ -145,15 +145,16 @@ hears.
   --exact-events       start a new block at every event, so that each acts on its own frame
                        whatever --block says
   --program N          select the instrument's program N before playing (VST 2)
-  --preset NAME        load the instrument's preset NAME before playing (LV2). Without
+  --preset NAME        load the instrument's preset NAME before playing (LV2; UlvoDraw.clap
+                       takes the factory presets' values). Without
                        --plugin, UlvoDraw's LV2 build with its factory presets: the bundle
                        beside this tool, else ../lib/lv2/ulvodraw.lv2 from its folder, else
                        one installed; failing those the VST 2 build given the preset's values
                        (a line says so). Without --preset, the VST 2 build: UlvoDraw.so beside
                        this tool, else ../lib/vst/UlvoDraw.so from its folder
   --param NAME=VALUE   set a parameter, VALUE in its range (0 to 1 in VST 2, the port's own in
-                       LV2); NAME is its symbol (LV2), else its name as the instrument reports
-                       it, else either ignoring case, else its index from 0; may be repeated,
+                       LV2, the parameter's own in CLAP); NAME is its symbol (LV2, and the LV2
+                       build's for UlvoDraw.clap), else its name as the instrument reports it, else either ignoring case, else its index from 0; may be repeated,
                        applied in order after --program or --preset
   --list-presets       list the instrument's presets by family (or its programs) and exit
   --list-params        list the instrument's parameters: index, symbol, name, range, default
