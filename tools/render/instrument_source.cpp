@@ -34,7 +34,7 @@ std::unique_ptr<HostedInstrument> InstrumentSource::create(std::int32_t rate,
                                                            std::int32_t blockSize) const {
     if (lv2 != nullptr) return std::make_unique<Lv2Instance>(*lv2, rate, blockSize);
     if (clap != nullptr) {
-        auto instance = std::make_unique<ClapInstance>(*clap, rate, blockSize);
+        auto instance = std::make_unique<HostedClapPlugin>(*clap, rate, blockSize);
         if (isUlvoDrawClap(*instance)) return std::make_unique<UlvoDrawOnClap>(std::move(instance));
         return instance;
     }

@@ -6,11 +6,11 @@
 #include "synth/parameters.h"
 #include "tools/common/factory_presets.h"
 
-bool isUlvoDrawClap(const ClapInstance& instance) {
+bool isUlvoDrawClap(const HostedClapPlugin& instance) {
     return std::strcmp(instance.pluginId(), kUlvoDrawClapId) == 0;
 }
 
-UlvoDrawOnClap::UlvoDrawOnClap(std::unique_ptr<ClapInstance> clap) : inner(std::move(clap)) {}
+UlvoDrawOnClap::UlvoDrawOnClap(std::unique_ptr<HostedClapPlugin> clap) : inner(std::move(clap)) {}
 
 std::vector<ParameterInfo> UlvoDrawOnClap::parameters() const {
     std::vector<ParameterInfo> list = inner->parameters();

@@ -10,11 +10,11 @@
 #include "tools/render/hosts/clap_instance.h"
 
 // Whether `instance` is UlvoDraw's CLAP build.
-bool isUlvoDrawClap(const ClapInstance& instance);
+bool isUlvoDrawClap(const HostedClapPlugin& instance);
 
 class UlvoDrawOnClap : public HostedInstrument {
   public:
-    explicit UlvoDrawOnClap(std::unique_ptr<ClapInstance> clap);
+    explicit UlvoDrawOnClap(std::unique_ptr<HostedClapPlugin> clap);
 
     std::int32_t inputCount() const override { return inner->inputCount(); }
     std::int32_t outputCount() const override { return inner->outputCount(); }
@@ -38,5 +38,5 @@ class UlvoDrawOnClap : public HostedInstrument {
     }
 
   private:
-    std::unique_ptr<ClapInstance> inner;
+    std::unique_ptr<HostedClapPlugin> inner;
 };

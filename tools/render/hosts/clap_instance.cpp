@@ -50,7 +50,8 @@ bool takesMidi(const clap::Plugin* plugin) {
 
 } // namespace
 
-ClapInstance::ClapInstance(const ClapLibrary& library, std::int32_t rate, std::int32_t blockSize)
+HostedClapPlugin::HostedClapPlugin(const ClapLibrary& library, std::int32_t rate,
+                                   std::int32_t blockSize)
     : path(library.path()) {
     host = {clap::kVersion, this,          "ulvo-render", "Korvane",     "",
             ULVO_VERSION,   hostExtension, ignoreRequest, ignoreRequest, ignoreRequest};
@@ -85,13 +86,13 @@ ClapInstance::ClapInstance(const ClapLibrary& library, std::int32_t rate, std::i
     active = true;
 }
 
-ClapInstance::~ClapInstance() {
+HostedClapPlugin::~HostedClapPlugin() {
     switchOff();
     if (active) plugin->deactivate(plugin);
     plugin->destroy(plugin);
 }
 
-ClapInstance::Ports ClapInstance::readPorts(bool input) const {
+HostedClapPlugin::Ports HostedClapPlugin::readPorts(bool input) const {
     Ports ports;
     const auto* audio = extension<clap::PluginAudioPorts>(plugin, clap::kExtAudioPorts);
     if (audio == nullptr || audio->count == nullptr || audio->get == nullptr) return ports;
@@ -107,14 +108,14 @@ ClapInstance::Ports ClapInstance::readPorts(bool input) const {
     return ports;
 }
 
-void ClapInstance::bind(Ports& ports, float** channels) {
+void HostedClapPlugin::bind(Ports& ports, float** channels) {
     for (clap::AudioBuffer& buffer : ports.buffers) {
         buffer.data32 = channels;
         channels += buffer.channelCount;
     }
 }
 
-std::vector<ParameterInfo> ClapInstance::parameters() const {
+std::vector<ParameterInfo> HostedClapPlugin::parameters() const {
     std::vector<ParameterInfo> list;
     for (std::uint32_t i = 0; i < ids.size(); ++i) {
         clap::ParamInfo info{};
@@ -139,12 +140,12 @@ std::vector<ParameterInfo> ClapInstance::parameters() const {
     return list;
 }
 
-void ClapInstance::setParameter(std::int32_t index, float value) {
+void HostedClapPlugin::setParameter(std::int32_t index, float value) {
     setParameters(std::span(&index, 1), std::span(&value, 1));
 }
 
-void ClapInstance::setParameters(std::span<const std::int32_t> indices,
-                                 std::span<const float> given) {
+void HostedClapPlugin::setParameters(std::span<const std::int32_t> indices,
+                                     std::span<const float> given) {
     std::vector<clap::Id> chosen;
     std::vector<double> numbers;
     for (std::size_t i = 0; i < indices.size() && i < given.size(); ++i) {
@@ -156,39 +157,39 @@ void ClapInstance::setParameters(std::span<const std::int32_t> indices,
     values.clear();
 }
 
-float ClapInstance::parameter(std::int32_t index) const {
+float HostedClapPlugin::parameter(std::int32_t index) const {
     double value = 0.0;
     return params->getValue(plugin, ids[index], &value) ? static_cast<float>(value) : NAN;
 }
 
-void ClapInstance::selectProgram(std::int32_t program) {
+void HostedClapPlugin::selectProgram(std::int32_t program) {
     throw UsageError("--program " + std::to_string(program) +
                      ": CLAP plug-ins have no programs; set --param values instead");
 }
 
-void ClapInstance::selectPreset(const std::string& label) {
+void HostedClapPlugin::selectPreset(const std::string& label) {
     throw UsageError("--preset '" + label + "': ulvo-render reads no presets of '" + path +
                      "'; set --param values instead");
 }
 
-void ClapInstance::switchOn() {
+void HostedClapPlugin::switchOn() {
     if (processing) return;
     if (plugin->startProcessing != nullptr && !plugin->startProcessing(plugin))
         throw ToolError("'" + path + "': the plug-in refused to start processing");
     processing = true;
 }
 
-void ClapInstance::switchOff() {
+void HostedClapPlugin::switchOff() {
     if (!processing) return;
     if (plugin->stopProcessing != nullptr) plugin->stopProcessing(plugin);
     processing = false;
 }
 
-void ClapInstance::sendEvents(std::span<const BlockMessage> messages) {
+void HostedClapPlugin::sendEvents(std::span<const BlockMessage> messages) {
     events.fill(messages);
 }
 
-void ClapInstance::render(float** in, float** out, std::int32_t frames) {
+void HostedClapPlugin::render(float** in, float** out, std::int32_t frames) {
     bind(inputs, in);
     bind(outputs, out);
     clap::Process process{};

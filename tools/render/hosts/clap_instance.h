@@ -14,15 +14,15 @@
 #include "tools/render/hosts/clap_event_list.h"
 #include "tools/render/hosts/clap_library.h"
 
-class ClapInstance : public HostedInstrument {
+class HostedClapPlugin : public HostedInstrument {
   public:
     // Creates the library's first plug-in, inits and activates it. Throws ToolError when the
     // factory gives no plug-in, init or activation fails, or it has no audio outputs.
-    ClapInstance(const ClapLibrary& library, std::int32_t rate, std::int32_t blockSize);
+    HostedClapPlugin(const ClapLibrary& library, std::int32_t rate, std::int32_t blockSize);
     // Stops processing if started, deactivates and destroys the plug-in.
-    ~ClapInstance();
-    ClapInstance(const ClapInstance&) = delete;
-    ClapInstance& operator=(const ClapInstance&) = delete;
+    ~HostedClapPlugin();
+    HostedClapPlugin(const HostedClapPlugin&) = delete;
+    HostedClapPlugin& operator=(const HostedClapPlugin&) = delete;
 
     const char* pluginId() const { return plugin->desc->id; }
     // The CLAP id of the parameter with index `index`.
