@@ -152,6 +152,7 @@ void HostedClapPlugin::setParameters(std::span<const std::int32_t> indices,
         chosen.push_back(ids[indices[i]]);
         numbers.push_back(given[i]);
     }
+    if (params == nullptr || chosen.empty()) return;
     values.fillValues(chosen, numbers);
     params->flush(plugin, values.input(), &dropped);
     values.clear();
