@@ -3,6 +3,7 @@
 // of its own: the host's timer (clap.timer-support) and its watch on the X connection
 // (clap.posix-fd-support) call it on the main thread to handle its events and run its 100 ms
 // timer. On Windows the host's message loop drives the native window.
+#include <array>
 #include <cstring>
 #include <memory>
 
@@ -14,6 +15,7 @@
 #include "editor/parameter_link.h"
 #include "plugin/clap/clap_instance.h"
 #include "plugin/clap/clap_plugin_calls.h"
+#include "plugin/clap/clap_plugin_id.h"
 
 #if !defined(_WIN32)
 #include "editor/x11/x11_form_window.h"
@@ -26,6 +28,16 @@ constexpr const char* kWindowApi = clap::kWindowApiWin32;
 #else
 constexpr const char* kWindowApi = clap::kWindowApiX11;
 #endif
+#if defined(_WIN32)
+// The Windows backend draws the classic form alone.
+constexpr FormExtent kExtent = FormExtent::Classic;
+#else
+// The classic form with the strip of playing controls, as the LV2 UI has it.
+constexpr FormExtent kExtent = FormExtent::WithPlayingStrip;
+#endif
+// The text box names this build and its version, where the VST 2 editor's names its own.
+constexpr std::array<const char*, 4> kClapAboutLines = {"Ulvo Draw " ULVO_VERSION,
+                                                        "DrawBar Synth CLAP", "", kUlvoDrawClapId};
 // Often enough for a knob to follow the mouse where the host does not watch the connection.
 constexpr std::uint32_t kTimerPeriodMs = 30;
 
@@ -81,8 +93,8 @@ class ClapEditor : public InstanceEditor {
     void size(std::uint32_t& width, std::uint32_t& height) const {
         width =
             static_cast<std::uint32_t>(window != nullptr ? window->width() : kFormWidth * scale);
-        height =
-            static_cast<std::uint32_t>(window != nullptr ? window->height() : kFormHeight * scale);
+        height = static_cast<std::uint32_t>(window != nullptr ? window->height()
+                                                              : formHeight(kExtent) * scale);
     }
 
     // [main thread] The form in `parent`, hidden until show(); once.
@@ -93,7 +105,8 @@ class ClapEditor : public InstanceEditor {
         size(announcedWidth, announcedHeight);
         // The layout's positions stand before FormCreate attaches the handlers, so nothing is
         // written while the form is built.
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<TForm1>(kExtent);
+        form->AboutLines = kClapAboutLines;
 #if defined(_WIN32)
         window = createFormWindow(parent.win32, *form);
 #else

@@ -10,6 +10,7 @@
 #include "plugin/clap/clap_plugin_calls.h"
 #include "plugin/clap/clap_streams.h"
 #include "synth/bank_text.h"
+#include "synth/control_names.h"
 
 namespace {
 
@@ -338,7 +339,7 @@ bool ClapInstance::paramInfo(std::uint32_t index, clap::ParamInfo& info) const {
     info.flags = clap::kParamIsAutomatable;
     if (range.kind != ValueKind::Continuous) info.flags |= clap::kParamIsStepped;
     if (range.kind == ValueKind::Choice) info.flags |= clap::kParamIsEnum;
-    std::strncpy(info.name, kParameterNames[index], sizeof info.name - 1);
+    std::strncpy(info.name, kControlNames[index], sizeof info.name - 1);
     info.minValue = range.minimum;
     info.maxValue = range.maximum;
     info.defaultValue = kParameterDefaults[index];

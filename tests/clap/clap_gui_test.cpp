@@ -20,6 +20,9 @@
 
 namespace {
 
+// The CLAP editor is the classic form with the strip of playing controls below it.
+const std::int32_t kStripFormHeight = formHeight(FormExtent::WithPlayingStrip);
+
 using Clock = std::chrono::steady_clock;
 
 RasterCanvas knobAt(std::int32_t size, std::int32_t position) {
@@ -133,9 +136,9 @@ TEST_F(ClapGuiTest, EmbedsAtTheHostsScaleAndPassesTheUsersChangesToTheHostAsPara
     EXPECT_TRUE(host.gui->getResizeHints(host.plugin, &hints));
     EXPECT_FALSE(hints.canResizeHorizontally || hints.canResizeVertically);
     EXPECT_TRUE(host.gui->setScale(host.plugin, 1.6));
-    EXPECT_EQ(reportedSize(), std::make_pair(2u * kFormWidth, 2u * kFormHeight));
+    EXPECT_EQ(reportedSize(), std::make_pair(2u * kFormWidth, 2u * kStripFormHeight));
     EXPECT_TRUE(host.gui->setScale(host.plugin, 1.2));
-    EXPECT_EQ(reportedSize(), std::make_pair(1u * kFormWidth, 1u * kFormHeight));
+    EXPECT_EQ(reportedSize(), std::make_pair(1u * kFormWidth, 1u * kStripFormHeight));
     host.gui->destroy(host.plugin);
     EXPECT_TRUE(host.timerPeriods.empty()) << "nothing is watched before the window exists";
 
@@ -146,9 +149,9 @@ TEST_F(ClapGuiTest, EmbedsAtTheHostsScaleAndPassesTheUsersChangesToTheHostAsPara
     EXPECT_FALSE(host.gui->setScale(host.plugin, 2.0)) << "the window has its size";
     serve(50);
     EXPECT_NE(formWindow(), static_cast<Window>(None));
-    EXPECT_EQ(formSize(), std::make_pair(kFormWidth, kFormHeight));
+    EXPECT_EQ(formSize(), std::make_pair(kFormWidth, kStripFormHeight));
     EXPECT_TRUE(host.resizeRequests.empty()) << "the size announced is the size it has";
-    saveScreenshot(kFormWidth, kFormHeight, ULVO_SCREENSHOT_DIR "/clap-gui-scale1.png");
+    saveScreenshot(kFormWidth, kStripFormHeight, ULVO_SCREENSHOT_DIR "/clap-gui-scale1.png");
     EXPECT_EQ(host.flushRequests, 0) << "opening writes nothing";
 
     // TrackBar3's thumb, at Attack's default, up past the slider's top.
@@ -189,9 +192,10 @@ TEST_F(ClapGuiTest, EmbedsAtTheHostsScaleAndPassesTheUsersChangesToTheHostAsPara
 TEST_F(ClapGuiTest, AtScaleTwoTheFormIsTwiceAsLarge) {
     ASSERT_TRUE(open(2.0));
     serve(50);
-    EXPECT_EQ(reportedSize(), std::make_pair(2u * kFormWidth, 2u * kFormHeight));
-    EXPECT_EQ(formSize(), std::make_pair(2 * kFormWidth, 2 * kFormHeight));
-    saveScreenshot(2 * kFormWidth, 2 * kFormHeight, ULVO_SCREENSHOT_DIR "/clap-gui-scale2.png");
+    EXPECT_EQ(reportedSize(), std::make_pair(2u * kFormWidth, 2u * kStripFormHeight));
+    EXPECT_EQ(formSize(), std::make_pair(2 * kFormWidth, 2 * kStripFormHeight));
+    saveScreenshot(2 * kFormWidth, 2 * kStripFormHeight,
+                   ULVO_SCREENSHOT_DIR "/clap-gui-scale2.png");
     const std::int32_t start = findControl("Tsumami3")->position;
     EXPECT_EQ(differingPixels(readBack(2 * kTsumami3.left, 2 * kTsumami3.top, 2 * kTsumami3.width,
                                        2 * kTsumami3.height),
