@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/round_half_even.h"
+#include "synth/tuning/tuning_source.h"
 #include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
 #include "tools/render/render_limits.h"
@@ -18,6 +19,13 @@ void applySettings(HostedInstrument& instrument, const RenderOptions& options) {
         checkParameterValue(p, instrument.parameterName(index), range.minimum, range.maximum);
         instrument.setParameter(index, p.value);
     }
+    if (options.tuning.empty() && options.keymap.empty()) return;
+    // The files are read here first, so that a damaged one is reported as the tool's own error.
+    TuningSource tuning;
+    for (const std::string& error :
+         {tuning.loadScale(options.tuning), tuning.loadKeymap(options.keymap)})
+        if (!error.empty()) throw UsageError(error);
+    instrument.setTuningFiles(options.tuning, options.keymap);
 }
 
 std::int64_t renderLength(std::int64_t lastEventFrame, const RenderOptions& options) {

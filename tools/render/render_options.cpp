@@ -55,7 +55,8 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
         std::string value = option.value;
         const bool known = name == "--plugin" || name == "--rate" || name == "--block" ||
                            name == "--program" || name == "--preset" || name == "--param" ||
-                           name == "--tail" || name == "--bit-depth" || name == "--runs";
+                           name == "--tail" || name == "--bit-depth" || name == "--runs" ||
+                           name == "--tuning" || name == "--keymap";
         if (!known) throw ToolError("unknown option '" + name + "' (see --help)");
         if (!option.valueInline) {
             if (i + 1 == args.size()) throw ToolError(name + " needs a value");
@@ -76,6 +77,9 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
             options.preset = value;
         } else if (name == "--param") {
             options.parameters.push_back(parseParameterSetting(value));
+        } else if (name == "--tuning" || name == "--keymap") {
+            if (value.empty()) throw ToolError(name + " needs a file");
+            (name == "--tuning" ? options.tuning : options.keymap) = value;
         } else if (name == "--tail") {
             options.tailSeconds = parseReal(name, value, 0.0, kMaxTailSeconds);
         } else if (name == "--bit-depth") {
@@ -122,6 +126,10 @@ hears.
                        LV2); NAME is its symbol (LV2), else its name as the instrument reports
                        it, else either ignoring case, else its index from 0; may be repeated,
                        applied in order after --program or --preset
+  --tuning FILE.scl    play a Scala scale (LV2 UlvoDraw); without --keymap, note 60 is its
+                       first degree and note 69 sounds at 440 Hz
+  --keymap FILE.kbm    lay the scale (or twelve equal steps) on the keys by a Scala keyboard
+                       mapping (LV2 UlvoDraw)
   --tail SECONDS       time rendered after the last event (default 2)
   --bit-depth 16|24|32f  sample format of the output file (default 24)
   --bench              render without writing; report CPU time per frame and per voice-sample
