@@ -10,6 +10,7 @@
 #include "plugin/clap/clap_plugin_calls.h"
 #include "plugin/clap/clap_streams.h"
 #include "synth/bank_text.h"
+#include "synth/tuning/tuning_state_text.h"
 
 namespace {
 
@@ -45,9 +46,12 @@ std::uint8_t midiVelocity(double velocity) {
 }
 
 // Events whose effect the instrument applies at once rather than at a frame of the render: a
-// program change, which sets every value, and silence. The render is split at their frame.
+// program change, which sets every value, silence, and a tuning change. The render is split at
+// their frame.
 bool actsAtOnce(const clap::EventHeader& header) {
     if (header.type == clap::kEventNoteChoke) return true;
+    // A tuning change retunes the sounding notes at its own frame.
+    if (header.type == clap::kEventMidiSysex) return true;
     clap::EventMidi message;
     if (header.type != clap::kEventMidi || !readEvent(header, message)) return false;
     const std::uint8_t kind = message.data[0] & 0xF0;
@@ -194,9 +198,15 @@ void ClapInstance::playEvent(const clap::EventHeader& event, std::int32_t frame)
         if (readEvent(event, message)) midi.message(message.data, sizeof message.data, frame);
         break;
     }
+    case clap::kEventMidiSysex: {
+        clap::EventMidiSysex message;
+        if (readEvent(event, message) && message.buffer != nullptr)
+            midi.message(message.buffer, message.size, frame);
+        break;
+    }
     default:
         // Note expressions: the instrument has no entry yet that retunes or scales one voice, so
-        // they change nothing. Modulation, transport, SysEx and MIDI 2 are not taken.
+        // they change nothing. Modulation, transport and MIDI 2 are not taken.
         break;
     }
 }
@@ -321,7 +331,7 @@ bool ClapInstance::paramValue(clap::Id id, double& value) const {
 
 bool ClapInstance::save(const clap::OutputStream& stream) const {
     if (!onMainThreadNow()) return false;
-    return writeWhole(stream, writeBankText(instrument));
+    return writeWhole(stream, writeBankText(instrument, tuningStateLines(tuningFiles)));
 }
 
 bool ClapInstance::load(const clap::InputStream& stream) {
@@ -347,6 +357,14 @@ bool ClapInstance::load(const clap::InputStream& stream) {
     }
     values.current = copy.currentProgram();
     bank.publish(values);
+    // The tuning the state keeps, or none; a file in it that does not parse is left out.
+    const TuningStateFiles files = readTuningStateLines(text);
+    const bool wasTuned = tuningFiles.active();
+    tuningFiles = {};
+    tuningFiles.setScale(files.scale);
+    tuningFiles.setKeymap(files.keymap);
+    if (wasTuned || tuningFiles.active())
+        instrument.postTuning(tuningFiles.table().value_or(Instrument::untunedTable()));
     if (!active.load(relaxed)) {
         bank.take(instrument);
         if (extensions.params != nullptr && extensions.params->rescan != nullptr)
