@@ -88,7 +88,7 @@ RunResult renderWith(const TempFolder& folder, const std::vector<std::string>& t
 std::string e19Scale() {
     std::string text = "! e19.scl\n19 equal steps to the octave\n 19\n!\n";
     for (int step = 1; step <= 19; ++step)
-        text += " " + std::to_string(1200.0 * step / 19.0) + "\n";
+        text.append(" ").append(std::to_string(1200.0 * step / 19.0)).append("\n");
     return text;
 }
 
