@@ -37,6 +37,7 @@ struct Urids {
     LV2_URID atomSequence = 0;
     LV2_URID atomString = 0;
     LV2_URID atomObject = 0;
+    LV2_URID atomBlank = 0; // what older hosts call an object without an id
     LV2_URID stateBank = 0;
     LV2_URID stateUnmoved = 0;
 };
@@ -50,6 +51,7 @@ class UlvoDrawLv2 {
         urids.atomSequence = map.map(map.handle, LV2_ATOM__Sequence);
         urids.atomString = map.map(map.handle, LV2_ATOM__String);
         urids.atomObject = map.map(map.handle, LV2_ATOM__Object);
+        urids.atomBlank = map.map(map.handle, LV2_ATOM__Blank);
         urids.stateBank = map.map(map.handle, kStateBankUri);
         urids.stateUnmoved = map.map(map.handle, kStateUnmovedUri);
         instrument.setSampleRate(rate);
@@ -219,7 +221,7 @@ class UlvoDrawLv2 {
                 const auto frame =
                     static_cast<std::int32_t>(time < 0 ? 0 : (time > lastFrame ? lastFrame : time));
                 midi.message(body + bodyStart, event.body.size, frame);
-            } else if (event.body.type == urids.atomObject) {
+            } else if (event.body.type == urids.atomObject || event.body.type == urids.atomBlank) {
                 tuning.patchMessage(body + bodyStart, event.body.size);
             }
             offset = bodyStart + ((event.body.size + 7u) & ~std::uint64_t{7});
