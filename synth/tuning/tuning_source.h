@@ -29,8 +29,6 @@ class TuningSource {
 
     const TuningFile& scaleFile() const { return scaleIn; }
     const TuningFile& keymapFile() const { return keymapIn; }
-    // The scale's description line; empty without a scale.
-    const std::string& description() const { return scale.description; }
     bool active() const { return !scaleIn.empty() || !keymapIn.empty(); }
     // What the files give, the twelve equal steps standing in for a missing scale; nothing
     // without either file, where the instrument plays its own equal temperament.
