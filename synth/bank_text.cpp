@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "synth/control_limits.h"
+#include "synth/tuning/tuning_state_text.h"
 
 namespace {
 
@@ -57,8 +58,9 @@ bool restoreProgram(Instrument& instrument, std::string_view line, std::int32_t 
 
 } // namespace
 
-std::string writeBankText(const Instrument& instrument) {
-    std::string text = std::string(kHeader) + " " + std::to_string(kBankTextVersion) + "\n";
+std::string writeBankText(const Instrument& instrument, std::string_view tuningLines) {
+    const std::int32_t version = tuningLines.empty() ? kBankTextVersion : kTuningBankTextVersion;
+    std::string text = std::string(kHeader) + " " + std::to_string(version) + "\n";
     text += "current " + std::to_string(instrument.currentProgram()) + "\n";
     for (std::int32_t p = 0; p < kProgramCount; ++p) {
         const VstXSynthProgram& program = instrument.program(p);
@@ -74,7 +76,7 @@ std::string writeBankText(const Instrument& instrument) {
             text += static_cast<unsigned char>(*c) < 0x20 ? ' ' : *c;
         text += '\n';
     }
-    return text;
+    return text += tuningLines;
 }
 
 BankRestore restoreBankText(Instrument& instrument, std::string_view text) {
@@ -85,7 +87,7 @@ BankRestore restoreBankText(Instrument& instrument, std::string_view text) {
     if (!parseWhole(nextWord(header), version) || version < 1) return result;
     result.recognised = true;
     result.version = version;
-    result.newerVersion = version > kBankTextVersion;
+    result.newerVersion = version > kTuningBankTextVersion;
     // Written when every program played with the playing controls at their classic values.
     if (version == kFirstVersion)
         for (std::int32_t p = 0; p < kProgramCount; ++p)
@@ -102,6 +104,8 @@ BankRestore restoreBankText(Instrument& instrument, std::string_view text) {
             ++result.programs;
         else if (keyword == "current" && parseWhole(line, p) && p >= 0 && p < kProgramCount)
             current = p;
+        else if (version >= kTuningBankTextVersion && isTuningKeyword(keyword))
+            continue; // the front's to read
         else
             ++result.skippedLines;
     }

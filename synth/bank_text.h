@@ -8,7 +8,9 @@
 //
 // Version 1, written before the playing controls existed, gives the sixteen classic values alone;
 // its programs load with the playing controls at their classic values, so that they sound as
-// they did. A later version keeps these lines as they are and adds lines of its own.
+// they did. A later version keeps these lines as they are and adds lines of its own: version 3
+// adds the tuning's files after the programs (synth/tuning/tuning_state_text.h), and only a bank
+// with a tuning is written as version 3, so that an older build reads the rest of it.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +20,10 @@
 #include "synth/instrument.h"
 
 inline constexpr std::int32_t kBankTextVersion = 2;
+inline constexpr std::int32_t kTuningBankTextVersion = 3;
 
-// [not on the audio thread] The bank as text.
-std::string writeBankText(const Instrument& instrument);
+// [not on the audio thread] The bank as text; with `tuningLines`, as version 3 ending in them.
+std::string writeBankText(const Instrument& instrument, std::string_view tuningLines = {});
 
 struct BankRestore {
     bool recognised = false;       // the text starts with the bank header

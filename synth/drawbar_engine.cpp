@@ -5,6 +5,7 @@
 
 #include "core/round_half_even.h"
 #include "synth/render/render_fast.h"
+#include "synth/tuning/mts_messages.h"
 
 namespace {
 
@@ -263,6 +264,7 @@ void DrawbarEngine::noteOff(std::uint8_t note, std::int32_t deltaFrames) {
 // between two note-ons to fade.
 void DrawbarEngine::noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t deltaFrames) {
     if ((velocity & 0x7F) == 0) return noteOff(note, deltaFrames);
+    if (!tuned.sounds[note & 0x7F]) return;
     beginVoiceChange();
     const std::int32_t delta = frameOrNow(deltaFrames);
     lastVoice = lastVoice + 1 > kTopVoice ? 0 : lastVoice + 1;
@@ -304,6 +306,27 @@ void DrawbarEngine::retune() {
     renderer->takePhaseSteps();
 }
 
+TuningTable DrawbarEngine::untunedTable() {
+    TuningTable table;
+    for (int note = 0; note < kTuningNotes; ++note) {
+        table.hz[note] = static_cast<double>(waveTables().NoteFrequency[note]);
+        table.sounds[note] = true;
+    }
+    return table;
+}
+
+void DrawbarEngine::setTuning(const TuningTable& table) {
+    tuned = table;
+    retune();
+}
+
+// The instrument plays every channel, so a scale/octave message for any channel applies.
+bool DrawbarEngine::applyTuningMessage(const std::uint8_t* bytes, std::size_t size) {
+    if (!applyMtsMessage(bytes, size, kEveryChannel, tuned)) return false;
+    retune();
+    return true;
+}
+
 void DrawbarEngine::allSoundOff() {
     beginVoiceChange();
     for (Voice& v : voices)
@@ -337,10 +360,9 @@ void DrawbarEngine::startVoice(std::int32_t note, std::int32_t velocity, std::in
 
 void DrawbarEngine::updatePitch(std::int32_t v) {
     Voice& voice = voices[v];
-    voice.phaseStep =
-        static_cast<float>(static_cast<double>(tables.NoteFrequency[voice.noteNumber & 127]) *
-                           static_cast<double>(derived.tableStep.load(relaxed)) * pitch.factor() *
-                           expressions.pitchFactor[v]);
+    voice.phaseStep = static_cast<float>(noteHz(voice.noteNumber) *
+                                         static_cast<double>(derived.tableStep.load(relaxed)) *
+                                         pitch.factor() * expressions.pitchFactor[v]);
 }
 
 void DrawbarEngine::render(float* left, float* right, std::int32_t frames) {

@@ -14,6 +14,7 @@
 #include "synth/parameters.h"
 #include "synth/pitch_modulation.h"
 #include "synth/render/render_isa.h"
+#include "synth/tuning/tuning_table.h"
 #include "synth/voice.h"
 #include "synth/wave_tables.h"
 
@@ -63,6 +64,15 @@ class DrawbarEngine {
     // release.
     void noteExpression(std::uint8_t note, NoteExpression kind, double value);
     void silenceKey(std::uint8_t note);
+    // [audio thread] Every note's frequency and whether it sounds. Sounding voices take their
+    // note's new pitch at once, as with a bend; a key that does not sound starts no voice.
+    void setTuning(const TuningTable& table);
+    // [audio thread] One MIDI Tuning Standard message applied to the tuning in force; true when
+    // it changed anything, and then it is in force.
+    bool applyTuningMessage(const std::uint8_t* bytes, std::size_t size);
+    // The tuning in force; without one, the note table's frequencies and every key sounding.
+    const TuningTable& tuning() const { return tuned; }
+    static TuningTable untunedTable();
     // One raw MIDI message, as the VST 2 front hands it over: note off and on, pitch bend, and
     // controller 126 as all sound off; the others change nothing.
     void handleMidi(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
@@ -114,6 +124,7 @@ class DrawbarEngine {
     void beginVoiceChange();
     void startVoice(std::int32_t note, std::int32_t velocity, std::int32_t delta, std::int32_t v);
     void updatePitch(std::int32_t v);
+    double noteHz(std::int32_t note) const { return tuned.hz[note & 127]; }
     void updateDrawbar(std::int32_t index);
 
     const DrawbarRule drawbarRule;
@@ -123,8 +134,11 @@ class DrawbarEngine {
     VoiceRing voices{};
     std::int32_t lastVoice = 0; // voice that took the latest note-on
     PitchModulation pitch;      // bend and vibrato [audio thread]
-    OutputGain output;          // volume, channel volume and expression [audio thread]
-    bool playedBefore = false;  // a render call has run
+    // [audio thread] Starts as the note table widened to double, so equal temperament gives
+    // the very phase steps of a build without tunings.
+    TuningTable tuned = untunedTable();
+    OutputGain output;         // volume, channel volume and expression [audio thread]
+    bool playedBefore = false; // a render call has run
     // Where a gain other than 1 renders the voices before they are scaled into an adding call.
     static constexpr std::int32_t kScratchFrames = 256;
     float scratch[2][kScratchFrames]{};

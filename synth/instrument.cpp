@@ -117,6 +117,7 @@ bool Instrument::setParameterRate(float r) {
 }
 
 void Instrument::noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t frame) {
+    takePostedTuning();
     engineState->noteOn(note, velocity, frame);
 }
 
@@ -154,14 +155,39 @@ void Instrument::allSoundOff() {
 
 void Instrument::renderReplacing(float* left, float* right, std::int32_t frames) {
     if (left == nullptr || right == nullptr || frames <= 0) return;
+    takePostedTuning();
     engineState->renderReplacing(left, right, frames);
 }
 
 void Instrument::midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
                            std::int32_t frame) {
+    takePostedTuning();
     engineState->handleMidi(status, data1, data2, frame);
 }
 
 void Instrument::render(float* left, float* right, std::int32_t frames) {
+    takePostedTuning();
     engineState->render(left, right, frames);
+}
+
+void Instrument::setTuning(const TuningTable& table) {
+    engineState->setTuning(table);
+}
+
+bool Instrument::applyTuningMessage(const std::uint8_t* bytes, std::size_t size) {
+    takePostedTuning();
+    return engineState->applyTuningMessage(bytes, size);
+}
+
+const TuningTable& Instrument::tuning() {
+    takePostedTuning();
+    return engineState->tuning();
+}
+
+TuningTable Instrument::untunedTable() {
+    return DrawbarEngine::untunedTable();
+}
+
+void Instrument::takePostedTuning() {
+    if (postedTuning.take(arrivingTuning)) engineState->setTuning(arrivingTuning);
 }

@@ -14,6 +14,7 @@
 #include "synth/note_expression.h"
 #include "synth/parameters.h"
 #include "synth/program.h"
+#include "synth/tuning_mailbox.h"
 
 class DrawbarEngine;
 
@@ -111,7 +112,25 @@ class Instrument {
     // Renders into both buffers over what they hold, as clearing them and then rendering would.
     void renderReplacing(float* left, float* right, std::int32_t frames);
 
+    // --- Tuning (never used by the VST 2 front, which keeps its note table) ---
+    // [audio thread] Every note's frequency and whether it sounds, in force at once: sounding
+    // notes follow as they follow a bend, and a key that does not sound starts no voice.
+    void setTuning(const TuningTable& table);
+    // [audio thread] One MIDI Tuning Standard message (SysEx, F0 to F7) applied to the tuning in
+    // force; true when it changed anything.
+    bool applyTuningMessage(const std::uint8_t* bytes, std::size_t size);
+    // [audio thread] The tuning in force (equal temperament: untunedTable()).
+    const TuningTable& tuning();
+    // [any thread but the audio thread] A table the audio thread takes before its next note,
+    // tuning message or block; a later post replaces one not taken yet.
+    void postTuning(const TuningTable& table) { postedTuning.post(table); }
+    // Equal temperament as the instrument plays it without a tuning, to the bit.
+    static TuningTable untunedTable();
+
   private:
+    // [audio thread] Puts a posted tuning in force.
+    void takePostedTuning();
+
     // Tests and benchmarks look at the engine and render through one instruction set with it
     // (synth/engine_probe.h); no front does.
     friend struct EngineProbe;
@@ -122,4 +141,6 @@ class Instrument {
     std::array<VstXSynthProgram, kProgramCount> programs;
     std::atomic<std::int32_t> current{0};
     std::atomic<float> rate{44100.0f};
+    TuningMailbox postedTuning;
+    TuningTable arrivingTuning{}; // [audio thread] where a posted table is copied to
 };

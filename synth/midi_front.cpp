@@ -13,6 +13,12 @@ std::size_t messageLength(std::uint8_t status) {
 void MidiFront::message(const std::uint8_t* bytes, std::size_t size, std::int32_t frame) {
     if (bytes == nullptr || size == 0) return;
     const std::uint8_t status = bytes[0];
+    // MIDI Tuning Standard messages retune; other SysEx and dump requests, which this intake
+    // has no way to answer, change nothing.
+    if (status == 0xF0) {
+        instrument.applyTuningMessage(bytes, size);
+        return;
+    }
     if (status < 0x80 || status >= 0xF0 || size < messageLength(status)) return;
     const std::uint8_t data1 = bytes[1] & 0x7F;
     const std::uint8_t data2 = messageLength(status) == 3 ? bytes[2] & 0x7F : 0;

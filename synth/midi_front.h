@@ -5,7 +5,8 @@
 // all fourteen bits, the mod wheel (1), channel pressure, channel volume (7), expression (11) and
 // reset all controllers (121), which lets the bend, the mod wheel, pressure and expression go
 // back (channel volume stays, as MIDI has it). Controller 126 silences as the instrument's own
-// all-sound-off; messages the instrument has no use for are ignored.
+// all-sound-off; MIDI Tuning Standard SysEx retunes the instrument (synth/tuning/mts_messages.h);
+// messages the instrument has no use for are ignored.
 #pragma once
 
 #include <bitset>
@@ -18,8 +19,9 @@ class MidiFront {
   public:
     explicit MidiFront(Instrument& instrument) : instrument(instrument) {}
 
-    // [audio thread] One MIDI message of `size` bytes at `frame` of the coming render. Running
-    // status, system messages and messages too short for their status are ignored.
+    // [audio thread] One MIDI message of `size` bytes at `frame` of the coming render, or one
+    // whole SysEx message (F0 to F7), which acts at once. Running status, other system messages
+    // and messages too short for their status are ignored.
     void message(const std::uint8_t* bytes, std::size_t size, std::int32_t frame);
 
     bool pedalDown() const { return pedal; }

@@ -11,6 +11,7 @@
 #include "plugin/clap/clap_streams.h"
 #include "synth/bank_text.h"
 #include "synth/control_names.h"
+#include "synth/tuning/tuning_state_text.h"
 
 namespace {
 
@@ -46,11 +47,13 @@ std::uint8_t midiVelocity(double velocity) {
 }
 
 // Events whose effect the instrument applies at once rather than at a frame of the render: a
-// program change, which sets every value, silence and a note's expression. The render is split at
-// their frame.
+// program change, which sets every value, silence, a note's expression and a tuning change. The
+// render is split at their frame.
 bool actsAtOnce(const clap::EventHeader& header) {
     if (header.type == clap::kEventNoteChoke || header.type == clap::kEventNoteExpression)
         return true;
+    // A tuning change retunes the sounding notes at its own frame.
+    if (header.type == clap::kEventMidiSysex) return true;
     clap::EventMidi message;
     if (header.type != clap::kEventMidi || !readEvent(header, message)) return false;
     const std::uint8_t kind = message.data[0] & 0xF0;
@@ -202,8 +205,14 @@ void ClapInstance::playEvent(const clap::EventHeader& event, std::int32_t frame)
         if (readEvent(event, expression)) playExpression(expression);
         break;
     }
+    case clap::kEventMidiSysex: {
+        clap::EventMidiSysex message;
+        if (readEvent(event, message) && message.buffer != nullptr)
+            midi.message(message.buffer, message.size, frame);
+        break;
+    }
     default:
-        // Modulation, transport, SysEx and MIDI 2 are not taken.
+        // Modulation, transport and MIDI 2 are not taken.
         break;
     }
 }
@@ -354,7 +363,7 @@ bool ClapInstance::paramValue(clap::Id id, double& value) const {
 
 bool ClapInstance::save(const clap::OutputStream& stream) const {
     if (!onMainThreadNow()) return false;
-    return writeWhole(stream, writeBankText(instrument));
+    return writeWhole(stream, writeBankText(instrument, tuningStateLines(tuningFiles)));
 }
 
 bool ClapInstance::load(const clap::InputStream& stream) {
@@ -380,6 +389,14 @@ bool ClapInstance::load(const clap::InputStream& stream) {
     }
     values.current = copy.currentProgram();
     bank.publish(values);
+    // The tuning the state keeps, or none; a file in it that does not parse is left out.
+    const TuningStateFiles files = readTuningStateLines(text);
+    const bool wasTuned = tuningFiles.active();
+    tuningFiles = {};
+    tuningFiles.setScale(files.scale);
+    tuningFiles.setKeymap(files.keymap);
+    if (wasTuned || tuningFiles.active())
+        instrument.postTuning(tuningFiles.table().value_or(Instrument::untunedTable()));
     if (!active.load(relaxed)) {
         bank.take(instrument);
         if (extensions.params != nullptr && extensions.params->rescan != nullptr)

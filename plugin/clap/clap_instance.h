@@ -16,6 +16,7 @@
 #include "plugin/clap/note_targets.h"
 #include "synth/instrument.h"
 #include "synth/midi_front.h"
+#include "synth/tuning/tuning_source.h"
 
 // The editor of an instance, where the build has a windowing backend (clap_gui_*.cpp).
 class InstanceEditor {
@@ -110,6 +111,8 @@ class ClapInstance {
     MidiFront midi{instrument};
     NoteTargets notes;
     BankHandoff bank;
+    // The tuning's files the state keeps [main thread]; MTS SysEx retunes without them.
+    TuningSource tuningFiles;
     std::atomic<bool> active{false};
     // Output buffers of the block being processed.
     float* left = nullptr;

@@ -3,13 +3,16 @@
 #include <lv2/atom/atom.h>
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/core/lv2.h>
+#include <lv2/log/log.h>
 #include <lv2/midi/midi.h>
 #include <lv2/options/options.h>
+#include <lv2/patch/patch.h>
 #include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
 #include <lv2/ui/ui.h>
 #include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
+#include <lv2/worker/worker.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -38,9 +41,11 @@ constexpr Prefix kPrefixes[] = {
     {"bufsz", LV2_BUF_SIZE_PREFIX},
     {"doap", "http://usefulinc.com/ns/doap#"},
     {"foaf", "http://xmlns.com/foaf/0.1/"},
+    {"log", LV2_LOG_PREFIX},
     {"lv2", LV2_CORE_PREFIX},
     {"midi", LV2_MIDI_PREFIX},
     {"opts", LV2_OPTIONS_PREFIX},
+    {"patch", LV2_PATCH_PREFIX},
     {"pset", LV2_PRESETS_PREFIX},
     {"rdf", "http://www.w3.org/1999/02/22-rdf-syntax-ns#"},
     {"rdfs", "http://www.w3.org/2000/01/rdf-schema#"},
@@ -48,6 +53,7 @@ constexpr Prefix kPrefixes[] = {
     {"ui", LV2_UI_PREFIX},
     {"units", LV2_UNITS_PREFIX},
     {"urid", LV2_URID_PREFIX},
+    {"work", LV2_WORKER_PREFIX},
 };
 
 const std::string kPresetBase = std::string(kPluginUri) + "/presets#";
@@ -226,8 +232,9 @@ std::string pluginTtl(bool withUi) {
     const std::string minor = std::to_string(ULVO_VERSION_MINOR);
     const std::string micro = std::to_string(ULVO_VERSION_PATCH);
     Properties midiIn = port("atom:AtomPort , lv2:InputPort", kMidiInPort, "midi_in", "MIDI In");
-    midiIn.insert(midiIn.end(), {"atom:bufferType atom:Sequence", "atom:supports midi:MidiEvent",
-                                 "lv2:designation lv2:control"});
+    midiIn.insert(midiIn.end(),
+                  {"atom:bufferType atom:Sequence", "atom:supports midi:MidiEvent , patch:Message",
+                   "lv2:designation lv2:control"});
     std::vector<std::string> ports = {
         node(midiIn, 1),
         node(port("lv2:AudioPort , lv2:OutputPort", kOutputLeftPort, "out_1", kOutputNames[0]), 1),
@@ -251,11 +258,18 @@ std::string pluginTtl(bool withUi) {
         "lv2:minorVersion " + minor,
         "lv2:microVersion " + micro,
         "lv2:requiredFeature urid:map",
-        "lv2:optionalFeature lv2:hardRTCapable , bufsz:boundedBlockLength , opts:options",
-        "lv2:extensionData state:interface",
+        "lv2:optionalFeature lv2:hardRTCapable , bufsz:boundedBlockLength , opts:options , "
+        "work:schedule , log:log",
+        "lv2:extensionData state:interface , work:interface",
+        "patch:writable " + iri(kScaleUri) + " , " + iri(kKeymapUri),
         "lv2:port " + objects(ports)};
-    std::string text = prefixes({"atom", "bufsz", "doap", "foaf", "lv2", "midi", "opts", "rdf",
-                                 "rdfs", "state", "ui", "units", "urid"});
+    std::string text = prefixes({"atom", "bufsz", "doap", "foaf", "log", "lv2", "midi", "opts",
+                                 "patch", "rdf", "rdfs", "state", "ui", "units", "urid", "work"});
+    // The tuning's files, which a host offers to choose with its file chooser.
+    text += statement(kScaleUri, {"a lv2:Parameter", "rdfs:label \"Scale (Scala .scl)\"",
+                                  "rdfs:range atom:Path"});
+    text += statement(kKeymapUri, {"a lv2:Parameter", "rdfs:label \"Keyboard mapping (.kbm)\"",
+                                   "rdfs:range atom:Path"});
     if (!withUi) return text + statement(kPluginUri, plugin);
     plugin.push_back("ui:ui " + iri(kUiUri));
     // Embedded in the host's window and run from its idle calls; the form has one size per

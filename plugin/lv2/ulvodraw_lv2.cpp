@@ -21,7 +21,9 @@
 #include <lv2/midi/midi.h>
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
+#include <lv2/worker/worker.h>
 
+#include "plugin/lv2/tuning_property.h"
 #include "plugin/lv2/ulvodraw_uris.h"
 #include "synth/bank_text.h"
 #include "synth/control_limits.h"
@@ -34,16 +36,22 @@ struct Urids {
     LV2_URID midiEvent = 0;
     LV2_URID atomSequence = 0;
     LV2_URID atomString = 0;
+    LV2_URID atomObject = 0;
+    LV2_URID atomBlank = 0; // what older hosts call an object without an id
     LV2_URID stateBank = 0;
     LV2_URID stateUnmoved = 0;
 };
 
 class UlvoDrawLv2 {
   public:
-    UlvoDrawLv2(float rate, LV2_URID_Map& map) {
+    UlvoDrawLv2(float rate, LV2_URID_Map& map, const LV2_Worker_Schedule* schedule,
+                LV2_Log_Log* log)
+        : tuning(instrument, map, schedule, log) {
         urids.midiEvent = map.map(map.handle, LV2_MIDI__MidiEvent);
         urids.atomSequence = map.map(map.handle, LV2_ATOM__Sequence);
         urids.atomString = map.map(map.handle, LV2_ATOM__String);
+        urids.atomObject = map.map(map.handle, LV2_ATOM__Object);
+        urids.atomBlank = map.map(map.handle, LV2_ATOM__Blank);
         urids.stateBank = map.map(map.handle, kStateBankUri);
         urids.stateUnmoved = map.map(map.handle, kStateUnmovedUri);
         instrument.setSampleRate(rate);
@@ -89,13 +97,21 @@ class UlvoDrawLv2 {
         for (std::int32_t index = kParameterCount; index < kControlCount; ++index)
             if (untilMoved[index].load(std::memory_order_relaxed))
                 (unmoved += unmoved.empty() ? "" : " ") += kParameterSymbols[index];
-        if (status != LV2_STATE_SUCCESS || unmoved.empty()) return status;
-        return store(handle, urids.stateUnmoved, unmoved.c_str(), unmoved.size() + 1,
-                     urids.atomString, flags);
+        if (status != LV2_STATE_SUCCESS) return status;
+        if (!unmoved.empty()) {
+            const LV2_State_Status stored = store(handle, urids.stateUnmoved, unmoved.c_str(),
+                                                  unmoved.size() + 1, urids.atomString, flags);
+            if (stored != LV2_STATE_SUCCESS) return stored;
+        }
+        return tuning.save(store, handle);
     }
+
+    // [worker thread]
+    LV2_Worker_Status work(std::uint32_t size, const void* data) { return tuning.work(size, data); }
 
     // [not while running]
     LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
+        tuning.restore(retrieve, handle);
         const std::optional<std::string_view> bank =
             retrieveText(retrieve, handle, urids.stateBank);
         if (!bank) return LV2_STATE_SUCCESS; // defaults
@@ -205,6 +221,8 @@ class UlvoDrawLv2 {
                 const auto frame =
                     static_cast<std::int32_t>(time < 0 ? 0 : (time > lastFrame ? lastFrame : time));
                 midi.message(body + bodyStart, event.body.size, frame);
+            } else if (event.body.type == urids.atomObject || event.body.type == urids.atomBlank) {
+                tuning.patchMessage(body + bodyStart, event.body.size);
             }
             offset = bodyStart + ((event.body.size + 7u) & ~std::uint64_t{7});
         }
@@ -222,6 +240,7 @@ class UlvoDrawLv2 {
 
     Instrument instrument;
     MidiFront midi{instrument};
+    Lv2Tuning tuning;
     Urids urids;
     const LV2_Atom_Sequence* midiIn = nullptr;
     float* left = nullptr;
@@ -250,13 +269,25 @@ UlvoDrawLv2* self(LV2_Handle handle) {
 LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*,
                        const LV2_Feature* const* features) {
     LV2_URID_Map* map = nullptr;
-    for (const LV2_Feature* const* f = features; f != nullptr && *f != nullptr; ++f)
+    const LV2_Worker_Schedule* schedule = nullptr;
+    LV2_Log_Log* log = nullptr;
+    for (const LV2_Feature* const* f = features; f != nullptr && *f != nullptr; ++f) {
         if (std::strcmp((*f)->URI, LV2_URID__map) == 0)
             map = static_cast<LV2_URID_Map*>((*f)->data);
+        else if (std::strcmp((*f)->URI, LV2_WORKER__schedule) == 0)
+            schedule = static_cast<const LV2_Worker_Schedule*>((*f)->data);
+        else if (std::strcmp((*f)->URI, LV2_LOG__log) == 0)
+            log = static_cast<LV2_Log_Log*>((*f)->data);
+    }
     if (map == nullptr) return nullptr;
     const auto sampleRate = static_cast<float>(rate);
     if (!(sampleRate > 0.0f) || !(sampleRate < 1.0e9f)) return nullptr;
-    return new (std::nothrow) UlvoDrawLv2(sampleRate, *map);
+    // The tuning's files live in strings: a failure to allocate is a failure to instantiate.
+    try {
+        return new UlvoDrawLv2(sampleRate, *map, schedule, log);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 void connectPort(LV2_Handle handle, std::uint32_t port, void* data) {
@@ -285,9 +316,22 @@ LV2_State_Status restoreState(LV2_Handle handle, LV2_State_Retrieve_Function ret
     return self(handle)->restore(retrieve, state);
 }
 
+LV2_Worker_Status work(LV2_Handle handle, LV2_Worker_Respond_Function, LV2_Worker_Respond_Handle,
+                       std::uint32_t size, const void* data) {
+    return self(handle)->work(size, data);
+}
+
+// The tuning reaches the instrument through its own handover, so the worker sends no response.
+LV2_Worker_Status workResponse(LV2_Handle, std::uint32_t, const void*) {
+    return LV2_WORKER_SUCCESS;
+}
+
 const void* extensionData(const char* uri) {
     static const LV2_State_Interface state = {saveState, restoreState};
-    return uri != nullptr && std::strcmp(uri, LV2_STATE__interface) == 0 ? &state : nullptr;
+    static const LV2_Worker_Interface worker = {work, workResponse, nullptr};
+    if (uri == nullptr) return nullptr;
+    if (std::strcmp(uri, LV2_STATE__interface) == 0) return &state;
+    return std::strcmp(uri, LV2_WORKER__interface) == 0 ? &worker : nullptr;
 }
 
 const LV2_Descriptor kDescriptor = {kPluginUri, instantiate, connectPort, activate,

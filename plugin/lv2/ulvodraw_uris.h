@@ -14,6 +14,14 @@ inline constexpr const char* kStateBankUri = ULVODRAW_URI "#bank";
 // The playing controls whose ports still hold the defaults that a session older than them left
 // there, which the programs do not follow (space-separated symbols); absent when there are none.
 inline constexpr const char* kStateUnmovedUri = ULVODRAW_URI "#unmovedPorts";
+// The tuning: a Scala scale and a keyboard mapping, properties a host sets to a file's path.
+inline constexpr const char* kScaleUri = ULVODRAW_URI "#scale";
+inline constexpr const char* kKeymapUri = ULVODRAW_URI "#keymap";
+// Their files in the state: the name each was loaded from and its whole text, absent without one.
+inline constexpr const char* kStateScaleNameUri = ULVODRAW_URI "#scaleName";
+inline constexpr const char* kStateScaleTextUri = ULVODRAW_URI "#scaleText";
+inline constexpr const char* kStateKeymapNameUri = ULVODRAW_URI "#keymapName";
+inline constexpr const char* kStateKeymapTextUri = ULVODRAW_URI "#keymapText";
 // The editor: an X11 UI in a binary of its own, beside the plug-in's.
 inline constexpr const char* kUiUri = ULVODRAW_URI "#ui";
 

@@ -16,6 +16,8 @@
 
 #include "synth/bank_text.h"
 #include "synth/instrument.h"
+#include "synth/tuning/mts_messages.h"
+#include "synth/tuning/tuning_state_text.h"
 #include "tests/clap/clap_host.h"
 #include "tools/render/midi_timeline.h"
 
@@ -388,6 +390,43 @@ TEST(ClapFront, StateRoundTripsThroughStreamsOfAnyPieceSizeIntoAFreshInstance) {
         EXPECT_TRUE(sameBits(chord(second), chord(again)))
             << "restored inactive or active, the instance plays the same";
     }
+}
+
+// The tuning's files ride in the state: a fresh instance plays them, and a state without them
+// goes back to equal temperament. SysEx events reach the MIDI front at their frame: an MTS
+// single-note change retunes, a dump with a bad checksum changes nothing.
+TEST(ClapFront, TheStateCarriesTheTuningAndSysExEventsRetune) {
+    ClapHost plain;
+    ASSERT_TRUE(plain.loaded() && plain.activate());
+    const std::string untuned = plain.save();
+    const std::vector<float> plainChord = chord(plain);
+    TuningSource source;
+    ASSERT_EQ(source.setScale({"just.scl", "Just\n 3\n 5/4\n 3/2\n 2/1\n"}), "");
+    const std::string tuned =
+        "ulvodraw-bank 3" + untuned.substr(untuned.find('\n')) + tuningStateLines(source);
+
+    ClapHost first, second, reset;
+    ASSERT_TRUE(first.activate() && first.load(tuned, 7));
+    EXPECT_EQ(first.save(), tuned);
+    const std::vector<float> tunedChord = chord(first);
+    EXPECT_FALSE(sameBits(tunedChord, plainChord));
+    ASSERT_TRUE(second.load(tuned, 1) && second.activate());
+    EXPECT_TRUE(sameBits(chord(second), tunedChord));
+    ASSERT_TRUE(reset.activate() && reset.load(tuned) && reset.load(untuned));
+    EXPECT_EQ(reset.save(), untuned);
+    EXPECT_TRUE(sameBits(chord(reset), plainChord));
+
+    MtsBulkDump dump = mtsBulkDump(equalTemperamentTable(), {}, "bad");
+    dump[kMtsBulkDumpSize - 2] ^= 1;
+    const std::vector<std::uint8_t> badDump(dump.begin(), dump.end());
+    const std::vector<std::uint8_t> retune = {0xF0, 0x7F, 0x7F, 0x08, 0x02, 0x00,
+                                              0x01, 64,   63,   0x20, 0x00, 0xF7};
+    ClapHost ignored, retuned;
+    ASSERT_TRUE(ignored.activate() && retuned.activate());
+    ignored.events.sysex(0, badDump);
+    EXPECT_TRUE(sameBits(chord(ignored), plainChord));
+    retuned.events.sysex(30, retune);
+    EXPECT_FALSE(sameBits(chord(retuned), plainChord));
 }
 
 // A stream that ends early gives what its whole lines say, or nothing without a header; one

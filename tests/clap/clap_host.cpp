@@ -123,6 +123,14 @@ void EventList::midi(std::uint32_t time, std::uint8_t status, std::uint8_t data1
     add(event);
 }
 
+void EventList::sysex(std::uint32_t time, const std::vector<std::uint8_t>& message) {
+    clap::EventMidiSysex event{};
+    event.header = {sizeof event, time, clap::kCoreEventSpace, clap::kEventMidiSysex, 0};
+    event.buffer = message.data();
+    event.size = static_cast<std::uint32_t>(message.size());
+    add(event);
+}
+
 void EventList::param(std::uint32_t time, clap::Id id, double value) {
     clap::EventParamValue event{};
     event.header = {sizeof event, time, clap::kCoreEventSpace, clap::kEventParamValue, 0};

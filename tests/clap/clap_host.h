@@ -26,6 +26,8 @@ class EventList {
               double velocity = 0.0, std::int16_t channel = 0);
     void midi(std::uint32_t time, std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
     void param(std::uint32_t time, clap::Id id, double value);
+    // A SysEx event pointing at `bytes`, which must outlive the run.
+    void sysex(std::uint32_t time, const std::vector<std::uint8_t>& bytes);
     void clear() { offsets.clear(), bytes.clear(); }
     bool empty() const { return offsets.empty(); }
 

@@ -5,6 +5,7 @@
 
 #include <lv2/atom/atom.h>
 #include <lv2/midi/midi.h>
+#include <lv2/patch/patch.h>
 
 #include "plugin/lv2/ulvodraw_uris.h"
 
@@ -19,9 +20,11 @@ Lv2Host::Lv2Host(double rate) {
     plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), uri);
     lilv_node_free(uri);
     if (plugin == nullptr) return;
-    const LV2_Feature* features[] = {&mapFeature, nullptr};
+    const LV2_Feature* features[] = {&mapFeature, worker.feature(), nullptr};
     instance = lilv_plugin_instantiate(plugin, rate, features);
-    if (instance != nullptr) lilv_instance_activate(instance);
+    if (instance == nullptr) return;
+    worker.attach(instance);
+    lilv_instance_activate(instance);
 }
 
 Lv2Host::~Lv2Host() {
@@ -95,6 +98,45 @@ void Lv2Host::runRaw(std::uint32_t frames, std::vector<std::uint64_t>& raw,
         lilv_instance_connect_port(instance, kFirstParameterPort + i,
                                    unconnected[i] ? nullptr : &controls[i]);
     lilv_instance_run(instance, frames);
+    worker.finishBlock();
+}
+
+void Lv2Host::setPath(const char* property, const std::string& path) {
+    std::vector<std::uint8_t> body;
+    const auto add = [&](const void* data, std::size_t size) {
+        const auto* from = static_cast<const std::uint8_t*>(data);
+        body.insert(body.end(), from, from + size);
+        body.resize((body.size() + 7) & ~std::size_t{7}, 0);
+    };
+    const LV2_Atom_Object_Body head{0, map(LV2_PATCH__Set)};
+    add(&head, sizeof head);
+    const LV2_Atom_Property_Body key{map(LV2_PATCH__property), 0, {4, map(LV2_ATOM__URID)}};
+    const LV2_URID propertyId = map(property);
+    body.insert(body.end(), reinterpret_cast<const std::uint8_t*>(&key),
+                reinterpret_cast<const std::uint8_t*>(&key) + sizeof key);
+    add(&propertyId, sizeof propertyId);
+    const LV2_Atom_Property_Body value{
+        map(LV2_PATCH__value),
+        0,
+        {static_cast<std::uint32_t>(path.size() + 1), map(LV2_ATOM__Path)}};
+    body.insert(body.end(), reinterpret_cast<const std::uint8_t*>(&value),
+                reinterpret_cast<const std::uint8_t*>(&value) + sizeof value);
+    add(path.c_str(), path.size() + 1);
+
+    std::vector<std::uint8_t> bytes(sizeof(LV2_Atom_Sequence) + sizeof(LV2_Atom_Event));
+    LV2_Atom_Event event{};
+    event.body.size = static_cast<std::uint32_t>(body.size());
+    event.body.type = map(LV2_ATOM__Object);
+    std::memcpy(bytes.data() + sizeof(LV2_Atom_Sequence), &event, sizeof event);
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    LV2_Atom_Sequence header{};
+    header.atom.size = static_cast<std::uint32_t>(bytes.size() - sizeof(LV2_Atom));
+    header.atom.type = map(LV2_ATOM__Sequence);
+    std::memcpy(bytes.data(), &header, sizeof header);
+    sequence.assign((bytes.size() + 7) / 8, 0);
+    std::memcpy(sequence.data(), bytes.data(), bytes.size());
+    std::vector<float> left, right;
+    runRaw(0, sequence, left, right);
 }
 
 namespace {

@@ -14,6 +14,7 @@
 #include <lv2/urid/urid.h>
 
 #include "synth/parameters.h"
+#include "tools/render/hosts/lv2_worker.h"
 
 struct Lv2Midi {
     std::int64_t frame;
@@ -35,7 +36,11 @@ class Lv2Host {
     // Runs one block; `left` and `right` get its samples.
     void run(std::uint32_t frames, const std::vector<Lv2Midi>& midi, std::vector<float>& left,
              std::vector<float>& right);
-    // Runs one block whose MIDI buffer is exactly `sequence` (a raw atom sequence, any content).
+    // Runs a block of no frames whose input holds a patch:Set of `property` to `path` (an
+    // atom:Path), then the work it scheduled, as a host's file chooser does.
+    void setPath(const char* property, const std::string& path);
+    // Runs one block whose MIDI buffer is exactly `sequence` (a raw atom sequence, any content);
+    // then the work the block scheduled.
     void runRaw(std::uint32_t frames, std::vector<std::uint64_t>& sequence,
                 std::vector<float>& left, std::vector<float>& right);
 
@@ -60,6 +65,7 @@ class Lv2Host {
     std::vector<std::string> uris;
     LV2_URID_Map uridMap{this, mapUri};
     LV2_Feature mapFeature{LV2_URID__map, &uridMap};
+    Lv2Worker worker;
     LilvWorld* world = nullptr;
     const LilvPlugin* plugin = nullptr;
     LilvInstance* instance = nullptr;

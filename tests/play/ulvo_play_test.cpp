@@ -24,6 +24,8 @@
 #include "synth/instrument.h"
 #include "synth/midi_front.h"
 #include "synth/preset_text.h"
+#include "synth/tuning/tuning_source.h"
+#include "synth/tuning/tuning_state_text.h"
 #include "tests/play/factory_bank.h"
 #include "tests/play/fake_session_manager.h"
 #include "tests/play/jack_probe.h"
@@ -377,6 +379,66 @@ TEST(UlvoPlay, WithoutAServerOrWithBadInputOneLineAndNoFile) {
     PlayerProcess help({"--help"}, folder.path(""));
     EXPECT_EQ(help.wait(), 0);
     EXPECT_EQ(help.out().rfind("usage: ulvo-play", 0), 0u);
+}
+
+// A damaged tuning file ends the player with one line before anything else; a good one is kept in
+// the state, and a later run without the file plays the keyboard in that tuning, MTS SysEx from
+// the JACK input included, to the bit of the same tuning offline.
+TEST(UlvoPlay, KeepsTheTuningInItsStateAndTakesTuningSysExFromItsInput) {
+    TempFolder folder;
+    const std::string state = folder.path("state");
+    const std::string scale = folder.path("just.scl");
+    writeText(scale, "! just.scl\nJust major\n 7\n 9/8\n 5/4\n 4/3\n 3/2\n 5/3\n 15/8\n 2/1\n");
+    writeText(folder.path("bad.scl"), "bad\n 2\n 9/8\n -1/2\n");
+    {
+        PlayerProcess bad({"--no-gui", "--state", state, "--tuning", folder.path("bad.scl")},
+                          folder.path(""));
+        EXPECT_EQ(bad.wait(), 2);
+        const std::vector<std::string> error = lines(bad.err());
+        ASSERT_EQ(error.size(), 1u) << bad.err();
+        EXPECT_NE(error[0].find("bad.scl: line 4"), std::string::npos) << error[0];
+        EXPECT_FALSE(std::filesystem::exists(state));
+    }
+    JackProbe probe;
+    {
+        PlayerProcess first(
+            {"--no-gui", "--no-connect", "--name", "tuned-a", "--state", state, "--tuning", scale},
+            folder.path(""));
+        ASSERT_TRUE(first.waitForOutput(kPlayingLine)) << first.err();
+        EXPECT_EQ(first.stop(SIGTERM), 0) << first.err();
+    }
+    const std::string saved = slurp(state);
+    EXPECT_EQ(saved.rfind("ulvodraw-bank 3\n", 0), 0u);
+    const TuningStateFiles files = readTuningStateLines(saved);
+    EXPECT_EQ(files.scale.name, scale);
+    EXPECT_EQ(files.scale.text, slurp(scale));
+    std::filesystem::remove(scale);
+
+    PlayerProcess second({"--no-gui", "--no-connect", "--name", "tuned-b", "--state", state},
+                         folder.path(""));
+    ASSERT_TRUE(second.waitForOutput(kPlayingLine)) << second.err();
+    ASSERT_TRUE(probe.plugInto("tuned-b:midi_in", "tuned-b:draw_1", "tuned-b:draw_2"));
+    auto offline = std::make_unique<Instrument>();
+    offline->setSampleRate(probe.sampleRate());
+    restoreBankText(*offline, saved);
+    TuningSource tuning;
+    ASSERT_EQ(tuning.setScale(files.scale), "");
+    offline->setTuning(*tuning.table());
+    MidiFront front(*offline);
+    // Note 67 retuned a quarter tone up before it is played, and note 64 while it sounds.
+    const std::vector<TimedMidi> script = {
+        {0, {0x90, 60, 100}},
+        {3000, {0x90, 64, 100}},
+        {6000, {0xF0, 0x7F, 0x7F, 0x08, 0x02, 0x00, 0x02, 67, 67, 0x20, 0x00, 64, 63, 0, 0, 0xF7}},
+        {9000, {0x90, 67, 100}},
+        {20000, {0xB0, 120, 0}}};
+    const Recording played = probe.play(script, 24000, JackProbe::Pace::Freewheel);
+    const Recording expected = renderOffline(*offline, front, script, 24000, probe.periodSize());
+    EXPECT_GT(peak(expected.channels[0]), 0.01);
+    EXPECT_TRUE(sameBits(played.channels[0], expected.channels[0]));
+    EXPECT_TRUE(sameBits(played.channels[1], expected.channels[1]));
+    EXPECT_EQ(second.stop(SIGTERM), 0) << second.err();
+    EXPECT_EQ(slurp(state), saved);
 }
 
 TEST(UlvoPlay, InASessionItsFolderKeepsTheStateSavedWhenTheManagerAsks) {

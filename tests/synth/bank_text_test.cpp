@@ -6,6 +6,7 @@
 #include <string>
 
 #include "synth/control_limits.h"
+#include "synth/tuning/tuning_state_text.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ namespace {
 
 TEST(BankText, LinesOutOfRangeOrUnknownAreSkippedAndOnlyALaterVersionExcusesThem) {
     const std::string header = "ulvodraw-bank " + std::to_string(kBankTextVersion) + "\n";
-    const std::string later = "ulvodraw-bank " + std::to_string(kBankTextVersion + 1) + "\n";
+    const std::string later = "ulvodraw-bank " + std::to_string(kTuningBankTextVersion + 1) + "\n";
     std::string values;
     for (int i = 0; i < kControlCount; ++i)
         values += i == BendRange || i == EnvScale ? " 2" : " 0.25";
@@ -45,6 +46,32 @@ TEST(BankText, LinesOutOfRangeOrUnknownAreSkippedAndOnlyALaterVersionExcusesThem
     restoreBankText(*instrument, cases[1].text);
     EXPECT_STREQ(instrument->program(kProgramCount - 1).name, "Last");
     EXPECT_EQ(instrument->program(kProgramCount - 1).value(Drawbar8), 0.25f);
+}
+
+// A tuning's files ride after the programs as version 3, texts with every kind of line end and
+// backslash coming back whole; the reader skips none of their lines, and a bank without a tuning
+// stays version 2.
+TEST(BankText, TheTuningsFilesComeBackWholeFromAVersionThreeBank) {
+    TuningSource source;
+    const std::string scale = "! a\\b.scl\r\nTwo \\n steps\r\n2\n 600.0\r 2/1\n";
+    ASSERT_EQ(source.setScale({"/tmp/a\\b.scl", scale}), "");
+    ASSERT_EQ(source.setKeymap({"k.kbm", "0\n0\n127\n60\n60\n261.6\n0\n"}), "");
+    auto instrument = std::make_unique<Instrument>();
+    const std::string text = writeBankText(*instrument, tuningStateLines(source));
+    EXPECT_EQ(text.rfind("ulvodraw-bank 3\n", 0), 0u);
+    EXPECT_EQ(writeBankText(*instrument).rfind("ulvodraw-bank 2\n", 0), 0u);
+
+    const BankRestore r = restoreBankText(*instrument, text);
+    EXPECT_EQ(r.skippedLines, 0);
+    EXPECT_FALSE(r.newerVersion);
+    const TuningStateFiles files = readTuningStateLines(text);
+    EXPECT_EQ(files.scale.name, "/tmp/a\\b.scl");
+    EXPECT_EQ(files.scale.text, scale);
+    EXPECT_EQ(files.keymap.text, source.keymapFile().text);
+    // The same lines under version 2 are not this version's: skipped.
+    std::string older = text;
+    older[std::string("ulvodraw-bank ").size()] = '2';
+    EXPECT_EQ(restoreBankText(*instrument, older).skippedLines, 4);
 }
 
 // A bank from before the playing controls gives the classic values alone: every program then

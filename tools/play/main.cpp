@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,8 +39,8 @@ struct Restore {
     bool maySave = true;   // false when the file is there but must not be saved over
 };
 
-Restore restoreState(Instrument& instrument, const std::string& path) {
-    const StateLoad load = loadState(instrument, path);
+Restore restoreState(Instrument& instrument, const std::string& path, TuningSource& tuning) {
+    const StateLoad load = loadState(instrument, path, &tuning);
     switch (load.outcome) {
     case StateLoad::Outcome::Missing:
         return {false, true};
@@ -99,6 +100,11 @@ int play(const PlayOptions& options, const char* executable) {
     const ControllerMap controllers = options.controllerMap
                                           ? ControllerMap::load(*options.controllerMap)
                                           : ControllerMap::defaults();
+    // So do damaged tuning files: one line naming the file, the line and the fault.
+    TuningSource given;
+    for (const std::string& error :
+         {given.loadScale(options.tuning), given.loadKeymap(options.keymap)})
+        if (!error.empty()) throw UsageError(error);
     auto instrument = std::make_unique<Instrument>();
     std::unique_ptr<NsmClient> nsm;
     if (const char* url = std::getenv("NSM_URL"); url != nullptr && url[0] != '\0') {
@@ -125,7 +131,12 @@ int play(const PlayOptions& options, const char* executable) {
         }
     }
     Restore restore;
-    if (!statePath.empty()) restore = restoreState(*instrument, statePath);
+    TuningSource tuning;
+    if (!statePath.empty()) restore = restoreState(*instrument, statePath, tuning);
+    // A file on the command line replaces the state's of its kind.
+    if (!options.tuning.empty()) tuning.setScale(given.scaleFile());
+    if (!options.keymap.empty()) tuning.setKeymap(given.keymapFile());
+    if (const std::optional<TuningTable> table = tuning.table()) instrument->postTuning(*table);
     if (!restore.maySave) saveOnExit = false;
 
     std::unique_ptr<JackPlayer> player;
@@ -172,7 +183,7 @@ int play(const PlayOptions& options, const char* executable) {
         if (nsm && nsm->takeOpen()) nsm->replyOpen("ulvo-play cannot switch sessions");
         if (nsm && nsm->takeSave()) {
             try {
-                saveState(*instrument, statePath);
+                saveState(*instrument, statePath, &tuning);
                 nsm->replySave({});
             } catch (const ToolError& e) {
                 nsm->replySave(e.what());
@@ -196,7 +207,7 @@ int play(const PlayOptions& options, const char* executable) {
     xruns.add(player->takeXruns(), XrunReport::Clock::now());
     xruns.flush();
     player.reset();
-    if (saveOnExit) saveState(*instrument, statePath);
+    if (saveOnExit) saveState(*instrument, statePath, &tuning);
     return exitCode;
 }
 

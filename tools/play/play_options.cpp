@@ -35,7 +35,7 @@ PlayOptions parsePlayOptions(const std::vector<std::string>& args) {
         std::string value = option.value;
         const bool known = name == "--name" || name == "--preset" || name == "--program" ||
                            name == "--param" || name == "--state" || name == "--scale" ||
-                           name == "--cc-map";
+                           name == "--cc-map" || name == "--tuning" || name == "--keymap";
         if (!known) throw ToolError("unknown option '" + name + "' (see --help)");
         if (!option.valueInline) {
             if (i + 1 == args.size()) throw ToolError(name + " needs a value");
@@ -53,6 +53,9 @@ PlayOptions parsePlayOptions(const std::vector<std::string>& args) {
         } else if (name == "--state") {
             if (value.empty()) throw ToolError("--state needs a file name");
             options.stateFile = value;
+        } else if (name == "--tuning" || name == "--keymap") {
+            if (value.empty()) throw ToolError(name + " needs a file name");
+            (name == "--tuning" ? options.tuning : options.keymap) = value;
         } else if (name == "--cc-map") {
             if (value.empty()) throw ToolError("--cc-map needs a file name");
             options.controllerMap = value;
@@ -86,6 +89,10 @@ Plays UlvoDraw from a MIDI keyboard through JACK, with its editor in a window of
   --cc-map FILE        take the MIDI controller map from FILE instead of the default below:
                        a line "CONTROLLER SYMBOL" maps a controller (0 to 119) to a parameter,
                        "CONTROLLER SYMBOL invert" the other way round; # starts a comment
+  --tuning FILE.scl    play a Scala scale; without --keymap note 60 is its first degree and
+                       note 69 sounds at 440 Hz
+  --keymap FILE.kbm    lay the scale (or twelve equal steps) on the keys by a Scala keyboard
+                       mapping
   --version            show the version
   -h, --help           show this text
 
@@ -96,7 +103,9 @@ default map: 71 resonance, 72 release, 73 attack, 74 cutoff, 75 decay, 76 vibrat
 controllers a map names do nothing else; the mod wheel, volume, expression, sustain pedal and
 channel mode messages are never in the default map.
 
-The 32 programs, the current program and the sound are saved on a clean exit (closing the window,
+MIDI Tuning Standard SysEx on the input retunes at once; dump requests are not answered.
+
+The 32 programs, the current program, the sound and the tuning's files are saved on a clean exit (closing the window,
 Ctrl+C, SIGTERM) and restored at the next start. Under a session manager (NSM_URL set) the
 session's folder keeps them instead, saved when the session is saved.
 )";

@@ -18,6 +18,8 @@ struct PlayOptions {
     std::optional<std::string> stateFile;     // empty: the user's configuration folder
     std::optional<std::int32_t> scale;        // empty: from the display's density
     std::optional<std::string> controllerMap; // a file; empty: the default map
+    std::string tuning;                       // a Scala scale file; empty: the state's
+    std::string keymap;                       // a Scala keyboard mapping; empty: the state's
     bool help = false;
     bool version = false;
     bool listPresets = false;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "synth/bank_text.h"
+#include "synth/tuning/tuning_state_text.h"
 #include "tools/common/tool_error.h"
 
 namespace {
@@ -52,7 +53,7 @@ std::string defaultStatePath(const std::string& clientName) {
     return {};
 }
 
-StateLoad loadState(Instrument& instrument, const std::string& path) {
+StateLoad loadState(Instrument& instrument, const std::string& path, TuningSource* tuning) {
     StateLoad load;
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -81,6 +82,13 @@ StateLoad loadState(Instrument& instrument, const std::string& path) {
     auto scratch = std::make_unique<Instrument>();
     if (wholeBank(restoreBankText(*scratch, bank))) {
         restoreBankText(instrument, bank);
+        if (tuning != nullptr) {
+            // A file that does not parse is left out, as a host leaves out what it cannot read.
+            const TuningStateFiles files = readTuningStateLines(bank);
+            *tuning = {};
+            tuning->setScale(files.scale);
+            tuning->setKeymap(files.keymap);
+        }
         load.outcome = StateLoad::Outcome::Restored;
         return load;
     }
@@ -89,13 +97,14 @@ StateLoad loadState(Instrument& instrument, const std::string& path) {
     return load;
 }
 
-void saveState(const Instrument& instrument, const std::string& path) {
+void saveState(const Instrument& instrument, const std::string& path, const TuningSource* tuning) {
     const std::filesystem::path target(path);
     std::error_code error;
     if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
     if (error)
         throw ToolError("cannot create " + target.parent_path().string() + ": " + error.message());
-    const std::string text = writeBankText(instrument);
+    const std::string text =
+        writeBankText(instrument, tuning != nullptr ? tuningStateLines(*tuning) : std::string());
     const std::string temporary = path + ".tmp-" + std::to_string(getpid());
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) throw ToolError("cannot write " + temporary + ": " + std::strerror(errno));

@@ -10,6 +10,12 @@ BlockEvents::BlockEvents(const std::vector<TimedMessage>& timed) {
         for (int i = 0; i < 3; ++i)
             message.bytes[i] = m.bytes[i];
         message.size = m.size;
+        if (!m.sysex.empty()) {
+            // Each message's bytes keep their place when the list of them grows.
+            sysex.push_back(m.sysex);
+            message.sysex = sysex.back().data();
+            message.sysexSize = static_cast<std::uint32_t>(sysex.back().size());
+        }
         messages.push_back(message);
         frames.push_back(m.frame);
     }

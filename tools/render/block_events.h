@@ -23,7 +23,8 @@ class BlockEvents {
     void rewind() { cursor = 0; }
 
   private:
-    std::vector<std::int64_t> frames;   // of each message
-    std::vector<BlockMessage> messages; // by frame
-    std::size_t cursor = 0;             // first message not yet handed out
+    std::vector<std::int64_t> frames;             // of each message
+    std::vector<BlockMessage> messages;           // by frame
+    std::vector<std::vector<std::uint8_t>> sysex; // what messages' sysex points into
+    std::size_t cursor = 0;                       // first message not yet handed out
 };

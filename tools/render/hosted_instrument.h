@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/common/preset_list.h"
+#include "tools/common/tool_error.h"
 #include "tools/render/block_message.h"
 
 // The values a parameter takes; a bound that is not a number is one the instrument does not
@@ -45,6 +46,13 @@ class HostedInstrument {
     virtual std::vector<ListedPreset> presets() const = 0;
     // Throws UsageError for a preset the instrument does not have, or a format without them.
     virtual void selectPreset(const std::string& label) = 0;
+
+    // The tuning's files, before switching on: a Scala scale and a keyboard mapping, either
+    // path possibly empty. Throws UsageError for an instrument that takes no tuning.
+    virtual void setTuningFiles(const std::string& /*scale*/, const std::string& /*keymap*/) {
+        throw UsageError("--tuning and --keymap take an LV2 instrument with a tuning; a VST 2 "
+                         "instrument keeps its own pitches");
+    }
 
     virtual void switchOn() = 0;
     virtual void switchOff() = 0;

@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "core/round_half_even.h"
+#include "synth/tuning/tuning_source.h"
 #include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
 #include "tools/render/render_limits.h"
 
-void applySettings(HostedInstrument& instrument, const RenderOptions& options) {
-    if (options.program) instrument.selectProgram(*options.program);
-    if (options.preset) instrument.selectPreset(*options.preset);
-    if (options.parameters.empty()) return;
+namespace {
+
+void applyParameters(HostedInstrument& instrument, const RenderOptions& options) {
     const std::vector<ParameterInfo> parameters = instrument.parameters();
     std::vector<ParameterLabel> labels;
     for (const ParameterInfo& p : parameters)
@@ -25,6 +25,21 @@ void applySettings(HostedInstrument& instrument, const RenderOptions& options) {
                             info.range.maximum);
         instrument.setParameter(index, p.value);
     }
+}
+
+} // namespace
+
+void applySettings(HostedInstrument& instrument, const RenderOptions& options) {
+    if (options.program) instrument.selectProgram(*options.program);
+    if (options.preset) instrument.selectPreset(*options.preset);
+    if (!options.parameters.empty()) applyParameters(instrument, options);
+    if (options.tuning.empty() && options.keymap.empty()) return;
+    // The files are read here first, so that a damaged one is reported as the tool's own error.
+    TuningSource tuning;
+    for (const std::string& error :
+         {tuning.loadScale(options.tuning), tuning.loadKeymap(options.keymap)})
+        if (!error.empty()) throw UsageError(error);
+    instrument.setTuningFiles(options.tuning, options.keymap);
 }
 
 std::int64_t renderLength(std::int64_t lastEventFrame, const RenderOptions& options) {

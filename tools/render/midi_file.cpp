@@ -31,6 +31,10 @@ class ByteReader {
 
     bool atEnd() const { return pos == data.size(); }
     std::size_t offset() const { return pos; }
+    // Bytes already read past: `length` of them from `start`.
+    std::span<const std::uint8_t> bytesAt(std::size_t start, std::size_t length) const {
+        return data.subspan(start, length);
+    }
 
     std::uint8_t byte() {
         need(1);
@@ -157,8 +161,16 @@ void readEvents(ByteReader& in, std::vector<MidiFileEvent>& events, std::uint64_
             events.push_back(event);
             if (type == 0x2Fu) break; // end of track: whatever follows in the chunk is ignored
         } else if (status == 0xF0u || status == 0xF7u) {
-            in.skip(in.varLength());
-            events.push_back(event);
+            const std::uint32_t length = in.varLength();
+            const std::size_t start = in.offset();
+            in.skip(length);
+            // A message in one piece is kept; packets of a divided one and escapes are not.
+            const std::span<const std::uint8_t> data = in.bytesAt(start, length);
+            if (status == 0xF0u && !data.empty() && data.back() == 0xF7u) {
+                event.sysex.push_back(0xF0u);
+                event.sysex.insert(event.sysex.end(), data.begin(), data.end());
+            }
+            events.push_back(std::move(event));
         } else if (status >= 0xF0u) {
             in.fail("status byte " + std::to_string(status) + " has no place in a MIDI file", 1);
         } else {

@@ -10,15 +10,17 @@
 enum class MidiEventKind : std::uint8_t {
     Channel, // a channel message: status and one or two data bytes
     Tempo,   // set tempo meta event
-    Other,   // any other meta event or a system exclusive message: kept only for its time
+    Other,   // any other meta event or a system exclusive message: kept for its time, and a
+             // whole system exclusive message for its bytes too
 };
 
 struct MidiFileEvent {
     std::uint64_t tick = 0; // absolute, from the start of its track
     MidiEventKind kind = MidiEventKind::Other;
-    std::uint8_t bytes[3] = {}; // channel message, status first
-    std::uint8_t size = 0;      // bytes used: 2 or 3
-    std::uint32_t tempo = 0;    // microseconds per quarter note, for Tempo
+    std::uint8_t bytes[3] = {};      // channel message, status first
+    std::uint8_t size = 0;           // bytes used: 2 or 3
+    std::uint32_t tempo = 0;         // microseconds per quarter note, for Tempo
+    std::vector<std::uint8_t> sysex; // a whole system exclusive message, F0 to F7; else empty
 };
 
 // Where a track stops making sense, as a lenient reading keeps it.

@@ -82,9 +82,10 @@ MidiTimeline buildTimeline(const MidiFile& midi, std::int32_t rate) {
         if (e.kind == MidiEventKind::Tempo) clock.setTempo(e.tick, e.tempo);
         if (tooLong) continue;
         timeline.lastEventFrame = frame;
-        if (e.kind != MidiEventKind::Channel) continue;
+        if (e.kind != MidiEventKind::Channel && e.sysex.empty()) continue;
         TimedMessage m;
         m.frame = frame;
+        m.sysex = e.sysex;
         std::copy(e.bytes, e.bytes + e.size, m.bytes);
         m.size = e.size;
         timeline.messages.push_back(m);

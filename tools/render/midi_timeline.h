@@ -9,9 +9,10 @@
 #include "tools/render/midi_file.h"
 
 struct TimedMessage {
-    std::int64_t frame = 0;     // from the start of the render
-    std::uint8_t bytes[3] = {}; // status, data 1, data 2 (0 when unused)
-    std::uint8_t size = 3;      // bytes used: 2 or 3
+    std::int64_t frame = 0;          // from the start of the render
+    std::uint8_t bytes[3] = {};      // status, data 1, data 2 (0 when unused)
+    std::uint8_t size = 3;           // bytes used: 2 or 3; 0 for a system exclusive message
+    std::vector<std::uint8_t> sysex; // a whole system exclusive message, F0 to F7; else empty
 };
 
 struct MidiTimeline {

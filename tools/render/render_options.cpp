@@ -68,7 +68,8 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
         const bool known = name == "--plugin" || name == "--rate" || name == "--block" ||
                            name == "--program" || name == "--preset" || name == "--param" ||
                            name == "--tail" || name == "--bit-depth" || name == "--runs" ||
-                           name == "--gain" || name == "--channel";
+                           name == "--gain" || name == "--channel" || name == "--tuning" ||
+                           name == "--keymap";
         if (!known) throw ToolError("unknown option '" + name + "' (see --help)");
         if (!option.valueInline) {
             if (i + 1 == args.size()) throw ToolError(name + " needs a value");
@@ -89,6 +90,9 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
             options.preset = value;
         } else if (name == "--param") {
             options.parameters.push_back(parseParameterSetting(value));
+        } else if (name == "--tuning" || name == "--keymap") {
+            if (value.empty()) throw ToolError(name + " needs a file");
+            (name == "--tuning" ? options.tuning : options.keymap) = value;
         } else if (name == "--tail") {
             options.tailSeconds = parseReal(name, value, 0.0, kMaxTailSeconds);
         } else if (name == "--bit-depth") {
@@ -162,6 +166,10 @@ what it hears.
                        commas, or all (default: all but 10, the drums, when other channels
                        have notes too)
   --gain DB            scale the output by DB decibels, -60 to 24 (default 0)
+  --tuning FILE.scl    play a Scala scale (LV2 UlvoDraw); without --keymap, note 60 is its
+                       first degree and note 69 sounds at 440 Hz
+  --keymap FILE.kbm    lay the scale (or twelve equal steps) on the keys by a Scala keyboard
+                       mapping (LV2 UlvoDraw)
   --tail SECONDS       time rendered after the last event (default 2)
   --bit-depth 16|24|32f  sample format of the output file (default 24; FLAC holds 16 or 24)
   --strict             refuse a MIDI file with a damaged track (by default the track plays up

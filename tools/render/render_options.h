@@ -16,6 +16,8 @@ struct RenderOptions {
     std::optional<std::int32_t> program;
     std::optional<std::string> preset;        // LV2 plug-ins, and UlvoDraw
     std::vector<ParameterSetting> parameters; // in command-line order
+    std::string tuning;                       // a Scala scale file; empty: none
+    std::string keymap;                       // a Scala keyboard mapping file; empty: none
     double tailSeconds = 2.0;
     SampleFormat format = SampleFormat::Int24;
     double gainDb = 0.0;

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <strings.h>
 #include <sys/stat.h>
+#include <utility>
 
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
@@ -12,10 +15,13 @@
 #include <lv2/midi/midi.h>
 #include <lv2/options/options.h>
 #include <lv2/parameters/parameters.h>
+#include <lv2/patch/patch.h>
 #include <lv2/presets/presets.h>
 #include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
 
+#include "plugin/lv2/ulvodraw_uris.h"
+#include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
 #include "tools/render/hosts/lv2_bundle_search.h"
 
@@ -393,10 +399,63 @@ void Lv2Instance::selectPreset(const std::string& label) {
     lilv_state_free(state);
 }
 
+void Lv2Instance::setTuningFiles(const std::string& scale, const std::string& keymap) {
+    LilvWorld* world = source.world();
+    const Node subject(lilv_new_uri(world, source.name().c_str()));
+    const Node writable(lilv_new_uri(world, LV2_PATCH__writable));
+    for (const auto& [property, path] : {std::pair{kScaleUri, &scale}, {kKeymapUri, &keymap}}) {
+        if (path->empty()) continue;
+        const Node value(lilv_new_uri(world, property));
+        if (!lilv_world_ask(world, subject.get(), writable.get(), value.get()))
+            throw UsageError("the LV2 plug-in '" + source.name() + "' has no tuning (" + property +
+                             ")");
+        patches.push_back(patchSet(property, std::filesystem::absolute(*path).string()));
+    }
+}
+
 void Lv2Instance::switchOn() {
     if (on) return;
     lilv_instance_activate(instance);
     on = true;
+    if (patches.empty() || midiPort < 0) return;
+    // The patches in a block of no frames, so that the worker loads the files before any note.
+    std::uint32_t used = sizeof(LV2_Atom_Sequence);
+    const LV2_URID objectType = features->id(LV2_ATOM__Object);
+    for (const std::vector<std::uint8_t>& body : patches)
+        appendEvent(used, 0, objectType, body.data(), static_cast<std::uint32_t>(body.size()));
+    patches.clear();
+    LV2_Atom_Sequence sequence{};
+    sequence.atom.size = used - sizeof(LV2_Atom);
+    sequence.atom.type = sequenceType;
+    std::memcpy(midiBuffer.data(), &sequence, sizeof sequence);
+    std::vector<float> silent(1, 0.0f);
+    std::vector<float*> outputs(audioOuts.size(), silent.data());
+    render(outputs.data(), outputs.data(), 0);
+}
+
+std::vector<std::uint8_t> Lv2Instance::patchSet(const char* property, const std::string& path) {
+    std::vector<std::uint8_t> body;
+    const auto add = [&](const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        body.insert(body.end(), bytes, bytes + size);
+        body.resize((body.size() + 7) & ~std::size_t{7}, 0);
+    };
+    const LV2_Atom_Object_Body head{0, features->id(LV2_PATCH__Set)};
+    add(&head, sizeof head);
+    const LV2_Atom_Property_Body key{
+        features->id(LV2_PATCH__property), 0, {sizeof(LV2_URID), features->id(LV2_ATOM__URID)}};
+    const LV2_URID propertyId = features->id(property);
+    body.insert(body.end(), reinterpret_cast<const std::uint8_t*>(&key),
+                reinterpret_cast<const std::uint8_t*>(&key) + sizeof key);
+    add(&propertyId, sizeof propertyId);
+    const LV2_Atom_Property_Body value{
+        features->id(LV2_PATCH__value),
+        0,
+        {static_cast<std::uint32_t>(path.size() + 1), features->id(LV2_ATOM__Path)}};
+    body.insert(body.end(), reinterpret_cast<const std::uint8_t*>(&value),
+                reinterpret_cast<const std::uint8_t*>(&value) + sizeof value);
+    add(path.c_str(), path.size() + 1);
+    return body;
 }
 
 void Lv2Instance::switchOff() {
@@ -421,33 +480,41 @@ void Lv2Instance::connectScratch() {
                                    midiBuffer.data());
 }
 
+void Lv2Instance::appendEvent(std::uint32_t& used, std::int32_t offset, std::uint32_t type,
+                              const std::uint8_t* body, std::uint32_t size) {
+    const std::size_t padded = (size + 7u) & ~std::size_t{7};
+    if (used + sizeof(LV2_Atom_Event) + padded > midiBuffer.size() * 8) {
+        midiBuffer.resize(
+            std::max(midiBuffer.size() * 2, (used + sizeof(LV2_Atom_Event) + padded) / 8), 0);
+        lilv_instance_connect_port(instance, static_cast<std::uint32_t>(midiPort),
+                                   midiBuffer.data());
+    }
+    auto* bytes = reinterpret_cast<std::uint8_t*>(midiBuffer.data());
+    LV2_Atom_Event header{};
+    header.time.frames = offset;
+    header.body.size = size;
+    header.body.type = type;
+    std::memcpy(bytes + used, &header, sizeof header);
+    std::memset(bytes + used + sizeof header, 0, padded);
+    std::memcpy(bytes + used + sizeof header, body, size);
+    used += static_cast<std::uint32_t>(sizeof header + padded);
+}
+
 // The block's MIDI as an atom sequence: each event's frame, size and type, then its bytes padded
-// to 8. Only channel messages come from the render loop.
+// to 8. Channel messages and whole system exclusive messages come from the render loop.
 void Lv2Instance::sendEvents(std::span<const BlockMessage> messages) {
     if (midiPort < 0) return;
-    auto* bytes = reinterpret_cast<std::uint8_t*>(midiBuffer.data());
     std::uint32_t used = sizeof(LV2_Atom_Sequence);
-    const LV2_URID midiType = midiEventType;
     for (const BlockMessage& message : messages) {
-        if (used + sizeof(LV2_Atom_Event) + 8 > midiBuffer.size() * 8) {
-            midiBuffer.resize(midiBuffer.size() * 2, 0);
-            bytes = reinterpret_cast<std::uint8_t*>(midiBuffer.data());
-            lilv_instance_connect_port(instance, static_cast<std::uint32_t>(midiPort),
-                                       midiBuffer.data());
-        }
-        LV2_Atom_Event header{};
-        header.time.frames = message.offset;
-        header.body.size = message.size;
-        header.body.type = midiType;
-        std::memcpy(bytes + used, &header, sizeof header);
-        std::memset(bytes + used + sizeof header, 0, 8);
-        std::memcpy(bytes + used + sizeof header, message.bytes, message.size);
-        used += sizeof header + 8;
+        if (message.sysex != nullptr)
+            appendEvent(used, message.offset, midiEventType, message.sysex, message.sysexSize);
+        else
+            appendEvent(used, message.offset, midiEventType, message.bytes, message.size);
     }
     LV2_Atom_Sequence sequence{};
     sequence.atom.size = used - sizeof(LV2_Atom);
     sequence.atom.type = sequenceType;
-    std::memcpy(bytes, &sequence, sizeof sequence);
+    std::memcpy(midiBuffer.data(), &sequence, sizeof sequence);
 }
 
 void Lv2Instance::render(float** /*inputs*/, float** outputs, std::int32_t frames) {

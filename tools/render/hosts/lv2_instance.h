@@ -61,6 +61,9 @@ class Lv2Instance : public HostedInstrument {
     // By label, each under its bank's label, sorted by bank and label.
     std::vector<ListedPreset> presets() const override;
     void selectPreset(const std::string& label) override;
+    // Sets the scale and keymap properties with patch:Set, as a host's file chooser does, and
+    // runs the worker that loads them before the first block.
+    void setTuningFiles(const std::string& scale, const std::string& keymap) override;
     void switchOn() override;
     void switchOff() override;
     void sendEvents(std::span<const BlockMessage> messages) override;
@@ -78,6 +81,11 @@ class Lv2Instance : public HostedInstrument {
     void connectScratch();
     // Every preset of the plug-in, sorted as presets() lists them.
     std::vector<PresetEntry> presetEntries() const;
+    // Appends one event to the MIDI port's sequence of `used` bytes so far, growing the buffer.
+    void appendEvent(std::uint32_t& used, std::int32_t offset, std::uint32_t type,
+                     const std::uint8_t* body, std::uint32_t size);
+    // patch:Set of `property` to `path`, as an atom:Object's body.
+    std::vector<std::uint8_t> patchSet(const char* property, const std::string& path);
 
     const Lv2Plugin& source;
     std::unique_ptr<Lv2Worker> worker;
@@ -98,4 +106,5 @@ class Lv2Instance : public HostedInstrument {
     std::vector<std::uint64_t> midiBuffer;               // 8-byte aligned atom sequence
     std::vector<std::vector<std::uint64_t>> atomBuffers; // other atom ports
     std::vector<std::vector<float>> scratch;             // audio inputs and CV ports
+    std::vector<std::vector<std::uint8_t>> patches;      // sent in a run of 0 frames at switch-on
 };

@@ -15,7 +15,8 @@ class VstEventList {
     VstEventList(const VstEventList&) = delete;
     VstEventList& operator=(const VstEventList&) = delete;
 
-    // The list of `messages`, valid until the next call; null when there are none.
+    // The list of `messages`, valid until the next call; null when there are none. System
+    // exclusive messages are left out: the VST 2 build reads channel messages alone.
     VstEvents* fill(std::span<const BlockMessage> messages);
 
   private:

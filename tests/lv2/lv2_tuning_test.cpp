@@ -1,0 +1,105 @@
+// The LV2 front's tuning: the scale and keymap properties set by patch:Set and loaded by the
+// worker, kept in the state with the files' texts so that a fresh instance plays the same without
+// the files; an empty path back to equal temperament; a damaged file leaves the tuning in force.
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <lv2/atom/atom.h>
+
+#include "plugin/lv2/ulvodraw_uris.h"
+#include "tests/lv2/lv2_host.h"
+
+namespace {
+
+// Notes 60 to 72 one after the other; the left channel of the whole phrase.
+std::vector<float> phrase(Lv2Host& host) {
+    std::vector<float> all, left, right;
+    for (std::uint8_t note = 60; note <= 72; ++note) {
+        host.run(512, {{0, {0x90, note, 100}}, {400, {0x80, note, 0}}}, left, right);
+        all.insert(all.end(), left.begin(), left.end());
+    }
+    return all;
+}
+
+class TuningFolder {
+  public:
+    TuningFolder()
+        : path(std::filesystem::temp_directory_path() /
+               ("lv2-tuning-" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(path);
+    }
+    ~TuningFolder() { std::filesystem::remove_all(path); }
+    std::string write(const std::string& name, const std::string& text) const {
+        const std::string file = (path / name).string();
+        std::ofstream(file, std::ios::binary) << text;
+        return file;
+    }
+    std::filesystem::path path;
+};
+
+const std::string kJustScale = "! just.scl\nJust intonation, C major\n 7\n 9/8\n 5/4\n 4/3\n 3/2\n"
+                               " 5/3\n 15/8\n 2/1\n";
+const std::string kWhiteKeys = "12\n0\n127\n60\n69\n440\n7\n0\nx\n1\nx\n2\n3\nx\n4\nx\n5\nx\n6\n";
+
+} // namespace
+
+// Each comparison is between first phrases of instances: a phrase leaves its voices behind.
+TEST(Lv2Tuning, AStateWithATuningPlaysTheSameInAFreshInstanceWithoutTheFiles) {
+    TuningFolder folder;
+    const std::string scale = folder.write("just.scl", kJustScale);
+    const std::string keymap = folder.write("white.kbm", kWhiteKeys);
+    Lv2Host tuned, plain;
+    ASSERT_TRUE(tuned.loaded() && plain.loaded());
+    tuned.setPath(kScaleUri, scale);
+    tuned.setPath(kKeymapUri, keymap);
+    const Lv2Host::State state = tuned.saveState();
+    const std::vector<float> played = phrase(tuned);
+    const std::vector<float> plainPhrase = phrase(plain);
+    EXPECT_NE(played, plainPhrase);
+
+    const auto text = [&](const char* key) {
+        const auto found = state.find(tuned.map(key));
+        return found == state.end() ? std::string() : found->second.first;
+    };
+    EXPECT_EQ(text(kStateScaleTextUri), kJustScale + '\0');
+    EXPECT_EQ(text(kStateScaleNameUri), scale + '\0');
+    EXPECT_EQ(text(kStateKeymapTextUri), kWhiteKeys + '\0');
+    EXPECT_EQ(text(kStateKeymapNameUri), keymap + '\0');
+    std::filesystem::remove_all(folder.path);
+
+    // The files are gone: setting the path now is refused and equal temperament stays, while
+    // a fresh instance given the state plays what was saved. Both hosts map URIs in one order.
+    Lv2Host fresh, reference;
+    reference.setPath(kScaleUri, scale);
+    EXPECT_EQ(phrase(reference), plainPhrase);
+    fresh.restoreState(state);
+    EXPECT_EQ(phrase(fresh), played);
+}
+
+TEST(Lv2Tuning, AnEmptyPathGoesBackToEqualTemperamentAndADamagedFileChangesNothing) {
+    TuningFolder folder;
+    const std::string scale = folder.write("just.scl", kJustScale);
+    const std::string damaged = folder.write("bad.scl", "bad\n 3\n 9/8\n 0/4\n 2/1\n");
+    Lv2Host tunedOnly, plain;
+    ASSERT_TRUE(tunedOnly.loaded());
+    tunedOnly.setPath(kScaleUri, scale);
+    const std::vector<float> tunedPhrase = phrase(tunedOnly);
+    const std::vector<float> plainPhrase = phrase(plain);
+    ASSERT_NE(tunedPhrase, plainPhrase);
+
+    Lv2Host kept;
+    kept.setPath(kScaleUri, scale);
+    kept.setPath(kScaleUri, damaged);
+    EXPECT_EQ(kept.saveState().at(kept.map(kStateScaleTextUri)).first, kJustScale + '\0');
+    EXPECT_EQ(phrase(kept), tunedPhrase);
+
+    Lv2Host reset;
+    reset.setPath(kScaleUri, scale);
+    reset.setPath(kScaleUri, "");
+    EXPECT_EQ(reset.saveState().count(reset.map(kStateScaleTextUri)), 0u);
+    EXPECT_EQ(phrase(reset), plainPhrase);
+}
