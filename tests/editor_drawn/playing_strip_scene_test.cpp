@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "editor/drawn/system_colours.h"
@@ -39,10 +40,11 @@ class StripSceneTest : public testing::Test {
             f->FormCreate();
         form.Synth = &link;
     }
-    const TextRun* run(std::string_view text) const {
+    // The scene's texts are made anew at each call: the run found is a copy.
+    std::optional<TextRun> run(std::string_view text) const {
         for (const TextRun& r : scene.texts())
-            if (r.text == text) return &r;
-        return nullptr;
+            if (r.text == text) return r;
+        return std::nullopt;
     }
     RasterCanvas painted(const FormScene& s) const {
         RasterCanvas canvas(s.width(), s.height(), 0);
@@ -99,21 +101,21 @@ TEST_F(StripSceneTest, CaptionsAndValuesAreCentredUnderTheirSlidersAndFollowTheV
     const TrackBar& volume = *scene.trackBar(Volume);
     const std::int32_t centre = volume.bounds().left + volume.bounds().width / 2;
     for (const char* text : {"Volume", "0.0 dB"}) {
-        const TextRun* r = run(text);
-        ASSERT_NE(r, nullptr) << text;
+        const std::optional<TextRun> r = run(text);
+        ASSERT_TRUE(r.has_value()) << text;
         const std::int32_t middle = r->origin.x + 3 * static_cast<std::int32_t>(std::strlen(text));
         EXPECT_LE(std::abs(middle - centre), 1) << text;
         EXPECT_GT(r->origin.y, volume.bounds().top + volume.bounds().height) << text;
     }
     for (const char* text : {"1.00", "2 st", "5.5 Hz", "30 ct", "x1.0", "Linear", "Natural"})
-        EXPECT_NE(run(text), nullptr) << text;
+        EXPECT_TRUE(run(text).has_value()) << text;
 
     // A value between two steps: the slider shows the nearer step, the text the value, and the
     // pixels' state changes with the text alone.
     const std::vector<std::int32_t> before = scene.visualState();
     link.values[Volume] = -6.3f;
     form.Timer1Timer();
-    EXPECT_NE(run("-6.3 dB"), nullptr);
+    EXPECT_TRUE(run("-6.3 dB").has_value());
     EXPECT_EQ(volume.position(), kBindings[Volume].positionFor(-6.0f));
     const std::vector<std::int32_t> between = scene.visualState();
     EXPECT_NE(between, before);
