@@ -19,6 +19,7 @@ Exit status: 0 when every preset is within 3 LU of the median and every peak at 
 import argparse
 import array
 import ctypes
+import math
 import os
 import re
 import statistics
@@ -129,8 +130,6 @@ class Ebur128:
 
 
 def peak_db(samples):
-    import math
-
     peak = max(max(samples), -min(samples))
     return 20 * math.log10(peak) if peak > 0 else float("-inf")
 
