@@ -52,5 +52,8 @@ endforeach()
 install(FILES presets/factory.presets DESTINATION ${CMAKE_INSTALL_DATADIR}/ulvodraw
     COMPONENT runtime)
 set(ULVO_DOC_DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/ulvodraw)
-install(FILES README.md DESTINATION ${ULVO_DOC_DESTINATION} COMPONENT runtime)
+install(FILES README.md CHANGELOG.md DESTINATION ${ULVO_DOC_DESTINATION} COMPONENT runtime)
+# The pictures README.md shows, where its links find them.
+install(FILES docs/editor.png docs/demo-spectrogram.png DESTINATION ${ULVO_DOC_DESTINATION}/docs
+    COMPONENT runtime)
 install(FILES LICENSE DESTINATION ${ULVO_DOC_DESTINATION} COMPONENT license)

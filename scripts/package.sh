@@ -34,9 +34,12 @@ cpack --config build/linux/CPackConfig.cmake -G DEB -B "$work/cpack" >"$work/cpa
     { cat "$work/cpack.log" >&2; exit 1; }
 mv "$work/cpack/ulvodraw_${version}_$(dpkg --print-architecture).deb" "$work/files/"
 
-# The Linux archive: the install tree under a folder of its own name.
+# The Linux archive: the install tree under a folder of its own name, with a README at its top
+# that says how to install it and what it needs.
 linux=UlvoDraw-$version-linux-$(uname -m)
 cmake --install build/linux --prefix "$PWD/$work/stage/$linux" --strip >/dev/null
+cp packaging/linux/README.txt "$work/stage/$linux/README.txt"
+chmod 644 "$work/stage/$linux/README.txt"
 stamp "$work/stage/$linux"
 tar -C "$work/stage" --sort=name --format=gnu --owner=0 --group=0 --numeric-owner \
     --mode=u+rw,go-w,go+r -cf - "$linux" | gzip -9n >"$work/files/$linux.tar.gz"

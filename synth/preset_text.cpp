@@ -19,6 +19,8 @@ namespace {
 constexpr std::size_t kMaxNameLength = kProgramNameBytes - 1;
 // A heading in lists and a bank's label in hosts: a few words.
 constexpr std::size_t kMaxFamilyLength = 40;
+// A line beside the name in lists and a comment in hosts.
+constexpr std::size_t kMaxDescriptionLength = 100;
 
 std::string_view trim(std::string_view s) {
     const std::size_t first = s.find_first_not_of(" \t\r");
@@ -80,10 +82,11 @@ class PresetReader {
                 return fail(number, "preset name " + quoted(name) + " is taken on line " +
                                         std::to_string(headerLines[i]));
         // The playing controls a preset leaves out stay at their defaults.
-        result.presets.push_back({std::string(name), kParameterDefaults, {}});
+        result.presets.push_back({std::string(name), kParameterDefaults, {}, {}});
         headerLines.push_back(number);
         given.reset();
         familyGiven = false;
+        descriptionGiven = false;
         return true;
     }
 
@@ -104,6 +107,7 @@ class PresetReader {
         const std::string_view symbol = trim(text.substr(0, equals));
         const std::string_view valueText = trim(text.substr(equals + 1));
         if (symbol == "family") return family(valueText, number);
+        if (symbol == "description") return description(valueText, number);
         const std::int32_t index = symbolIndex(symbol);
         if (index < 0) return fail(number, "unknown symbol " + quoted(symbol));
         if (given[index]) return fail(number, quoted(symbol) + " given twice");
@@ -139,10 +143,22 @@ class PresetReader {
         return true;
     }
 
+    bool description(std::string_view text, int number) {
+        if (descriptionGiven) return fail(number, "description given twice");
+        if (text.empty()) return fail(number, "description needs words");
+        if (text.size() > kMaxDescriptionLength)
+            return fail(number, "description is longer than " +
+                                    std::to_string(kMaxDescriptionLength) + " characters");
+        result.presets.back().description = text;
+        descriptionGiven = true;
+        return true;
+    }
+
     PresetParse result;
     std::vector<int> headerLines; // by preset
     std::bitset<kControlCount> given;
     bool familyGiven = false;
+    bool descriptionGiven = false;
 };
 
 } // namespace

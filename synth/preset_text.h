@@ -2,8 +2,8 @@
 // (symbols from kParameterSymbols), and `#` comment lines. A section gives every classic
 // parameter once, from 0 to 1; a playing control it may give, in the control's own range, or
 // leave at its default. A line `family = Organs` puts the preset in a family, by which lists
-// group the presets. Read from memory, so the LV2 bundle generator and a player take presets
-// the same way.
+// group the presets; a line `description = ...` says in a few words how it sounds. Read from
+// memory, so the LV2 bundle generator and a player take presets the same way.
 #pragma once
 
 #include <array>
@@ -17,6 +17,7 @@ struct Preset {
     std::string name;                        // 1 to 23 characters, unique ignoring case
     std::array<float, kControlCount> values; // by control index
     std::string family;                      // empty when the section gives none
+    std::string description;                 // one line; empty when the section gives none
 };
 
 struct PresetParse {

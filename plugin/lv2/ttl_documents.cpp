@@ -302,6 +302,10 @@ std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std
                                    "pset:value " + turtleDecimal(presets[i].values[control])},
                                   1));
         Properties preset = presetHead(presets[i]);
+        // The label stays the preset's name alone, as tools and programs know it; the family is
+        // the bank, and the line that says how it sounds the comment hosts show beside it.
+        if (!presets[i].description.empty())
+            preset.push_back("rdfs:comment " + turtleString(presets[i].description));
         preset.push_back("pset:bank " + iri(kPresetBase + bankSlug(presets[i])));
         preset.push_back("lv2:port " + objects(values));
         text += statement(uris[i], preset);

@@ -48,6 +48,32 @@ lilv)
         "$work/info" | sort > "$work/listed"
     sed -n 's/^\[[[:space:]]*\(.*[^[:space:]]\)[[:space:]]*\]$/\1/p' "$3" | sort > "$work/expected"
     diff -u "$work/expected" "$work/listed" || fail "lv2info lists other presets than $3"
+    # Each preset under its family's bank, with its one line as the comment hosts show.
+    sordi "$2/presets.ttl" > "$work/triples" || fail "sordi could not read presets.ttl"
+    python3 - "$work/triples" "$3" << 'EOF' || fail "presets.ttl differs from $3 (above)"
+import re, sys
+rdfs = "http://www.w3.org/2000/01/rdf-schema#"
+bank = "http://lv2plug.in/ns/ext/presets#bank"
+facts = {}
+for line in open(sys.argv[1], encoding="utf-8"):
+    m = re.match(r'<([^>]*)> <([^>]*)> (?:<([^>]*)>|"((?:[^"\\]|\\.)*)")', line)
+    if m:
+        text = m.group(4) and re.sub(r"\\(.)", r"\1", m.group(4))
+        facts.setdefault(m.group(1), {})[m.group(2)] = m.group(3) or text
+by_label = {f.get(rdfs + "label"): f for f in facts.values() if bank in f}
+faults = 0
+for section in re.split(r"^(?=\[)", open(sys.argv[2], encoding="utf-8").read(), flags=re.M):
+    name = re.match(r"\[\s*(.*?)\s*\]", section)
+    if not name:
+        continue
+    given = dict(re.findall(r"^(family|description)\s*=\s*(.*?)\s*$", section, re.M))
+    preset = by_label.get(name.group(1), {})
+    shown = (facts.get(preset.get(bank), {}).get(rdfs + "label"), preset.get(rdfs + "comment"))
+    if shown != (given.get("family"), given.get("description")):
+        print(name.group(1), "shows", shown, "for", given)
+        faults += 1
+sys.exit(1 if faults else 0)
+EOF
     echo "$(wc -l < "$work/listed") presets and $ports ports"
     ;;
 refuse)

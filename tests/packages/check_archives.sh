@@ -36,15 +36,38 @@ same_list "$dist" <(printf '%s\n' "${expected_names[@]}") "$work/names"
     fi
     echo share/ulvodraw/factory.presets
     echo share/doc/ulvodraw/README.md
-} >"$work/install"
+    echo share/doc/ulvodraw/CHANGELOG.md
+    # Every picture the README shows, where its links point.
+    sed -n 's|.*](\(docs/[^)]*\.png\)).*|share/doc/ulvodraw/\1|p' README.md
+} | sort -u >"$work/install"
 
 # The Linux archive: the install tree and the licence, in one folder.
 linux=UlvoDraw-$version-linux-$(uname -m)
 tar -tzf "$dist/$linux.tar.gz" | grep -v '/$' >"$work/tar"
-{ sed "s|^|$linux/|" "$work/install"; echo "$linux/share/doc/ulvodraw/LICENSE"; } >"$work/expected"
+{
+    sed "s|^|$linux/|" "$work/install"
+    echo "$linux/share/doc/ulvodraw/LICENSE"
+    echo "$linux/README.txt"
+} >"$work/expected"
 same_list "$linux.tar.gz" "$work/expected" "$work/tar"
 tar -C "$work" -xzf "$dist/$linux.tar.gz"
 unpacked=$work/$linux
+# Its README names every library the binaries load beyond the C and C++ runtime, and the C
+# library's version they need at least.
+binaries=$(find "$unpacked/bin" "$unpacked/lib" -type f \( -perm -u+x -o -name '*.so' -o -name '*.clap' \))
+for soname in $(for binary in $binaries; do
+    readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; done | sort -u); do
+    case $soname in libc.so.* | libm.so.* | libstdc++.so.* | libgcc_s.so.* | ld-linux*) continue ;; esac
+    base=${soname%%.so*}
+    base=${base%-0}
+    grep -qiw -e "$base" -e "${base#lib}" "$unpacked/README.txt" ||
+        fail "the archive's README.txt does not name ${base#lib}, which $soname is"
+done
+needed=$(for binary in $binaries; do objdump -T "$binary"; done |
+    grep -o 'GLIBC_[0-9.]*' | sed 's/GLIBC_//' | sort -V | tail -1)
+stated=$(sed -n 's/.*GNU C library \([0-9.]*[0-9]\) or later.*/\1/p' "$unpacked/README.txt")
+[ "$(printf '%s\n' "$needed" "$stated" | sort -V | tail -1)" = "$stated" ] ||
+    fail "the binaries need the C library $needed, the archive's README.txt says ${stated:-nothing}"
 [ "$("$unpacked/bin/ulvo-render" --version)" = "ulvo-render $version" ] ||
     fail "the archive's ulvo-render is not version $version"
 grep -q "doap:revision \"$version\"" "$unpacked/lib/lv2/ulvodraw.lv2/ulvodraw.ttl" ||

@@ -33,6 +33,7 @@ TEST(PresetText, TheFactoryFileParsesWithUniqueNames) {
     std::vector<std::string> families;
     for (const Preset& preset : parse.presets) {
         EXPECT_NE(preset.family, "") << preset.name;
+        EXPECT_NE(preset.description, "") << preset.name;
         if (families.empty() || families.back() != preset.family) {
             EXPECT_EQ(std::count(families.begin(), families.end(), preset.family), 0)
                 << preset.name << " is apart from the rest of " << preset.family;
@@ -66,8 +67,10 @@ TEST(PresetText, ToleratesSpacingCommentsAndCarriageReturns) {
 // The playing controls are optional: one given keeps its value, one left out gets its default.
 TEST(PresetText, PlayingControlsTakeTheirOwnRangeAndThoseLeftOutTheirDefaults) {
     const PresetParse parse =
-        parsePresets(section("Bell") + "env_scale = 16\nvolume = -60\nbend_range = 24\n" +
-                     "env_curve = 0\nfamily =  Mallets and bells \n" + section("Plain"));
+        parsePresets(section("Bell") +
+                     "env_scale = 16\nvolume = -60\nbend_range = 24\nenv_curve = 0\n"
+                     "family =  Mallets and bells \ndescription = Struck = rings out \n" +
+                     section("Plain"));
     ASSERT_EQ(parse.error, "");
     ASSERT_EQ(parse.presets.size(), 2u);
     std::array<float, kControlCount> bell = kParameterDefaults, plain = kParameterDefaults;
@@ -81,10 +84,12 @@ TEST(PresetText, PlayingControlsTakeTheirOwnRangeAndThoseLeftOutTheirDefaults) {
     EXPECT_EQ(parse.presets[1].values, plain);
     EXPECT_EQ(parse.presets[0].family, "Mallets and bells");
     EXPECT_EQ(parse.presets[1].family, "");
+    EXPECT_EQ(parse.presets[0].description, "Struck = rings out");
+    EXPECT_EQ(parse.presets[1].description, "");
 }
 
 TEST(PresetText, FindPrefersTheExactName) {
-    const std::vector<Preset> presets = {{"lead", {}, {}}, {"Lead", {}, {}}};
+    const std::vector<Preset> presets = {{"lead", {}, {}, {}}, {"Lead", {}, {}, {}}};
     EXPECT_EQ(findPreset(presets, "Lead"), &presets[1]);
     EXPECT_EQ(findPreset(presets, "LEAD"), &presets[0]);
 }
@@ -135,6 +140,17 @@ TEST(PresetText, EachFaultNamesItsLine) {
         EXPECT_EQ(parse.error, c.error) << c.text;
         EXPECT_TRUE(parse.presets.empty()) << c.text;
     }
+}
+
+// A description is one line of words, given once.
+TEST(PresetText, DescriptionFaultsNameTheirLine) {
+    const std::string head = section("Organ");
+    const std::string tooLong = head + "description = " + std::string(101, 'd');
+    EXPECT_EQ(parsePresets(head + "description =\n").error, "line 18: description needs words");
+    EXPECT_EQ(parsePresets(head + "description = a\ndescription = b\n").error,
+              "line 19: description given twice");
+    EXPECT_EQ(parsePresets(tooLong).error, "line 18: description is longer than 100 characters");
+    EXPECT_EQ(parsePresets(tooLong.substr(0, tooLong.size() - 1)).error, "");
 }
 
 } // namespace
