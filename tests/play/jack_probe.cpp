@@ -78,7 +78,9 @@ bool JackProbe::switchFreewheel(bool on) {
 
 Recording JackProbe::play(const std::vector<TimedMidi>& events, std::int64_t frames, Pace pace) {
     // Armed only once the server runs free, so that the whole take is in one mode.
-    if (pace == Pace::Freewheel) EXPECT_TRUE(switchFreewheel(true)) << "no freewheel";
+    if (pace == Pace::Freewheel) {
+        EXPECT_TRUE(switchFreewheel(true)) << "no freewheel";
+    }
     script = events;
     nextEvent = 0;
     length = frames;
@@ -97,7 +99,9 @@ Recording JackProbe::play(const std::vector<TimedMidi>& events, std::int64_t fra
     EXPECT_TRUE(finished.load()) << "the recording did not end";
     // Both callbacks have seen `armed` cleared once a period has passed.
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (pace == Pace::Freewheel) EXPECT_TRUE(switchFreewheel(false)) << "still freewheeling";
+    if (pace == Pace::Freewheel) {
+        EXPECT_TRUE(switchFreewheel(false)) << "still freewheeling";
+    }
     take.framesMissed = length - framesSeen;
     take.xruns = xruns.load() - xrunsBefore;
     return take;
