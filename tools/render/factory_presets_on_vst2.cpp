@@ -5,7 +5,7 @@
 #include "tools/common/tool_error.h"
 
 FactoryPresetsOnVst2::FactoryPresetsOnVst2(std::unique_ptr<HostedInstrument> vst2)
-    : inner(std::move(vst2)) {
+    : ForwardingInstrument(std::move(vst2)) {
     if (inner->parameters().size() != static_cast<std::size_t>(kParameterCount))
         throw ToolError("the VST 2 plug-in has not UlvoDraw's " + std::to_string(kParameterCount) +
                         " parameters; its factory presets cannot be given to it");

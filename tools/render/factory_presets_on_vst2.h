@@ -7,34 +7,15 @@
 
 #include <memory>
 
-#include "tools/render/hosted_instrument.h"
+#include "tools/render/forwarding_instrument.h"
 
-class FactoryPresetsOnVst2 : public HostedInstrument {
+class FactoryPresetsOnVst2 : public ForwardingInstrument<HostedInstrument> {
   public:
     // Throws ToolError when `vst2` does not have UlvoDraw's sixteen parameters.
     explicit FactoryPresetsOnVst2(std::unique_ptr<HostedInstrument> vst2);
 
-    std::int32_t inputCount() const override { return inner->inputCount(); }
-    std::int32_t outputCount() const override { return inner->outputCount(); }
-    std::vector<ParameterInfo> parameters() const override { return inner->parameters(); }
-    void setParameter(std::int32_t index, float value) override {
-        inner->setParameter(index, value);
-    }
-    float parameter(std::int32_t index) const override { return inner->parameter(index); }
-    void selectProgram(std::int32_t program) override { inner->selectProgram(program); }
     // The factory presets, sorted as the LV2 build's are listed.
     std::vector<ListedPreset> presets() const override;
     // Throws UsageError naming the nearest presets for a name that is none of them.
     void selectPreset(const std::string& label) override;
-    void switchOn() override { inner->switchOn(); }
-    void switchOff() override { inner->switchOff(); }
-    void sendEvents(std::span<const BlockMessage> messages) override {
-        inner->sendEvents(messages);
-    }
-    void render(float** inputs, float** outputs, std::int32_t frames) override {
-        inner->render(inputs, outputs, frames);
-    }
-
-  private:
-    std::unique_ptr<HostedInstrument> inner;
 };

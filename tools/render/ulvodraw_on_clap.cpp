@@ -10,7 +10,8 @@ bool isUlvoDrawClap(const HostedClapPlugin& instance) {
     return std::strcmp(instance.pluginId(), kUlvoDrawClapId) == 0;
 }
 
-UlvoDrawOnClap::UlvoDrawOnClap(std::unique_ptr<HostedClapPlugin> clap) : inner(std::move(clap)) {}
+UlvoDrawOnClap::UlvoDrawOnClap(std::unique_ptr<HostedClapPlugin> clap)
+    : ForwardingInstrument(std::move(clap)) {}
 
 std::vector<ParameterInfo> UlvoDrawOnClap::parameters() const {
     std::vector<ParameterInfo> list = inner->parameters();
