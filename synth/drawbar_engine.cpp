@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/round_half_even.h"
+#include "synth/clean_tables.h"
 #include "synth/render/render_fast.h"
 
 namespace {
@@ -54,7 +55,11 @@ constexpr std::array<std::int32_t, 6> kDrawbarBlock = {1, 2, 3, 4, 5, 6};
 
 DrawbarEngine::DrawbarEngine(DrawbarRule rule)
     : drawbarRule(rule), tables(waveTables()),
-      renderer(std::make_unique<VoiceRenderer>(voices, derived, tables)) {}
+      renderer(std::make_unique<VoiceRenderer>(voices, derived, tables)) {
+    // The fronts that offer Clean build its tables here, never on the audio thread; the classic
+    // build (VST 2) never sets it.
+    if (rule != DrawbarRule::Classic) cleanTables();
+}
 
 DrawbarEngine::~DrawbarEngine() = default;
 
@@ -127,6 +132,9 @@ void DrawbarEngine::updateParameter(std::int32_t index, double rate) {
         break;
     case EnvCurve:
         derived.envCurve.store(roundToInt(value), relaxed);
+        break;
+    case Oscillators:
+        derived.oscillators.store(roundToInt(value), relaxed);
         break;
     case Volume:
         derived.volumeGain.store(static_cast<float>(std::pow(10.0, value / 20.0)), relaxed);
@@ -339,6 +347,12 @@ void DrawbarEngine::updatePitch(std::int32_t v) {
     voice.phaseStep =
         static_cast<float>(static_cast<double>(tables.NoteFrequency[voice.noteNumber & 127]) *
                            static_cast<double>(derived.tableStep.load(relaxed)) * pitch.factor());
+    chooseCleanTables(voice);
+}
+
+// Whatever moved the step (a note, the bend, the vibrato, the tuning), the band follows it.
+void DrawbarEngine::chooseCleanTables(Voice& voice) {
+    voice.band = cleanBand(voice.phaseStep);
 }
 
 void DrawbarEngine::render(float* left, float* right, std::int32_t frames) {

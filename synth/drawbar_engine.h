@@ -108,6 +108,8 @@ class DrawbarEngine {
     void beginVoiceChange();
     void startVoice(std::int32_t note, std::int32_t velocity, std::int32_t delta, std::int32_t v);
     void updatePitch(std::int32_t v);
+    // The Clean oscillators' tables for the voice's phase step.
+    static void chooseCleanTables(Voice& voice);
     void updateDrawbar(std::int32_t index);
 
     const DrawbarRule drawbarRule;

@@ -45,7 +45,7 @@ bool controlValueToText(std::int32_t index, double value, char* text, std::size_
     } else if (range.kind == ValueKind::Choice) {
         const double held = std::clamp(std::round(value), static_cast<double>(range.minimum),
                                        static_cast<double>(range.maximum));
-        const char* name = kEnvCurveNames[static_cast<std::size_t>(held)];
+        const char* name = choiceNames(index)[static_cast<std::size_t>(held)];
         end = std::copy_n(name, std::strlen(name), buffer);
     } else {
         const int decimals = range.kind == ValueKind::Integer ? 0 : decimalsOf(index);
@@ -72,8 +72,8 @@ std::optional<double> controlValueFromText(std::int32_t index, std::string_view 
     const ControlRange& range = kControlRanges[index];
     text = trimmed(text);
     if (range.kind == ValueKind::Choice)
-        for (std::size_t choice = 0; choice < kEnvCurveNames.size(); ++choice)
-            if (sameLetters(text, kEnvCurveNames[choice])) return static_cast<double>(choice);
+        for (std::size_t choice = 0; choice < choiceNames(index).size(); ++choice)
+            if (sameLetters(text, choiceNames(index)[choice])) return static_cast<double>(choice);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     double value = 0.0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);

@@ -61,6 +61,7 @@ struct Shape {
     int mode;           // filter output: 0 low-pass, 1 band-pass, 2 high-pass, 3 none
     bool steady;        // one level and coefficient per lane for the whole run
     bool fused = false; // the wide kernel's filter on fused multiply-adds (see renderWide)
+    bool clean = false; // Clean oscillators (never with smoothZero)
 };
 
 // Copies the lanes' constants and the shared ones into `work`, as doubles where the kernels
@@ -87,17 +88,34 @@ inline LaneWork* opaque(LaneWork* w) {
 }
 
 // The oscillator at frame k of group q: the mixed table at the rounded phase (itself already
-// rounded when the smoothing is 0). Advances the phase.
-template <class Ops>
+// rounded when the smoothing is 0), or, Clean, the lane's own table interpolated between the
+// entries either side of the phase, as cleanOscillator (voice_render.h) computes it. Advances
+// the phase.
+template <class Ops, bool Clean>
 ULVO_KERNEL_INLINE typename Ops::I oscillate(const LaneJob& job, LaneWork* w,
                                              const std::int32_t* table, int q,
                                              typename Ops::F& phase, typename Ops::I& index) {
     constexpr int W = Ops::kWidth;
     using I = typename Ops::I;
     using F = typename Ops::F;
+    using D = typename Ops::D;
     const I p = Ops::roundF(phase);
-    index = Ops::andI(p, Ops::loadI(w->indexMask));
-    const I value = Ops::lookup(table, index);
+    I value;
+    if constexpr (Clean) {
+        // The whole part: one below the rounded phase where that lies above the phase (the
+        // mask is -1 where it does not).
+        const I below =
+            Ops::subI(Ops::subI(p, Ops::loadI(w->one)), Ops::geMask(phase, Ops::toF(p)));
+        index = Ops::addI(Ops::andI(below, Ops::loadI(w->indexMask)),
+                          Ops::loadI(job.cleanOffset + q * W));
+        const D a = Ops::fromI(Ops::lookup(table, index));
+        const D b = Ops::fromI(Ops::lookup(table + 1, index));
+        const D fraction = Ops::subD(Ops::widen(phase), Ops::fromI(below));
+        value = Ops::roundD(Ops::addD(a, Ops::mulD(fraction, Ops::subD(b, a))));
+    } else {
+        index = Ops::andI(p, Ops::loadI(w->indexMask));
+        value = Ops::lookup(table, index);
+    }
     // Whole periods come off once the rounded phase reaches 4096 (p >= 0 here).
     const F periods = Ops::toF(Ops::andI(p, Ops::loadI(w->periodMask)));
     phase = Ops::addF(Ops::subF(phase, periods), Ops::loadF(job.phaseStep + q * W));
@@ -213,7 +231,7 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
         index[q] = Ops::setI(0);
     }
     prepareWork<Ops>(job, Groups);
-    const std::int32_t* const table = job.mixed->table;
+    const std::int32_t* const table = S.clean ? job.cleanTable : job.mixed->table;
     const bool mixing = job.mixLanes > 0;
 
     // When mixing, every fourth frame ends with the addition of the last four.
@@ -223,7 +241,7 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
 #pragma GCC unroll 8
         for (int q = 0; q < Groups; ++q) {
             const std::int32_t at = (q * kChunkFrames + (k & (kChunkFrames - 1))) * W;
-            const I value = oscillate<Ops>(job, w, table, q, phase[q], index[q]);
+            const I value = oscillate<Ops, S.clean>(job, w, table, q, phase[q], index[q]);
             I x;
             if constexpr (S.smoothZero) {
                 x = value;
@@ -338,7 +356,7 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
                 Ops::subD(Ops::fusedMulAdd(band[q], Ops::loadD(job.work.negDamping), magic), magic);
         }
     }
-    const std::int32_t* const table = job.mixed->table;
+    const std::int32_t* const table = S.clean ? job.cleanTable : job.mixed->table;
     const bool mixing = job.mixLanes > 0, keep = !job.mixReplace;
 
     std::int32_t untilMix = mixing ? 4 : -1;
@@ -347,7 +365,7 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
 #pragma GCC unroll 8
         for (int q = 0; q < Groups; ++q) {
             const std::int32_t at = (q * kChunkFrames + (k & (kChunkFrames - 1))) * W;
-            const I value = oscillate<Ops>(job, w, table, q, phase[q], index[q]);
+            const I value = oscillate<Ops, S.clean>(job, w, table, q, phase[q], index[q]);
             const D magic = Ops::loadD(w->magic);
             D x;
             if constexpr (S.smoothZero &&
@@ -465,30 +483,32 @@ template <class Ops> constexpr int paddedGroups(int groups) {
     return 0;
 }
 
-template <class Ops, int Groups, bool SmoothZero> ExactFn pickExact(std::int32_t mode) {
+template <class Ops, int Groups, bool SmoothZero, bool Clean = false>
+ExactFn pickExact(std::int32_t mode) {
     switch (mode) {
     case 0:
-        return &renderExact<Ops, Shape{Groups, SmoothZero, 0, false}>;
+        return &renderExact<Ops, Shape{Groups, SmoothZero, 0, false, false, Clean}>;
     case 1:
-        return &renderExact<Ops, Shape{Groups, SmoothZero, 1, false}>;
+        return &renderExact<Ops, Shape{Groups, SmoothZero, 1, false, false, Clean}>;
     case 2:
-        return &renderExact<Ops, Shape{Groups, SmoothZero, 2, false}>;
+        return &renderExact<Ops, Shape{Groups, SmoothZero, 2, false, false, Clean}>;
     default:
-        return &renderExact<Ops, Shape{Groups, SmoothZero, 3, false}>;
+        return &renderExact<Ops, Shape{Groups, SmoothZero, 3, false, false, Clean}>;
     }
 }
 
-template <class Ops, int Groups, bool SmoothZero, bool Steady, bool Fused = false>
+template <class Ops, int Groups, bool SmoothZero, bool Steady, bool Fused = false,
+          bool Clean = false>
 WideFn pickWide(std::int32_t mode) {
     switch (mode) {
     case 0:
-        return &renderWide<Ops, Shape{Groups, SmoothZero, 0, Steady, Fused}>;
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 0, Steady, Fused, Clean}>;
     case 1:
-        return &renderWide<Ops, Shape{Groups, SmoothZero, 1, Steady, Fused}>;
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 1, Steady, Fused, Clean}>;
     case 2:
-        return &renderWide<Ops, Shape{Groups, SmoothZero, 2, Steady, Fused}>;
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 2, Steady, Fused, Clean}>;
     default:
-        return &renderWide<Ops, Shape{Groups, SmoothZero, 3, Steady, Fused}>;
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 3, Steady, Fused, Clean}>;
     }
 }
 
@@ -505,7 +525,22 @@ constexpr bool kFusedKernel = Groups == 1 && requires(typename Ops::D v) {
     Ops::fusedMulAdd(v, v, v);
 };
 
+// Clean oscillators: the interpolated value goes through the smoothing's arithmetic at every
+// smoothing (at 0 it gives the value back rounded as the reference rounds it), so the kernels
+// at smoothing 0 are not needed.
+template <class Ops, int Groups> Kernels<Ops> pickCleanForGroups(const LaneJob& job) {
+    Kernels<Ops> k;
+    k.exact = pickExact<Ops, Groups, false, true>(job.filterMode);
+    k.wide = job.steady ? pickWide<Ops, Groups, false, true, false, true>(job.filterMode)
+                        : pickWide<Ops, Groups, false, false, false, true>(job.filterMode);
+    if constexpr (kFusedKernel<Ops, Groups>)
+        k.fused = job.steady ? pickWide<Ops, Groups, false, true, true, true>(job.filterMode)
+                             : pickWide<Ops, Groups, false, false, true, true>(job.filterMode);
+    return k;
+}
+
 template <class Ops, int Groups> Kernels<Ops> pickForGroups(const LaneJob& job) {
+    if (job.clean) return pickCleanForGroups<Ops, Groups>(job);
     Kernels<Ops> k;
     const bool zero = job.smooth == 0.0f;
     k.exact = zero ? pickExact<Ops, Groups, true>(job.filterMode)

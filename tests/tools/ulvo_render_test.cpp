@@ -242,7 +242,7 @@ TEST(UlvoRender, TheLv2BuildRendersTheDemoToTheVst2BuildsSamples) {
     // The LV2 build's playing controls at the values that give the classic sound.
     const std::vector<std::string> classic = {
         "volume=0",        "velocity_sense=1", "bend_range=1", "vibrato_rate=5.5",
-        "vibrato_depth=0", "env_curve=0",      "env_scale=1"};
+        "vibrato_depth=0", "env_curve=0",      "env_scale=1",  "oscillators=0"};
     auto render = [&](const std::string& plugin, const std::vector<std::string>& params,
                       const std::string& block, std::vector<std::string> extra = {}) {
         std::vector<std::string> args = {"--plugin", plugin,        "--block",
@@ -386,8 +386,8 @@ TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
         {{"--plugin", ULVODRAW_LV2_URI, "--preset", "No Such Sound", piece, out}, "no preset"},
         {{"--plugin", ULVODRAW_LV2_URI, "--param", "loudness=1", piece, out}, "no control"},
         {{"--plugin", PROBE_PLUGIN, "--preset", "Full Organ", piece, out}, "use --program"},
-        // One past the last of the 23 controls.
-        {{"--plugin", ULVODRAW_LV2_URI, "--param", "023=1", piece, out}, "no control '023'"},
+        // One past the last of the 24 controls.
+        {{"--plugin", ULVODRAW_LV2_URI, "--param", "024=1", piece, out}, "no control '024'"},
         // The VST 2 build has the classic parameters alone, and says which.
         {{"--plugin", ULVODRAW_PLUGIN, "--param", "volume=0", piece, out},
          "no parameter named 'volume' (it has 16 parameters: A, D, S, R, CutOff, Q, Type, Env, 2, "
