@@ -19,14 +19,18 @@ inline void fftInPlace(std::vector<std::complex<double>>& x, bool inverse) {
         j ^= bit;
         if (i < j) std::swap(x[i], x[j]);
     }
+    // Each twiddle from its angle directly: no error piles up along a row.
     const double sign = inverse ? 1.0 : -1.0;
+    std::vector<std::complex<double>> twiddle(n / 2);
+    for (std::size_t k = 0; k < n / 2; ++k)
+        twiddle[k] = std::polar(1.0, sign * 2.0 * 3.14159265358979323846 * static_cast<double>(k) /
+                                         static_cast<double>(n));
     for (std::size_t length = 2; length <= n; length <<= 1) {
-        const double angle = sign * 2.0 * 3.14159265358979323846 / static_cast<double>(length);
+        const std::size_t stride = n / length;
         for (std::size_t start = 0; start < n; start += length)
             for (std::size_t k = 0; k < length / 2; ++k) {
-                // Each twiddle from the angle directly: no error piles up along the row.
-                const std::complex<double> w = std::polar(1.0, angle * static_cast<double>(k));
-                const std::complex<double> a = x[start + k], b = x[start + k + length / 2] * w;
+                const std::complex<double> a = x[start + k],
+                                           b = x[start + k + length / 2] * twiddle[k * stride];
                 x[start + k] = a + b;
                 x[start + k + length / 2] = a - b;
             }

@@ -339,6 +339,7 @@ void DrawbarEngine::startVoice(std::int32_t note, std::int32_t velocity, std::in
     voice.releaseCountdown = -1;
     voice.curve = 1.0;
     voice.keyTrack = static_cast<float>(((velocity + 128) * note) * 0.000030517578125);
+    voice.band = -1; // any band the step gives
     updatePitch(v);
 }
 
@@ -350,9 +351,13 @@ void DrawbarEngine::updatePitch(std::int32_t v) {
     chooseCleanTables(voice);
 }
 
-// Whatever moved the step (a note, the bend, the vibrato, the tuning), the band follows it.
+// Whatever moved the step (a note, the bend, the vibrato, the tuning), the band follows it up
+// at once. Down it follows only by two bands or more: a band above holds fewer harmonics, never
+// one past half the rate, and a vibrato around a band's edge then keeps one table instead of
+// mixing two in turn.
 void DrawbarEngine::chooseCleanTables(Voice& voice) {
-    voice.band = cleanBand(voice.phaseStep);
+    const std::int32_t band = cleanBand(voice.phaseStep);
+    if (band > voice.band || band < voice.band - 1) voice.band = band;
 }
 
 void DrawbarEngine::render(float* left, float* right, std::int32_t frames) {

@@ -61,7 +61,7 @@ struct Shape {
     int mode;           // filter output: 0 low-pass, 1 band-pass, 2 high-pass, 3 none
     bool steady;        // one level and coefficient per lane for the whole run
     bool fused = false; // the wide kernel's filter on fused multiply-adds (see renderWide)
-    bool clean = false; // Clean oscillators (never with smoothZero)
+    bool clean = false; // Clean oscillators
 };
 
 // Copies the lanes' constants and the shared ones into `work`, as doubles where the kernels
@@ -243,7 +243,13 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
             const std::int32_t at = (q * kChunkFrames + (k & (kChunkFrames - 1))) * W;
             const I value = oscillate<Ops, S.clean>(job, w, table, q, phase[q], index[q]);
             I x;
-            if constexpr (S.smoothZero) {
+            if constexpr (S.smoothZero && S.clean) {
+                // The smoothing at 0 hands on the value as a float, rounded back (and saturated
+                // at 2^31); no chain from frame to frame.
+                smoothed[q] = Ops::toF(value);
+                x = Ops::xorI(Ops::roundF(smoothed[q]),
+                              Ops::geMask(smoothed[q], Ops::loadF(w->floatTwo31)));
+            } else if constexpr (S.smoothZero) {
                 x = value;
             } else {
                 // 2^31 and above saturate to INT32_MAX (the conversion gives INT32_MIN).
@@ -289,7 +295,7 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
         Ops::storeI(job.bandState + q * W, band[q]);
         Ops::storeI(job.lowState + q * W, low[q]);
     }
-    finishLanes<Ops, Groups, S.smoothZero>(job, phase, smoothed, index);
+    finishLanes<Ops, Groups, S.smoothZero && !S.clean>(job, phase, smoothed, index);
 }
 
 // --- The wide kernel -------------------------------------------------------------------------
@@ -368,8 +374,12 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
             const I value = oscillate<Ops, S.clean>(job, w, table, q, phase[q], index[q]);
             const D magic = Ops::loadD(w->magic);
             D x;
-            if constexpr (S.smoothZero &&
-                          requires { Ops::lookupWide(job.mixed->wide, index[q]); }) {
+            if constexpr (S.smoothZero && S.clean) {
+                smoothed[q] = Ops::toF(value);
+                x = roundWide<Ops>(Ops::widen(smoothed[q]), magic);
+                largestX[q] = Ops::maxD(largestX[q], Ops::andNotD(Ops::loadD(w->sign), x));
+            } else if constexpr (S.smoothZero &&
+                                 requires { Ops::lookupWide(job.mixed->wide, index[q]); }) {
                 // The same entries, read as doubles: no conversion on the way to the filter.
                 x = Ops::lookupWide(job.mixed->wide, index[q]);
             } else if constexpr (S.smoothZero) {
@@ -445,17 +455,17 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
 #pragma GCC unroll 8
     for (int q = 1; q < Groups; ++q) {
         largest[0] = Ops::maxD(largest[0], largest[q]);
-        if constexpr (!S.smoothZero) largestX[0] = Ops::maxD(largestX[0], largestX[q]);
+        if constexpr (!S.smoothZero || S.clean) largestX[0] = Ops::maxD(largestX[0], largestX[q]);
     }
     Ops::storeD(job.work.largest, largest[0]);
     double most = 0, mostX = job.mixed->largest;
-    if constexpr (!S.smoothZero) {
+    if constexpr (!S.smoothZero || S.clean) {
         Ops::storeD(job.work.largestX, largestX[0]);
         mostX = 0;
     }
     for (int l = 0; l < W; ++l) {
         most = larger(most, job.work.largest[l]);
-        if constexpr (!S.smoothZero) mostX = larger(mostX, job.work.largestX[l]);
+        if constexpr (!S.smoothZero || S.clean) mostX = larger(mostX, job.work.largestX[l]);
     }
     if (!(mostX + (1.0 + std::fabs(static_cast<double>(job.damping))) * most + 1.0 <= 2147483647.0))
         return false;
@@ -466,7 +476,7 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
         Ops::storeI(job.bandState + q * W, Ops::roundD(band[q]));
         Ops::storeI(job.lowState + q * W, Ops::roundD(low[q]));
     }
-    finishLanes<Ops, Groups, S.smoothZero>(job, phase, smoothed, index);
+    finishLanes<Ops, Groups, S.smoothZero && !S.clean>(job, phase, smoothed, index);
     return true;
 }
 
@@ -525,18 +535,22 @@ constexpr bool kFusedKernel = Groups == 1 && requires(typename Ops::D v) {
     Ops::fusedMulAdd(v, v, v);
 };
 
-// Clean oscillators: the interpolated value goes through the smoothing's arithmetic at every
-// smoothing (at 0 it gives the value back rounded as the reference rounds it), so the kernels
-// at smoothing 0 are not needed.
-template <class Ops, int Groups> Kernels<Ops> pickCleanForGroups(const LaneJob& job) {
+// Clean oscillators: at smoothing 0 the interpolated value is rounded as the smoothing at 0
+// rounds it, without the smoothing's chain from frame to frame.
+template <class Ops, int Groups, bool Zero> Kernels<Ops> pickCleanKernels(const LaneJob& job) {
     Kernels<Ops> k;
-    k.exact = pickExact<Ops, Groups, false, true>(job.filterMode);
-    k.wide = job.steady ? pickWide<Ops, Groups, false, true, false, true>(job.filterMode)
-                        : pickWide<Ops, Groups, false, false, false, true>(job.filterMode);
+    k.exact = pickExact<Ops, Groups, Zero, true>(job.filterMode);
+    k.wide = job.steady ? pickWide<Ops, Groups, Zero, true, false, true>(job.filterMode)
+                        : pickWide<Ops, Groups, Zero, false, false, true>(job.filterMode);
     if constexpr (kFusedKernel<Ops, Groups>)
-        k.fused = job.steady ? pickWide<Ops, Groups, false, true, true, true>(job.filterMode)
-                             : pickWide<Ops, Groups, false, false, true, true>(job.filterMode);
+        k.fused = job.steady ? pickWide<Ops, Groups, Zero, true, true, true>(job.filterMode)
+                             : pickWide<Ops, Groups, Zero, false, true, true>(job.filterMode);
     return k;
+}
+
+template <class Ops, int Groups> Kernels<Ops> pickCleanForGroups(const LaneJob& job) {
+    return job.smooth == 0.0f ? pickCleanKernels<Ops, Groups, true>(job)
+                              : pickCleanKernels<Ops, Groups, false>(job);
 }
 
 template <class Ops, int Groups> Kernels<Ops> pickForGroups(const LaneJob& job) {
