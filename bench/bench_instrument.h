@@ -14,14 +14,16 @@
 #include "synth/instrument.h"
 #include "synth/parameters.h"
 
-enum class Patch { Default, FullResonant };
+enum class Patch { Default, FullResonant, Clean };
 
 inline const char* patchName(Patch p) {
-    return p == Patch::Default ? "default" : "full_bandpass_q1";
+    return p == Patch::Default ? "default"
+           : p == Patch::Clean ? "default_clean"
+                               : "full_bandpass_q1";
 }
 
-// The program's value of every parameter for `patch`: the default program, or all drawbars up,
-// the highest Q and the band-pass filter.
+// The program's value of every parameter for `patch`: the default program (on the Classic
+// oscillators, or on the Clean ones), or all drawbars up, the highest Q and the band-pass filter.
 inline float patchValue(Patch patch, std::int32_t index) {
     if (patch == Patch::FullResonant) {
         if (index >= Drawbar2 && index <= Drawbar3) return 1.0f;
@@ -42,6 +44,8 @@ inline std::unique_ptr<Instrument> heldInstrument(Patch patch, std::int32_t voic
     for (std::int32_t index = 0; index < kParameterCount; ++index)
         values[index] = patchValue(patch, index);
     instrument->loadValues(values);
+    instrument->setParameter(Oscillators,
+                             patch == Patch::Clean ? CleanOscillators : ClassicOscillators);
     // Spread over five octaves, as in a wide chord.
     for (std::int32_t i = 0; i < voices; ++i)
         instrument->midiEvent(0x90, static_cast<std::uint8_t>(36 + (i * 19) % 60),

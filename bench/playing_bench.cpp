@@ -1,7 +1,8 @@
 // What the playing controls cost: 1 and 16 voices through renderReplacing in blocks of 512, on the
 // instruction set chosen at load time. Held in their sustain at the classic values and with the
 // vibrato at full wheel; and falling through a decay of seconds, on the Linear and the Natural
-// curve, with and without the vibrato.
+// curve, with and without the vibrato; and the same on the Clean oscillators, the others on the
+// Classic ones.
 #include <string>
 
 #include "bench/bench_instrument.h"
@@ -9,7 +10,7 @@
 
 namespace {
 
-enum class Playing { Classic, Linear, Natural, NaturalVibrato };
+enum class Playing { Classic, Linear, Natural, NaturalVibrato, CleanNaturalVibrato };
 
 const char* playingName(Playing p) {
     switch (p) {
@@ -21,6 +22,8 @@ const char* playingName(Playing p) {
         return "natural";
     case Playing::NaturalVibrato:
         return "natural_vibrato";
+    case Playing::CleanNaturalVibrato:
+        return "clean_natural_vibrato";
     }
     return "";
 }
@@ -39,6 +42,8 @@ std::unique_ptr<Instrument> playingInstrument(Playing playing, bool decaying, st
     std::array<float, kControlCount> values =
         playing == Playing::Classic ? kClassicValues : kParameterDefaults;
     if (playing == Playing::Linear) values[EnvCurve] = LinearCurve;
+    values[Oscillators] =
+        playing == Playing::CleanNaturalVibrato ? CleanOscillators : ClassicOscillators;
     if (decaying) {
         values[Attack] = 0.0f;
         values[Decay] = 1.0f;
@@ -47,7 +52,8 @@ std::unique_ptr<Instrument> playingInstrument(Playing playing, bool decaying, st
     }
     instrument->loadValues(values);
     playNotes(*instrument, voices);
-    if (playing == Playing::NaturalVibrato) instrument->modWheel(127);
+    if (playing == Playing::NaturalVibrato || playing == Playing::CleanNaturalVibrato)
+        instrument->modWheel(127);
     std::vector<float> left(kBenchBlock), right(kBenchBlock);
     for (int i = 0; i < 4; ++i)
         instrument->renderReplacing(left.data(), right.data(), kBenchBlock);
@@ -78,11 +84,12 @@ void renderPlaying(benchmark::State& state, Playing playing, bool decaying, std:
 const bool registered = [] {
     for (std::int32_t voices : {1, 16}) {
         const std::string count = "/" + std::to_string(voices);
-        for (Playing p : {Playing::Classic, Playing::NaturalVibrato})
+        for (Playing p : {Playing::Classic, Playing::NaturalVibrato, Playing::CleanNaturalVibrato})
             benchmark::RegisterBenchmark(
                 (std::string("playing/held/") + playingName(p) + count).c_str(), renderPlaying, p,
                 false, voices);
-        for (Playing p : {Playing::Linear, Playing::Natural, Playing::NaturalVibrato})
+        for (Playing p : {Playing::Linear, Playing::Natural, Playing::NaturalVibrato,
+                          Playing::CleanNaturalVibrato})
             benchmark::RegisterBenchmark(
                 (std::string("playing/decaying/") + playingName(p) + count).c_str(), renderPlaying,
                 p, true, voices);

@@ -59,7 +59,7 @@ const std::array<ControlLayout, 36> kFormLayout = {{
 // Columns of 50 pixels in each group: a slider 33 x 81 (a 62-pixel travel) with its caption and
 // value centred below it. Each starts at its default.
 // clang-format off
-const std::array<ControlLayout, 23> kStripLayout = {{
+const std::array<ControlLayout, 24> kStripLayout = {{
     {"PlayingBox", GroupBox, nullptr, {0, kFormHeight, 457, kStripHeight}, "Playing", -1, 0, 0, true},
     {"LevelBox", GroupBox, "PlayingBox", {8, 16, 108, 129}, "Level"},
     {"VolumeSlider", TrackBar, "LevelBox", {8, 16, 33, 81}, "", Volume, 12, 6},
@@ -83,6 +83,7 @@ const std::array<ControlLayout, 23> kStripLayout = {{
     {"ScaleCaption", Caption, "EnvBox", {0, 97, 50, 12}, "Scale"},
     {"ScaleValue", ValueText, "EnvBox", {0, 109, 50, 12}, "", EnvScale},
     {"CurveRadio", RadioGroup, "PlayingBox", {356, 16, 93, 60}, "Env Curve", EnvCurve, 1},
+    {"OscillatorRadio", RadioGroup, "PlayingBox", {356, 85, 93, 60}, "Oscillators", Oscillators, 1},
 }};
 // clang-format on
 
@@ -133,7 +134,7 @@ const std::array<const char*, 4> kAboutLines = {"Ulvo Draw Ver1.11", "DrawBar Sy
 std::span<const char* const> radioItems(std::int32_t parameter) {
     if (parameter == Type) return kTypeItems;
     if (parameter == Wave) return kWaveItems;
-    if (parameter == EnvCurve) return kEnvCurveNames;
+    if (parameter == EnvCurve || parameter == Oscillators) return choiceNames(parameter);
     return {};
 }
 

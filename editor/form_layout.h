@@ -71,11 +71,10 @@ std::int32_t formHeight(FormExtent extent);
 
 // Every control of the strip, each after its parent; the strip's frame sits just below the
 // classic form.
-extern const std::array<ControlLayout, 23> kStripLayout;
+extern const std::array<ControlLayout, 24> kStripLayout;
 
-// Room kept free in the strip, relative to the form, for one more radio group of two items
-// (the oscillator switch): below the envelope curve's.
-inline constexpr ControlRect kStripFreeSlot = {356, 366, 93, 60};
+// Where the oscillator switch sits, relative to the form: below the envelope curve's radio group.
+inline constexpr ControlRect kOscillatorSlot = {356, 366, 93, 60};
 
 // The program chooser, each row after its parent; its frame sits just below the strip. The list
 // holds kChooserRows rows of kChooserItemHeight pixels in kChooserColumns columns, filled a
@@ -94,7 +93,8 @@ std::vector<const ControlLayout*> formRows(FormExtent extent);
 // Sliders, radio groups and the text box in keyboard order; nothing else takes the focus.
 extern const std::array<const char*, 13> kTabOrder;
 
-// Items of the radio group bound to `parameter` (Type, Wave or EnvCurve); empty for any other.
+// Items of the radio group bound to `parameter` (Type, Wave, EnvCurve or Oscillators); empty for
+// any other.
 std::span<const char* const> radioItems(std::int32_t parameter);
 
 // The four lines of the about text.

@@ -55,7 +55,7 @@ constexpr ParameterBinding onRadioGroup(std::int32_t index) {
 // and Wave on radio groups, the drawbars on their sliders, Smooth on a knob; then the playing
 // controls of the editor's strip, each on a slider with steps a person reads as round numbers
 // (1 dB, 0.05, a semitone, 0.25 Hz, 2 cents, a quarter of the envelope times), and the envelope
-// curve on a radio group.
+// curve and the oscillators on radio groups.
 // clang-format off
 inline constexpr std::array<ParameterBinding, kControlCount> kBindings = {{
     {50, true}, {50, true}, {50, true}, {50, true},   // Attack, Decay, Sustain, Release
@@ -73,6 +73,7 @@ inline constexpr std::array<ParameterBinding, kControlCount> kBindings = {{
     binding_detail::onSlider(VibratoDepth, 50),
     binding_detail::onRadioGroup(EnvCurve),
     binding_detail::onSlider(EnvScale, 60),
+    binding_detail::onRadioGroup(Oscillators),
 }};
 // clang-format on
 

@@ -34,15 +34,12 @@ template <typename T> bool parseWhole(std::string_view word, T& out) {
     return error == std::errc{} && end == word.data() + word.size();
 }
 
-// The classic values alone, before the playing controls existed.
-constexpr std::int32_t kFirstVersion = 1;
-
-// "program P v0 ... vN name", with every control's value from version 2 on: false, and nothing
-// changed, unless every field is sound.
+// "program P v0 ... vN name", with the values of the controls its version has: false, and
+// nothing changed, unless every field is sound.
 bool restoreProgram(Instrument& instrument, std::string_view line, std::int32_t version) {
     std::int32_t p = -1;
     if (!parseWhole(nextWord(line), p) || p < 0 || p >= kProgramCount) return false;
-    const std::int32_t count = version == kFirstVersion ? kParameterCount : kControlCount;
+    const std::int32_t count = bankTextControls(version);
     std::array<float, kControlCount> values{};
     for (std::int32_t index = 0; index < count; ++index)
         if (!parseWhole(nextWord(line), values[index]) || !std::isfinite(values[index]))
@@ -87,12 +84,11 @@ BankRestore restoreBankText(Instrument& instrument, std::string_view text) {
     if (!parseWhole(nextWord(header), version) || version < 1) return result;
     result.recognised = true;
     result.version = version;
-    result.newerVersion = version > kTuningBankTextVersion;
-    // Written when every program played with the playing controls at their classic values.
-    if (version == kFirstVersion)
-        for (std::int32_t p = 0; p < kProgramCount; ++p)
-            for (std::int32_t index = kParameterCount; index < kControlCount; ++index)
-                instrument.setProgramValue(p, index, kClassicValues[index]);
+    result.newerVersion = version > kBankTextVersion;
+    // Written when every program played the controls it lacks at their classic values.
+    for (std::int32_t p = 0; p < kProgramCount; ++p)
+        for (std::int32_t index = bankTextControls(version); index < kControlCount; ++index)
+            instrument.setProgramValue(p, index, kClassicValues[index]);
 
     std::int32_t current = -1;
     while (!text.empty()) {

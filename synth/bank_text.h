@@ -2,15 +2,15 @@
 // format's saved state or a player's state file keeps, where parameter values alone cannot hold a
 // bank. Locale-independent and exact: every value reads back to the same float.
 //
-//   ulvodraw-bank 2
+//   ulvodraw-bank 3
 //   current 3
-//   program 0 0.100000001 0.100000001 0.5 ... (23 values by control index) name to line end
+//   program 0 0.100000001 0.100000001 0.5 ... (24 values by control index) name to line end
 //
 // Version 1, written before the playing controls existed, gives the sixteen classic values alone;
-// its programs load with the playing controls at their classic values, so that they sound as
-// they did. A later version keeps these lines as they are and adds lines of its own: version 3
-// adds the tuning's files after the programs (synth/tuning/tuning_state_text.h), and only a bank
-// with a tuning is written as version 3, so that an older build reads the rest of it.
+// version 2 the 23 controls before the oscillators. A program loads every control its version
+// lacks at its classic value, so that it sounds as it did. A later version keeps these lines as
+// they are and adds lines of its own. From version 3 on, the tuning's files may follow the
+// programs (synth/tuning/tuning_state_text.h).
 #pragma once
 
 #include <cstdint>
@@ -19,8 +19,15 @@
 
 #include "synth/instrument.h"
 
-inline constexpr std::int32_t kBankTextVersion = 2;
+inline constexpr std::int32_t kBankTextVersion = 3;
+// The first version that may carry the tuning's files.
 inline constexpr std::int32_t kTuningBankTextVersion = 3;
+
+// The controls a bank of `version` gives for each program, by index from 0: the others were not
+// there when it was written.
+constexpr std::int32_t bankTextControls(std::int32_t version) {
+    return version <= 1 ? kParameterCount : version == 2 ? Oscillators : kControlCount;
+}
 
 // [not on the audio thread] The bank as text; with `tuningLines`, as version 3 ending in them.
 std::string writeBankText(const Instrument& instrument, std::string_view tuningLines = {});
@@ -37,7 +44,7 @@ struct BankRestore {
 // [not while rendering] Takes every well-formed program line of `text` (the values, each held
 // within its control's range, and the name; at most 23 characters of it), keeps the others as
 // they are, then settles the saved current program, or the current one, so that the sound
-// follows the restored values alone. A version 1 bank puts every program's playing controls at
+// follows the restored values alone. An older bank puts every program's controls it lacks at
 // their classic values. Never trusts a count, index or length it reads; text that is not a bank
 // changes nothing.
 BankRestore restoreBankText(Instrument& instrument, std::string_view text);

@@ -31,4 +31,14 @@ inline constexpr std::array<const char*, kControlCount> kControlNames = {
     "Vibrato depth",
     "Envelope curve",
     "Envelope scale",
+    "Oscillators",
 };
+
+// A control added to the table without a name here would show none.
+static_assert(
+    [] {
+        for (const char* name : kControlNames)
+            if (name == nullptr) return false;
+        return true;
+    }(),
+    "every control has its name in words");

@@ -49,6 +49,9 @@ std::string controlValueText(std::int32_t index, float value) {
         return kEnvCurveNames[roundToInt(v) >= NaturalCurve ? NaturalCurve : LinearCurve];
     case EnvScale:
         return "x" + fineDecimal(v, "");
+    case Oscillators:
+        return kOscillatorNames[roundToInt(v) >= CleanOscillators ? CleanOscillators
+                                                                  : ClassicOscillators];
     default: // the classic parameters and velocity_sense, from 0 to 1
         return decimal(v, 2, "");
     }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/round_half_even.h"
+#include "synth/clean_tables.h"
 #include "synth/render/render_fast.h"
 #include "synth/tuning/mts_messages.h"
 
@@ -55,7 +56,11 @@ constexpr std::array<std::int32_t, 6> kDrawbarBlock = {1, 2, 3, 4, 5, 6};
 
 DrawbarEngine::DrawbarEngine(DrawbarRule rule)
     : drawbarRule(rule), tables(waveTables()),
-      renderer(std::make_unique<VoiceRenderer>(voices, derived, tables)) {}
+      renderer(std::make_unique<VoiceRenderer>(voices, derived, tables)) {
+    // The fronts that offer Clean build its tables here, never on the audio thread; the classic
+    // build (VST 2) never sets it.
+    if (rule != DrawbarRule::Classic) cleanTables();
+}
 
 DrawbarEngine::~DrawbarEngine() = default;
 
@@ -128,6 +133,9 @@ void DrawbarEngine::updateParameter(std::int32_t index, double rate) {
         break;
     case EnvCurve:
         derived.envCurve.store(roundToInt(value), relaxed);
+        break;
+    case Oscillators:
+        derived.oscillators.store(roundToInt(value), relaxed);
         break;
     case Volume:
         derived.volumeGain.store(static_cast<float>(std::pow(10.0, value / 20.0)), relaxed);
@@ -355,6 +363,7 @@ void DrawbarEngine::startVoice(std::int32_t note, std::int32_t velocity, std::in
     voice.releaseCountdown = -1;
     voice.curve = 1.0;
     voice.keyTrack = static_cast<float>(((velocity + 128) * note) * 0.000030517578125);
+    voice.band = -1; // any band the step gives
     updatePitch(v);
 }
 
@@ -363,6 +372,16 @@ void DrawbarEngine::updatePitch(std::int32_t v) {
     voice.phaseStep = static_cast<float>(noteHz(voice.noteNumber) *
                                          static_cast<double>(derived.tableStep.load(relaxed)) *
                                          pitch.factor() * expressions.pitchFactor[v]);
+    chooseCleanTables(voice);
+}
+
+// Whatever moved the step (a note, the bend, the vibrato, the tuning), the band follows it up
+// at once. Down it follows only by two bands or more: a band above holds fewer harmonics, never
+// one past half the rate, and a vibrato around a band's edge then keeps one table instead of
+// mixing two in turn.
+void DrawbarEngine::chooseCleanTables(Voice& voice) {
+    const std::int32_t band = cleanBand(voice.phaseStep);
+    if (band > voice.band || band < voice.band - 1) voice.band = band;
 }
 
 void DrawbarEngine::render(float* left, float* right, std::int32_t frames) {

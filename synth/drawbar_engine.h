@@ -125,6 +125,8 @@ class DrawbarEngine {
     void startVoice(std::int32_t note, std::int32_t velocity, std::int32_t delta, std::int32_t v);
     void updatePitch(std::int32_t v);
     double noteHz(std::int32_t note) const { return tuned.hz[note & 127]; }
+    // The Clean oscillators' tables for the voice's phase step.
+    static void chooseCleanTables(Voice& voice);
     void updateDrawbar(std::int32_t index);
 
     const DrawbarRule drawbarRule;

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "synth/clean_tables.h"
+#include "synth/parameters.h"
 #include "synth/wave_tables.h"
 
 // The Natural envelope curve over one ramp: a term that starts at 1 and is multiplied by `factor`
@@ -41,6 +43,8 @@ struct EngineValues {
     std::atomic<std::int32_t> envCurve{0};
     std::atomic<double> decayFactor{1}, decayEnd{0}, decayScale{1};
     std::atomic<double> releaseFactor{1}, releaseEnd{0}, releaseScale{1};
+    // The oscillators' kind (OscillatorKind).
+    std::atomic<std::int32_t> oscillators{0};
     // Read by the engine itself, not the render: the velocity's share of a note's level (0 to 1),
     // the bend's range in semitones, the vibrato's rate (Hz) and depth (cents at full wheel), and
     // the output gain the volume sets (1 at 0 dB).
@@ -65,6 +69,8 @@ struct RenderValues {
     float sustain, env, smooth;
     std::int32_t curve; // EnvelopeCurve
     CurveShape decayCurve, releaseCurve;
+    // The Clean oscillators' waves of the active bank, by grid entry; null for Classic.
+    const std::array<std::int32_t, kTableSize>* cleanWaves;
 };
 
 inline RenderValues loadRenderValues(const EngineValues& v, const WaveTables& tables) {
@@ -78,12 +84,16 @@ inline RenderValues loadRenderValues(const EngineValues& v, const WaveTables& ta
     out.filterMode = v.filterMode.load(r);
     for (int k = 0; k < kHarmonicBlocks; ++k)
         out.harmonicWeight[k] = v.harmonicWeight[k].load(r);
-    out.bank = tables.banks[v.activeBank.load(r)].data();
+    const std::int32_t bank = v.activeBank.load(r);
+    out.bank = tables.banks[bank].data();
     out.sustain = v.sustainLevel.load(r);
     out.env = v.envDepth.load(r);
     out.smooth = v.smoothing.load(r);
     out.curve = v.envCurve.load(r);
     out.decayCurve = {v.decayFactor.load(r), v.decayEnd.load(r), v.decayScale.load(r)};
     out.releaseCurve = {v.releaseFactor.load(r), v.releaseEnd.load(r), v.releaseScale.load(r)};
+    // Only an engine that offers Clean sets it, and that one builds the tables beforehand.
+    out.cleanWaves =
+        v.oscillators.load(r) == CleanOscillators ? cleanTables().waves[bank].data() : nullptr;
     return out;
 }

@@ -26,11 +26,13 @@ struct Voice {
     float keyTrack = 0;          // cut-off scale from note and velocity
     float voiceGain = 0;         // output gain from velocity
     std::int32_t releaseCountdown = -1; // rendered samples until the release begins; -1 none
-    double curve = 1; // Natural curve: the decay's or release's geometric term, 1 at its start
+    double curve = 1;      // Natural curve: the decay's or release's geometric term, 1 at its start
+    std::int32_t band = 0; // Clean oscillators: the tables for the phase step (cleanBand)
+    std::int32_t spare = 0; // always 0; keeps the size a multiple of the double's
 };
 
 // No padding: tests compare voices byte for byte.
-static_assert(sizeof(Voice) == 16 * 4 + sizeof(double));
+static_assert(sizeof(Voice) == 18 * 4 + sizeof(double));
 
 // The ring of voices, by index.
 using VoiceRing = std::array<Voice, kVoiceCount>;

@@ -50,8 +50,8 @@ std::optional<double> controlValueFromText(std::int32_t index, std::string_view 
     const ControlRange& range = kControlRanges[index];
     text = trimmed(text);
     if (range.kind == ValueKind::Choice)
-        for (std::size_t choice = 0; choice < kEnvCurveNames.size(); ++choice)
-            if (sameLetters(text, kEnvCurveNames[choice])) return static_cast<double>(choice);
+        for (std::size_t choice = 0; choice < choiceNames(index).size(); ++choice)
+            if (sameLetters(text, choiceNames(index)[choice])) return static_cast<double>(choice);
     // A unit may stand before the number, as the scale's does ("x4.0").
     const std::string_view unit = range.unit;
     if (!unit.empty() && text.size() > unit.size() &&

@@ -169,8 +169,8 @@ Properties controlPort(std::int32_t control) {
     if (const char* unit = unitOf(control)) properties.push_back(std::string("units:unit ") + unit);
     std::vector<std::pair<std::string_view, float>> points;
     if (range.kind == ValueKind::Choice) {
-        for (std::size_t i = 0; i < kEnvCurveNames.size(); ++i)
-            points.emplace_back(kEnvCurveNames[i], static_cast<float>(i));
+        for (std::size_t i = 0; i < choiceNames(control).size(); ++i)
+            points.emplace_back(choiceNames(control)[i], static_cast<float>(i));
     } else if (control < kParameterCount) {
         // Type and Wave are radio groups in the editor: their items are the only values they
         // take.

@@ -118,14 +118,16 @@ class UlvoDrawLv2 {
         const BankRestore restored = restoreBankText(instrument, *bank);
         // Ports that still hold the values just restored are not applied over them again.
         rememberParameters();
-        // A bank saved before the playing controls existed comes from a session that has no
-        // values for their ports: the defaults a host leaves in them would put every sound off
-        // its classic values, so they count only once a port is moved off its default. The
-        // state saved after keeps the ports not moved yet.
+        // A bank saved before a playing control existed comes from a session that has no value
+        // for its port: the default a host leaves in it would put every sound off its classic
+        // value, so it counts only once the port is moved off its default. The state saved after
+        // keeps the ports not moved yet.
         const std::string_view unmoved =
             retrieveText(retrieve, handle, urids.stateUnmoved).value_or("");
         for (std::int32_t index = kParameterCount; index < kControlCount; ++index) {
-            const bool waits = restored.version == 1 || hasWord(unmoved, kParameterSymbols[index]);
+            const bool waits =
+                (restored.recognised && index >= bankTextControls(restored.version)) ||
+                hasWord(unmoved, kParameterSymbols[index]);
             untilMoved[index].store(waits, std::memory_order_relaxed);
             if (waits) seen[index] = defaultBits(index);
         }

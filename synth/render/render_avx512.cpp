@@ -73,6 +73,14 @@ struct Avx512Ops {
         return _mm256_set_m128i(lanes::lookupFour(table, _mm256_extracti128_si256(index, 1)),
                                 lanes::lookupFour(table, _mm256_castsi256_si128(index)));
     }
+    __attribute__((always_inline)) static void lookupPair(const std::int32_t* table, I index, I& at,
+                                                          I& next) {
+        __m128i atLow, nextLow, atHigh, nextHigh;
+        lanes::lookupPairFour(table, _mm256_castsi256_si128(index), atLow, nextLow);
+        lanes::lookupPairFour(table, _mm256_extracti128_si256(index, 1), atHigh, nextHigh);
+        at = _mm256_set_m128i(atHigh, atLow);
+        next = _mm256_set_m128i(nextHigh, nextLow);
+    }
 };
 
 } // namespace

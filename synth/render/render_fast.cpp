@@ -111,10 +111,12 @@ void silenceLane(LaneJob& job, std::int32_t lane) {
     job.phase[lane] = job.phaseStep[lane] = job.smoothed[lane] = job.voiceGain[lane] = 0;
     job.bandState[lane] = job.lowState[lane] = 0;
     job.steadyLevel[lane] = job.steadyCutoff[lane] = 0;
+    job.cleanOffset[lane] = 0;
 }
 
-// The voice's running state into its lane.
-void copyVoiceToLane(LaneJob& job, std::int32_t lane, const Voice& v) {
+// The voice's running state into its lane; Clean, the table of its band.
+void copyVoiceToLane(LaneJob& job, CleanTableCache& clean, std::int32_t lane, const Voice& v) {
+    if (job.clean) job.cleanOffset[lane] = clean.offsetFor(v.band);
     job.phase[lane] = v.phase;
     job.phaseStep[lane] = v.phaseStep;
     job.smoothed[lane] = v.smoothed;
@@ -149,7 +151,7 @@ void loadLanes(const LaneKernels& kernels, FastRenderState& state, const VoiceRi
             silenceLane(job, lane);
             continue;
         }
-        copyVoiceToLane(job, lane, voices[lv.voice[lane]]);
+        copyVoiceToLane(job, state.clean, lane, voices[lv.voice[lane]]);
         const EnvelopePlan& p = lv.plan[lane];
         job.steady = job.steady && p.constant;
         job.steadyLevel[lane] = p.level;
@@ -282,6 +284,15 @@ void VoiceRenderer::readValues() {
     valuesChanges = engineValues.changes.load(std::memory_order_acquire);
     values = loadRenderValues(engineValues, tables);
     valuesFit = valuesFitLanes(values);
+    // A lane's Clean table is chosen as it is set up: lanes set up for other tables (or for
+    // Classic) are set up again.
+    const bool clean = values.cleanWaves != nullptr;
+    if (clean != fast.job.clean || (clean && !fast.clean.current(values))) {
+        if (clean) fast.clean.reset(values);
+        invalidate();
+        fast.job.clean = clean;
+        fast.job.cleanTable = fast.clean.table;
+    }
     if (valuesFit && kernels.many != nullptr && !oscillatorCurrent(fast.oscillator, values))
         kernels.many->buildOscillator(fast.oscillator, values.bank, values.harmonicWeight.data(),
                                       values.smooth == 0.0f);
@@ -299,12 +310,15 @@ void VoiceRenderer::invalidate() {
 }
 
 // A float step of at least 2^-8 is a multiple of 2^-31, so the phases stay fit for the lanes.
+// Clean, each lane reads the table of its voice's band as the new step sets it.
 void VoiceRenderer::takePhaseSteps() {
     if (lanes == Lanes::None) return;
+    LaneJob& job = fast.job;
     for (std::int32_t lane = 0; lane < steady.count; ++lane) {
-        const float step = voices[steady.voice[lane]].phaseStep;
-        if (!stepFitsLanes(step)) return invalidate();
-        fast.job.phaseStep[lane] = step;
+        const Voice& v = voices[steady.voice[lane]];
+        if (!stepFitsLanes(v.phaseStep)) return invalidate();
+        job.phaseStep[lane] = v.phaseStep;
+        if (job.clean) job.cleanOffset[lane] = fast.clean.offsetFor(v.band);
     }
 }
 
@@ -487,7 +501,7 @@ void VoiceRenderer::prepareSteady() {
             silenceLane(job, lane);
             continue;
         }
-        copyVoiceToLane(job, lane, voices[steady.voice[lane]]);
+        copyVoiceToLane(job, fast.clean, lane, voices[steady.voice[lane]]);
     }
     steady.kernels = &laneKernels;
     steady.count = count;

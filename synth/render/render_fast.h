@@ -7,15 +7,18 @@
 #include <cstdint>
 
 #include "synth/engine_values.h"
+#include "synth/render/clean_table_cache.h"
 #include "synth/render/render_isa.h"
 #include "synth/render/render_lanes.h"
 #include "synth/voice.h"
 #include "synth/wave_tables.h"
 
 // What the fast render works in: the oscillator table mixed for the current weights and bank,
-// the lanes, and the scratch of one chunk; and the counts tests and benchmarks read.
+// the Clean tables of the bands in use, the lanes, and the scratch of one chunk; and the counts
+// tests and benchmarks read.
 struct FastRenderState {
     MixedOscillator oscillator{};
+    CleanTableCache clean;
     LaneJob job{};
     float level[kVoiceCount][kChunkFrames]{};    // envelope level per voice and frame
     float cutoff[kVoiceCount][kChunkFrames]{};   // cut-off coefficient per voice and frame

@@ -54,6 +54,33 @@ ULVO_KERNEL_INLINE __m128i lookupFour(const std::int32_t* table, __m128i index) 
 #endif
 }
 
+// The table entries at four lanes' indices and the entries after them, each pair read with one
+// load (Clean's interpolation reads both).
+ULVO_KERNEL_INLINE void lookupPairFour(const std::int32_t* table, __m128i index, __m128i& at,
+                                       __m128i& next) {
+    const auto pair = [table](std::uint64_t i) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(table + i));
+    };
+#if defined(__x86_64__) || defined(_M_X64)
+    const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(index));
+    const auto high =
+        static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));
+    const __m128i p0 = pair(low & 0xFFFFFFFFu), p1 = pair(low >> 32);
+    const __m128i p2 = pair(high & 0xFFFFFFFFu), p3 = pair(high >> 32);
+#else
+    const auto lane = [index](int l) {
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(
+            _mm_cvtsi128_si32(_mm_shuffle_epi32(index, _MM_SHUFFLE(l, l, l, l)))));
+    };
+    const __m128i p0 = pair(lane(0)), p1 = pair(lane(1)), p2 = pair(lane(2)), p3 = pair(lane(3));
+#endif
+    // (a0 b0 a1 b1) and (a2 b2 a3 b3), then the a's and the b's.
+    const __m128 first = _mm_castsi128_ps(_mm_unpacklo_epi64(p0, p1));
+    const __m128 second = _mm_castsi128_ps(_mm_unpacklo_epi64(p2, p3));
+    at = _mm_castps_si128(_mm_shuffle_ps(first, second, _MM_SHUFFLE(2, 0, 2, 0)));
+    next = _mm_castps_si128(_mm_shuffle_ps(first, second, _MM_SHUFFLE(3, 1, 3, 1)));
+}
+
 // What one instantiation of a kernel is specialised for.
 struct Shape {
     int groups;         // groups side by side (some may be padding)
@@ -61,6 +88,7 @@ struct Shape {
     int mode;           // filter output: 0 low-pass, 1 band-pass, 2 high-pass, 3 none
     bool steady;        // one level and coefficient per lane for the whole run
     bool fused = false; // the wide kernel's filter on fused multiply-adds (see renderWide)
+    bool clean = false; // Clean oscillators
 };
 
 // Copies the lanes' constants and the shared ones into `work`, as doubles where the kernels
@@ -87,17 +115,36 @@ inline LaneWork* opaque(LaneWork* w) {
 }
 
 // The oscillator at frame k of group q: the mixed table at the rounded phase (itself already
-// rounded when the smoothing is 0). Advances the phase.
-template <class Ops>
+// rounded when the smoothing is 0), or, Clean, the lane's own table interpolated between the
+// entries either side of the phase, as cleanOscillator (voice_render.h) computes it. Advances
+// the phase.
+template <class Ops, bool Clean>
 ULVO_KERNEL_INLINE typename Ops::I oscillate(const LaneJob& job, LaneWork* w,
                                              const std::int32_t* table, int q,
                                              typename Ops::F& phase, typename Ops::I& index) {
     constexpr int W = Ops::kWidth;
     using I = typename Ops::I;
     using F = typename Ops::F;
+    using D = typename Ops::D;
     const I p = Ops::roundF(phase);
-    index = Ops::andI(p, Ops::loadI(w->indexMask));
-    const I value = Ops::lookup(table, index);
+    I value;
+    if constexpr (Clean) {
+        // The whole part: one below the rounded phase where that lies above the phase (the
+        // mask is -1 where it does not).
+        const I below =
+            Ops::subI(Ops::subI(p, Ops::loadI(w->one)), Ops::geMask(phase, Ops::toF(p)));
+        index = Ops::addI(Ops::andI(below, Ops::loadI(w->indexMask)),
+                          Ops::loadI(job.cleanOffset + q * W));
+        I at, next;
+        Ops::lookupPair(table, index, at, next);
+        const D a = Ops::fromI(at);
+        const D b = Ops::fromI(next);
+        const D fraction = Ops::subD(Ops::widen(phase), Ops::fromI(below));
+        value = Ops::roundD(Ops::addD(a, Ops::mulD(fraction, Ops::subD(b, a))));
+    } else {
+        index = Ops::andI(p, Ops::loadI(w->indexMask));
+        value = Ops::lookup(table, index);
+    }
     // Whole periods come off once the rounded phase reaches 4096 (p >= 0 here).
     const F periods = Ops::toF(Ops::andI(p, Ops::loadI(w->periodMask)));
     phase = Ops::addF(Ops::subF(phase, periods), Ops::loadF(job.phaseStep + q * W));
@@ -213,7 +260,7 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
         index[q] = Ops::setI(0);
     }
     prepareWork<Ops>(job, Groups);
-    const std::int32_t* const table = job.mixed->table;
+    const std::int32_t* const table = S.clean ? job.cleanTable : job.mixed->table;
     const bool mixing = job.mixLanes > 0;
 
     // When mixing, every fourth frame ends with the addition of the last four.
@@ -223,9 +270,15 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
 #pragma GCC unroll 8
         for (int q = 0; q < Groups; ++q) {
             const std::int32_t at = (q * kChunkFrames + (k & (kChunkFrames - 1))) * W;
-            const I value = oscillate<Ops>(job, w, table, q, phase[q], index[q]);
+            const I value = oscillate<Ops, S.clean>(job, w, table, q, phase[q], index[q]);
             I x;
-            if constexpr (S.smoothZero) {
+            if constexpr (S.smoothZero && S.clean) {
+                // The smoothing at 0 hands on the value as a float, rounded back (and saturated
+                // at 2^31); no chain from frame to frame.
+                smoothed[q] = Ops::toF(value);
+                x = Ops::xorI(Ops::roundF(smoothed[q]),
+                              Ops::geMask(smoothed[q], Ops::loadF(w->floatTwo31)));
+            } else if constexpr (S.smoothZero) {
                 x = value;
             } else {
                 // 2^31 and above saturate to INT32_MAX (the conversion gives INT32_MIN).
@@ -271,7 +324,7 @@ template <class Ops, Shape S> void renderExact(LaneJob& job, std::int32_t begin,
         Ops::storeI(job.bandState + q * W, band[q]);
         Ops::storeI(job.lowState + q * W, low[q]);
     }
-    finishLanes<Ops, Groups, S.smoothZero>(job, phase, smoothed, index);
+    finishLanes<Ops, Groups, S.smoothZero && !S.clean>(job, phase, smoothed, index);
 }
 
 // --- The wide kernel -------------------------------------------------------------------------
@@ -338,7 +391,7 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
                 Ops::subD(Ops::fusedMulAdd(band[q], Ops::loadD(job.work.negDamping), magic), magic);
         }
     }
-    const std::int32_t* const table = job.mixed->table;
+    const std::int32_t* const table = S.clean ? job.cleanTable : job.mixed->table;
     const bool mixing = job.mixLanes > 0, keep = !job.mixReplace;
 
     std::int32_t untilMix = mixing ? 4 : -1;
@@ -347,11 +400,15 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
 #pragma GCC unroll 8
         for (int q = 0; q < Groups; ++q) {
             const std::int32_t at = (q * kChunkFrames + (k & (kChunkFrames - 1))) * W;
-            const I value = oscillate<Ops>(job, w, table, q, phase[q], index[q]);
+            const I value = oscillate<Ops, S.clean>(job, w, table, q, phase[q], index[q]);
             const D magic = Ops::loadD(w->magic);
             D x;
-            if constexpr (S.smoothZero &&
-                          requires { Ops::lookupWide(job.mixed->wide, index[q]); }) {
+            if constexpr (S.smoothZero && S.clean) {
+                smoothed[q] = Ops::toF(value);
+                x = roundWide<Ops>(Ops::widen(smoothed[q]), magic);
+                largestX[q] = Ops::maxD(largestX[q], Ops::andNotD(Ops::loadD(w->sign), x));
+            } else if constexpr (S.smoothZero &&
+                                 requires { Ops::lookupWide(job.mixed->wide, index[q]); }) {
                 // The same entries, read as doubles: no conversion on the way to the filter.
                 x = Ops::lookupWide(job.mixed->wide, index[q]);
             } else if constexpr (S.smoothZero) {
@@ -427,17 +484,17 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
 #pragma GCC unroll 8
     for (int q = 1; q < Groups; ++q) {
         largest[0] = Ops::maxD(largest[0], largest[q]);
-        if constexpr (!S.smoothZero) largestX[0] = Ops::maxD(largestX[0], largestX[q]);
+        if constexpr (!S.smoothZero || S.clean) largestX[0] = Ops::maxD(largestX[0], largestX[q]);
     }
     Ops::storeD(job.work.largest, largest[0]);
     double most = 0, mostX = job.mixed->largest;
-    if constexpr (!S.smoothZero) {
+    if constexpr (!S.smoothZero || S.clean) {
         Ops::storeD(job.work.largestX, largestX[0]);
         mostX = 0;
     }
     for (int l = 0; l < W; ++l) {
         most = larger(most, job.work.largest[l]);
-        if constexpr (!S.smoothZero) mostX = larger(mostX, job.work.largestX[l]);
+        if constexpr (!S.smoothZero || S.clean) mostX = larger(mostX, job.work.largestX[l]);
     }
     if (!(mostX + (1.0 + std::fabs(static_cast<double>(job.damping))) * most + 1.0 <= 2147483647.0))
         return false;
@@ -448,7 +505,7 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
         Ops::storeI(job.bandState + q * W, Ops::roundD(band[q]));
         Ops::storeI(job.lowState + q * W, Ops::roundD(low[q]));
     }
-    finishLanes<Ops, Groups, S.smoothZero>(job, phase, smoothed, index);
+    finishLanes<Ops, Groups, S.smoothZero && !S.clean>(job, phase, smoothed, index);
     return true;
 }
 
@@ -465,30 +522,32 @@ template <class Ops> constexpr int paddedGroups(int groups) {
     return 0;
 }
 
-template <class Ops, int Groups, bool SmoothZero> ExactFn pickExact(std::int32_t mode) {
+template <class Ops, int Groups, bool SmoothZero, bool Clean = false>
+ExactFn pickExact(std::int32_t mode) {
     switch (mode) {
     case 0:
-        return &renderExact<Ops, Shape{Groups, SmoothZero, 0, false}>;
+        return &renderExact<Ops, Shape{Groups, SmoothZero, 0, false, false, Clean}>;
     case 1:
-        return &renderExact<Ops, Shape{Groups, SmoothZero, 1, false}>;
+        return &renderExact<Ops, Shape{Groups, SmoothZero, 1, false, false, Clean}>;
     case 2:
-        return &renderExact<Ops, Shape{Groups, SmoothZero, 2, false}>;
+        return &renderExact<Ops, Shape{Groups, SmoothZero, 2, false, false, Clean}>;
     default:
-        return &renderExact<Ops, Shape{Groups, SmoothZero, 3, false}>;
+        return &renderExact<Ops, Shape{Groups, SmoothZero, 3, false, false, Clean}>;
     }
 }
 
-template <class Ops, int Groups, bool SmoothZero, bool Steady, bool Fused = false>
+template <class Ops, int Groups, bool SmoothZero, bool Steady, bool Fused = false,
+          bool Clean = false>
 WideFn pickWide(std::int32_t mode) {
     switch (mode) {
     case 0:
-        return &renderWide<Ops, Shape{Groups, SmoothZero, 0, Steady, Fused}>;
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 0, Steady, Fused, Clean}>;
     case 1:
-        return &renderWide<Ops, Shape{Groups, SmoothZero, 1, Steady, Fused}>;
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 1, Steady, Fused, Clean}>;
     case 2:
-        return &renderWide<Ops, Shape{Groups, SmoothZero, 2, Steady, Fused}>;
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 2, Steady, Fused, Clean}>;
     default:
-        return &renderWide<Ops, Shape{Groups, SmoothZero, 3, Steady, Fused}>;
+        return &renderWide<Ops, Shape{Groups, SmoothZero, 3, Steady, Fused, Clean}>;
     }
 }
 
@@ -505,7 +564,26 @@ constexpr bool kFusedKernel = Groups == 1 && requires(typename Ops::D v) {
     Ops::fusedMulAdd(v, v, v);
 };
 
+// Clean oscillators: at smoothing 0 the interpolated value is rounded as the smoothing at 0
+// rounds it, without the smoothing's chain from frame to frame.
+template <class Ops, int Groups, bool Zero> Kernels<Ops> pickCleanKernels(const LaneJob& job) {
+    Kernels<Ops> k;
+    k.exact = pickExact<Ops, Groups, Zero, true>(job.filterMode);
+    k.wide = job.steady ? pickWide<Ops, Groups, Zero, true, false, true>(job.filterMode)
+                        : pickWide<Ops, Groups, Zero, false, false, true>(job.filterMode);
+    if constexpr (kFusedKernel<Ops, Groups>)
+        k.fused = job.steady ? pickWide<Ops, Groups, Zero, true, true, true>(job.filterMode)
+                             : pickWide<Ops, Groups, Zero, false, true, true>(job.filterMode);
+    return k;
+}
+
+template <class Ops, int Groups> Kernels<Ops> pickCleanForGroups(const LaneJob& job) {
+    return job.smooth == 0.0f ? pickCleanKernels<Ops, Groups, true>(job)
+                              : pickCleanKernels<Ops, Groups, false>(job);
+}
+
 template <class Ops, int Groups> Kernels<Ops> pickForGroups(const LaneJob& job) {
+    if (job.clean) return pickCleanForGroups<Ops, Groups>(job);
     Kernels<Ops> k;
     const bool zero = job.smooth == 0.0f;
     k.exact = zero ? pickExact<Ops, Groups, true>(job.filterMode)

@@ -56,6 +56,10 @@ struct Sse2Ops {
     __attribute__((always_inline)) static I lookup(const std::int32_t* table, I index) {
         return lanes::lookupFour(table, index);
     }
+    __attribute__((always_inline)) static void lookupPair(const std::int32_t* table, I index, I& at,
+                                                          I& next) {
+        lanes::lookupPairFour(table, index, at, next);
+    }
 
     // The same entries from the table of doubles.
     __attribute__((always_inline)) static D lookupWide(const double* table, I index) {

@@ -2,6 +2,7 @@
 // done in unsigned types; every real-to-integer conversion rounds half to even.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "core/round_half_even.h"
@@ -131,14 +132,41 @@ inline float envelopeStep(Voice& v, const RenderValues& r) {
     }
 }
 
+// The Clean oscillator's seven weighted blocks at table index `i` (0 to 4095), each block read
+// from the band-limited wave of its grid entry at its multiple of the index, with the wrapping
+// arithmetic of the classic mix.
+inline std::int32_t cleanMix(const RenderValues& r, std::int32_t band, std::uint32_t i) {
+    std::uint32_t sum = 0;
+    for (int k = 0; k < kHarmonicBlocks; ++k)
+        sum += static_cast<std::uint32_t>(
+                   r.cleanWaves[cleanBlockEntry(band, k)][(kBlockMultiplier[k] * i) & 4095u]) *
+               static_cast<std::uint32_t>(r.harmonicWeight[k]);
+    return static_cast<std::int32_t>(sum);
+}
+
+// The Clean oscillator: the mix at the two table indices either side of the phase, interpolated
+// in double (exact up to the one rounding of each product and sum) and rounded to an integer.
+inline std::int32_t cleanOscillator(const Voice& v, const RenderValues& r) {
+    const float below = std::floor(v.phase);
+    const auto i = static_cast<std::uint32_t>(roundToInt(below)); // whole already
+    const double a = cleanMix(r, v.band, i & 4095u);
+    const double b = cleanMix(r, v.band, (i + 1u) & 4095u);
+    const double fraction = static_cast<double>(v.phase) - below; // exact
+    return roundToInt(a + fraction * (b - a));
+}
+
 inline void renderVoice(Voice& v, const RenderValues& r, float& left, float& right) {
-    // Oscillator: seven harmonic blocks at one table index.
+    // Oscillator: seven harmonic blocks at one table index, or Clean's interpolated mix.
     const std::int32_t p = roundToInt(v.phase);
     const std::uint32_t idx = static_cast<std::uint32_t>(p) & 4095u;
     std::uint32_t osc = 0;
-    for (int k = 0; k < kHarmonicBlocks; ++k)
-        osc += static_cast<std::uint32_t>(r.bank[4096 * k + idx]) *
-               static_cast<std::uint32_t>(r.harmonicWeight[k]);
+    if (r.cleanWaves != nullptr) {
+        osc = static_cast<std::uint32_t>(cleanOscillator(v, r));
+    } else {
+        for (int k = 0; k < kHarmonicBlocks; ++k)
+            osc += static_cast<std::uint32_t>(r.bank[4096 * k + idx]) *
+                   static_cast<std::uint32_t>(r.harmonicWeight[k]);
+    }
 
     // Smoothing.
     v.smoothed = static_cast<float>(static_cast<double>(v.smoothed) * r.smooth +

@@ -33,9 +33,12 @@ TEST(PlayingStrip, EachPlayingControlHasOneControlInTheStripOverItsOwnRange) {
                     rect.left + rect.width <= strip.left + strip.width &&
                     rect.top + rect.height <= strip.top + strip.height)
             << row.name;
-        // Only the strip's frame holds the room kept for the oscillator switch.
-        if (row.parent != nullptr) {
-            EXPECT_FALSE(overlaps(rect, kStripFreeSlot)) << row.name;
+        // The oscillator switch fills the room kept for it, and nothing else but the frame
+        // reaches into it.
+        if (row.parameter == Oscillators) {
+            EXPECT_EQ(rect, kOscillatorSlot) << row.name;
+        } else if (row.parent != nullptr) {
+            EXPECT_FALSE(overlaps(rect, kOscillatorSlot)) << row.name;
         }
         if (row.kind == ControlKind::ValueText) told.insert(row.parameter);
         if (row.kind != ControlKind::TrackBar && row.kind != ControlKind::RadioGroup) continue;
@@ -67,8 +70,9 @@ TEST(PlayingStrip, EachPlayingControlHasOneControlInTheStripOverItsOwnRange) {
         }
     }
     EXPECT_EQ(bound.size(), std::size_t(kControlCount - kParameterCount));
-    EXPECT_EQ(told.size(), bound.size() - 1) << "a value text for each but the radio group";
+    EXPECT_EQ(told.size(), bound.size() - 2) << "a value text for each but the radio groups";
     EXPECT_EQ(told.count(EnvCurve), 0u);
+    EXPECT_EQ(told.count(Oscillators), 0u);
 }
 
 TEST(PlayingStrip, WithoutItTheFormIsTheClassicOne) {

@@ -131,7 +131,7 @@ TEST(ProgramChooser, OnlyThePlayersFormHasItBelowTheStripWhoseFreeRoomItLeaves) 
                     rect.left + rect.width <= frame.left + frame.width &&
                     rect.top + rect.height <= frame.top + frame.height)
             << row.name;
-        EXPECT_FALSE(overlaps(rect, kStripFreeSlot)) << row.name;
+        EXPECT_FALSE(overlaps(rect, kOscillatorSlot)) << row.name;
         if (row.parent == nullptr) continue;
         for (const ControlRect& other : inside)
             EXPECT_FALSE(overlaps(rect, other)) << row.name;

@@ -8,7 +8,9 @@ if ! command -v Xvfb >/dev/null; then
     exit 77
 fi
 dir=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" 2>"${ULVO_XVFB_LOG:-$dir/xvfb.log}" &
+# -noreset: the server stays up between tests that close their last connection, instead of
+# resetting while the next one tries to open a display.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/display" 2>"${ULVO_XVFB_LOG:-$dir/xvfb.log}" &
 server=$!
 cleanup() {
     kill "$server" 2>/dev/null

@@ -276,7 +276,8 @@ TEST(Lv2Front, EveryControlPortDeclaresItsOwnRangeDefaultUnitAndKind) {
                   range.kind != ValueKind::Continuous)
             << symbol;
         EXPECT_EQ(lilv_port_has_property(plugin, port, enumeration),
-                  control == Type || control == Wave || control == EnvCurve)
+                  control == Type || control == Wave || control == EnvCurve ||
+                      control == Oscillators)
             << symbol;
         const char* expectedUnit = nullptr;
         for (const auto& [which, unitUri] : units)
@@ -552,11 +553,13 @@ TEST(Lv2Front, APresetWrittenAfterAnotherPlaysAsInAFreshInstanceWhateverTheOrder
 }
 
 TEST(Lv2Front, DamagedOrForeignStateRestoresWhatItCanAndKeepsTheRest) {
-    // A program line of version 1 (the classic values), and of version 2 (every control's).
+    // A program line of version 1 (the classic values), of version 2 (every control's but the
+    // oscillators) and of version 3 (every control's).
     std::string valid = "program 2", validTwo = "program 2";
-    for (int i = 0; i < kControlCount; ++i)
+    for (int i = 0; i < Oscillators; ++i)
         (i < kParameterCount ? valid : validTwo) += " 0.25";
     validTwo = valid + validTwo.substr(9) + " Kept\n";
+    const std::string validThree = validTwo.substr(0, validTwo.size() - 6) + " 1 Kept\n";
     valid += " Kept\n";
     struct Case {
         std::string text;
@@ -567,9 +570,11 @@ TEST(Lv2Front, DamagedOrForeignStateRestoresWhatItCanAndKeepsTheRest) {
         {"not a bank at all\n" + valid, false},
         {"ulvodraw-bank x\n" + valid, false},
         {"ulvodraw-bank 1\n" + valid, true},
-        {"ulvodraw-bank 7\nnew-key 1 2 3\n" + validTwo + "current 2\n", true},
+        {"ulvodraw-bank 7\nnew-key 1 2 3\n" + validThree + "current 2\n", true},
         {"ulvodraw-bank 2\n" + validTwo, true},
         {"ulvodraw-bank 2\n" + valid, false}, // short of the playing controls' values
+        {"ulvodraw-bank 3\n" + validThree, true},
+        {"ulvodraw-bank 3\n" + validTwo, false}, // short of the oscillators' value
         {"ulvodraw-bank 1\nprogram 2 0.1 0.2\n", false},
         {"ulvodraw-bank 1\nprogram 40 " + valid.substr(10), false},
         {"ulvodraw-bank 1\nprogram 2 nan" + valid.substr(14), false},

@@ -43,7 +43,7 @@ lilv)
     binary=$(sed -n 's|^\t\t\tBinary: *file://||p' "$work/info")
     [ -f "$binary" ] || fail "the UI's binary '$binary' is missing"
     ports=$(grep -c $'^\tPort [0-9]*:$' "$work/info" || true)
-    [ "$ports" -eq 26 ] || fail "$ports ports instead of 26"
+    [ "$ports" -eq 27 ] || fail "$ports ports instead of 27"
     awk '/^\tPresets:/ { on = 1; next } on && /^$/ { exit } on { sub(/^[ \t]+/, ""); print }' \
         "$work/info" | sort > "$work/listed"
     sed -n 's/^\[[[:space:]]*\(.*[^[:space:]]\)[[:space:]]*\]$/\1/p' "$3" | sort > "$work/expected"

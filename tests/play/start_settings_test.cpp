@@ -33,7 +33,7 @@ TEST(PlayStartSettings, ParamPicksByTheRulesOfUlvoRender) {
               "--param cutof=1: no parameter 'cutof' (the nearest: cutoff)");
     EXPECT_EQ(instrument->parameter(11), 1.0f); // "16" is the 16' drawbar, set before the mistake
     EXPECT_EQ(errorOf({"--param", "99=0.5"}),
-              "--param 99=0.5: no parameter with index 99 (0 to 22)");
+              "--param 99=0.5: no parameter with index 99 (0 to 23)");
     EXPECT_EQ(errorOf({"--preset", "Jaz Organ"}),
               "no preset 'Jaz Organ' (the nearest: Jazz Organ)");
 }

@@ -48,9 +48,8 @@ TEST(BankText, LinesOutOfRangeOrUnknownAreSkippedAndOnlyALaterVersionExcusesThem
     EXPECT_EQ(instrument->program(kProgramCount - 1).value(Drawbar8), 0.25f);
 }
 
-// A tuning's files ride after the programs as version 3, texts with every kind of line end and
-// backslash coming back whole; the reader skips none of their lines, and a bank without a tuning
-// stays version 2.
+// A tuning's files ride after the programs, texts with every kind of line end and backslash
+// coming back whole; the reader skips none of their lines, and a bank without a tuning has none.
 TEST(BankText, TheTuningsFilesComeBackWholeFromAVersionThreeBank) {
     TuningSource source;
     const std::string scale = "! a\\b.scl\r\nTwo \\n steps\r\n2\n 600.0\r 2/1\n";
@@ -59,7 +58,7 @@ TEST(BankText, TheTuningsFilesComeBackWholeFromAVersionThreeBank) {
     auto instrument = std::make_unique<Instrument>();
     const std::string text = writeBankText(*instrument, tuningStateLines(source));
     EXPECT_EQ(text.rfind("ulvodraw-bank 3\n", 0), 0u);
-    EXPECT_EQ(writeBankText(*instrument).rfind("ulvodraw-bank 2\n", 0), 0u);
+    EXPECT_EQ(writeBankText(*instrument).find("scale-"), std::string::npos);
 
     const BankRestore r = restoreBankText(*instrument, text);
     EXPECT_EQ(r.skippedLines, 0);
@@ -76,7 +75,7 @@ TEST(BankText, TheTuningsFilesComeBackWholeFromAVersionThreeBank) {
 
 // A bank from before the playing controls gives the classic values alone: every program then
 // plays them at their classic values. Version 2 keeps all of them, held within their ranges.
-TEST(BankText, VersionOneLoadsClassicPlayingControlsAndVersionTwoKeepsEveryValue) {
+TEST(BankText, OlderVersionsLoadClassicValuesForWhatTheyLackAndTheLatestKeepsEveryValue) {
     std::string firstVersion = "ulvodraw-bank 1\ncurrent 3\n";
     for (int p = 0; p < kProgramCount; p += 3) {
         firstVersion += "program " + std::to_string(p);
@@ -112,7 +111,7 @@ TEST(BankText, VersionOneLoadsClassicPlayingControlsAndVersionTwoKeepsEveryValue
     }
     saved->selectProgram(17);
     const std::string text = writeBankText(*saved);
-    EXPECT_EQ(text.rfind("ulvodraw-bank 2\n", 0), 0u);
+    EXPECT_EQ(text.rfind("ulvodraw-bank 3\n", 0), 0u);
     auto fresh = std::make_unique<Instrument>();
     EXPECT_EQ(restoreBankText(*fresh, text).programs, kProgramCount);
     EXPECT_EQ(writeBankText(*fresh), text);
@@ -121,7 +120,7 @@ TEST(BankText, VersionOneLoadsClassicPlayingControlsAndVersionTwoKeepsEveryValue
             ASSERT_EQ(fresh->program(p).value(i), saved->program(p).value(i)) << p << ", " << i;
 
     // A value outside its control's range is held within it; a whole-number one rounded.
-    std::string line = "ulvodraw-bank 2\nprogram 0";
+    std::string line = "ulvodraw-bank 3\nprogram 0";
     for (int i = 0; i < kControlCount; ++i)
         line += i == Volume ? " 99" : i == BendRange ? " 2.6" : i == Q ? " -4" : " 0.5";
     restoreBankText(*fresh, line + " Held\n");
@@ -130,6 +129,18 @@ TEST(BankText, VersionOneLoadsClassicPlayingControlsAndVersionTwoKeepsEveryValue
     EXPECT_EQ(fresh->program(0).value(Q), 0.0f);
     EXPECT_EQ(fresh->program(0).value(EnvScale), 1.0f);
     EXPECT_STREQ(fresh->program(0).name, "Held");
+
+    // Version 2 gave every control but the oscillators, which load Classic, as they played.
+    std::string second = "ulvodraw-bank 2\nprogram 5";
+    for (int i = 0; i < Oscillators; ++i)
+        second += i == EnvCurve ? " 1" : " 0.25";
+    fresh->setProgramValue(5, Oscillators, CleanOscillators);
+    const BankRestore r2 = restoreBankText(*fresh, second + " Second\n");
+    EXPECT_EQ(r2.programs, 1);
+    EXPECT_EQ(fresh->program(5).value(EnvCurve), 1.0f);
+    EXPECT_EQ(fresh->program(5).value(Decay), 0.25f);
+    EXPECT_EQ(fresh->program(5).value(Oscillators), ClassicOscillators);
+    EXPECT_STREQ(fresh->program(5).name, "Second");
 }
 
 } // namespace

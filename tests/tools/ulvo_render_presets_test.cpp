@@ -172,7 +172,7 @@ TEST(UlvoRenderPresets, EveryCommandLineMistakeExitsWith2AndNamesTheNearest) {
          "--param CutOf=0.3: no parameter 'CutOf' (the nearest: cutoff)"},
         {{"--param", "99=0.5"}, "--param 99=0.5: no parameter with index 99 (0 to 15)"},
         {{"--preset", "Jazz Organ", "--param", "99=0.5"},
-         "--param 99=0.5: no parameter with index 99 (0 to 22)"},
+         "--param 99=0.5: no parameter with index 99 (0 to 23)"},
         {{"--program", "40"}, "the plug-in has no program 40 (it has 32, 0 to 31)"},
         {{"--channel", "0"},
          "--channel takes channels from 1 to 16, ranges such as 3-5 or 'all', joined by commas, "

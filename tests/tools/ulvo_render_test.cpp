@@ -242,7 +242,7 @@ TEST(UlvoRender, TheLv2BuildRendersTheDemoToTheVst2BuildsSamples) {
     // The LV2 build's playing controls at the values that give the classic sound.
     const std::vector<std::string> classic = {
         "volume=0",        "velocity_sense=1", "bend_range=1", "vibrato_rate=5.5",
-        "vibrato_depth=0", "env_curve=0",      "env_scale=1"};
+        "vibrato_depth=0", "env_curve=0",      "env_scale=1",  "oscillators=0"};
     auto render = [&](const std::string& plugin, const std::vector<std::string>& params,
                       const std::string& block, std::vector<std::string> extra = {}) {
         std::vector<std::string> args = {"--plugin", plugin,        "--block",
@@ -391,12 +391,12 @@ TEST(UlvoRender, BadInputGetsOneLineAndLeavesNoFileBehind) {
          "no preset 'No Such Sound' (32 presets; --list-presets lists them)",
          2},
         {{"--plugin", ULVODRAW_LV2_URI, "--param", "loudness=1", piece, out},
-         "no parameter 'loudness' (it has 23: attack, decay,",
+         "no parameter 'loudness' (it has 24: attack, decay,",
          2},
         {{"--plugin", PROBE_PLUGIN, "--preset", "Full Organ", piece, out}, "use --program", 2},
-        // One past the last of the 23 controls.
-        {{"--plugin", ULVODRAW_LV2_URI, "--param", "023=1", piece, out},
-         "--param 023=1: no parameter with index 023 (0 to 22)",
+        // One past the last of the 24 controls.
+        {{"--plugin", ULVODRAW_LV2_URI, "--param", "024=1", piece, out},
+         "--param 024=1: no parameter with index 024 (0 to 23)",
          2},
         // The VST 2 build has the classic parameters alone, and says which.
         {{"--plugin", ULVODRAW_PLUGIN, "--param", "volume=0", piece, out},

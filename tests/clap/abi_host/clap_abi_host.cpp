@@ -148,7 +148,7 @@ int check(const clap::PluginEntry* entry, const char* path) {
     expect(plugin != nullptr, "create and init");
     if (plugin == nullptr) return 1;
     const auto* params = extension<clap::PluginParams>(plugin, clap::kExtParams);
-    expect(params != nullptr && params->count(plugin) == 23, "23 parameters");
+    expect(params != nullptr && params->count(plugin) == 24, "24 parameters");
     for (std::uint32_t i = 0; params != nullptr && i < params->count(plugin); ++i) {
         clap::ParamInfo info{};
         const bool found = params->getInfo(plugin, i, &info);

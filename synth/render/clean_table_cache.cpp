@@ -1,0 +1,51 @@
+#include "synth/render/clean_table_cache.h"
+
+#include "synth/engine_values.h"
+
+CleanTableCache::CleanTableCache() {
+    for (std::int32_t& b : band)
+        b = -1;
+}
+
+bool CleanTableCache::current(const RenderValues& r) const {
+    if (waves != r.cleanWaves) return false;
+    for (int k = 0; k < kHarmonicBlocks; ++k)
+        if (weights[k] != r.harmonicWeight[k]) return false;
+    return true;
+}
+
+void CleanTableCache::reset(const RenderValues& r) {
+    waves = r.cleanWaves;
+    for (int k = 0; k < kHarmonicBlocks; ++k)
+        weights[k] = r.harmonicWeight[k];
+    for (std::int32_t& b : band)
+        b = -1;
+}
+
+std::int32_t CleanTableCache::offsetFor(std::int32_t wanted) {
+    std::int32_t slot = 0;
+    for (std::int32_t s = 0; s < kCleanSlots; ++s) {
+        if (band[s] == wanted) {
+            lastUse[s] = ++uses;
+            return s * kCleanStride;
+        }
+        if (lastUse[s] < lastUse[slot]) slot = s;
+    }
+    // The wrapping sums of cleanMix, block by block.
+    auto* out = reinterpret_cast<std::uint32_t*>(table + slot * kCleanStride);
+    for (int i = 0; i < kTableSize; ++i)
+        out[i] = 0;
+    for (int k = 0; k < kHarmonicBlocks; ++k) {
+        const auto* block =
+            reinterpret_cast<const std::uint32_t*>(waves[cleanBlockEntry(wanted, k)].data());
+        const auto w = static_cast<std::uint32_t>(weights[k]);
+        const auto m = static_cast<std::uint32_t>(kBlockMultiplier[k]);
+        for (std::uint32_t i = 0; i < kTableSize; ++i)
+            out[i] += block[(m * i) & (kTableSize - 1)] * w;
+    }
+    out[kTableSize] = out[0];
+    band[slot] = wanted;
+    lastUse[slot] = ++uses;
+    ++built;
+    return slot * kCleanStride;
+}
