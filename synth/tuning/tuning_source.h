@@ -30,6 +30,8 @@ class TuningSource {
     const TuningFile& scaleFile() const { return scaleIn; }
     const TuningFile& keymapFile() const { return keymapIn; }
     bool active() const { return !scaleIn.empty() || !keymapIn.empty(); }
+    // The scale's description line; empty without a scale.
+    const std::string& scaleDescription() const { return scale.description; }
     // What the files give, the twelve equal steps standing in for a missing scale; nothing
     // without either file, where the instrument plays its own equal temperament.
     std::optional<TuningTable> table() const;
