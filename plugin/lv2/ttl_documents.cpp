@@ -290,7 +290,11 @@ std::string pluginTtl(bool withUi) {
                      {"a ui:X11UI", "lv2:requiredFeature ui:idleInterface , ui:parent",
                       "lv2:optionalFeature ui:noUserResize , ui:resize , opts:options , "
                       "urid:map",
-                      "lv2:extensionData ui:idleInterface", "opts:supportedOption ui:scaleFactor"});
+                      "lv2:extensionData ui:idleInterface", "opts:supportedOption ui:scaleFactor",
+                      "ui:portNotification " +
+                          node({"ui:plugin " + iri(kPluginUri), "lv2:symbol \"notify\"",
+                                "ui:protocol atom:eventTransfer"},
+                               1)});
 }
 
 std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris) {

@@ -111,6 +111,8 @@ void Lv2Host::readNotify() {
     const auto* head = reinterpret_cast<const LV2_Atom_Sequence*>(notify.data());
     if (head->atom.type != map(LV2_ATOM__Sequence)) return;
     LV2_ATOM_SEQUENCE_FOREACH(head, event) {
+        const auto* whole = reinterpret_cast<const std::uint8_t*>(&event->body);
+        notifications.emplace_back(whole, whole + sizeof(LV2_Atom) + event->body.size);
         if (event->body.type != map(LV2_ATOM__Object)) continue;
         const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&event->body);
         if (object->body.otype != map(LV2_PATCH__Set)) continue;

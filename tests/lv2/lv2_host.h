@@ -45,6 +45,10 @@ class Lv2Host {
     // property's URI and the text of its last value; `toldCount` counts the messages.
     std::map<std::string, std::string> told;
     int toldCount = 0;
+    // Every atom the notify port carried, whole, as a host passes them to the UI.
+    std::vector<std::vector<std::uint8_t>> notifications;
+    // Runs a block of no frames whose input holds the object `body`, then the work it scheduled.
+    void runObject(const std::vector<std::uint8_t>& body);
     // Runs one block whose MIDI buffer is exactly `sequence` (a raw atom sequence, any content);
     // then the work the block scheduled.
     void runRaw(std::uint32_t frames, std::vector<std::uint64_t>& sequence,
@@ -75,8 +79,6 @@ class Lv2Host {
     LilvWorld* world = nullptr;
     const LilvPlugin* plugin = nullptr;
     LilvInstance* instance = nullptr;
-    // Runs a block of no frames whose input holds the object `body`, then the work it scheduled.
-    void runObject(const std::vector<std::uint8_t>& body);
     void readNotify();
     std::vector<std::uint64_t> sequence; // 8-byte aligned atom buffer
     std::vector<std::uint64_t> notify;
