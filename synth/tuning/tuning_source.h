@@ -32,6 +32,12 @@ class TuningSource {
     bool active() const { return !scaleIn.empty() || !keymapIn.empty(); }
     // The scale's description line; empty without a scale.
     const std::string& scaleDescription() const { return scale.description; }
+    // What an editor calls the tuning: the description, else the scale file's name without its
+    // folder; empty without a scale.
+    std::string shownName() const {
+        if (!scale.description.empty()) return scale.description;
+        return scaleIn.name.substr(scaleIn.name.find_last_of('/') + 1);
+    }
     // What the files give, the twelve equal steps standing in for a missing scale; nothing
     // without either file, where the instrument plays its own equal temperament.
     std::optional<TuningTable> table() const;

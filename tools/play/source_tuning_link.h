@@ -15,11 +15,7 @@ class SourceTuningLink : public TuningLink {
         : instrument(instrument), source(source) {}
 
     // [main thread]
-    std::string tuningName() override {
-        if (!source.scaleDescription().empty()) return source.scaleDescription();
-        const std::string& name = source.scaleFile().name;
-        return name.substr(name.find_last_of('/') + 1);
-    }
+    std::string tuningName() override { return source.shownName(); }
     // [main thread]
     void resetTuning() override {
         source = {};
