@@ -244,7 +244,7 @@ std::string pluginTtl(bool withUi) {
              1)};
     for (std::int32_t control = 0; control < kControlCount; ++control)
         ports.push_back(node(controlPort(control), 1));
-    // Room for three paths and the description at their longest.
+    // Room for the two paths and the scale's own line at their longest.
     Properties notify = port("atom:AtomPort , lv2:OutputPort", kNotifyPort, "notify", "Notify");
     notify.insert(notify.end(), {"atom:bufferType atom:Sequence", "atom:supports patch:Message",
                                  "lv2:designation lv2:control", "rsz:minimumSize 8192"});

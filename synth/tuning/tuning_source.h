@@ -32,7 +32,7 @@ class TuningSource {
     bool active() const { return !scaleIn.empty() || !keymapIn.empty(); }
     // The scale's description line; empty without a scale.
     const std::string& scaleDescription() const { return scale.description; }
-    // What an editor calls the tuning: the description, else the scale file's name without its
+    // What an editor calls the tuning: the scale's own line, else its file's name without its
     // folder; empty without a scale.
     std::string shownName() const {
         if (!scale.description.empty()) return scale.description;
