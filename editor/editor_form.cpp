@@ -163,6 +163,13 @@ void TForm1::Timer1Timer() {
     for (std::int32_t p = 0; p < polledCount(); ++p)
         PollParameter(p);
     PollPrograms();
+    if (hasPlayingStrip() && Tuning != nullptr) {
+        std::string name = Tuning->tuningName();
+        if (name != tuningName) {
+            tuningName = std::move(name);
+            ++tuningNameRevision;
+        }
+    }
     if (RepaintNow)
         RepaintNow();
     else

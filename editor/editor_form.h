@@ -18,6 +18,7 @@
 #include "editor/parameter_link.h"
 #include "editor/program_link.h"
 #include "editor/tsumami.h"
+#include "editor/tuning_link.h"
 #include "synth/parameters.h"
 
 class TForm1 {
@@ -100,9 +101,22 @@ class TForm1 {
     void ProgramListClick();
     void PreviousButtonClick() { stepProgram(-1); }
     void NextButtonClick() { stepProgram(1); }
+    // The strip's reset: equal temperament, through the tuning link.
+    void ResetTuningClick() {
+        if (Tuning != nullptr) Tuning->resetTuning();
+    }
+
+    // [ui thread] The strip's line about the tuning, as last polled: "Tuning: " and the scale's
+    // name, or 12-TET without one.
+    std::string tuningText() const {
+        return "Tuning: " + (tuningName.empty() ? std::string("12-TET") : tuningName);
+    }
+    // Counts the polls that found the tuning's name changed, for a window to know when to redraw.
+    std::uint32_t tuningRevision() const { return tuningNameRevision; }
 
     ParameterLink* Synth = nullptr;  // the instrument; not owned, set before the form is shown
     ProgramLink* Programs = nullptr; // its programs, for the chooser; likewise
+    TuningLink* Tuning = nullptr;    // its tuning, for the strip; likewise, may stay unset
     // The text box's four lines: the VST 2 editor's by default; the other fronts name their own
     // build and version. Set before the form is shown; the lines must outlive it.
     std::span<const char* const> AboutLines = kAboutLines;
@@ -137,4 +151,6 @@ class TForm1 {
     std::int32_t programShown = 0;
     std::array<std::string, kChooserProgramCount> names;
     std::uint32_t namesRevision = 0;
+    std::string tuningName;
+    std::uint32_t tuningNameRevision = 0;
 };

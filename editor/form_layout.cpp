@@ -57,9 +57,10 @@ const std::array<ControlLayout, 36> kFormLayout = {{
 // clang-format on
 
 // Columns of 50 pixels in each group: a slider 33 x 81 (a 62-pixel travel) with its caption and
-// value centred below it. Each starts at its default.
+// value centred below it. Each starts at its default. Below the groups, along the strip's bottom
+// edge, the tuning in force and its reset.
 // clang-format off
-const std::array<ControlLayout, 24> kStripLayout = {{
+const std::array<ControlLayout, 26> kStripLayout = {{
     {"PlayingBox", GroupBox, nullptr, {0, kFormHeight, 457, kStripHeight}, "Playing", -1, 0, 0, true},
     {"LevelBox", GroupBox, "PlayingBox", {8, 16, 108, 129}, "Level"},
     {"VolumeSlider", TrackBar, "LevelBox", {8, 16, 33, 81}, "", Volume, 12, 6},
@@ -84,6 +85,8 @@ const std::array<ControlLayout, 24> kStripLayout = {{
     {"ScaleValue", ValueText, "EnvBox", {0, 109, 50, 12}, "", EnvScale},
     {"CurveRadio", RadioGroup, "PlayingBox", {356, 16, 93, 60}, "Env Curve", EnvCurve, 1},
     {"OscillatorRadio", RadioGroup, "PlayingBox", {356, 85, 93, 60}, "Oscillators", Oscillators, 1},
+    {"TuningText", ControlKind::TuningText, "PlayingBox", {8, 151, 380, 16}},
+    {"ResetTuningButton", ControlKind::ResetTuningButton, "PlayingBox", {394, 149, 55, 20}, "Reset"},
 }};
 // clang-format on
 

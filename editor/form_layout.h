@@ -34,7 +34,9 @@ enum class ControlKind : std::uint8_t {
     ProgramList,
     ProgramName,
     PreviousButton,
-    NextButton
+    NextButton,
+    TuningText,
+    ResetTuningButton
 };
 
 struct ControlRect {
@@ -65,13 +67,13 @@ extern const std::array<ControlLayout, 36> kFormLayout;
 // group. The player adds the program chooser below the strip; a host has its own preset menu.
 // The VST 2 editor is the classic form alone.
 enum class FormExtent : std::uint8_t { Classic, WithPlayingStrip, WithProgramChooser };
-inline constexpr std::int32_t kStripHeight = 153;
+inline constexpr std::int32_t kStripHeight = 175;
 inline constexpr std::int32_t kChooserHeight = 165;
 std::int32_t formHeight(FormExtent extent);
 
 // Every control of the strip, each after its parent; the strip's frame sits just below the
 // classic form.
-extern const std::array<ControlLayout, 24> kStripLayout;
+extern const std::array<ControlLayout, 26> kStripLayout;
 
 // Where the oscillator switch sits, relative to the form: below the envelope curve's radio group.
 inline constexpr ControlRect kOscillatorSlot = {356, 366, 93, 60};

@@ -58,6 +58,9 @@ FormScene::FormScene(TForm1& form, TextMetrics metrics, std::int32_t scale)
         } else if (row->kind == ControlKind::NextButton) {
             next = std::make_unique<PushButton>(formRect(*row), PushButton::Arrow::Right);
             next->OnClick = [&form] { form.NextButtonClick(); };
+        } else if (row->kind == ControlKind::ResetTuningButton) {
+            resetTuning = std::make_unique<PushButton>(formRect(*row), PushButton::Arrow::Plain);
+            resetTuning->OnClick = [&form] { form.ResetTuningClick(); };
         }
     }
 }
@@ -130,7 +133,7 @@ void FormScene::paintForm(RasterCanvas& canvas) const {
         bar->paint(canvas);
     for (const auto& group : radioGroups)
         group->paint(canvas);
-    for (const auto* button : {previous.get(), next.get()})
+    for (const auto* button : {previous.get(), next.get(), resetTuning.get()})
         if (button != nullptr) button->paint(canvas);
     if (listBox != nullptr) listBox->paint(canvas);
     for (const Knob& knob : knobs) {
@@ -195,6 +198,20 @@ std::vector<TextRun> FormScene::formTexts() const {
             centred(controlValueText(control.parameter, form.playingValue(control.parameter)),
                     rect);
             break;
+        case ControlKind::TuningText: {
+            const std::int32_t top = rect.top + (rect.height - metrics.height) / 2;
+            runs.push_back({form.tuningText(), {rect.left, top + metrics.ascent}, rect});
+            break;
+        }
+        case ControlKind::ResetTuningButton: {
+            // Centred on the face, a pixel lower and to the right while pushed, as Windows does.
+            const std::int32_t shift = resetTuning != nullptr && resetTuning->pushed() ? 1 : 0;
+            const std::int32_t left = rect.left + (rect.width - textWidth(control.caption)) / 2;
+            const std::int32_t top = rect.top + (rect.height - metrics.height) / 2;
+            runs.push_back(
+                {control.caption, {left + shift, top + shift + metrics.ascent}, rect, kTextColour});
+            break;
+        }
         case ControlKind::ProgramName: {
             const ControlRect inside{rect.left + kEdgeWidth, rect.top + kEdgeWidth,
                                      rect.width - 2 * kEdgeWidth, rect.height - 2 * kEdgeWidth};
@@ -261,7 +278,7 @@ bool FormScene::press(PixelPoint windowPoint, PixelPoint screen) {
             activeRadioGroup = group.get();
             return false;
         }
-    for (PushButton* button : {previous.get(), next.get()})
+    for (PushButton* button : {previous.get(), next.get(), resetTuning.get()})
         if (button != nullptr && button->press(point)) {
             activeButton = button;
             return false;
@@ -298,9 +315,13 @@ std::vector<std::int32_t> FormScene::visualState() const {
         const FormControl* control = form.boundControl(p);
         state.push_back(control != nullptr ? control->position() : -1);
     }
-    // The strip's texts tell values between the steps too.
+    // The strip's texts tell values between the steps too, and the tuning.
     for (std::int32_t p = kParameterCount; p < count; ++p)
         state.push_back(std::bit_cast<std::int32_t>(form.playingValue(p)));
+    if (resetTuning != nullptr) {
+        state.push_back(static_cast<std::int32_t>(form.tuningRevision()));
+        state.push_back(resetTuning->pushed());
+    }
     if (listBox != nullptr) {
         // The field tells the shown program, which the list's position follows at the repaint.
         state.push_back(listBox->position());

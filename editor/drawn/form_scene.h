@@ -73,6 +73,7 @@ class FormScene {
     ListBox* programList() const { return listBox.get(); }
     PushButton* previousButton() const { return previous.get(); }
     PushButton* nextButton() const { return next.get(); }
+    PushButton* resetTuningButton() const { return resetTuning.get(); }
     // What the chooser's field tells of the program the form shows: "5: Perc Click Organ".
     std::string programText() const;
 
@@ -97,6 +98,7 @@ class FormScene {
     std::unique_ptr<ListBox> listBox;
     std::unique_ptr<PushButton> previous;
     std::unique_ptr<PushButton> next;
+    std::unique_ptr<PushButton> resetTuning; // the strip's
     std::vector<Rgb> logo;
 
     // The control that took the press, until its release.

@@ -47,6 +47,7 @@ void PushButton::paint(RasterCanvas& canvas) const {
     } else {
         drawEdge(canvas, area, EdgeKind::Raised);
     }
+    if (arrow == Arrow::Plain) return;
     const std::int32_t left = area.left + (area.width - kArrowDepth) / 2 + shift;
     const std::int32_t middle = area.top + (area.height - 1) / 2 + shift;
     for (std::int32_t column = 0; column < kArrowDepth; ++column) {

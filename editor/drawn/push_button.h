@@ -1,6 +1,7 @@
 // A push button that a drawn backend paints itself, with the behaviour of a Windows button: it
 // shows pushed while the press that took it stays on it, and a release on it clicks. Its face
-// carries a small black arrow pointing left or right. Coordinates are the form's pixels.
+// carries a small black arrow pointing left or right, or nothing: a caption is one of the
+// scene's texts. Coordinates are the form's pixels.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,7 @@
 
 class PushButton {
   public:
-    enum class Arrow : std::uint8_t { Left, Right };
+    enum class Arrow : std::uint8_t { Left, Right, Plain };
 
     PushButton(ControlRect bounds, Arrow arrow);
 

@@ -197,6 +197,8 @@ void Win32FormWindow::buildControl(const ControlLayout& control) {
     case ControlKind::ProgramName:
     case ControlKind::PreviousButton:
     case ControlKind::NextButton:
+    case ControlKind::TuningText:
+    case ControlKind::ResetTuningButton:
         break; // the playing strip's and the player's, which the VST 2 editor never shows
     }
 }

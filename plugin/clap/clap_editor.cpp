@@ -63,9 +63,21 @@ class InstanceLink : public ParameterLink {
     ClapInstance& instance;
 };
 
+// The strip's way to the tuning the instance's state keeps.
+class InstanceTuningLink : public TuningLink {
+  public:
+    explicit InstanceTuningLink(ClapInstance& instance) : instance(instance) {}
+    std::string tuningName() override { return instance.editorTuning().shownName(); }
+    void resetTuning() override { instance.editorResetTuning(); }
+
+  private:
+    ClapInstance& instance;
+};
+
 class ClapEditor : public InstanceEditor {
   public:
-    explicit ClapEditor(ClapInstance& instance) : instance(instance), link(instance) {}
+    explicit ClapEditor(ClapInstance& instance)
+        : instance(instance), link(instance), tuning(instance) {}
     ~ClapEditor() override {
         const HostExtensions& host = instance.hostExtensions();
         const clap::Host* record = &instance.hostRecord();
@@ -118,6 +130,7 @@ class ClapEditor : public InstanceEditor {
         }
         form->FormCreate();
         form->Synth = &link;
+        form->Tuning = &tuning;
         watchWindow();
         std::uint32_t width = 0, height = 0;
         size(width, height);
@@ -154,6 +167,7 @@ class ClapEditor : public InstanceEditor {
 
     ClapInstance& instance;
     InstanceLink link;
+    InstanceTuningLink tuning;
     std::int32_t scale = 1;
     std::unique_ptr<TForm1> form;
     std::unique_ptr<FormWindow> window; // destroyed before the form

@@ -422,3 +422,11 @@ void ClapInstance::editorWrite(std::int32_t index, float value) {
     else if (!active.load(relaxed))
         takeEditorChanges(nullptr); // no audio thread, and no flush to wait for
 }
+
+void ClapInstance::editorResetTuning() {
+    if (!tuningFiles.active()) return;
+    tuningFiles = {};
+    instrument.postTuning(Instrument::untunedTable());
+    if (extensions.state != nullptr && extensions.state->markDirty != nullptr)
+        extensions.state->markDirty(&host);
+}

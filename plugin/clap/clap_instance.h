@@ -79,6 +79,9 @@ class ClapInstance {
     // The user moved a control: the value waits for the audio thread (or a flush), which tells
     // the host.
     void editorWrite(std::int32_t index, float value);
+    // The tuning the state keeps, for the strip; its reset takes both files away.
+    const TuningSource& editorTuning() const { return tuningFiles; }
+    void editorResetTuning();
 
     // --- clap.gui [main thread] ---
     InstanceEditor* editor() const { return gui.get(); }

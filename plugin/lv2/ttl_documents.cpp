@@ -8,6 +8,7 @@
 #include <lv2/options/options.h>
 #include <lv2/patch/patch.h>
 #include <lv2/presets/presets.h>
+#include <lv2/resize-port/resize-port.h>
 #include <lv2/state/state.h>
 #include <lv2/ui/ui.h>
 #include <lv2/units/units.h>
@@ -49,6 +50,7 @@ constexpr Prefix kPrefixes[] = {
     {"pset", LV2_PRESETS_PREFIX},
     {"rdf", "http://www.w3.org/1999/02/22-rdf-syntax-ns#"},
     {"rdfs", "http://www.w3.org/2000/01/rdf-schema#"},
+    {"rsz", LV2_RESIZE_PORT_PREFIX},
     {"state", LV2_STATE_PREFIX},
     {"ui", LV2_UI_PREFIX},
     {"units", LV2_UNITS_PREFIX},
@@ -242,6 +244,11 @@ std::string pluginTtl(bool withUi) {
              1)};
     for (std::int32_t control = 0; control < kControlCount; ++control)
         ports.push_back(node(controlPort(control), 1));
+    // Room for the two paths and the scale's own line at their longest.
+    Properties notify = port("atom:AtomPort , lv2:OutputPort", kNotifyPort, "notify", "Notify");
+    notify.insert(notify.end(), {"atom:bufferType atom:Sequence", "atom:supports patch:Message",
+                                 "lv2:designation lv2:control", "rsz:minimumSize 8192"});
+    ports.push_back(node(notify, 1));
 
     // doap:maintainer belongs to a doap:Project, so the vendor sits on the project.
     const std::string project = node(
@@ -262,14 +269,18 @@ std::string pluginTtl(bool withUi) {
         "work:schedule , log:log",
         "lv2:extensionData state:interface , work:interface",
         "patch:writable " + iri(kScaleUri) + " , " + iri(kKeymapUri),
+        "patch:readable " + iri(kScaleDescriptionUri),
         "lv2:port " + objects(ports)};
-    std::string text = prefixes({"atom", "bufsz", "doap", "foaf", "log", "lv2", "midi", "opts",
-                                 "patch", "rdf", "rdfs", "state", "ui", "units", "urid", "work"});
+    std::string text =
+        prefixes({"atom", "bufsz", "doap", "foaf", "log", "lv2", "midi", "opts", "patch", "rdf",
+                  "rdfs", "rsz", "state", "ui", "units", "urid", "work"});
     // The tuning's files, which a host offers to choose with its file chooser.
     text += statement(kScaleUri, {"a lv2:Parameter", "rdfs:label \"Scale (Scala .scl)\"",
                                   "rdfs:range atom:Path"});
     text += statement(kKeymapUri, {"a lv2:Parameter", "rdfs:label \"Keyboard mapping (.kbm)\"",
                                    "rdfs:range atom:Path"});
+    text += statement(kScaleDescriptionUri, {"a lv2:Parameter", "rdfs:label \"Scale description\"",
+                                             "rdfs:range atom:String"});
     if (!withUi) return text + statement(kPluginUri, plugin);
     plugin.push_back("ui:ui " + iri(kUiUri));
     // Embedded in the host's window and run from its idle calls; the form has one size per
@@ -279,7 +290,11 @@ std::string pluginTtl(bool withUi) {
                      {"a ui:X11UI", "lv2:requiredFeature ui:idleInterface , ui:parent",
                       "lv2:optionalFeature ui:noUserResize , ui:resize , opts:options , "
                       "urid:map",
-                      "lv2:extensionData ui:idleInterface", "opts:supportedOption ui:scaleFactor"});
+                      "lv2:extensionData ui:idleInterface", "opts:supportedOption ui:scaleFactor",
+                      "ui:portNotification " +
+                          node({"ui:plugin " + iri(kPluginUri), "lv2:symbol \"notify\"",
+                                "ui:protocol atom:eventTransfer"},
+                               1)});
 }
 
 std::string presetsTtl(const std::vector<Preset>& presets, const std::vector<std::string>& uris) {

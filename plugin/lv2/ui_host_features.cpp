@@ -45,5 +45,6 @@ UiHostFeatures readUiHostFeatures(const LV2_Feature* const* features) {
             map = static_cast<const LV2_URID_Map*>(data);
     }
     if (options != nullptr && map != nullptr) readScaleFactor(options, *map, found.scaleFactor);
+    found.map = map;
     return found;
 }

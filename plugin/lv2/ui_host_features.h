@@ -4,6 +4,7 @@
 
 #include <lv2/core/lv2.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <cstdint>
 
@@ -11,6 +12,7 @@ struct UiHostFeatures {
     std::uintptr_t parent = 0;            // ui:parent, an X window id; 0 when not given
     const LV2UI_Resize* resize = nullptr; // ui:resize, when offered
     double scaleFactor = 1.0;             // ui:scaleFactor among opts:options, read with urid:map
+    const LV2_URID_Map* map = nullptr;    // urid:map, when offered
 };
 
 // [ui thread] From the host's null-terminated list; null gives the defaults.

@@ -66,7 +66,9 @@ class UlvoDrawLv2 {
             left = static_cast<float*>(data);
         else if (port == kOutputRightPort)
             right = static_cast<float*>(data);
-        else if (port >= kFirstParameterPort && port < kPortCount) {
+        else if (port == kNotifyPort)
+            notifyOut = static_cast<LV2_Atom_Sequence*>(data);
+        else if (port >= kFirstParameterPort && port < kNotifyPort) {
             const std::uint32_t index = port - kFirstParameterPort;
             connected[index] = data != nullptr;
             // An unconnected port reads the value last applied, which never counts as a change.
@@ -83,6 +85,7 @@ class UlvoDrawLv2 {
     void run(std::uint32_t frames) {
         applyChangedControls();
         readMidi(frames);
+        tuning.notify(notifyOut);
         render(frames);
     }
 
@@ -107,7 +110,12 @@ class UlvoDrawLv2 {
     }
 
     // [worker thread]
-    LV2_Worker_Status work(std::uint32_t size, const void* data) { return tuning.work(size, data); }
+    LV2_Worker_Status work(LV2_Worker_Respond_Function respond, LV2_Worker_Respond_Handle handle,
+                           std::uint32_t size, const void* data) {
+        return tuning.work(respond, handle, size, data);
+    }
+    // [audio thread]
+    void workResponse(std::uint32_t size, const void* data) { tuning.workResponse(size, data); }
 
     // [not while running]
     LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
@@ -245,6 +253,7 @@ class UlvoDrawLv2 {
     Lv2Tuning tuning;
     Urids urids;
     const LV2_Atom_Sequence* midiIn = nullptr;
+    LV2_Atom_Sequence* notifyOut = nullptr;
     float* left = nullptr;
     float* right = nullptr;
     std::array<std::uint32_t, kControlCount> applied{}; // bits of the value last applied
@@ -318,13 +327,16 @@ LV2_State_Status restoreState(LV2_Handle handle, LV2_State_Retrieve_Function ret
     return self(handle)->restore(retrieve, state);
 }
 
-LV2_Worker_Status work(LV2_Handle handle, LV2_Worker_Respond_Function, LV2_Worker_Respond_Handle,
-                       std::uint32_t size, const void* data) {
-    return self(handle)->work(size, data);
+LV2_Worker_Status work(LV2_Handle handle, LV2_Worker_Respond_Function respond,
+                       LV2_Worker_Respond_Handle responseHandle, std::uint32_t size,
+                       const void* data) {
+    return self(handle)->work(respond, responseHandle, size, data);
 }
 
-// The tuning reaches the instrument through its own handover, so the worker sends no response.
-LV2_Worker_Status workResponse(LV2_Handle, std::uint32_t, const void*) {
+// The tuning reaches the instrument through its own handover; the response carries only the
+// names the notify port tells.
+LV2_Worker_Status workResponse(LV2_Handle handle, std::uint32_t size, const void* data) {
+    self(handle)->workResponse(size, data);
     return LV2_WORKER_SUCCESS;
 }
 

@@ -15,6 +15,7 @@
 #include "editor/editor_form.h"
 #include "editor/x11/x11_form_window.h"
 #include "plugin/lv2/port_parameter_link.h"
+#include "plugin/lv2/port_tuning_link.h"
 #include "plugin/lv2/ui_host_features.h"
 #include "plugin/lv2/ulvodraw_uris.h"
 
@@ -26,7 +27,8 @@ constexpr std::array<const char*, 4> kLv2AboutLines = {"Ulvo Draw " ULVO_VERSION
 
 class UlvoDrawUi {
   public:
-    UlvoDrawUi(LV2UI_Write_Function write, LV2UI_Controller controller) : link(write, controller) {}
+    UlvoDrawUi(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2_URID_Map* map)
+        : link(write, controller), tuning(write, controller, map) {}
 
     // [ui thread] The form in `features`' parent window, shown; false when it cannot be made.
     bool open(const UiHostFeatures& features) {
@@ -40,6 +42,8 @@ class UlvoDrawUi {
         if (window == nullptr) return false;
         form->FormCreate();
         form->Synth = &link;
+        form->Tuning = &tuning;
+        tuning.askNames();
         window->show();
         if (features.resize != nullptr && features.resize->ui_resize != nullptr)
             features.resize->ui_resize(features.resize->handle, window->width(), window->height());
@@ -54,11 +58,13 @@ class UlvoDrawUi {
     void portEvent(std::uint32_t port, std::uint32_t size, std::uint32_t format,
                    const void* buffer) {
         link.portEvent(port, size, format, buffer);
+        tuning.portEvent(port, size, format, buffer);
     }
     void idle() { window->idle(); }
 
   private:
     PortParameterLink link;
+    PortTuningLink tuning;
     std::unique_ptr<TForm1> form;
     std::unique_ptr<FormWindow> window; // destroyed before the form
 };
@@ -73,8 +79,9 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor* /*descriptor*/, const char* plu
         return nullptr;
     // Nothing may leave through the host's C call: a failure to allocate is a failure to open.
     try {
-        auto ui = std::make_unique<UlvoDrawUi>(write, controller);
-        if (!ui->open(readUiHostFeatures(features))) return nullptr;
+        const UiHostFeatures host = readUiHostFeatures(features);
+        auto ui = std::make_unique<UlvoDrawUi>(write, controller, host.map);
+        if (!ui->open(host)) return nullptr;
         *widget = ui->widget();
         return ui.release();
     } catch (const std::bad_alloc&) {

@@ -17,6 +17,8 @@ inline constexpr const char* kStateUnmovedUri = ULVODRAW_URI "#unmovedPorts";
 // The tuning: a Scala scale and a keyboard mapping, properties a host sets to a file's path.
 inline constexpr const char* kScaleUri = ULVODRAW_URI "#scale";
 inline constexpr const char* kKeymapUri = ULVODRAW_URI "#keymap";
+// The scale's own one-line description, which the plug-in tells beside the two paths.
+inline constexpr const char* kScaleDescriptionUri = ULVODRAW_URI "#scaleDescription";
 // Their files in the state: the name each was loaded from and its whole text, absent without one.
 inline constexpr const char* kStateScaleNameUri = ULVODRAW_URI "#scaleName";
 inline constexpr const char* kStateScaleTextUri = ULVODRAW_URI "#scaleText";
@@ -26,11 +28,13 @@ inline constexpr const char* kStateKeymapTextUri = ULVODRAW_URI "#keymapText";
 inline constexpr const char* kUiUri = ULVODRAW_URI "#ui";
 
 // Port indices: MIDI in, the two outputs, then every control in index order: the sixteen classic
-// parameters, then the playing controls.
+// parameters, then the playing controls; last the notify output, where the plug-in tells its UI
+// and the host which tuning files are in force.
 enum PortIndex : std::uint32_t {
     kMidiInPort = 0,
     kOutputLeftPort = 1,
     kOutputRightPort = 2,
     kFirstParameterPort = 3,
 };
-inline constexpr std::uint32_t kPortCount = kFirstParameterPort + kControlCount;
+inline constexpr std::uint32_t kNotifyPort = kFirstParameterPort + kControlCount;
+inline constexpr std::uint32_t kPortCount = kNotifyPort + 1;

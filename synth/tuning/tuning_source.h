@@ -30,6 +30,14 @@ class TuningSource {
     const TuningFile& scaleFile() const { return scaleIn; }
     const TuningFile& keymapFile() const { return keymapIn; }
     bool active() const { return !scaleIn.empty() || !keymapIn.empty(); }
+    // The scale's description line; empty without a scale.
+    const std::string& scaleDescription() const { return scale.description; }
+    // What an editor calls the tuning: the scale's own line, else its file's name without its
+    // folder; empty without a scale.
+    std::string shownName() const {
+        if (!scale.description.empty()) return scale.description;
+        return scaleIn.name.substr(scaleIn.name.find_last_of('/') + 1);
+    }
     // What the files give, the twelve equal steps standing in for a missing scale; nothing
     // without either file, where the instrument plays its own equal temperament.
     std::optional<TuningTable> table() const;

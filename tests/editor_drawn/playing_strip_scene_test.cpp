@@ -127,3 +127,58 @@ TEST_F(StripSceneTest, CaptionsAndValuesAreCentredUnderTheirSlidersAndFollowTheV
 }
 
 } // namespace
+
+namespace {
+
+class HeldTuning : public TuningLink {
+  public:
+    std::string tuningName() override { return name; }
+    void resetTuning() override {
+        ++resets;
+        name.clear();
+    }
+    std::string name;
+    int resets = 0;
+};
+
+} // namespace
+
+// The tuning's line and its reset sit along the strip's bottom edge, clear of the groups and of
+// the room kept for the oscillator switch; the line follows the link at each poll, and a click
+// on the button resets through it.
+TEST_F(StripSceneTest, TheStripTellsTheTuningAndItsButtonResetsIt) {
+    HeldTuning tuning;
+    form.Tuning = &tuning;
+    ASSERT_TRUE(run("Tuning: 12-TET").has_value());
+    const auto overlaps = [](ControlRect a, ControlRect b) {
+        return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+               b.top < a.top + a.height;
+    };
+    const ControlRect line = formRect(*findControl("TuningText"));
+    PushButton* button = scene.resetTuningButton();
+    ASSERT_NE(button, nullptr);
+    const ControlRect strip{0, kFormHeight, kFormWidth, kStripHeight};
+    for (const ControlRect rect : {line, button->bounds()}) {
+        EXPECT_FALSE(overlaps(rect, kOscillatorSlot));
+        EXPECT_TRUE(overlaps(rect, strip) && rect.top + rect.height <= kFormHeight + kStripHeight);
+        for (const char* group : {"LevelBox", "PitchBox", "EnvBox", "CurveRadio"})
+            EXPECT_FALSE(overlaps(rect, formRect(*findControl(group)))) << group;
+    }
+    EXPECT_FALSE(overlaps(line, button->bounds()));
+
+    tuning.name = "Just intonation, C major";
+    const std::vector<std::int32_t> before = scene.visualState();
+    form.Timer1Timer();
+    EXPECT_NE(scene.visualState(), before);
+    const std::optional<TextRun> told = run("Tuning: Just intonation, C major");
+    ASSERT_TRUE(told.has_value());
+    EXPECT_EQ(told->clip, line);
+
+    const ControlRect face = button->bounds();
+    const PixelPoint middle{face.left + face.width / 2, face.top + face.height / 2};
+    scene.press(middle, middle);
+    scene.release(middle);
+    EXPECT_EQ(tuning.resets, 1);
+    form.Timer1Timer();
+    EXPECT_TRUE(run("Tuning: 12-TET").has_value());
+}

@@ -15,7 +15,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -152,8 +155,13 @@ class Lv2UiTest : public XServerTest {
     static void write(LV2UI_Controller controller, std::uint32_t port, std::uint32_t size,
                       std::uint32_t format, const void* buffer) {
         auto& test = *static_cast<Lv2UiTest*>(controller);
+        if (format != 0) { // a message to the plug-in: kept whole
+            ASSERT_EQ(format, test.plugin.map(LV2_ATOM__eventTransfer));
+            const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+            test.messages.push_back({port, std::vector<std::uint8_t>(bytes, bytes + size)});
+            return;
+        }
         ASSERT_EQ(size, sizeof(float));
-        ASSERT_EQ(format, 0u);
         const float value = *static_cast<const float*>(buffer);
         test.writes.emplace_back(port, value);
         // The test's plug-in holds the classic parameters' ports.
@@ -171,6 +179,7 @@ class Lv2UiTest : public XServerTest {
     LV2UI_Widget widget = nullptr;
     const LV2UI_Idle_Interface* idleInterface = nullptr;
     std::vector<std::pair<std::uint32_t, float>> writes;
+    std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> messages; // atoms by port
     std::vector<std::pair<int, int>> sizes;
 
     float scaleFactor = 0;
@@ -320,3 +329,59 @@ TEST_F(Lv2UiTest, TwentyOpensAndClosesLeaveNoXResourcesAndNoMemory) {
 }
 
 } // namespace
+
+// The UI asks for the tuning's names as it opens; the plug-in's answer on its notify port shows in
+// the strip's line, and the reset button sets both files to none, which takes the plug-in back to
+// equal temperament and the line back to what it showed.
+TEST_F(Lv2UiTest, TheStripShowsTheTuningThePluginTellsAndItsResetGoesBackToEqualTemperament) {
+    ASSERT_NE(descriptor, nullptr);
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("lv2-ui-tuning-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string scale = (folder / "just.scl").string();
+    std::ofstream(scale) << "! just.scl\nJust intonation\n 2\n 3/2\n 2/1\n";
+    const ControlRect line = formRect(*findControl("TuningText"));
+    auto shownLine = [&] { return readBack(line.left, line.top, line.width, line.height); };
+    // The UI's messages reach the plug-in, and the plug-in's the UI, as a host passes them.
+    const auto toPlugin = [&] {
+        for (const auto& [port, atom] : messages) {
+            EXPECT_EQ(port, kMidiInPort);
+            plugin.runObject({atom.begin() + sizeof(LV2_Atom), atom.end()});
+        }
+        messages.clear();
+    };
+    const auto toUi = [&] {
+        for (const auto& atom : plugin.notifications)
+            descriptor->port_event(ui, kNotifyPort, static_cast<std::uint32_t>(atom.size()),
+                                   plugin.map(LV2_ATOM__eventTransfer), atom.data());
+        plugin.notifications.clear();
+        tick();
+        tick();
+    };
+
+    ASSERT_TRUE(open());
+    idle(3, 5);
+    const RasterCanvas equal = shownLine();
+    plugin.setPath(kScaleUri, scale);
+    plugin.notifications.clear();
+    ASSERT_EQ(messages.size(), 1u) << "the patch:Get";
+    toPlugin();
+    EXPECT_EQ(plugin.told[kScaleDescriptionUri], "Just intonation");
+    toUi();
+    EXPECT_GT(differingPixels(shownLine(), equal), 0);
+
+    const ControlRect button = formRect(*findControl("ResetTuningButton"));
+    const PixelPoint middle{button.left + button.width / 2, button.top + button.height / 2};
+    drag(middle, middle);
+    idle(4, 5); // the release may come after the drag's last idle
+    EXPECT_EQ(messages.size(), 2u) << "the scale's and the keymap's";
+    EXPECT_TRUE(writes.empty());
+    toPlugin();
+    std::vector<float> left, right;
+    plugin.run(16, {}, left, right);
+    EXPECT_EQ(plugin.told[kScaleUri], "");
+    EXPECT_EQ(plugin.saveState().count(plugin.map(kStateScaleTextUri)), 0u);
+    toUi();
+    EXPECT_EQ(differingPixels(shownLine(), equal), 0);
+    std::filesystem::remove_all(folder);
+}

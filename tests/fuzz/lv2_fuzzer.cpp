@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzzCheck(!(rate > 0 && rate < 1e9), "a usable rate gives an instance");
         return 0;
     }
-    std::vector<float> controls(kPortCount - kFirstParameterPort, 0.0f);
+    std::vector<float> controls(kControlCount, 0.0f);
     std::vector<float> left(kMaxFrames), right(kMaxFrames);
     descriptor->connect_port(plugin, kOutputLeftPort, left.data());
     descriptor->connect_port(plugin, kOutputRightPort, right.data());

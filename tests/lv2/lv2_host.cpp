@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <lv2/atom/atom.h>
+#include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
 #include <lv2/patch/patch.h>
 
@@ -97,8 +98,35 @@ void Lv2Host::runRaw(std::uint32_t frames, std::vector<std::uint64_t>& raw,
     for (std::uint32_t i = 0; i < kControlCount; ++i)
         lilv_instance_connect_port(instance, kFirstParameterPort + i,
                                    unconnected[i] ? nullptr : &controls[i]);
+    notify.assign(8192 / 8, 0);
+    LV2_Atom capacity{8192, map(LV2_ATOM__Chunk)};
+    std::memcpy(notify.data(), &capacity, sizeof capacity);
+    lilv_instance_connect_port(instance, kNotifyPort, notify.data());
     lilv_instance_run(instance, frames);
+    readNotify();
     worker.finishBlock();
+}
+
+void Lv2Host::readNotify() {
+    const auto* head = reinterpret_cast<const LV2_Atom_Sequence*>(notify.data());
+    if (head->atom.type != map(LV2_ATOM__Sequence)) return;
+    LV2_ATOM_SEQUENCE_FOREACH(head, event) {
+        const auto* whole = reinterpret_cast<const std::uint8_t*>(&event->body);
+        notifications.emplace_back(whole, whole + sizeof(LV2_Atom) + event->body.size);
+        if (event->body.type != map(LV2_ATOM__Object)) continue;
+        const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&event->body);
+        if (object->body.otype != map(LV2_PATCH__Set)) continue;
+        const LV2_Atom* property = nullptr;
+        const LV2_Atom* value = nullptr;
+        lv2_atom_object_get(object, map(LV2_PATCH__property), &property, map(LV2_PATCH__value),
+                            &value, 0);
+        if (property == nullptr || value == nullptr || property->type != map(LV2_ATOM__URID))
+            continue;
+        const LV2_URID id = reinterpret_cast<const LV2_Atom_URID*>(property)->body;
+        const auto* text = static_cast<const char*>(LV2_ATOM_BODY_CONST(value));
+        told[uris.at(id - 1)] = std::string(text, value->size).c_str();
+        ++toldCount;
+    }
 }
 
 void Lv2Host::setPath(const char* property, const std::string& path) {
@@ -122,7 +150,16 @@ void Lv2Host::setPath(const char* property, const std::string& path) {
     body.insert(body.end(), reinterpret_cast<const std::uint8_t*>(&value),
                 reinterpret_cast<const std::uint8_t*>(&value) + sizeof value);
     add(path.c_str(), path.size() + 1);
+    runObject(body);
+}
 
+void Lv2Host::askNames() {
+    const LV2_Atom_Object_Body head{0, map(LV2_PATCH__Get)};
+    const auto* from = reinterpret_cast<const std::uint8_t*>(&head);
+    runObject({from, from + sizeof head});
+}
+
+void Lv2Host::runObject(const std::vector<std::uint8_t>& body) {
     std::vector<std::uint8_t> bytes(sizeof(LV2_Atom_Sequence) + sizeof(LV2_Atom_Event));
     LV2_Atom_Event event{};
     event.body.size = static_cast<std::uint32_t>(body.size());

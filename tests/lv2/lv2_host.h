@@ -39,6 +39,16 @@ class Lv2Host {
     // Runs a block of no frames whose input holds a patch:Set of `property` to `path` (an
     // atom:Path), then the work it scheduled, as a host's file chooser does.
     void setPath(const char* property, const std::string& path);
+    // Runs a block of no frames whose input holds a patch:Get, as the UI asks for the names.
+    void askNames();
+    // The plug-in's patch:Set messages on its notify port, gathered over the runs: each
+    // property's URI and the text of its last value; `toldCount` counts the messages.
+    std::map<std::string, std::string> told;
+    int toldCount = 0;
+    // Every atom the notify port carried, whole, as a host passes them to the UI.
+    std::vector<std::vector<std::uint8_t>> notifications;
+    // Runs a block of no frames whose input holds the object `body`, then the work it scheduled.
+    void runObject(const std::vector<std::uint8_t>& body);
     // Runs one block whose MIDI buffer is exactly `sequence` (a raw atom sequence, any content);
     // then the work the block scheduled.
     void runRaw(std::uint32_t frames, std::vector<std::uint64_t>& sequence,
@@ -69,5 +79,7 @@ class Lv2Host {
     LilvWorld* world = nullptr;
     const LilvPlugin* plugin = nullptr;
     LilvInstance* instance = nullptr;
+    void readNotify();
     std::vector<std::uint64_t> sequence; // 8-byte aligned atom buffer
+    std::vector<std::uint64_t> notify;
 };

@@ -103,3 +103,46 @@ TEST(Lv2Tuning, AnEmptyPathGoesBackToEqualTemperamentAndADamagedFileChangesNothi
     EXPECT_EQ(reset.saveState().count(reset.map(kStateScaleTextUri)), 0u);
     EXPECT_EQ(phrase(reset), plainPhrase);
 }
+
+// The notify port tells the names in force: at the first run, after each change the worker
+// made, when asked with a patch:Get and after a restore; otherwise nothing.
+TEST(Lv2Tuning, TheNotifyPortTellsTheFilesInForceWhenTheyChangeWhenAskedAndAfterARestore) {
+    TuningFolder folder;
+    const std::string scale = folder.write("just.scl", kJustScale);
+    const std::string keymap = folder.write("white.kbm", kWhiteKeys);
+    Lv2Host host;
+    ASSERT_TRUE(host.loaded());
+    std::vector<float> left, right;
+    host.run(16, {}, left, right);
+    EXPECT_EQ(host.toldCount, 3);
+    EXPECT_EQ(host.told[kScaleUri], "");
+    EXPECT_EQ(host.told[kScaleDescriptionUri], "");
+
+    host.setPath(kScaleUri, scale);
+    host.setPath(kKeymapUri, keymap);
+    host.run(16, {}, left, right);
+    EXPECT_EQ(host.told[kScaleUri], scale);
+    EXPECT_EQ(host.told[kKeymapUri], keymap);
+    EXPECT_EQ(host.told[kScaleDescriptionUri], "Just intonation, C major");
+    const int toldBefore = host.toldCount;
+    host.run(16, {}, left, right);
+    EXPECT_EQ(host.toldCount, toldBefore);
+
+    host.told.clear();
+    host.askNames();
+    host.run(16, {}, left, right);
+    EXPECT_EQ(host.told[kScaleUri], scale);
+
+    Lv2Host fresh;
+    fresh.run(16, {}, left, right);
+    fresh.restoreState(host.saveState());
+    fresh.run(16, {}, left, right);
+    EXPECT_EQ(fresh.told[kScaleUri], scale);
+    EXPECT_EQ(fresh.told[kScaleDescriptionUri], "Just intonation, C major");
+
+    host.setPath(kScaleUri, "");
+    host.run(16, {}, left, right);
+    EXPECT_EQ(host.told[kScaleUri], "");
+    EXPECT_EQ(host.told[kScaleDescriptionUri], "");
+    EXPECT_EQ(host.told[kKeymapUri], keymap);
+}

@@ -25,14 +25,14 @@ TITLE = "Ulvo DrawBar Synth"
 TEXT_HEIGHT = 14  # the radio group's caption cell, as in drive_editor_x11.py
 SAW_ITEM = 1
 WAVE_INDEX = 14
-# The classic form, 457 x 281, with the strip of playing controls, 153 high, below it and the
+# The classic form, 457 x 281, with the strip of playing controls, 175 high, below it and the
 # program chooser, 165 high, below that.
-WIDTH, HEIGHT = 457, 281 + 153 + 165
+WIDTH, HEIGHT = 457, 281 + 175 + 165
 # The chooser's list and buttons on the form: eight rows of 14 pixels in columns of 109, inside a
 # two-pixel edge.
-LIST = (8, 475, 441, 116)
-PREVIOUS = (8, 450, 25, 21)
-NEXT = (424, 450, 25, 21)
+LIST = (8, 497, 441, 116)
+PREVIOUS = (8, 472, 25, 21)
+NEXT = (424, 472, 25, 21)
 HIGHLIGHT = (0x00, 0x78, 0xD7)
 
 

@@ -22,8 +22,9 @@ constexpr std::array<const char*, 4> kPlayerAboutLines = {
 
 } // namespace
 
-EditorWindow::EditorWindow(const Instrument& instrument, ParameterQueue& queue, int scale)
-    : link(instrument, queue), programs(instrument, queue) {
+EditorWindow::EditorWindow(Instrument& instrument, ParameterQueue& queue, TuningSource& tuning,
+                           int scale)
+    : link(instrument, queue), programs(instrument, queue), tuningLink(instrument, tuning) {
     XSetIOErrorHandler(quietAboutLostConnection);
     form.AboutLines = kPlayerAboutLines;
     window = createTopLevelFormWindow(kProductName, scale > 0 ? scale : serverScaleFactor(), form);
@@ -36,6 +37,7 @@ EditorWindow::EditorWindow(const Instrument& instrument, ParameterQueue& queue, 
     form.FormCreate();
     form.Synth = &link;
     form.Programs = &programs;
+    form.Tuning = &tuningLink;
     form.Timer1Timer();
     window->show();
 }

@@ -8,12 +8,14 @@
 #include "editor/form_window.h"
 #include "tools/play/program_queue_link.h"
 #include "tools/play/queue_link.h"
+#include "tools/play/source_tuning_link.h"
 
 class EditorWindow {
   public:
     // [main thread] Opens and shows the window, drawn `scale` times its size (0: from the
-    // display). Throws ToolError when no window can be opened.
-    EditorWindow(const Instrument& instrument, ParameterQueue& queue, int scale);
+    // display); its strip tells and resets `tuning`. Throws ToolError when no window can be
+    // opened.
+    EditorWindow(Instrument& instrument, ParameterQueue& queue, TuningSource& tuning, int scale);
 
     // [main thread] Handles the window's events and the form's timer.
     void idle() { window->idle(); }
@@ -25,6 +27,7 @@ class EditorWindow {
   private:
     QueueLink link;
     ProgramQueueLink programs;
+    SourceTuningLink tuningLink;
     TForm1 form{FormExtent::WithProgramChooser};
     std::unique_ptr<FormWindow> window; // goes before the form and the link it calls
 };

@@ -151,7 +151,7 @@ int play(const PlayOptions& options, const char* executable) {
         instrument->settleProgram(instrument->currentProgram());
         player->activate();
         if (options.gui)
-            window = std::make_unique<EditorWindow>(*instrument, player->changes(),
+            window = std::make_unique<EditorWindow>(*instrument, player->changes(), tuning,
                                                     options.scale.value_or(0));
     } catch (const ToolError& e) {
         if (nsm) nsm->replyOpen(e.what());

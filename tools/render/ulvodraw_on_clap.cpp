@@ -4,7 +4,10 @@
 
 #include "plugin/clap/clap_plugin_id.h"
 #include "synth/parameters.h"
+#include "synth/tuning/tuning_source.h"
+#include "synth/tuning/tuning_state_text.h"
 #include "tools/common/factory_presets.h"
+#include "tools/common/tool_error.h"
 
 bool isUlvoDrawClap(const HostedClapPlugin& instance) {
     return std::strcmp(instance.pluginId(), kUlvoDrawClapId) == 0;
@@ -44,4 +47,17 @@ void UlvoDrawOnClap::selectPreset(const std::string& label) {
                 values.push_back(preset.values[control]);
             }
     inner->setParameters(indices, values);
+}
+
+void UlvoDrawOnClap::setTuningFiles(const std::string& scale, const std::string& keymap) {
+    TuningSource tuning;
+    for (const std::string& error : {tuning.loadScale(scale), tuning.loadKeymap(keymap)})
+        if (!error.empty()) throw UsageError(error);
+    // The bank's header names its version; the tuning's lines follow the bank in version 3.
+    const std::string state = inner->saveState();
+    const std::string header = "ulvodraw-bank ";
+    const std::size_t lineEnd = state.find('\n');
+    if (state.compare(0, header.size(), header) != 0 || lineEnd == std::string::npos)
+        throw ToolError("UlvoDraw's CLAP build gave a state that is no bank");
+    inner->loadState(header + "3" + state.substr(lineEnd) + tuningStateLines(tuning));
 }

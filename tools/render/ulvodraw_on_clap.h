@@ -22,4 +22,7 @@ class UlvoDrawOnClap : public ForwardingInstrument<HostedClapPlugin> {
     std::vector<ListedPreset> presets() const override;
     // Throws UsageError naming the nearest presets for a name that is none of them.
     void selectPreset(const std::string& label) override;
+    // The files' texts join the plug-in's state (a bank of version 3), which it loads back, as
+    // a session that kept them does.
+    void setTuningFiles(const std::string& scale, const std::string& keymap) override;
 };

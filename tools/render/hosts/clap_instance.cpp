@@ -208,3 +208,45 @@ void HostedClapPlugin::render(float** in, float** out, std::int32_t frames) {
         for (std::int32_t c = 0; c < outputs.channels; ++c)
             std::fill(out[c], out[c] + frames, 0.0f);
 }
+
+namespace {
+
+struct ReadFrom {
+    const std::string& text;
+    std::size_t at = 0;
+};
+
+std::int64_t ULVO_CLAP_CALL writeToString(const clap::OutputStream* stream, const void* buffer,
+                                          std::uint64_t size) {
+    static_cast<std::string*>(stream->ctx)->append(static_cast<const char*>(buffer), size);
+    return static_cast<std::int64_t>(size);
+}
+
+std::int64_t ULVO_CLAP_CALL readFromString(const clap::InputStream* stream, void* buffer,
+                                           std::uint64_t size) {
+    auto& from = *static_cast<ReadFrom*>(stream->ctx);
+    const std::size_t count =
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, from.text.size() - from.at));
+    std::memcpy(buffer, from.text.data() + from.at, count);
+    from.at += count;
+    return static_cast<std::int64_t>(count);
+}
+
+} // namespace
+
+std::string HostedClapPlugin::saveState() const {
+    const auto* state = extension<clap::PluginState>(plugin, clap::kExtState);
+    std::string text;
+    const clap::OutputStream stream{&text, writeToString};
+    if (state == nullptr || state->save == nullptr || !state->save(plugin, &stream))
+        throw ToolError("'" + path + "': the plug-in gave no state");
+    return text;
+}
+
+void HostedClapPlugin::loadState(const std::string& text) {
+    const auto* state = extension<clap::PluginState>(plugin, clap::kExtState);
+    ReadFrom from{text};
+    const clap::InputStream stream{&from, readFromString};
+    if (state == nullptr || state->load == nullptr || !state->load(plugin, &stream))
+        throw ToolError("'" + path + "': the plug-in refused its state");
+}

@@ -45,6 +45,11 @@ class HostedClapPlugin : public HostedInstrument {
     // Always throws UsageError.
     void selectPreset(const std::string& label) override;
 
+    // The plug-in's state through clap.state, whole; loaded back before processing starts.
+    // Both throw ToolError when the plug-in has no state or refuses it.
+    std::string saveState() const;
+    void loadState(const std::string& state);
+
     void switchOn() override;
     void switchOff() override;
     void sendEvents(std::span<const BlockMessage> messages) override;
