@@ -1,4 +1,5 @@
 #include "editor/drawn/list_box.h"
+#include "editor/drawn/hit_test.h"
 
 #include <algorithm>
 
@@ -27,18 +28,13 @@ ControlRect ListBox::itemRect(std::int32_t index) const {
 
 std::int32_t ListBox::itemAt(PixelPoint point) const {
     for (std::int32_t i = 0; i < itemCount(); ++i) {
-        const ControlRect r = itemRect(i);
-        if (point.x >= r.left && point.x < r.left + r.width && point.y >= r.top &&
-            point.y < r.top + r.height)
-            return i;
+        if (rectContains(itemRect(i), point)) return i;
     }
     return -1;
 }
 
 bool ListBox::press(PixelPoint point) {
-    if (point.x < area.left || point.y < area.top || point.x >= area.left + area.width ||
-        point.y >= area.top + area.height)
-        return false;
+    if (!rectContains(area, point)) return false;
     const std::int32_t item = itemAt(point);
     if (item >= 0 && item != selected) setPosition(item);
     return true;

@@ -1,4 +1,5 @@
 #include "editor/drawn/push_button.h"
+#include "editor/drawn/hit_test.h"
 
 #include "editor/drawn/classic_look.h"
 #include "editor/drawn/system_colours.h"
@@ -10,8 +11,7 @@ constexpr std::int32_t kArrowDepth = 4; // columns of the arrow; it is twice as 
 PushButton::PushButton(ControlRect bounds, Arrow arrow) : area(bounds), arrow(arrow) {}
 
 bool PushButton::contains(PixelPoint point) const {
-    return point.x >= area.left && point.y >= area.top && point.x < area.left + area.width &&
-           point.y < area.top + area.height;
+    return rectContains(area, point);
 }
 
 bool PushButton::press(PixelPoint point) {

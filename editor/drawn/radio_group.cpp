@@ -1,4 +1,5 @@
 #include "editor/drawn/radio_group.h"
+#include "editor/drawn/hit_test.h"
 
 #include <algorithm>
 
@@ -25,10 +26,7 @@ ControlRect RadioGroup::itemBox(std::int32_t index) const {
 
 std::int32_t RadioGroup::itemAt(PixelPoint point) const {
     for (std::int32_t i = 0; i < itemCount(); ++i) {
-        const ControlRect r = itemRect(i);
-        if (point.x >= r.left && point.x < r.left + r.width && point.y >= r.top &&
-            point.y < r.top + r.height)
-            return i;
+        if (rectContains(itemRect(i), point)) return i;
     }
     return -1;
 }

@@ -1,4 +1,5 @@
 #include "editor/drawn/track_bar.h"
+#include "editor/drawn/hit_test.h"
 
 #include <algorithm>
 
@@ -66,13 +67,10 @@ std::vector<std::int32_t> TrackBar::tickPositions() const {
 }
 
 bool TrackBar::press(PixelPoint point) {
-    if (point.x < area.left || point.y < area.top || point.x >= area.left + area.width ||
-        point.y >= area.top + area.height)
-        return false;
+    if (!rectContains(area, point)) return false;
     pressed = true;
     const ControlRect t = thumb();
-    if (point.x >= t.left && point.x < t.left + t.width && point.y >= t.top &&
-        point.y < t.top + t.height) {
+    if (rectContains(t, point)) {
         dragging = true;
         grabOffset = point.y - positionY(current);
         return true;
