@@ -1,5 +1,6 @@
 #include "synth/clean_tables.h"
 
+#include <bit>
 #include <cmath>
 #include <complex>
 #include <memory>
@@ -15,6 +16,14 @@ constexpr double kPi = 3.14159265358979323846;
 double gridStep(std::int32_t entry) {
     return std::exp2(static_cast<double>(entry) / kCleanStepsPerOctave);
 }
+
+// Worked out before the audio starts, so that choosing a band is a few comparisons.
+const std::array<double, kCleanGridCount> kGridSteps = [] {
+    std::array<double, kCleanGridCount> steps{};
+    for (std::int32_t j = 0; j < kCleanGridCount; ++j)
+        steps[j] = gridStep(j);
+    return steps;
+}();
 
 // The sine coefficient of harmonic h of each bank's wave, as the Fourier series of the classic
 // tables: the saw rising from -1, the square from -1 to 1 at half the period, the triangle
@@ -63,15 +72,16 @@ const CleanTables& cleanTables() {
     return *tables;
 }
 
+// A step from 2^e up to 2^(e + 1) has its band from entry 6e to 6(e + 1); the octave comes
+// from the float's exponent, the entry within it from at most six comparisons.
 std::int32_t cleanBand(float step) {
     if (std::isnan(step) || step >= 2048.0f) return kCleanSilentEntry;
     if (step <= 1.0f) return 0;
-    auto band = static_cast<std::int32_t>(
-        std::ceil(kCleanStepsPerOctave * std::log2(static_cast<double>(step))));
-    // The logarithm may land a hair off a grid step: the first entry at or above counts.
-    while (band > 0 && gridStep(band - 1) >= step)
-        --band;
-    while (band < kCleanSilentEntry && gridStep(band) < step)
+    const auto octave =
+        static_cast<std::int32_t>((std::bit_cast<std::uint32_t>(step) >> 23) - 127u);
+    std::int32_t band = octave * kCleanStepsPerOctave;
+    const auto wanted = static_cast<double>(step);
+    while (kGridSteps[band] < wanted)
         ++band;
     return band;
 }

@@ -1,5 +1,7 @@
 #include "synth/render/clean_table_cache.h"
 
+#include <bit>
+
 #include "synth/engine_values.h"
 
 CleanTableCache::CleanTableCache() {
@@ -43,7 +45,12 @@ std::int32_t CleanTableCache::offsetFor(std::int32_t wanted) {
         for (std::uint32_t i = 0; i < kTableSize; ++i)
             out[i] += block[(m * i) & (kTableSize - 1)] * w;
     }
-    out[kTableSize] = out[0];
+    // Floats, one entry on.
+    const std::uint32_t last = out[kTableSize - 1];
+    for (std::int32_t i = kTableSize; i > 0; --i)
+        out[i] =
+            std::bit_cast<std::uint32_t>(static_cast<float>(static_cast<std::int32_t>(out[i - 1])));
+    out[0] = std::bit_cast<std::uint32_t>(static_cast<float>(static_cast<std::int32_t>(last)));
     band[slot] = wanted;
     lastUse[slot] = ++uses;
     ++built;

@@ -1,7 +1,8 @@
 // The Clean oscillators' premixed tables of one renderer: for each band in use, the seven
 // weighted band-limited blocks summed per table index, as cleanMix (voice_render.h) gives them,
-// so that a lane reads one entry and the next per frame. Built on the audio thread when a voice
-// enters a band no table holds, or when the weights or the bank change; no allocation.
+// held as the bits of their floats, so that a lane reads one entry and the next per frame. Built on
+// the audio thread when a voice enters a band no table holds, or when the weights or the bank
+// change; no allocation.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +15,9 @@ struct RenderValues;
 
 // Room for one table per voice: the voices in lanes never need more bands at once.
 inline constexpr std::int32_t kCleanSlots = kVoiceCount;
-// Entries per table: the table, its first entry again (the interpolation's right-hand entry at
-// index 4095), and padding to a cache line.
+// Entries per table: the table one entry on (entry j holds index j - 1, entry 0 index 4095),
+// its last entry for the interpolation's right-hand entry at index 4095, and padding to a cache
+// line.
 inline constexpr std::int32_t kCleanStride = kTableSize + 16;
 
 struct CleanTableCache {

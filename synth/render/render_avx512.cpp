@@ -49,6 +49,9 @@ struct Avx512Ops {
     static I xorI(I a, I b) { return _mm256_xor_si256(a, b); }
     static F addF(F a, F b) { return _mm256_add_ps(a, b); }
     static F subF(F a, F b) { return _mm256_sub_ps(a, b); }
+    static F mulF(F a, F b) { return _mm256_mul_ps(a, b); }
+    static I truncF(F v) { return _mm256_cvttps_epi32(v); }
+    static F bitsF(I v) { return _mm256_castsi256_ps(v); }
     static F toF(I v) { return _mm256_cvtepi32_ps(v); }
     static I roundF(F v) { return _mm256_cvtps_epi32(v); }
     static I geMask(F a, F b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_GE_OQ)); }

@@ -125,22 +125,22 @@ ULVO_KERNEL_INLINE typename Ops::I oscillate(const LaneJob& job, LaneWork* w,
     constexpr int W = Ops::kWidth;
     using I = typename Ops::I;
     using F = typename Ops::F;
-    using D = typename Ops::D;
     const I p = Ops::roundF(phase);
     I value;
     if constexpr (Clean) {
-        // The whole part: one below the rounded phase where that lies above the phase (the
-        // mask is -1 where it does not).
-        const I below =
-            Ops::subI(Ops::subI(p, Ops::loadI(w->one)), Ops::geMask(phase, Ops::toF(p)));
-        index = Ops::addI(Ops::andI(below, Ops::loadI(w->indexMask)),
+        // The phase plus one is at least 1/2 in the lanes, so truncation gives its whole part;
+        // the table is stored one entry on, so that whole part indexes the entry below.
+        const F shifted = Ops::addF(phase, Ops::loadF(w->floatOne));
+        const I whole = Ops::truncF(shifted);
+        index = Ops::addI(Ops::andI(whole, Ops::loadI(w->indexMask)),
                           Ops::loadI(job.cleanOffset + q * W));
         I at, next;
         Ops::lookupPair(table, index, at, next);
-        const D a = Ops::fromI(at);
-        const D b = Ops::fromI(next);
-        const D fraction = Ops::subD(Ops::widen(phase), Ops::fromI(below));
-        value = Ops::roundD(Ops::addD(a, Ops::mulD(fraction, Ops::subD(b, a))));
+        const F a = Ops::bitsF(at);
+        const F fraction = Ops::subF(shifted, Ops::toF(whole));
+        const F v = Ops::addF(a, Ops::mulF(fraction, Ops::subF(Ops::bitsF(next), a)));
+        // 2^31 and above saturate to INT32_MAX (the conversion gives INT32_MIN).
+        value = Ops::xorI(Ops::roundF(v), Ops::geMask(v, Ops::loadF(w->floatTwo31)));
     } else {
         index = Ops::andI(p, Ops::loadI(w->indexMask));
         value = Ops::lookup(table, index);
@@ -404,8 +404,9 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
             const D magic = Ops::loadD(w->magic);
             D x;
             if constexpr (S.smoothZero && S.clean) {
+                // A float of an integer is a whole number: no rounding to do.
                 smoothed[q] = Ops::toF(value);
-                x = roundWide<Ops>(Ops::widen(smoothed[q]), magic);
+                x = Ops::widen(smoothed[q]);
                 largestX[q] = Ops::maxD(largestX[q], Ops::andNotD(Ops::loadD(w->sign), x));
             } else if constexpr (S.smoothZero &&
                                  requires { Ops::lookupWide(job.mixed->wide, index[q]); }) {

@@ -52,9 +52,9 @@ struct LaneWork {
     alignas(64) double magic[kMaxLaneWidth] = ULVO_EVERY_LANE(6755399441055744.0);
     alignas(64) double sign[kMaxLaneWidth] = ULVO_EVERY_LANE(-0.0);
     alignas(64) float floatTwo31[kMaxLaneWidth] = ULVO_EVERY_LANE(2147483648.0f);
+    alignas(64) float floatOne[kMaxLaneWidth] = ULVO_EVERY_LANE(1.0f);
     alignas(64) std::int32_t indexMask[kMaxLaneWidth] = ULVO_EVERY_LANE(kTableSize - 1);
     alignas(64) std::int32_t periodMask[kMaxLaneWidth] = ULVO_EVERY_LANE(~(kTableSize - 1));
-    alignas(64) std::int32_t one[kMaxLaneWidth] = ULVO_EVERY_LANE(1);
 };
 
 #undef ULVO_EVERY_LANE
@@ -88,8 +88,9 @@ struct LaneJob {
     // Each lane's table index at the run's last frame.
     alignas(64) std::int32_t lastIndex[kMaxLanes];
 
-    // Clean oscillators: each lane reads its band's premixed table, which starts `cleanOffset`
-    // entries after `cleanTable` (see CleanTableCache); the Classic ones read `mixed`.
+    // Clean oscillators: each lane reads its band's premixed table of float bits, which starts
+    // `cleanOffset` entries after `cleanTable` (see CleanTableCache); the Classic ones read
+    // `mixed`.
     bool clean = false;
     const std::int32_t* cleanTable = nullptr;
     alignas(64) std::int32_t cleanOffset[kMaxLanes];

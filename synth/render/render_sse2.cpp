@@ -32,6 +32,9 @@ struct Sse2Ops {
     static I xorI(I a, I b) { return _mm_xor_si128(a, b); }
     static F addF(F a, F b) { return _mm_add_ps(a, b); }
     static F subF(F a, F b) { return _mm_sub_ps(a, b); }
+    static F mulF(F a, F b) { return _mm_mul_ps(a, b); }
+    static I truncF(F v) { return _mm_cvttps_epi32(v); }
+    static F bitsF(I v) { return _mm_castsi128_ps(v); }
     static F toF(I v) { return _mm_cvtepi32_ps(v); }
     static I roundF(F v) { return _mm_cvtps_epi32(v); }
     static I geMask(F a, F b) { return _mm_castps_si128(_mm_cmpge_ps(a, b)); }

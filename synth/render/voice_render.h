@@ -144,14 +144,16 @@ inline std::int32_t cleanMix(const RenderValues& r, std::int32_t band, std::uint
     return static_cast<std::int32_t>(sum);
 }
 
-// The Clean oscillator: the mix at the two table indices either side of the phase, interpolated
-// in double (exact up to the one rounding of each product and sum) and rounded to an integer.
+// The Clean oscillator: the mix at the two table indices either side of the phase, as floats,
+// interpolated in float and rounded to an integer. The phase is split as phase + 1 (the sum
+// rounded to float), which the lanes may truncate: it is at least 1/2 there.
 inline std::int32_t cleanOscillator(const Voice& v, const RenderValues& r) {
-    const float below = std::floor(v.phase);
-    const auto i = static_cast<std::uint32_t>(roundToInt(below)); // whole already
-    const double a = cleanMix(r, v.band, i & 4095u);
-    const double b = cleanMix(r, v.band, (i + 1u) & 4095u);
-    const double fraction = static_cast<double>(v.phase) - below; // exact
+    const float shifted = v.phase + 1.0f;
+    const float whole = std::floor(shifted);
+    const auto i = static_cast<std::uint32_t>(roundToInt(whole)); // whole already
+    const auto a = static_cast<float>(cleanMix(r, v.band, (i - 1u) & 4095u));
+    const auto b = static_cast<float>(cleanMix(r, v.band, i & 4095u));
+    const float fraction = shifted - whole;
     return roundToInt(a + fraction * (b - a));
 }
 

@@ -146,7 +146,19 @@ TEST(CleanOscillators, EveryBandsPartialsStayBelowHalfTheRate) {
             EXPECT_GE(entryStep, kBlockMultiplier[k] * std::max(step, 1.0f)) << step << " " << k;
         }
     }
+    // At each grid step and the floats either side of it: the first entry at or above.
+    for (std::int32_t j = 1; j < kCleanSilentEntry; ++j) {
+        const double grid = std::exp2(j / 6.0);
+        const auto at = static_cast<float>(grid);
+        for (float step : {std::nextafter(at, 0.0f), at, std::nextafter(at, 4096.0f)}) {
+            std::int32_t first = 0;
+            while (std::exp2(first / 6.0) < step)
+                ++first;
+            EXPECT_EQ(cleanBand(step), first) << "step " << step;
+        }
+    }
     EXPECT_EQ(cleanBand(2048.0f), kCleanSilentEntry);
+    EXPECT_EQ(cleanBand(std::nextafter(2048.0f, 0.0f)), kCleanSilentEntry);
     EXPECT_EQ(cleanBand(std::nanf("")), kCleanSilentEntry);
     EXPECT_EQ(cleanHarmonicShare(0.5), 0.0);
     EXPECT_EQ(cleanHarmonicShare(0.4), 1.0);
