@@ -85,3 +85,13 @@ std::int32_t cleanBand(float step) {
         ++band;
     return band;
 }
+
+std::int32_t nextCleanBand(std::int32_t current, float step) {
+    // Most moves stay inside the band's reach: two comparisons.
+    const auto wanted = static_cast<double>(step);
+    if (current >= 2 && current < kCleanSilentEntry && wanted <= kGridSteps[current] &&
+        wanted > kGridSteps[current - 2])
+        return current;
+    const std::int32_t band = cleanBand(step);
+    return band > current || band < current - 1 ? band : current;
+}

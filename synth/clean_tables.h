@@ -36,6 +36,11 @@ const CleanTables& cleanTables();
 // (0 below 1, the silent entry from 2048 and for what is not a number).
 std::int32_t cleanBand(float step);
 
+// The band a voice in band `current` takes at phase step `step`. It follows the step up at once;
+// down only by two bands or more: a band above holds fewer harmonics, never one past half the
+// rate, and a vibrato around a band's edge then keeps one table instead of mixing two in turn.
+std::int32_t nextCleanBand(std::int32_t current, float step);
+
 // Grid entry that block `k` reads in band `band`.
 inline std::int32_t cleanBlockEntry(std::int32_t band, int k) {
     const std::int32_t entry = band + kCleanBlockOffset[k];

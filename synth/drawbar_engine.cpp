@@ -308,9 +308,10 @@ void DrawbarEngine::expression(std::uint8_t value) {
     output.setExpression(value);
 }
 
+// A silent voice takes its pitch when its note starts.
 void DrawbarEngine::retune() {
     for (std::int32_t v = 0; v <= kTopVoice; ++v)
-        updatePitch(v);
+        if (voices[v].stage != Idle) updatePitch(v);
     renderer->takePhaseSteps();
 }
 
@@ -375,13 +376,9 @@ void DrawbarEngine::updatePitch(std::int32_t v) {
     chooseCleanTables(voice);
 }
 
-// Whatever moved the step (a note, the bend, the vibrato, the tuning), the band follows it up
-// at once. Down it follows only by two bands or more: a band above holds fewer harmonics, never
-// one past half the rate, and a vibrato around a band's edge then keeps one table instead of
-// mixing two in turn.
+// Whatever moved the step: a note, the bend, the vibrato, the tuning.
 void DrawbarEngine::chooseCleanTables(Voice& voice) {
-    const std::int32_t band = cleanBand(voice.phaseStep);
-    if (band > voice.band || band < voice.band - 1) voice.band = band;
+    voice.band = nextCleanBand(voice.band, voice.phaseStep);
 }
 
 void DrawbarEngine::render(float* left, float* right, std::int32_t frames) {

@@ -7,6 +7,8 @@
 CleanTableCache::CleanTableCache() {
     for (std::int32_t& b : band)
         b = -1;
+    for (std::int32_t& s : slotOf)
+        s = -1;
 }
 
 bool CleanTableCache::current(const RenderValues& r) const {
@@ -22,17 +24,22 @@ void CleanTableCache::reset(const RenderValues& r) {
         weights[k] = r.harmonicWeight[k];
     for (std::int32_t& b : band)
         b = -1;
+    for (std::int32_t& s : slotOf)
+        s = -1;
 }
 
+// Every lane asks again whenever the pitch moves, so a band already held is found at once.
 std::int32_t CleanTableCache::offsetFor(std::int32_t wanted) {
-    std::int32_t slot = 0;
-    for (std::int32_t s = 0; s < kCleanSlots; ++s) {
-        if (band[s] == wanted) {
-            lastUse[s] = ++uses;
-            return s * kCleanStride;
-        }
-        if (lastUse[s] < lastUse[slot]) slot = s;
+    if (wanted < 0 || wanted >= kCleanGridCount) wanted = kCleanSilentEntry;
+    if (const std::int32_t held = slotOf[wanted]; held >= 0) {
+        lastUse[held] = ++uses;
+        return held * kCleanStride;
     }
+    std::int32_t slot = 0;
+    for (std::int32_t s = 1; s < kCleanSlots; ++s)
+        if (lastUse[s] < lastUse[slot]) slot = s;
+    if (band[slot] >= 0) slotOf[band[slot]] = -1;
+    slotOf[wanted] = slot;
     // The wrapping sums of cleanMix, block by block.
     auto* out = reinterpret_cast<std::uint32_t*>(table + slot * kCleanStride);
     for (int i = 0; i < kTableSize; ++i)

@@ -23,6 +23,7 @@ inline constexpr std::int32_t kCleanStride = kTableSize + 16;
 struct CleanTableCache {
     alignas(64) std::int32_t table[kCleanSlots * kCleanStride]{};
     std::int32_t band[kCleanSlots]{};     // the band each slot holds; -1 none
+    std::int32_t slotOf[kCleanGridCount]; // the slot that holds each band; -1 none
     std::uint64_t lastUse[kCleanSlots]{}; // when each slot was last handed out
     std::uint64_t uses = 0;
     const std::array<std::int32_t, kTableSize>* waves = nullptr; // what the tables are mixed from

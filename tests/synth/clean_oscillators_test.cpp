@@ -157,6 +157,16 @@ TEST(CleanOscillators, EveryBandsPartialsStayBelowHalfTheRate) {
             EXPECT_EQ(cleanBand(step), first) << "step " << step;
         }
     }
+    // A voice's band follows the step up at once and down by two bands or more.
+    for (std::int32_t current = -1; current <= kCleanSilentEntry; ++current)
+        for (std::int32_t j = 0; j <= kCleanSilentEntry; ++j)
+            for (float scale : {0.999f, 1.0f, 1.001f}) {
+                const float step = static_cast<float>(std::exp2(j / 6.0)) * scale;
+                const std::int32_t band = cleanBand(step);
+                EXPECT_EQ(nextCleanBand(current, step),
+                          band > current || band < current - 1 ? band : current)
+                    << current << " " << step;
+            }
     EXPECT_EQ(cleanBand(2048.0f), kCleanSilentEntry);
     EXPECT_EQ(cleanBand(std::nextafter(2048.0f, 0.0f)), kCleanSilentEntry);
     EXPECT_EQ(cleanBand(std::nanf("")), kCleanSilentEntry);
