@@ -76,13 +76,32 @@ struct Avx512Ops {
         return _mm256_set_m128i(lanes::lookupFour(table, _mm256_extracti128_si256(index, 1)),
                                 lanes::lookupFour(table, _mm256_castsi256_si128(index)));
     }
+    // Each lane's entry and the next, from 16 bytes read at the entry (the Clean tables are
+    // padded for it): the indices go through memory instead of extractions, and the lanes are
+    // put in order with four shuffles, where the port that shuffles is the one the filter's
+    // wide operations also need.
     __attribute__((always_inline)) static void lookupPair(const std::int32_t* table, I index, I& at,
                                                           I& next) {
-        __m128i atLow, nextLow, atHigh, nextHigh;
-        lanes::lookupPairFour(table, _mm256_castsi256_si128(index), atLow, nextLow);
-        lanes::lookupPairFour(table, _mm256_extracti128_si256(index, 1), atHigh, nextHigh);
-        at = _mm256_set_m128i(atHigh, atLow);
-        next = _mm256_set_m128i(nextHigh, nextLow);
+        const __m128i low = _mm256_castsi256_si128(index),
+                      high = _mm256_extracti128_si256(index, 1);
+        const auto q0 = static_cast<std::uint64_t>(_mm_cvtsi128_si64(low));
+        const auto q1 = static_cast<std::uint64_t>(_mm_extract_epi64(low, 1));
+        const auto q2 = static_cast<std::uint64_t>(_mm_cvtsi128_si64(high));
+        const auto q3 = static_cast<std::uint64_t>(_mm_extract_epi64(high, 1));
+        const std::uint64_t i[8] = {q0 & 0xFFFFFFFFu, q0 >> 32, q1 & 0xFFFFFFFFu, q1 >> 32,
+                                    q2 & 0xFFFFFFFFu, q2 >> 32, q3 & 0xFFFFFFFFu, q3 >> 32};
+        const auto entries = [table](std::uint64_t at) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + at));
+        };
+        // Lanes l and l + 4 in one register each: (a b . . | a b . .).
+        const auto rows = [&](int l) {
+            return _mm256_inserti128_si256(_mm256_castsi128_si256(entries(i[l])), entries(i[l + 4]),
+                                           1);
+        };
+        const I u01 = _mm256_unpacklo_epi32(rows(0), rows(1));
+        const I u23 = _mm256_unpacklo_epi32(rows(2), rows(3));
+        at = _mm256_unpacklo_epi64(u01, u23);
+        next = _mm256_unpackhi_epi64(u01, u23);
     }
 };
 
