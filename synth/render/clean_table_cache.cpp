@@ -1,6 +1,8 @@
 #include "synth/render/clean_table_cache.h"
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 
 #include "synth/engine_values.h"
 
@@ -53,11 +55,18 @@ std::int32_t CleanTableCache::offsetFor(std::int32_t wanted) {
             out[i] += block[(m * i) & (kTableSize - 1)] * w;
     }
     // Floats, one entry on.
-    const std::uint32_t last = out[kTableSize - 1];
-    for (std::int32_t i = kTableSize; i > 0; --i)
-        out[i] =
-            std::bit_cast<std::uint32_t>(static_cast<float>(static_cast<std::int32_t>(out[i - 1])));
-    out[0] = std::bit_cast<std::uint32_t>(static_cast<float>(static_cast<std::int32_t>(last)));
+    const auto asFloat = [](std::uint32_t sum) {
+        return static_cast<float>(static_cast<std::int32_t>(sum));
+    };
+    const float last = asFloat(out[kTableSize - 1]);
+    double most = std::fabs(last);
+    for (std::int32_t i = kTableSize; i > 0; --i) {
+        const float entry = asFloat(out[i - 1]);
+        most = std::max(most, static_cast<double>(std::fabs(entry)));
+        out[i] = std::bit_cast<std::uint32_t>(entry);
+    }
+    out[0] = std::bit_cast<std::uint32_t>(last);
+    largest[slot] = most;
     band[slot] = wanted;
     lastUse[slot] = ++uses;
     ++built;

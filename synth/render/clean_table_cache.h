@@ -25,6 +25,7 @@ struct CleanTableCache {
     std::int32_t band[kCleanSlots]{};     // the band each slot holds; -1 none
     std::int32_t slotOf[kCleanGridCount]; // the slot that holds each band; -1 none
     std::uint64_t lastUse[kCleanSlots]{}; // when each slot was last handed out
+    double largest[kCleanSlots]{};        // each slot's largest entry in size
     std::uint64_t uses = 0;
     const std::array<std::int32_t, kTableSize>* waves = nullptr; // what the tables are mixed from
     std::int32_t weights[kHarmonicBlocks]{};
@@ -38,4 +39,6 @@ struct CleanTableCache {
     // The offset in `table` of band `band`'s table, mixed now if no slot holds it; the slot
     // handed out longest ago makes room.
     std::int32_t offsetFor(std::int32_t band);
+    // The largest entry in size of the table at `offset`.
+    double largestAt(std::int32_t offset) const { return largest[offset / kCleanStride]; }
 };

@@ -114,6 +114,15 @@ void silenceLane(LaneJob& job, std::int32_t lane) {
     job.cleanOffset[lane] = 0;
 }
 
+// What every lane's Clean table can give, interpolated and rounded, in size: an interpolation
+// lies within a few float roundings (each 2^-24 at most) of the larger of its two entries.
+void boundCleanValues(LaneJob& job, const CleanTableCache& clean) {
+    double most = 0;
+    for (std::int32_t lane = 0; lane < job.groups * job.width; ++lane)
+        most = std::max(most, clean.largestAt(job.cleanOffset[lane]));
+    job.cleanBound = most * (1.0 + 0x1p-20) + 1.0;
+}
+
 // The voice's running state into its lane; Clean, the table of its band.
 void copyVoiceToLane(LaneJob& job, CleanTableCache& clean, std::int32_t lane, const Voice& v) {
     if (job.clean) job.cleanOffset[lane] = clean.offsetFor(v.band);
@@ -157,6 +166,7 @@ void loadLanes(const LaneKernels& kernels, FastRenderState& state, const VoiceRi
         job.steadyLevel[lane] = p.level;
         job.steadyCutoff[lane] = p.cutoff;
     }
+    if (job.clean) boundCleanValues(job, state.clean);
     if (job.steady) return;
 
     for (std::int32_t q = 0; q < job.groups; ++q) {
@@ -320,6 +330,7 @@ void VoiceRenderer::takePhaseSteps() {
         job.phaseStep[lane] = v.phaseStep;
         if (job.clean) job.cleanOffset[lane] = fast.clean.offsetFor(v.band);
     }
+    if (job.clean) boundCleanValues(job, fast.clean);
 }
 
 void VoiceRenderer::renderReference(float* left, float* right, std::int32_t frames) {
@@ -503,6 +514,7 @@ void VoiceRenderer::prepareSteady() {
         }
         copyVoiceToLane(job, fast.clean, lane, voices[steady.voice[lane]]);
     }
+    if (job.clean) boundCleanValues(job, fast.clean);
     steady.kernels = &laneKernels;
     steady.count = count;
     setSteadyValues();

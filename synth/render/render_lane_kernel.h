@@ -114,41 +114,75 @@ inline LaneWork* opaque(LaneWork* w) {
     return w;
 }
 
+// The Clean oscillator at frame k of group q before its rounding: the lane's own table
+// interpolated between the entries either side of the phase, as cleanOscillator
+// (voice_render.h) computes it. The phase plus one is at least 1/2 in the lanes, so truncation
+// gives its whole part; the table is stored one entry on, so that whole part indexes the entry
+// below.
+template <class Ops>
+ULVO_KERNEL_INLINE typename Ops::F interpolateClean(const LaneJob& job, const LaneWork* w,
+                                                    const std::int32_t* table, int q,
+                                                    typename Ops::F phase, typename Ops::I& index) {
+    using I = typename Ops::I;
+    using F = typename Ops::F;
+    const F shifted = Ops::addF(phase, Ops::loadF(w->floatOne));
+    const I whole = Ops::truncF(shifted);
+    index = Ops::addI(Ops::andI(whole, Ops::loadI(w->indexMask)),
+                      Ops::loadI(job.cleanOffset + q * Ops::kWidth));
+    I at, next;
+    Ops::lookupPair(table, index, at, next);
+    const F a = Ops::bitsF(at);
+    const F fraction = Ops::subF(shifted, Ops::toF(whole));
+    return Ops::addF(a, Ops::mulF(fraction, Ops::subF(Ops::bitsF(next), a)));
+}
+
+// A float rounded to an integer as roundToInt rounds it: 2^31 and above saturate to INT32_MAX
+// (the conversion gives INT32_MIN).
+template <class Ops>
+ULVO_KERNEL_INLINE typename Ops::I saturatingRound(const LaneWork* w, typename Ops::F v) {
+    return Ops::xorI(Ops::roundF(v), Ops::geMask(v, Ops::loadF(w->floatTwo31)));
+}
+
+// Whole periods come off once the rounded phase `p` reaches 4096 (p >= 0 here).
+template <class Ops>
+ULVO_KERNEL_INLINE void advancePhase(const LaneJob& job, const LaneWork* w, int q,
+                                     typename Ops::F& phase, typename Ops::I p) {
+    const typename Ops::F periods = Ops::toF(Ops::andI(p, Ops::loadI(w->periodMask)));
+    phase = Ops::addF(Ops::subF(phase, periods), Ops::loadF(job.phaseStep + q * Ops::kWidth));
+}
+
 // The oscillator at frame k of group q: the mixed table at the rounded phase (itself already
-// rounded when the smoothing is 0), or, Clean, the lane's own table interpolated between the
-// entries either side of the phase, as cleanOscillator (voice_render.h) computes it. Advances
-// the phase.
+// rounded when the smoothing is 0), or, Clean, the interpolated value rounded. Advances the
+// phase.
 template <class Ops, bool Clean>
 ULVO_KERNEL_INLINE typename Ops::I oscillate(const LaneJob& job, LaneWork* w,
                                              const std::int32_t* table, int q,
                                              typename Ops::F& phase, typename Ops::I& index) {
-    constexpr int W = Ops::kWidth;
     using I = typename Ops::I;
-    using F = typename Ops::F;
     const I p = Ops::roundF(phase);
     I value;
     if constexpr (Clean) {
-        // The phase plus one is at least 1/2 in the lanes, so truncation gives its whole part;
-        // the table is stored one entry on, so that whole part indexes the entry below.
-        const F shifted = Ops::addF(phase, Ops::loadF(w->floatOne));
-        const I whole = Ops::truncF(shifted);
-        index = Ops::addI(Ops::andI(whole, Ops::loadI(w->indexMask)),
-                          Ops::loadI(job.cleanOffset + q * W));
-        I at, next;
-        Ops::lookupPair(table, index, at, next);
-        const F a = Ops::bitsF(at);
-        const F fraction = Ops::subF(shifted, Ops::toF(whole));
-        const F v = Ops::addF(a, Ops::mulF(fraction, Ops::subF(Ops::bitsF(next), a)));
-        // 2^31 and above saturate to INT32_MAX (the conversion gives INT32_MIN).
-        value = Ops::xorI(Ops::roundF(v), Ops::geMask(v, Ops::loadF(w->floatTwo31)));
+        value = saturatingRound<Ops>(w, interpolateClean<Ops>(job, w, table, q, phase, index));
     } else {
         index = Ops::andI(p, Ops::loadI(w->indexMask));
         value = Ops::lookup(table, index);
     }
-    // Whole periods come off once the rounded phase reaches 4096 (p >= 0 here).
-    const F periods = Ops::toF(Ops::andI(p, Ops::loadI(w->periodMask)));
-    phase = Ops::addF(Ops::subF(phase, periods), Ops::loadF(job.phaseStep + q * W));
+    advancePhase<Ops>(job, w, q, phase, p);
     return value;
+}
+
+// Clean at smoothing 0: the smoothed state is the interpolated value rounded, as a float. Only
+// for the wide kernels, whose range check refuses the values that would saturate. Advances the
+// phase.
+template <class Ops>
+ULVO_KERNEL_INLINE typename Ops::F
+oscillateCleanUnsmoothed(const LaneJob& job, LaneWork* w, const std::int32_t* table, int q,
+                         typename Ops::F& phase, typename Ops::I& index) {
+    const typename Ops::I p = Ops::roundF(phase);
+    const typename Ops::F v =
+        Ops::roundNearestF(interpolateClean<Ops>(job, w, table, q, phase, index));
+    advancePhase<Ops>(job, w, q, phase, p);
+    return v;
 }
 
 // The smoothing's new state from the oscillator value (smoothing not 0).
@@ -400,23 +434,24 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
 #pragma GCC unroll 8
         for (int q = 0; q < Groups; ++q) {
             const std::int32_t at = (q * kChunkFrames + (k & (kChunkFrames - 1))) * W;
-            const I value = oscillate<Ops, S.clean>(job, w, table, q, phase[q], index[q]);
             const D magic = Ops::loadD(w->magic);
             D x;
             if constexpr (S.smoothZero && S.clean) {
-                // A float of an integer is a whole number: no rounding to do.
-                smoothed[q] = Ops::toF(value);
+                // The lanes' tables bound these values (job.cleanBound): nothing to track.
+                smoothed[q] = oscillateCleanUnsmoothed<Ops>(job, w, table, q, phase[q], index[q]);
                 x = Ops::widen(smoothed[q]);
-                largestX[q] = Ops::maxD(largestX[q], Ops::andNotD(Ops::loadD(w->sign), x));
-            } else if constexpr (S.smoothZero &&
-                                 requires { Ops::lookupWide(job.mixed->wide, index[q]); }) {
-                // The same entries, read as doubles: no conversion on the way to the filter.
-                x = Ops::lookupWide(job.mixed->wide, index[q]);
-            } else if constexpr (S.smoothZero) {
-                x = Ops::fromI(value);
             } else {
-                x = roundWide<Ops>(Ops::widen(smoothe<Ops>(w, smoothed[q], value)), magic);
-                largestX[q] = Ops::maxD(largestX[q], Ops::andNotD(Ops::loadD(w->sign), x));
+                const I value = oscillate<Ops, S.clean>(job, w, table, q, phase[q], index[q]);
+                if constexpr (S.smoothZero &&
+                              requires { Ops::lookupWide(job.mixed->wide, index[q]); }) {
+                    // The same entries, read as doubles: no conversion on the way to the filter.
+                    x = Ops::lookupWide(job.mixed->wide, index[q]);
+                } else if constexpr (S.smoothZero) {
+                    x = Ops::fromI(value);
+                } else {
+                    x = roundWide<Ops>(Ops::widen(smoothe<Ops>(w, smoothed[q], value)), magic);
+                    largestX[q] = Ops::maxD(largestX[q], Ops::andNotD(Ops::loadD(w->sign), x));
+                }
             }
 
             // Filter.
@@ -485,17 +520,17 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
 #pragma GCC unroll 8
     for (int q = 1; q < Groups; ++q) {
         largest[0] = Ops::maxD(largest[0], largest[q]);
-        if constexpr (!S.smoothZero || S.clean) largestX[0] = Ops::maxD(largestX[0], largestX[q]);
+        if constexpr (!S.smoothZero) largestX[0] = Ops::maxD(largestX[0], largestX[q]);
     }
     Ops::storeD(job.work.largest, largest[0]);
-    double most = 0, mostX = job.mixed->largest;
-    if constexpr (!S.smoothZero || S.clean) {
+    double most = 0, mostX = S.clean ? job.cleanBound : job.mixed->largest;
+    if constexpr (!S.smoothZero) {
         Ops::storeD(job.work.largestX, largestX[0]);
         mostX = 0;
     }
     for (int l = 0; l < W; ++l) {
         most = larger(most, job.work.largest[l]);
-        if constexpr (!S.smoothZero || S.clean) mostX = larger(mostX, job.work.largestX[l]);
+        if constexpr (!S.smoothZero) mostX = larger(mostX, job.work.largestX[l]);
     }
     if (!(mostX + (1.0 + std::fabs(static_cast<double>(job.damping))) * most + 1.0 <= 2147483647.0))
         return false;

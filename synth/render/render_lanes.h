@@ -94,6 +94,9 @@ struct LaneJob {
     bool clean = false;
     const std::int32_t* cleanTable = nullptr;
     alignas(64) std::int32_t cleanOffset[kMaxLanes];
+    // At smoothing 0, the largest value in size the lanes' tables can give once interpolated and
+    // rounded: the wide kernels' range check takes it instead of tracking the values.
+    double cleanBound = 0;
 
     // The same for every lane during the chunk.
     const MixedOscillator* mixed = nullptr;
