@@ -30,8 +30,7 @@ void CleanTableCache::reset(const RenderValues& r) {
         s = -1;
 }
 
-// Every lane asks again whenever the pitch moves, so a band already held is found at once.
-std::int32_t CleanTableCache::offsetFor(std::int32_t wanted) {
+std::int32_t CleanTableCache::mix(std::int32_t wanted) {
     if (wanted < 0 || wanted >= kCleanGridCount) wanted = kCleanSilentEntry;
     if (const std::int32_t held = slotOf[wanted]; held >= 0) {
         lastUse[held] = ++uses;
