@@ -320,17 +320,23 @@ void VoiceRenderer::invalidate() {
 }
 
 // A float step of at least 2^-8 is a multiple of 2^-31, so the phases stay fit for the lanes.
-// Clean, each lane reads the table of its voice's band as the new step sets it.
+// Clean, each lane reads the table of its voice's band as the new step sets it; the bound on
+// their values changes only with a lane's table or a table mixed anew.
 void VoiceRenderer::takePhaseSteps() {
     if (lanes == Lanes::None) return;
     LaneJob& job = fast.job;
+    const std::uint64_t built = fast.clean.built;
+    bool moved = false;
     for (std::int32_t lane = 0; lane < steady.count; ++lane) {
         const Voice& v = voices[steady.voice[lane]];
         if (!stepFitsLanes(v.phaseStep)) return invalidate();
         job.phaseStep[lane] = v.phaseStep;
-        if (job.clean) job.cleanOffset[lane] = fast.clean.offsetFor(v.band);
+        if (!job.clean) continue;
+        const std::int32_t offset = fast.clean.offsetFor(v.band);
+        moved = moved || offset != job.cleanOffset[lane];
+        job.cleanOffset[lane] = offset;
     }
-    if (job.clean) boundCleanValues(job, fast.clean);
+    if (moved || fast.clean.built != built) boundCleanValues(job, fast.clean);
 }
 
 void VoiceRenderer::renderReference(float* left, float* right, std::int32_t frames) {
