@@ -2,7 +2,7 @@
 // instruction set chosen at load time. Held in their sustain at the classic values and with the
 // vibrato at full wheel; and falling through a decay of seconds, on the Linear and the Natural
 // curve, with and without the vibrato; and the same on the Clean oscillators, the others on the
-// Classic ones.
+// Classic ones. Held chords also on the narrower instruction sets.
 #include <string>
 
 #include "bench/bench_instrument.h"
@@ -61,8 +61,11 @@ std::unique_ptr<Instrument> playingInstrument(Playing playing, bool decaying, st
 }
 
 // Decaying voices start afresh every 256 blocks (3 s), well within their decay; the restart's
-// cost is spread over those blocks.
-void renderPlaying(benchmark::State& state, Playing playing, bool decaying, std::int32_t voices) {
+// cost is spread over those blocks. `isa` < 0: the instruction set chosen at load time.
+void renderPlaying(benchmark::State& state, Playing playing, bool decaying, std::int32_t voices,
+                   int isa) {
+    if (isa >= 0 && !renderIsaSupported(static_cast<RenderIsa>(isa)))
+        return state.SkipWithError("the CPU lacks this instruction set");
     auto instrument = playingInstrument(playing, decaying, voices);
     std::vector<float> left(kBenchBlock), right(kBenchBlock);
     std::int32_t blocks = 0;
@@ -71,13 +74,17 @@ void renderPlaying(benchmark::State& state, Playing playing, bool decaying, std:
             instrument->allSoundOff();
             playNotes(*instrument, voices);
         }
-        instrument->renderReplacing(left.data(), right.data(), kBenchBlock);
+        if (isa < 0)
+            instrument->renderReplacing(left.data(), right.data(), kBenchBlock);
+        else
+            EngineProbe::renderWith(*instrument, static_cast<RenderIsa>(isa), left.data(),
+                                    right.data(), kBenchBlock, true);
         benchmark::DoNotOptimize(left.data());
         benchmark::ClobberMemory();
     }
     if (EngineProbe::engine(*instrument).soundingVoices() != voices)
         state.SkipWithError("voices ended during the run");
-    state.SetLabel(renderIsaName(bestRenderIsa()));
+    state.SetLabel(renderIsaName(isa < 0 ? bestRenderIsa() : static_cast<RenderIsa>(isa)));
     reportPerFrame(state, kBenchBlock, voices);
 }
 
@@ -87,13 +94,21 @@ const bool registered = [] {
         for (Playing p : {Playing::Classic, Playing::NaturalVibrato, Playing::CleanNaturalVibrato})
             benchmark::RegisterBenchmark(
                 (std::string("playing/held/") + playingName(p) + count).c_str(), renderPlaying, p,
-                false, voices);
+                false, voices, -1);
         for (Playing p : {Playing::Linear, Playing::Natural, Playing::NaturalVibrato,
                           Playing::CleanNaturalVibrato})
             benchmark::RegisterBenchmark(
                 (std::string("playing/decaying/") + playingName(p) + count).c_str(), renderPlaying,
-                p, true, voices);
+                p, true, voices, -1);
     }
+    // Held chords on the narrower instruction sets, as CPUs without the wider ones run them
+    // (registered whatever the CPU: what it offers is known only once the library is loaded).
+    for (RenderIsa isa : {RenderIsa::Sse2, RenderIsa::Avx2})
+        for (Playing p : {Playing::NaturalVibrato, Playing::CleanNaturalVibrato})
+            benchmark::RegisterBenchmark(
+                (std::string("playing/held/") + playingName(p) + "/16/" + renderIsaName(isa))
+                    .c_str(),
+                renderPlaying, p, false, 16, static_cast<int>(isa));
     return true;
 }();
 
