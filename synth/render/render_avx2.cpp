@@ -44,7 +44,6 @@ struct Avx2Ops {
     static F mulF(F a, F b) { return _mm_mul_ps(a, b); }
     static I truncF(F v) { return _mm_cvttps_epi32(v); }
     static F bitsF(I v) { return _mm_castsi128_ps(v); }
-    static F roundNearestF(F v) { return _mm_round_ps(v, _MM_FROUND_CUR_DIRECTION); }
     static F toF(I v) { return _mm_cvtepi32_ps(v); }
     static I roundF(F v) { return _mm_cvtps_epi32(v); }
     static I geMask(F a, F b) { return _mm_castps_si128(_mm_cmp_ps(a, b, _CMP_GE_OQ)); }

@@ -52,7 +52,6 @@ struct Avx512Ops {
     static F mulF(F a, F b) { return _mm256_mul_ps(a, b); }
     static I truncF(F v) { return _mm256_cvttps_epi32(v); }
     static F bitsF(I v) { return _mm256_castsi256_ps(v); }
-    static F roundNearestF(F v) { return _mm256_round_ps(v, _MM_FROUND_CUR_DIRECTION); }
     static F toF(I v) { return _mm256_cvtepi32_ps(v); }
     static I roundF(F v) { return _mm256_cvtps_epi32(v); }
     static I geMask(F a, F b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_GE_OQ)); }

@@ -171,16 +171,14 @@ ULVO_KERNEL_INLINE typename Ops::I oscillate(const LaneJob& job, LaneWork* w,
     return value;
 }
 
-// Clean at smoothing 0: the smoothed state is the interpolated value rounded, as a float. Only
-// for the wide kernels, whose range check refuses the values that would saturate. Advances the
-// phase.
+// Clean at smoothing 0: the interpolated value rounded, without the saturation. Only for the
+// wide kernels, whose range check refuses the values that would saturate. Advances the phase.
 template <class Ops>
-ULVO_KERNEL_INLINE typename Ops::F
+ULVO_KERNEL_INLINE typename Ops::I
 oscillateCleanUnsmoothed(const LaneJob& job, LaneWork* w, const std::int32_t* table, int q,
                          typename Ops::F& phase, typename Ops::I& index) {
     const typename Ops::I p = Ops::roundF(phase);
-    const typename Ops::F v =
-        Ops::roundNearestF(interpolateClean<Ops>(job, w, table, q, phase, index));
+    const typename Ops::I v = Ops::roundF(interpolateClean<Ops>(job, w, table, q, phase, index));
     advancePhase<Ops>(job, w, q, phase, p);
     return v;
 }
@@ -405,7 +403,7 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
     // Fused only: the low-pass state before the last frame, and -r(bp d) - r(bp g) of that frame.
     D lowBefore[Groups], pending[Groups];
     F phase[Groups], smoothed[Groups];
-    I index[Groups];
+    I index[Groups], rounded[Groups]; // rounded: Clean at smoothing 0
     const D sign = Ops::setD(-0.0);
     prepareWork<Ops>(job, Groups);
 #pragma GCC unroll 8
@@ -416,7 +414,7 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
         largestX[q] = Ops::setD(0.0);
         phase[q] = Ops::loadF(job.phase + q * W);
         smoothed[q] = Ops::loadF(job.smoothed + q * W);
-        index[q] = Ops::setI(0);
+        index[q] = rounded[q] = Ops::setI(0);
         if constexpr (S.fused) {
             // So that the first frame's high-pass is x - low - r(band d).
             const D magic = Ops::loadD(job.work.magic);
@@ -437,9 +435,10 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
             const D magic = Ops::loadD(w->magic);
             D x;
             if constexpr (S.smoothZero && S.clean) {
-                // The lanes' tables bound these values (job.cleanBound): nothing to track.
-                smoothed[q] = oscillateCleanUnsmoothed<Ops>(job, w, table, q, phase[q], index[q]);
-                x = Ops::widen(smoothed[q]);
+                // The lanes' tables bound these values (job.cleanBound): nothing to track. The
+                // smoothed state, the last value as a float, is set after the run.
+                rounded[q] = oscillateCleanUnsmoothed<Ops>(job, w, table, q, phase[q], index[q]);
+                x = Ops::fromI(rounded[q]);
             } else {
                 const I value = oscillate<Ops, S.clean>(job, w, table, q, phase[q], index[q]);
                 if constexpr (S.smoothZero &&
@@ -541,6 +540,9 @@ template <class Ops, Shape S> bool renderWide(LaneJob& job, std::int32_t begin, 
         Ops::storeI(job.bandState + q * W, Ops::roundD(band[q]));
         Ops::storeI(job.lowState + q * W, Ops::roundD(low[q]));
     }
+    if constexpr (S.smoothZero && S.clean)
+        for (int q = 0; q < Groups; ++q)
+            smoothed[q] = Ops::toF(rounded[q]);
     finishLanes<Ops, Groups, S.smoothZero && !S.clean>(job, phase, smoothed, index);
     return true;
 }

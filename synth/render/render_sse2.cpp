@@ -35,9 +35,6 @@ struct Sse2Ops {
     static F mulF(F a, F b) { return _mm_mul_ps(a, b); }
     static I truncF(F v) { return _mm_cvttps_epi32(v); }
     static F bitsF(I v) { return _mm_castsi128_ps(v); }
-    // Nearest, ties to even, as the conversion rounds; the conversion's saturation stays, which
-    // only values the kernels refuse anyway would show.
-    static F roundNearestF(F v) { return _mm_cvtepi32_ps(_mm_cvtps_epi32(v)); }
     static F toF(I v) { return _mm_cvtepi32_ps(v); }
     static I roundF(F v) { return _mm_cvtps_epi32(v); }
     static I geMask(F a, F b) { return _mm_castps_si128(_mm_cmpge_ps(a, b)); }
