@@ -1,7 +1,8 @@
 // What a pitch move costs: 16 held voices rendered in blocks of 32, with the bend moving before
 // every block or left still, on the Classic and the Clean oscillators. Each move retunes every
 // voice; on Clean it also chooses each voice's table. What the Clean move costs beyond the
-// Classic one, (clean/moving - clean/still) - (classic/moving - classic/still), is that choice.
+// Classic one, (clean/moving - clean/still) - (classic/moving - classic/still), bounds that
+// choice's cost, within the spread between runs.
 #include <string>
 
 #include "bench/bench_instrument.h"

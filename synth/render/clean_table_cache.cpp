@@ -31,11 +31,6 @@ void CleanTableCache::reset(const RenderValues& r) {
 }
 
 std::int32_t CleanTableCache::mix(std::int32_t wanted) {
-    if (wanted < 0 || wanted >= kCleanGridCount) wanted = kCleanSilentEntry;
-    if (const std::int32_t held = slotOf[wanted]; held >= 0) {
-        lastUse[held] = ++uses;
-        return held * kCleanStride;
-    }
     std::int32_t slot = 0;
     for (std::int32_t s = 1; s < kCleanSlots; ++s)
         if (lastUse[s] < lastUse[slot]) slot = s;

@@ -39,17 +39,17 @@ struct CleanTableCache {
     // The offset in `table` of band `band`'s table, mixed now if no slot holds it; the slot
     // handed out longest ago makes room. Every lane asks again whenever the pitch moves, so a
     // band already held is found at once.
+    // A band outside the grid reads the silent table.
     std::int32_t offsetFor(std::int32_t band) {
-        if (band >= 0 && band < kCleanGridCount && slotOf[band] >= 0) {
-            lastUse[slotOf[band]] = ++uses;
-            return slotOf[band] * kCleanStride;
-        }
-        return mix(band);
+        if (band < 0 || band >= kCleanGridCount) band = kCleanSilentEntry;
+        if (slotOf[band] < 0) return mix(band);
+        lastUse[slotOf[band]] = ++uses;
+        return slotOf[band] * kCleanStride;
     }
     // The largest entry in size of the table at `offset`.
     double largestAt(std::int32_t offset) const { return largest[offset / kCleanStride]; }
 
   private:
-    // Mixes band `band`'s table into the slot handed out longest ago.
+    // Mixes band `band`'s table (one no slot holds) into the slot handed out longest ago.
     std::int32_t mix(std::int32_t band);
 };
