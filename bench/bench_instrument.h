@@ -48,8 +48,8 @@ inline std::unique_ptr<Instrument> heldInstrument(Patch patch, std::int32_t voic
                              patch == Patch::Clean ? CleanOscillators : ClassicOscillators);
     // Spread over five octaves, as in a wide chord.
     for (std::int32_t i = 0; i < voices; ++i)
-        instrument->midiEvent(0x90, static_cast<std::uint8_t>(36 + (i * 19) % 60),
-                              static_cast<std::uint8_t>(70 + i), 0);
+        instrument->noteOn(static_cast<std::uint8_t>(36 + (i * 19) % 60),
+                           static_cast<std::uint8_t>(70 + i), 0);
     std::vector<float> left(kBenchBlock), right(kBenchBlock);
     for (int i = 0; i < 4; ++i)
         EngineProbe::renderReference(*instrument, left.data(), right.data(), kBenchBlock);

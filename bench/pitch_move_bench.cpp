@@ -20,7 +20,7 @@ void renderMoving(benchmark::State& state, Patch patch, bool moving) {
         if (moving) {
             // Between the centre and a step up, a few cents: most voices keep their tables.
             bend = bend == 64 ? 65 : 64;
-            instrument->midiEvent(0xE0, 0, bend, 0);
+            instrument->pitchBend(static_cast<std::uint16_t>(bend << 7));
         }
         instrument->renderReplacing(left.data(), right.data(), kMoveBlock);
         benchmark::DoNotOptimize(left.data());

@@ -31,8 +31,8 @@ const char* playingName(Playing p) {
 // Notes spread over five octaves, as in heldInstrument.
 void playNotes(Instrument& instrument, std::int32_t voices) {
     for (std::int32_t i = 0; i < voices; ++i)
-        instrument.midiEvent(0x90, static_cast<std::uint8_t>(36 + (i * 19) % 60),
-                             static_cast<std::uint8_t>(70 + i), 0);
+        instrument.noteOn(static_cast<std::uint8_t>(36 + (i * 19) % 60),
+                          static_cast<std::uint8_t>(70 + i), 0);
 }
 
 // Decaying: no attack, and the longest decay stretched sixteen times (8 s) towards silence.

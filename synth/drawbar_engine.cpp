@@ -235,26 +235,6 @@ void DrawbarEngine::updateDrawbar(std::int32_t index) {
     }
 }
 
-void DrawbarEngine::handleMidi(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
-                               std::int32_t deltaFrames) {
-    switch (status & 0xF0) {
-    case 0x80:
-        noteOff(data1, deltaFrames);
-        break;
-    case 0x90:
-        noteOn(data1, data2, deltaFrames);
-        break;
-    case 0xB0:
-        if (data1 == 126) allSoundOff();
-        break;
-    case 0xE0:
-        pitchBend(static_cast<std::uint16_t>((data2 & 0x7F) << 7 | (data1 & 0x7F)));
-        break;
-    default:
-        break;
-    }
-}
-
 void DrawbarEngine::beginVoiceChange() {
     renderer->invalidate();
 }

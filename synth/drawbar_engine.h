@@ -1,4 +1,4 @@
-// The sound engine: parameter values and what is derived from them, the 17-voice ring, MIDI
+// The sound engine: parameter values and what is derived from them, the 17-voice ring, note
 // intake and the render. Free of host and windowing code.
 #pragma once
 
@@ -73,10 +73,6 @@ class DrawbarEngine {
     // The tuning in force; without one, the note table's frequencies and every key sounding.
     const TuningTable& tuning() const { return tuned; }
     static TuningTable untunedTable();
-    // One raw MIDI message, as the VST 2 front hands it over: note off and on, pitch bend, and
-    // controller 126 as all sound off; the others change nothing.
-    void handleMidi(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
-                    std::int32_t deltaFrames);
     // [audio thread] Adds `frames` samples of every sounding voice to both buffers.
     void render(float* left, float* right, std::int32_t frames);
     // [audio thread] The same into buffers taken as silent: gives what clearing them and then

@@ -159,12 +159,6 @@ void Instrument::renderReplacing(float* left, float* right, std::int32_t frames)
     engineState->renderReplacing(left, right, frames);
 }
 
-void Instrument::midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
-                           std::int32_t frame) {
-    takePostedTuning();
-    engineState->handleMidi(status, data1, data2, frame);
-}
-
 void Instrument::render(float* left, float* right, std::int32_t frames) {
     takePostedTuning();
     engineState->render(left, right, frames);

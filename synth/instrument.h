@@ -1,7 +1,7 @@
 // The instrument as every front sees it, whatever the plug-in format: sixteen classic parameters
 // with their texts and the playing controls beyond them (synth/parameters.h), 32 programs with
-// their names and the order a program is applied in, the sample rate, MIDI in and audio out. Knows
-// no host, no format and no editor.
+// their names and the order a program is applied in, the sample rate, notes and controllers in
+// and audio out. Knows no host, no format and no editor.
 #pragma once
 
 #include <array>
@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "synth/drawbar_rule.h"
-#include "synth/note_expression.h"
+#include "synth/note_expression_kind.h"
 #include "synth/parameters.h"
 #include "synth/program.h"
 #include "synth/tuning_mailbox.h"
@@ -81,8 +81,9 @@ class Instrument {
     // Takes `r` for the lengths and the cut-off only, leaving pitches on the previous rate.
     bool setParameterRate(float r);
 
-    // --- MIDI and audio [audio thread] ---
-    // At frame `frame` of the coming render (a negative one: its start); notes and velocities
+    // --- Playing and audio [audio thread] ---
+    // Typed entries only: each front decodes its own events (synth/midi_front.h for MIDI bytes,
+    // plugin/vst2/vst2_midi.h for VST 2's). At frame `frame` of the coming render (a negative one: its start); notes and velocities
     // count modulo 128. A note-on of velocity 0 is a note-off, as in MIDI.
     void noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t frame);
     // Releases every held voice of `note`.
@@ -92,11 +93,11 @@ class Instrument {
     void pitchBend(std::uint16_t amount);
     void allSoundOff();
     // At once, for the fronts that address single notes (CLAP): the tuning or level of every
-    // sounding voice of `note` (synth/note_expression.h), and its silence without release.
+    // sounding voice of `note` (synth/note_expression_kind.h), and its silence without release.
     void noteExpression(std::uint8_t note, NoteExpression kind, double value);
     void silenceKey(std::uint8_t note);
-    // The performance controllers, for the fronts that take raw MIDI (not VST 2, whose MIDI
-    // keeps the classic path below): the bend with all fourteen bits, and from 0 to 127 the mod
+    // The performance controllers, for the fronts with a MIDI front (not VST 2, whose MIDI
+    // keeps the classic entries above): the bend with all fourteen bits, and from 0 to 127 the mod
     // wheel and channel pressure (the larger brings in the vibrato's depth), channel volume and
     // expression (each scales the output, 127 leaving it as it is).
     void bendWheel(std::uint16_t amount);
@@ -104,9 +105,6 @@ class Instrument {
     void channelPressure(std::uint8_t value);
     void channelVolume(std::uint8_t value);
     void expression(std::uint8_t value);
-    // One raw MIDI message at frame `frame`: note off and on, pitch bend, and controller 126 as
-    // all sound off; the others change nothing.
-    void midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, std::int32_t frame);
     // Adds `frames` samples of every sounding voice to both buffers.
     void render(float* left, float* right, std::int32_t frames);
     // Renders into both buffers over what they hold, as clearing them and then rendering would.

@@ -8,6 +8,10 @@ std::size_t messageLength(std::uint8_t status) {
     return kind == 0xC0 || kind == 0xD0 ? 2 : 3;
 }
 
+constexpr std::uint8_t dataByte(std::uint8_t value) {
+    return value & 0x7F;
+}
+
 } // namespace
 
 void MidiFront::message(const std::uint8_t* bytes, std::size_t size, std::int32_t frame) {
@@ -20,29 +24,26 @@ void MidiFront::message(const std::uint8_t* bytes, std::size_t size, std::int32_
         return;
     }
     if (status < 0x80 || status >= 0xF0 || size < messageLength(status)) return;
-    const std::uint8_t data1 = bytes[1] & 0x7F;
-    const std::uint8_t data2 = messageLength(status) == 3 ? bytes[2] & 0x7F : 0;
+    const std::uint8_t data1 = dataByte(bytes[1]);
+    const std::uint8_t data2 = messageLength(status) == 3 ? dataByte(bytes[2]) : 0;
     switch (status & 0xF0) {
     case 0x80:
         noteOff(data1, frame);
         break;
     case 0x90:
-        if (data2 == 0)
-            noteOff(data1, frame);
-        else
-            noteOn(data1, data2, frame);
+        noteOn(data1, data2, frame);
         break;
     case 0xB0:
         controller(data1, data2, frame);
         break;
     case 0xC0:
-        if (data1 < kProgramCount) instrument.selectProgram(data1);
+        programChange(data1);
         break;
     case 0xD0:
-        instrument.channelPressure(data1);
+        channelPressure(data1);
         break;
     case 0xE0:
-        instrument.bendWheel(static_cast<std::uint16_t>(data2 << 7 | data1));
+        pitchBend(static_cast<std::uint16_t>(data2 << 7 | data1));
         break;
     default:
         break;
@@ -50,27 +51,57 @@ void MidiFront::message(const std::uint8_t* bytes, std::size_t size, std::int32_
 }
 
 void MidiFront::noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t frame) {
-    // The instrument releases every voice of a note at once: a key struck again while the pedal
-    // holds its earlier note ends that note first, so that lifting the pedal later cannot cut
-    // the new one.
-    if (sustained[note]) {
-        instrument.noteOff(note, frame);
-        sustained.reset(note);
-    }
-    keysDown.set(note);
-    instrument.noteOn(note, velocity, frame);
+    if (dataByte(velocity) == 0)
+        releaseKey(dataByte(note), frame);
+    else
+        pressKey(dataByte(note), dataByte(velocity), frame);
 }
 
 void MidiFront::noteOff(std::uint8_t note, std::int32_t frame) {
-    keysDown.reset(note);
+    releaseKey(dataByte(note), frame);
+}
+
+void MidiFront::pressKey(std::uint8_t key, std::uint8_t velocity, std::int32_t frame) {
+    // The instrument releases every voice of a note at once: a key struck again while the pedal
+    // holds its earlier note ends that note first, so that lifting the pedal later cannot cut
+    // the new one.
+    if (sustained[key]) {
+        instrument.noteOff(key, frame);
+        sustained.reset(key);
+    }
+    keysDown.set(key);
+    instrument.noteOn(key, velocity, frame);
+}
+
+void MidiFront::releaseKey(std::uint8_t key, std::int32_t frame) {
+    keysDown.reset(key);
     if (pedal)
-        sustained.set(note);
+        sustained.set(key);
     else
-        instrument.noteOff(note, frame);
+        instrument.noteOff(key, frame);
+}
+
+void MidiFront::pitchBend(std::uint16_t amount) {
+    instrument.bendWheel(static_cast<std::uint16_t>(amount & 0x3FFF));
+}
+
+void MidiFront::channelPressure(std::uint8_t value) {
+    instrument.channelPressure(dataByte(value));
+}
+
+void MidiFront::programChange(std::uint8_t program) {
+    if (dataByte(program) < kProgramCount) instrument.selectProgram(dataByte(program));
+}
+
+void MidiFront::reset() {
+    controller(64, 0, 0);
+    controller(120, 0, 0);
+    pitchBend(8192);
 }
 
 void MidiFront::controller(std::uint8_t number, std::uint8_t value, std::int32_t frame) {
-    switch (number) {
+    value = dataByte(value);
+    switch (dataByte(number)) {
     case 1:
         instrument.modWheel(value);
         break;

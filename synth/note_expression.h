@@ -1,17 +1,12 @@
-// Expressions of one note: a retuning and a level that a front which addresses notes one by one
-// (CLAP) gives a single key, apart from the bend and volume that move every voice. A voice starts
+// Expressions of one note (synth/note_expression_kind.h) as the voices hold them. A voice starts
 // without either; its phase step and its gain take them on top of everything else.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+#include "synth/note_expression_kind.h"
 #include "synth/voice.h"
-
-enum class NoteExpression : std::int32_t {
-    Tuning, // semitones, -120 to 120
-    Volume, // a gain, 0 to 4
-};
 
 // [audio thread] Per voice of the ring, beside the voices themselves so that their layout stays.
 struct VoiceExpressions {
@@ -33,7 +28,3 @@ struct VoiceExpressions {
         return values;
     }
 };
-
-// The factor an expression's value multiplies the pitch or the gain by, held within its range;
-// 1 for a value that is not a number.
-double noteExpressionFactor(NoteExpression kind, double value);

@@ -106,12 +106,7 @@ void ClapInstance::deactivate() {
 }
 
 void ClapInstance::reset() {
-    const std::uint8_t pedalUp[] = {0xB0, 64, 0};
-    const std::uint8_t soundOff[] = {0xB0, 120, 0};
-    const std::uint8_t bendCentre[] = {0xE0, 0, 64};
-    midi.message(pedalUp, sizeof pedalUp, 0);
-    midi.message(soundOff, sizeof soundOff, 0);
-    midi.message(bendCentre, sizeof bendCentre, 0);
+    midi.reset();
     notes.forget();
 }
 
@@ -218,20 +213,15 @@ void ClapInstance::playEvent(const clap::EventHeader& event, std::int32_t frame)
 }
 
 void ClapInstance::playNote(const clap::EventNote& note, std::int32_t frame) {
-    const std::uint8_t channel = midiChannel(note.channel);
     if (note.header.type == clap::kEventNoteOn) {
         if (note.key < 0 || note.key >= NoteTargets::kKeys) return;
-        notes.started(note.key, channel, note.noteId);
-        const std::uint8_t on[] = {static_cast<std::uint8_t>(0x90 | channel),
-                                   static_cast<std::uint8_t>(note.key),
-                                   midiVelocity(note.velocity)};
-        midi.message(on, sizeof on, frame);
+        notes.started(note.key, midiChannel(note.channel), note.noteId);
+        midi.noteOn(static_cast<std::uint8_t>(note.key), midiVelocity(note.velocity), frame);
         return;
     }
     if (note.header.type == clap::kEventNoteChoke && note.noteId < 0 && note.channel < 0 &&
         note.key < 0) {
-        const std::uint8_t soundOff[] = {0xB0, 120, 0};
-        midi.message(soundOff, sizeof soundOff, frame);
+        midi.controller(120, 0, frame); // all sound off
         notes.forget();
         return;
     }
@@ -241,9 +231,7 @@ void ClapInstance::playNote(const clap::EventNote& note, std::int32_t frame) {
         notes.forEachNamed(note.noteId, note.channel, note.key, [&](std::int32_t key) {
             if (notes.isHeld(key)) {
                 notes.released(key);
-                const std::uint8_t off[] = {static_cast<std::uint8_t>(0x80 | channel),
-                                            static_cast<std::uint8_t>(key), 0};
-                midi.message(off, sizeof off, frame);
+                midi.noteOff(static_cast<std::uint8_t>(key), frame);
             }
             instrument.silenceKey(static_cast<std::uint8_t>(key));
         });
@@ -251,9 +239,7 @@ void ClapInstance::playNote(const clap::EventNote& note, std::int32_t frame) {
     }
     notes.forEachHeld(note.noteId, note.channel, note.key, [&](std::int32_t key) {
         notes.released(key);
-        const std::uint8_t off[] = {static_cast<std::uint8_t>(0x80 | channel),
-                                    static_cast<std::uint8_t>(key), 0};
-        midi.message(off, sizeof off, frame);
+        midi.noteOff(static_cast<std::uint8_t>(key), frame);
     });
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/bounded_text.h"
 #include "plugin/vst2/four_char_code.h"
+#include "plugin/vst2/vst2_midi.h"
 #include "synth/identity.h"
 
 namespace {
@@ -158,9 +159,9 @@ std::int32_t AVstXSynth::processEvents(VstEvents* events) {
         const VstEvent* event = eventAt(events, i);
         if (event == nullptr || event->type != kVstMidiType) continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-        instrument.midiEvent(static_cast<std::uint8_t>(midi->midiData[0]),
-                             static_cast<std::uint8_t>(midi->midiData[1]),
-                             static_cast<std::uint8_t>(midi->midiData[2]), midi->deltaFrames);
+        playVst2Midi(instrument, static_cast<std::uint8_t>(midi->midiData[0]),
+                     static_cast<std::uint8_t>(midi->midiData[1]),
+                     static_cast<std::uint8_t>(midi->midiData[2]), midi->deltaFrames);
     }
     return 1;
 }

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "plugin/vst2/vst2_midi.h"
 #include "synth/bank_text.h"
 #include "synth/instrument.h"
 #include "synth/tuning/mts_messages.h"
@@ -77,8 +78,8 @@ class ClassicReference {
                 continue;
             }
             settle();
-            instrument.midiEvent(m.bytes[0], m.bytes[1], m.bytes[2],
-                                 static_cast<std::int32_t>(m.frame - rendered));
+            playVst2Midi(instrument, m.bytes[0], m.bytes[1], m.bytes[2],
+                         static_cast<std::int32_t>(m.frame - rendered));
         }
         settle();
         instrument.renderReplacing(left.data() + rendered, right.data() + rendered,

@@ -1,5 +1,6 @@
 // The MIDI front: the pedal, all notes off, all sound off, program change and the performance
 // controllers, against the instrument's own entries and silence.
+#include "plugin/vst2/vst2_midi.h"
 #include "synth/engine_probe.h"
 #include "synth/midi_front.h"
 
@@ -31,8 +32,8 @@ TEST(MidiFront, APedalHoldsANoteOffUntilTheFrameWhereItLifts) {
     pedalled.send({0xB3, 64, 127}, 5); // any channel
     pedalled.send({0x80, 60, 0}, 10);
     pedalled.send({0xB0, 64, 0}, 200);
-    direct.instrument.midiEvent(0x90, 60, 100, 0);
-    direct.instrument.midiEvent(0x80, 60, 0, 200);
+    direct.instrument.noteOn(60, 100, 0);
+    direct.instrument.noteOff(60, 200);
     unpedalled.send({0x90, 60, 100}, 0);
     unpedalled.send({0x80, 60, 0}, 10);
     const std::vector<float> held = pedalled.render(4096);
@@ -57,7 +58,7 @@ TEST(MidiFront, NotesBendsAndControllerOneTwentySixSoundAsTheRawMessages) {
         std::int32_t frame = 0;
         for (const std::vector<std::uint8_t>& m : block) {
             front.send(m, frame);
-            raw.instrument.midiEvent(m[0], m[1], m.size() > 2 ? m[2] : 0, frame);
+            playVst2Midi(raw.instrument, m[0], m[1], m.size() > 2 ? m[2] : 0, frame);
             frame += 37;
         }
         const std::vector<float> a = front.render(1024), b = raw.render(1024);
@@ -75,12 +76,12 @@ TEST(MidiFront, NotesBendsAndControllerOneTwentySixSoundAsTheRawMessages) {
 TEST(MidiFront, PerformanceControllersActThroughTheFrontAloneAndResetLetsGo) {
     Played front, raw, plain, volumeOnly;
     for (Played* p : {&front, &raw, &plain, &volumeOnly})
-        p->instrument.midiEvent(0x90, 69, 100, 0);
+        p->instrument.noteOn(69, 100, 0);
     const std::vector<std::vector<std::uint8_t>> controllers = {
         {0xB0, 1, 127}, {0xD1, 100}, {0xB0, 7, 40}, {0xB2, 11, 70}, {0xE0, 0, 0}};
     for (const std::vector<std::uint8_t>& m : controllers) {
         front.send(m, 0);
-        if (m[0] != 0xE0) raw.instrument.midiEvent(m[0], m[1], m.size() > 2 ? m[2] : 0, 0);
+        if (m[0] != 0xE0) playVst2Midi(raw.instrument, m[0], m[1], m.size() > 2 ? m[2] : 0, 0);
     }
     volumeOnly.send({0xB0, 7, 40}, 0);
     const std::vector<float> expected = plain.render(4096);

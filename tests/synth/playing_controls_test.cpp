@@ -79,8 +79,8 @@ TEST(ClassicValues, GiveTheSettledVst2BuildsSamplesAtEveryBlockSize) {
             for (; next < kPerformance.size() && kPerformance[next].frame < start + block; ++next) {
                 const TimedMessage& m = kPerformance[next];
                 lv2.message(m.bytes, m.frame - start);
-                vst2.instrument.midiEvent(m.bytes[0], m.bytes[1],
-                                          m.bytes.size() > 2 ? m.bytes[2] : 0, m.frame - start);
+                playVst2Midi(vst2.instrument, m.bytes[0], m.bytes[1],
+                             m.bytes.size() > 2 ? m.bytes[2] : 0, m.frame - start);
             }
             const std::vector<float> x = lv2.render(block), y = vst2.render(block);
             a.insert(a.end(), x.begin(), x.end());

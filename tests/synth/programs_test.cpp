@@ -115,7 +115,7 @@ TEST(Programs, SettlingMakesTheSoundFollowTheProgramAndTheRateAlone) {
             instrument.settleProgram(0);
         else
             instrument.selectProgram(0);
-        instrument.midiEvent(0x90, 60, 100, 0);
+        instrument.noteOn(60, 100, 0);
         std::vector<float> left(2048), right(2048);
         instrument.renderReplacing(left.data(), right.data(), 2048);
         return left;

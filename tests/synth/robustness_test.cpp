@@ -47,7 +47,7 @@ std::int64_t firstNonFinite(float rate, const std::vector<std::pair<std::int32_t
     instrument.setSampleRate(rate);
     instrument.selectProgram(0);
     for (std::uint8_t note : notes)
-        instrument.midiEvent(0x90, note, 127, 0);
+        instrument.noteOn(note, 127, 0);
     // Long blocks, as hosts may give: voices that sustain run through a whole block at once.
     constexpr std::int32_t kBlock = 4096;
     std::vector<float> left(kBlock), right(kBlock);

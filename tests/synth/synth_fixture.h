@@ -1,10 +1,11 @@
-// Drives an Instrument as a front does: raw MIDI messages at frames of the coming render,
+// Drives an Instrument as the VST 2 front does: raw MIDI messages at frames of the coming render,
 // parameter writes, and renders into both channels.
 #pragma once
 
 #include <cmath>
 #include <vector>
 
+#include "plugin/vst2/vst2_midi.h"
 #include "synth/engine_probe.h"
 #include "synth/instrument.h"
 
@@ -19,7 +20,7 @@ class PlayedInstrument {
 
     void send(const std::vector<MidiMessage>& messages) {
         for (const MidiMessage& m : messages)
-            instrument.midiEvent(m.status, m.data1, m.data2, m.deltaFrames);
+            playVst2Midi(instrument, m.status, m.data1, m.data2, m.deltaFrames);
     }
     void noteOn(int note, int velocity = 100, int delta = 0) {
         send({{delta, 0x90, static_cast<unsigned char>(note),

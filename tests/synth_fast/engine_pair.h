@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "plugin/vst2/vst2_midi.h"
 #include "synth/engine_probe.h"
 #include "synth/instrument.h"
 #include "synth/parameters.h"
@@ -66,7 +67,7 @@ class EnginePair {
     }
     void midi(int status, int data1, int data2, int delta = 0) {
         for (Instrument* e : {reference.get(), fast.get()})
-            e->midiEvent(static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(data1),
+            playVst2Midi(*e, static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(data1),
                          static_cast<std::uint8_t>(data2), delta);
     }
     // The same call on both instruments: `play(instrument)`, e.g. a performance controller.
