@@ -1,5 +1,5 @@
-// The sound engine: parameter values and what is derived from them, the 17-voice ring, note
-// intake and the render. Free of host and windowing code.
+// The sound engine: the 17-voice ring, note intake and the render, over the parameters and what
+// is derived from them (synth/engine_parameters.h). Free of host and windowing code.
 #pragma once
 
 #include <array>
@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "synth/drawbar_rule.h"
+#include "synth/engine_parameters.h"
 #include "synth/engine_values.h"
 #include "synth/note_expression.h"
 #include "synth/output_gain.h"
@@ -31,13 +32,9 @@ class DrawbarEngine {
     // [constructing thread] Voices idle, no bend, ring at voice 0, table step for 44100 Hz.
     void initEngine();
 
-    // [any thread] Parameter values as the host set them, by index, unclamped.
-    float parameter(std::int32_t index) const;
-    void storeParameter(std::int32_t index, float value);
-    // [any thread] Recomputes what the render needs from one parameter at sample rate `rate`.
-    void updateParameter(std::int32_t index, double rate);
-    // [any thread] table steps per sample for one hertz := 4096 / rate.
-    void setTableStep(double rate);
+    // [any thread] The parameters and what is derived from them.
+    EngineParameters& parameters() { return settings; }
+    const EngineParameters& parameters() const { return settings; }
 
     // [audio thread] MIDI intake. `deltaFrames` is a frame within the coming block, a negative
     // one meaning its start; notes and velocities count modulo 128.
@@ -46,9 +43,7 @@ class DrawbarEngine {
     // Releases every held voice of `note` at `deltaFrames`.
     void noteOff(std::uint8_t note, std::int32_t deltaFrames);
     // Retunes every voice at once to the wheel position `amount` (0 to 16383, 8192 in the
-    // middle) over the bend range; only its upper seven bits count.
-    void pitchBend(std::uint16_t amount);
-    // The same with all fourteen bits.
+    // middle) over the bend range.
     void bendWheel(std::uint16_t amount);
     // The performance controllers of the fronts that take raw MIDI (never VST 2's): the mod
     // wheel and channel pressure bring in the vibrato, channel volume and expression scale the
@@ -110,8 +105,6 @@ class DrawbarEngine {
                       bool replacing);
     // [audio thread] Every voice's phase step for the pitch in force, the lanes told.
     void retune();
-    // [any thread] An envelope length (Attack, Decay or Release) and what follows from it.
-    void updateLength(std::int32_t index, double rate);
     // The vibrato oscillator's step per grid period at the rate and sample rate in force.
     std::uint32_t vibratoPhaseStep();
 
@@ -123,12 +116,10 @@ class DrawbarEngine {
     double noteHz(std::int32_t note) const { return tuned.hz[note & 127]; }
     // The Clean oscillators' tables for the voice's phase step.
     static void chooseCleanTables(Voice& voice);
-    void updateDrawbar(std::int32_t index);
 
-    const DrawbarRule drawbarRule;
-    const WaveTables& tables;
-    std::array<std::atomic<float>, kControlCount> params{}; // by control index
     EngineValues derived;
+    EngineParameters settings; // derives into `derived`
+    const WaveTables& tables;
     VoiceRing voices{};
     std::int32_t lastVoice = 0; // voice that took the latest note-on
     PitchModulation pitch;      // bend and vibrato [audio thread]

@@ -33,16 +33,16 @@ Instrument::Instrument(DrawbarRule rule) : engineState(std::make_unique<DrawbarE
 Instrument::~Instrument() = default;
 
 float Instrument::parameter(std::int32_t index) const {
-    return engineState->parameter(index);
+    return engineState->parameters().parameter(index);
 }
 
 void Instrument::setParameter(std::int32_t index, float value) {
     if (isControlIndex(index)) {
         // The current program remembers every value written while it is current.
         programs[current.load(relaxed)].setValue(index, value);
-        engineState->storeParameter(index, value);
+        engineState->parameters().store(index, value);
     }
-    engineState->updateParameter(index, rate.load(relaxed));
+    engineState->parameters().update(index, rate.load(relaxed));
 }
 
 const char* Instrument::parameterName(std::int32_t index) {
@@ -51,7 +51,7 @@ const char* Instrument::parameterName(std::int32_t index) {
 
 void Instrument::parameterDisplay(std::int32_t index, char* text, std::size_t size) const {
     if (!isControlIndex(index)) return copyText(text, "", size);
-    floatToText(engineState->parameter(index), text, size);
+    floatToText(engineState->parameters().parameter(index), text, size);
 }
 
 void Instrument::applyValues(const ParameterSet& values) {
@@ -60,17 +60,18 @@ void Instrument::applyValues(const ParameterSet& values) {
 }
 
 void Instrument::selectProgram(std::int32_t p) {
-    if (p < 0 || p >= kProgramCount) return;
-    current.store(p, relaxed);
-    ParameterSet all;
-    for (std::int32_t index = 0; index < kControlCount; ++index)
-        all.set(index, programs[p].value(index));
-    applyValues(all);
+    applyProgram(p, kControlApplyOrder);
 }
 
 void Instrument::settleProgram(std::int32_t p) {
-    selectProgram(p);
-    selectProgram(p);
+    applyProgram(p, kSettleOrder);
+}
+
+void Instrument::applyProgram(std::int32_t p, std::span<const std::int32_t> order) {
+    if (p < 0 || p >= kProgramCount) return;
+    current.store(p, relaxed);
+    for (std::int32_t index : order)
+        setParameter(index, programs[p].value(index));
 }
 
 void Instrument::loadValues(const std::array<float, kControlCount>& values) {
@@ -106,7 +107,7 @@ bool Instrument::copyProgram(std::int32_t destination) {
 
 bool Instrument::setSampleRate(float r) {
     if (!setParameterRate(r)) return false;
-    engineState->setTableStep(r);
+    engineState->parameters().setTableStep(r);
     return true;
 }
 
@@ -125,8 +126,9 @@ void Instrument::noteOff(std::uint8_t note, std::int32_t frame) {
     engineState->noteOff(note, frame);
 }
 
+// The classic bend: its lower seven bits never counted.
 void Instrument::pitchBend(std::uint16_t amount) {
-    engineState->pitchBend(amount);
+    engineState->bendWheel(static_cast<std::uint16_t>(amount & 0x3F80));
 }
 
 void Instrument::bendWheel(std::uint16_t amount) {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "synth/drawbar_rule.h"
 #include "synth/note_expression_kind.h"
@@ -54,10 +55,10 @@ class Instrument {
     // [any thread] Makes `p` current and applies all its values once. A number outside 0..31
     // changes nothing.
     void selectProgram(std::int32_t p);
-    // [any thread] Makes `p` current and applies its values twice at the rate in force: the second
-    // time every drawbar finds the others at their final values, so even under the classic rule
-    // the sound follows the program and the rate alone, whatever stood before. A number outside
-    // 0..31 changes nothing.
+    // [any thread] Makes `p` current and applies its values at the rate in force in kSettleOrder:
+    // the drawbars a second time, when every drawbar finds the others at their final values, so
+    // even under the classic rule the sound follows the program and the rate alone, whatever
+    // stood before. A number outside 0..31 changes nothing.
     void settleProgram(std::int32_t p);
     // Writes every value (by index) into the current program and selects it, as a host loading a
     // preset or a test setting up a patch does. Given the sixteen classic values alone, the
@@ -83,8 +84,9 @@ class Instrument {
 
     // --- Playing and audio [audio thread] ---
     // Typed entries only: each front decodes its own events (synth/midi_front.h for MIDI bytes,
-    // plugin/vst2/vst2_midi.h for VST 2's). At frame `frame` of the coming render (a negative one: its start); notes and velocities
-    // count modulo 128. A note-on of velocity 0 is a note-off, as in MIDI.
+    // plugin/vst2/vst2_midi.h for VST 2's). At frame `frame` of the coming render (a negative one:
+    // its start); notes and velocities count modulo 128. A note-on of velocity 0 is a note-off, as
+    // in MIDI.
     void noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t frame);
     // Releases every held voice of `note`.
     void noteOff(std::uint8_t note, std::int32_t frame);
@@ -126,6 +128,8 @@ class Instrument {
     static TuningTable untunedTable();
 
   private:
+    // Makes `p` current and applies its values in `order`; a number outside 0..31 changes nothing.
+    void applyProgram(std::int32_t p, std::span<const std::int32_t> order);
     // [audio thread] Puts a posted tuning in force.
     void takePostedTuning();
 

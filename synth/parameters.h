@@ -73,6 +73,19 @@ inline constexpr std::array<std::int32_t, kControlCount> kControlApplyOrder = []
     return order;
 }();
 
+// Order in which settled values are applied (Instrument::settleProgram): every control in
+// kControlApplyOrder, then the drawbars once more, each finding the others at their final values.
+// Under the classic drawbar rule, too, the weights then follow the positions alone, whatever stood
+// before. A build with the classic values alone (VST 2) takes the classic indices of it.
+inline constexpr std::array<std::int32_t, kControlCount + 6> kSettleOrder = [] {
+    std::array<std::int32_t, kControlCount + 6> order{};
+    for (std::int32_t i = 0; i < kControlCount; ++i)
+        order[i] = kControlApplyOrder[i];
+    for (std::int32_t i = 0; i < 6; ++i)
+        order[kControlCount + i] = Drawbar2 + i;
+    return order;
+}();
+
 // Storage slot of each parameter index (the inverse of kStorageOrder).
 inline constexpr std::array<std::int32_t, kControlCount> kStorageSlot = [] {
     std::array<std::int32_t, kControlCount> slots{};

@@ -20,8 +20,7 @@ std::vector<ListedPreset> FactoryPresetsOnVst2::presets() const {
 void FactoryPresetsOnVst2::selectPreset(const std::string& label) {
     const Preset& preset =
         factoryPresets()[pickPreset(factoryPresetList(), label, "--list-presets")];
-    for (const std::int32_t index : kProgramApplyOrder)
-        inner->setParameter(index, preset.values[index]);
-    for (std::int32_t index = Drawbar2; index <= Drawbar3; ++index)
-        inner->setParameter(index, preset.values[index]);
+    // The build has no playing controls: they stay at its classic values.
+    for (const std::int32_t index : kSettleOrder)
+        if (isParameterIndex(index)) inner->setParameter(index, preset.values[index]);
 }

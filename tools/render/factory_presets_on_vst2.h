@@ -1,8 +1,8 @@
 // UlvoDraw's VST 2 build playing the factory presets, for a machine without the LV2 build whose
 // presets they are. The VST 2 build keeps programs, not presets: a preset's sixteen classic
-// values are set as parameters, in the order a program applies them, and the drawbars once more
-// after the others, so that their shares are those the positions give, as in the LV2 build. The
-// playing controls, which this build lacks, stay at its classic values.
+// values are set as parameters, in the order the instrument settles a program in (kSettleOrder,
+// the drawbars once more after the others), so that their shares are those the positions give,
+// as in the LV2 build. The playing controls, which this build lacks, stay at its classic values.
 #pragma once
 
 #include <memory>
