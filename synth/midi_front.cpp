@@ -82,7 +82,7 @@ void MidiFront::releaseKey(std::uint8_t key, std::int32_t frame) {
 }
 
 void MidiFront::pitchBend(std::uint16_t amount) {
-    instrument.bendWheel(static_cast<std::uint16_t>(amount & 0x3FFF));
+    instrument.bendWheel(amount); // the instrument counts it modulo 16384
 }
 
 void MidiFront::channelPressure(std::uint8_t value) {

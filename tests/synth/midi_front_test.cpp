@@ -164,4 +164,50 @@ TEST(MidiFront, ProgramChangeSelectsOneOfTheThirtyTwoAndShortMessagesAreIgnored)
     EXPECT_EQ(EngineProbe::engine(p.instrument).soundingVoices(), 0);
 }
 
+// Typed events (CLAP's notes) carry no data bytes: the typed entries count notes and values
+// modulo 128, and the bend modulo 16384, as the bytes would have them.
+TEST(MidiFront, TypedEntriesCountAsDataBytesDo) {
+    Played typed, bytes;
+    typed.front.noteOn(60 + 128, 100 + 128, 0);
+    typed.front.noteOn(64, 90, 0);
+    typed.front.pitchBend(16384 + 10000);
+    typed.front.noteOff(60 + 128, 300);
+    typed.front.noteOn(64, 128, 400); // velocity 0: a note-off
+    typed.front.controller(7 + 128, 60 + 128, 0);
+    typed.front.programChange(3 + 128);
+    bytes.send({0x90, 60, 100}, 0);
+    bytes.send({0x90, 64, 90}, 0);
+    bytes.send({0xE0, 10000 & 0x7F, 10000 >> 7}, 0);
+    bytes.send({0x80, 60, 0}, 300);
+    bytes.send({0x80, 64, 0}, 400);
+    bytes.send({0xB0, 7, 60}, 0);
+    bytes.send({0xC0, 3}, 0);
+    EXPECT_EQ(typed.instrument.currentProgram(), 3);
+    const std::vector<float> played = typed.render(4096);
+    EXPECT_EQ(played, bytes.render(4096));
+    EXPECT_NE(played, std::vector<float>(played.size(), 0.0f));
+}
+
+// A host's reset: the pedal up, every sound off and the bend centred, so that what follows plays
+// as on a fresh instrument.
+TEST(MidiFront, ResetLiftsThePedalSilencesAndCentresTheBend) {
+    Played p, fresh;
+    p.front.controller(64, 127, 0);
+    p.front.noteOn(60, 100, 0);
+    p.front.pitchBend(0);
+    p.render(256);
+    p.front.noteOff(60, 0); // held by the pedal
+    p.front.reset();
+    EXPECT_FALSE(p.front.pedalDown());
+    p.render(1);
+    EXPECT_EQ(EngineProbe::engine(p.instrument).soundingVoices(), 0);
+    for (Played* q : {&p, &fresh}) {
+        q->front.noteOn(67, 100, 0);
+        q->front.noteOff(67, 100);
+    }
+    const std::vector<float> after = p.render(8192);
+    EXPECT_EQ(after, fresh.render(8192));
+    EXPECT_EQ(EngineProbe::engine(p.instrument).soundingVoices(), 0);
+}
+
 } // namespace
