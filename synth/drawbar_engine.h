@@ -36,8 +36,8 @@ class DrawbarEngine {
     EngineParameters& parameters() { return settings; }
     const EngineParameters& parameters() const { return settings; }
 
-    // [audio thread] MIDI intake. `deltaFrames` is a frame within the coming block, a negative
-    // one meaning its start; notes and velocities count modulo 128.
+    // [audio thread] Note intake (synth/voice_allocation.cpp). `deltaFrames` is a frame within
+    // the coming block, a negative one meaning its start; notes and velocities count modulo 128.
     // Starts `note` on the ring's next voice; velocity 0 releases the note, as in MIDI.
     void noteOn(std::uint8_t note, std::uint8_t velocity, std::int32_t deltaFrames);
     // Releases every held voice of `note` at `deltaFrames`.
@@ -54,6 +54,7 @@ class DrawbarEngine {
     void expression(std::uint8_t value);
     // Every voice silent at once, without release.
     void allSoundOff();
+
     // At once, to every sounding voice of `note` (synth/note_expression.cpp): its tuning or level
     // on top of everything else, until the voice starts another note; and silence without
     // release.
@@ -108,10 +109,12 @@ class DrawbarEngine {
     // The vibrato oscillator's step per grid period at the rate and sample rate in force.
     std::uint32_t vibratoPhaseStep();
 
-    // [audio thread] Before MIDI changes the voices: they are brought up to date, and the render
+    // [audio thread] Before notes change the voices: they are brought up to date, and the render
     // learns that they changed.
     void beginVoiceChange();
     void startVoice(std::int32_t note, std::int32_t velocity, std::int32_t delta, std::int32_t v);
+    // [audio thread] The voice's phase step for its note, the tuning, the bend, the vibrato and
+    // its tuning expression.
     void updatePitch(std::int32_t v);
     double noteHz(std::int32_t note) const { return tuned.hz[note & 127]; }
     // The Clean oscillators' tables for the voice's phase step.
