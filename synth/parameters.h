@@ -73,15 +73,18 @@ inline constexpr std::array<std::int32_t, kControlCount> kControlApplyOrder = []
     return order;
 }();
 
+// The drawbar parameters, Drawbar2 to Drawbar3 in index order.
+inline constexpr std::int32_t kDrawbarCount = Drawbar3 - Drawbar2 + 1;
+
 // Order in which settled values are applied (Instrument::settleProgram): every control in
 // kControlApplyOrder, then the drawbars once more, each finding the others at their final values.
 // Under the classic drawbar rule, too, the weights then follow the positions alone, whatever stood
 // before. A build with the classic values alone (VST 2) takes the classic indices of it.
-inline constexpr std::array<std::int32_t, kControlCount + 6> kSettleOrder = [] {
-    std::array<std::int32_t, kControlCount + 6> order{};
+inline constexpr std::array<std::int32_t, kControlCount + kDrawbarCount> kSettleOrder = [] {
+    std::array<std::int32_t, kControlCount + kDrawbarCount> order{};
     for (std::int32_t i = 0; i < kControlCount; ++i)
         order[i] = kControlApplyOrder[i];
-    for (std::int32_t i = 0; i < 6; ++i)
+    for (std::int32_t i = 0; i < kDrawbarCount; ++i)
         order[kControlCount + i] = Drawbar2 + i;
     return order;
 }();
