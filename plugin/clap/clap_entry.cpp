@@ -5,7 +5,6 @@
 
 #include "plugin/clap/clap_abi.h"
 #include "plugin/clap/clap_instance.h"
-#include "plugin/clap/clap_plugin_id.h"
 #include "synth/identity.h"
 
 namespace {
@@ -17,7 +16,7 @@ const clap::PluginDescriptor kDescriptor = {
     kUlvoDrawClapId,
     kInstrumentName,
     kVendorName,
-    "https://korvane.example/ulvodraw",
+    ULVODRAW_LV2_URI,
     "",
     "",
     ULVO_VERSION,

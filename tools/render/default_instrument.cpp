@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <vector>
 
+#include "synth/identity.h"
 #include "tools/render/hosts/lv2_bundle_search.h"
 #include "tools/render/own_folder.h"
 
 namespace {
 
-// The LV2 build's URI (plugin/lv2/ulvodraw_uris.h).
-constexpr const char* kLv2Uri = "https://korvane.example/ulvodraw";
-
 bool declaresUlvoDraw(const Lv2Bundle& bundle) {
-    return std::find(bundle.plugins.begin(), bundle.plugins.end(), kLv2Uri) != bundle.plugins.end();
+    return std::find(bundle.plugins.begin(), bundle.plugins.end(), ULVODRAW_LV2_URI) !=
+           bundle.plugins.end();
 }
 
 } // namespace
