@@ -20,6 +20,14 @@ namespace {
 
 constexpr long kMinMainThreadSteps = 300;
 
+// A value within control `index`'s range, a whole number for a stepped one, as the host and the
+// editor send.
+float valueInRange(Random& random, std::int32_t index) {
+    const ControlRange& range = kControlRanges[index];
+    const float value = range.minimum + random.unit() * (range.maximum - range.minimum);
+    return range.kind == ValueKind::Continuous ? value : std::round(value);
+}
+
 struct AudioThreadResult {
     long blocks = 0;
     long notFinite = 0;
@@ -38,8 +46,10 @@ AudioThreadResult runAudioThread(InProcessClap& clap, double seconds,
         for (int n = random.below(4); n > 0; --n)
             events.note(random.chance(0.6) ? clap::kEventNoteOn : clap::kEventNoteOff, 0,
                         static_cast<std::int16_t>(36 + random.below(48)));
-        if (random.chance(0.2))
-            events.param(0, static_cast<clap::Id>(random.below(kControlCount)), random.unit());
+        if (random.chance(0.2)) {
+            const std::int32_t index = random.below(kControlCount);
+            events.param(0, static_cast<clap::Id>(index), valueInRange(random, index));
+        }
         clap.process(frames, events);
         for (std::uint32_t i = 0; i < frames; ++i)
             if (!std::isfinite(clap.left[i]) || !std::isfinite(clap.right[i])) ++result.notFinite;
@@ -60,9 +70,11 @@ void mainThreadStep(Random& random, InProcessClap& clap, std::string& saved, lon
             clap.params->valueToText(clap.plugin, id, value, text, sizeof text);
         }
         break;
-    case 1: // the user moves a control of the editor, which its link hands to the instance
-        ClapInstance::of(clap.plugin)->editorWrite(random.below(kControlCount), random.unit());
+    case 1: { // the user moves a control of the editor, which its link hands to the instance
+        const std::int32_t index = random.below(kControlCount);
+        ClapInstance::of(clap.plugin)->editorWrite(index, valueInRange(random, index));
         break;
+    }
     case 2:
         clap.tickEditor();
         break;

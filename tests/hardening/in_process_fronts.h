@@ -17,7 +17,9 @@
 #include <array>
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -316,7 +318,8 @@ class InProcessLv2 {
     std::vector<float> left = std::vector<float>(4096), right = std::vector<float>(4096);
 
   private:
-    // The MIDI input: `midi`, then the patch:Set messages waiting.
+    // The MIDI input: `midi`, then the first few patch:Set messages waiting, as many as the
+    // buffer surely holds; the rest wait for the next runs.
     void writeInput(const std::vector<Midi>& midi) {
         std::vector<std::uint8_t> body(sizeof(LV2_Atom_Sequence_Body), 0);
         const auto event = [&](LV2_URID type, const std::vector<std::uint8_t>& bytes) {
@@ -330,14 +333,17 @@ class InProcessLv2 {
             event(map(LV2_MIDI__MidiEvent), {message.begin(), message.end()});
         {
             const std::lock_guard<std::mutex> hold(messageLock);
-            for (const auto& [property, path] : pendingPaths)
-                event(map(LV2_ATOM__Object), patchSet(property, path));
-            pendingPaths.clear();
+            const auto taken =
+                pendingPaths.begin() + std::min<std::ptrdiff_t>(pendingPaths.size(), 4);
+            for (auto message = pendingPaths.begin(); message != taken; ++message)
+                event(map(LV2_ATOM__Object), patchSet(message->first, message->second));
+            pendingPaths.erase(pendingPaths.begin(), taken);
         }
+        if (sizeof(LV2_Atom) + body.size() > sizeof(std::uint64_t) * input.size()) std::abort();
         const LV2_Atom head{static_cast<std::uint32_t>(body.size()), map(LV2_ATOM__Sequence)};
         std::memcpy(input.data(), &head, sizeof head);
         std::memcpy(reinterpret_cast<std::uint8_t*>(input.data()) + sizeof head, body.data(),
-                    std::min(body.size(), sizeof(std::uint64_t) * input.size() - sizeof head));
+                    body.size());
     }
     std::vector<std::uint8_t> patchSet(LV2_URID property, const std::string& path) {
         std::vector<std::uint8_t> body;

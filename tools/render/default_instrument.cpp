@@ -32,7 +32,8 @@ DefaultInstrument defaultInstrument(bool forPresets) {
         if (isLv2Bundle(bundle) && declaresUlvoDraw(readLv2Bundle(bundle)))
             return {bundle, false, ""};
     const std::vector<Lv2Bundle> found = searchLv2Bundles();
-    if (std::any_of(found.begin(), found.end(), declaresUlvoDraw)) return {kLv2Uri, false, ""};
+    if (std::any_of(found.begin(), found.end(), declaresUlvoDraw))
+        return {ULVODRAW_LV2_URI, false, ""};
     return {defaultVst2Plugin(), true,
             "UlvoDraw's LV2 build is neither beside ulvo-render nor installed: the VST 2 build "
             "plays the preset's values, without the LV2 build's playing controls"};
