@@ -16,7 +16,7 @@ const clap::PluginDescriptor kDescriptor = {
     kUlvoDrawClapId,
     kInstrumentName,
     kVendorName,
-    ULVODRAW_LV2_URI,
+    "https://korvane.example/ulvodraw",
     "",
     "",
     ULVO_VERSION,

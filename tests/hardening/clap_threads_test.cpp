@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr long kMinMainThreadSteps = 300;
-
 // A value within control `index`'s range, a whole number for a stepped one, as the host and the
 // editor send.
 float valueInRange(Random& random, std::int32_t index) {
@@ -28,19 +26,13 @@ float valueInRange(Random& random, std::int32_t index) {
     return range.kind == ValueKind::Continuous ? value : std::round(value);
 }
 
-struct AudioThreadResult {
-    long blocks = 0;
-    long notFinite = 0;
-};
-
 AudioThreadResult runAudioThread(InProcessClap& clap, double seconds,
                                  const std::atomic<long>& mainThreadSteps) {
     AudioThreadResult result;
     Random random(0xC1A9);
     ClapEvents events;
     clap.plugin->startProcessing(clap.plugin);
-    for (double played = 0; played < seconds || mainThreadSteps.load() < kMinMainThreadSteps;
-         ++result.blocks) {
+    for (double played = 0; played < seconds || mainThreadSteps.load() < kMinMainThreadSteps;) {
         const auto frames = static_cast<std::uint32_t>(1 + random.below(512));
         events.clear();
         for (int n = random.below(4); n > 0; --n)
@@ -51,8 +43,7 @@ AudioThreadResult runAudioThread(InProcessClap& clap, double seconds,
             events.param(0, static_cast<clap::Id>(index), valueInRange(random, index));
         }
         clap.process(frames, events);
-        for (std::uint32_t i = 0; i < frames; ++i)
-            if (!std::isfinite(clap.left[i]) || !std::isfinite(clap.right[i])) ++result.notFinite;
+        result.count(clap.left, clap.right, frames);
         played += frames / 44100.0;
     }
     clap.plugin->stopProcessing(clap.plugin);

@@ -8,7 +8,6 @@
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
-#include <lv2/patch/patch.h>
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 #include <lv2/worker/worker.h>
@@ -16,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -31,9 +31,27 @@
 
 #include "plugin/clap/clap_abi.h"
 #include "plugin/lv2/ulvodraw_uris.h"
+#include "tests/support/lv2_patch_set.h"
 
 extern "C" const clap::PluginEntry clap_entry;
 extern "C" const LV2_Descriptor* lv2_descriptor(std::uint32_t index);
+
+// The audio thread plays on until the main thread has had this many steps, so that the two
+// overlap however the threads are scheduled.
+inline constexpr long kMinMainThreadSteps = 300;
+
+// What the audio thread played: blocks, and samples that are not finite.
+struct AudioThreadResult {
+    long blocks = 0;
+    long notFinite = 0;
+
+    void count(const std::vector<float>& left, const std::vector<float>& right,
+               std::uint32_t frames) {
+        ++blocks;
+        for (std::uint32_t i = 0; i < frames; ++i)
+            if (!std::isfinite(left[i]) || !std::isfinite(right[i])) ++notFinite;
+    }
+};
 
 // --- CLAP ---
 
@@ -336,7 +354,9 @@ class InProcessLv2 {
             const auto taken =
                 pendingPaths.begin() + std::min<std::ptrdiff_t>(pendingPaths.size(), 4);
             for (auto message = pendingPaths.begin(); message != taken; ++message)
-                event(map(LV2_ATOM__Object), patchSet(message->first, message->second));
+                event(map(LV2_ATOM__Object),
+                      patchSetBody([this](const char* uri) { return map(uri); }, message->first,
+                                   message->second));
             pendingPaths.erase(pendingPaths.begin(), taken);
         }
         if (sizeof(LV2_Atom) + body.size() > sizeof(std::uint64_t) * input.size()) std::abort();
@@ -344,26 +364,6 @@ class InProcessLv2 {
         std::memcpy(input.data(), &head, sizeof head);
         std::memcpy(reinterpret_cast<std::uint8_t*>(input.data()) + sizeof head, body.data(),
                     body.size());
-    }
-    std::vector<std::uint8_t> patchSet(LV2_URID property, const std::string& path) {
-        std::vector<std::uint8_t> body;
-        const auto add = [&](const void* data, std::size_t size) {
-            const auto* from = static_cast<const std::uint8_t*>(data);
-            body.insert(body.end(), from, from + size);
-            body.resize((body.size() + 7) & ~std::size_t{7}, 0);
-        };
-        const LV2_Atom_Object_Body head{0, map(LV2_PATCH__Set)};
-        add(&head, sizeof head);
-        const LV2_Atom_Property_Body key{map(LV2_PATCH__property), 0, {4, map(LV2_ATOM__URID)}};
-        add(&key, sizeof key);
-        add(&property, sizeof property);
-        const LV2_Atom_Property_Body value{
-            map(LV2_PATCH__value),
-            0,
-            {static_cast<std::uint32_t>(path.size() + 1), map(LV2_ATOM__Path)}};
-        add(&value, sizeof value);
-        add(path.c_str(), path.size() + 1);
-        return body;
     }
     // [worker thread] Runs the work the plug-in scheduled, one request at a time.
     void serveWork() {

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -42,25 +41,19 @@ class ScaleFile {
     std::filesystem::path folder;
 };
 
-struct AudioThreadResult {
-    long blocks = 0;
-    long notFinite = 0;
-};
-
 AudioThreadResult runAudioThread(InProcessLv2& lv2, double seconds,
                                  const std::atomic<long>& mainThreadSteps) {
     AudioThreadResult result;
     Random random(0x1F2);
     std::vector<InProcessLv2::Midi> midi;
-    for (double played = 0; played < seconds || mainThreadSteps.load() < 300; ++result.blocks) {
+    for (double played = 0; played < seconds || mainThreadSteps.load() < kMinMainThreadSteps;) {
         const auto frames = static_cast<std::uint32_t>(1 + random.below(512));
         midi.clear();
         for (int n = random.below(3); n > 0; --n)
             midi.push_back({static_cast<std::uint8_t>(random.chance(0.6) ? 0x90 : 0x80),
                             static_cast<std::uint8_t>(36 + random.below(48)), 100});
         lv2.run(frames, midi);
-        for (std::uint32_t i = 0; i < frames; ++i)
-            if (!std::isfinite(lv2.left[i]) || !std::isfinite(lv2.right[i])) ++result.notFinite;
+        result.count(lv2.left, lv2.right, frames);
         played += frames / 44100.0;
     }
     return result;
