@@ -17,7 +17,7 @@ SOURCE_PATTERNS = ["*.cpp", "*.h", "*.c", "*.hpp"]
 ITEM = re.compile(r"^- `([^`]+/)`:(.*)$")
 # "of `c/` and `d/`, the interfaces' declarations only (`x.h`, `y.h`, ...)": the named files of
 # those folders, not the folders.
-FILES_OF_FOLDERS = re.compile(r"of ((?:`[^`]+/`(?:,? and |, )?)+),[^()]*?\bonly \(([^)]*)\)")
+FILES_OF_FOLDERS = re.compile(r"of ((?:`[^`]+/`(?:,? and |, )?)+),?[^()`]*?\bonly \(([^)]*)\)")
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
 
 
@@ -51,7 +51,7 @@ def folder_items(readme):
 def allowance(folder, text, exists):
     """The folders and single files a line allows, and the problems found in reading it."""
     folders, files, problems = {folder}, set(), []
-    clause = re.search(r"\bincludes\b(.*)$", text)
+    clause = re.search(r".*\bincludes\b(.*)$", text)  # the last "includes": the line's clause
     if not clause:
         return folders, files, problems
     clause = clause.group(1)

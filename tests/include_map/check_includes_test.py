@@ -18,7 +18,8 @@ README = """# Project
 - `core/`: helpers; includes nothing of the project.
 - `front/`: the front; includes `core/`, `engine/values.h` and, of `api/` and `other/`, the
   declarations only (`api.h`, `other.h`).
-- `engine/`: the engine; includes `core/`.
+- `engine/`: the engine, whose voices a description includes `api/` words about; includes
+  `core/`.
 - `api/`: the interface; includes nothing.
 - `other/`: another interface; includes nothing.
 - `tests/`: the tests.
@@ -64,12 +65,14 @@ class IncludeMapTest(unittest.TestCase):
         self.write("front/front.cpp", '#include "core/round.h"\n#include "engine/voice.h"\n'
                    '  #  include "api/private.h"\n')
         self.write("core/round.cpp", '#include "core/round.h"\n#include "engine/values.h"\n')
+        self.write("engine/voice.cpp", '#include "core/round.h"\n#include "api/api.h"\n')
         code, output = self.check()
         self.assertEqual(code, 1)
         self.assertIn("front/front.cpp:2: includes engine/voice.h", output)
         self.assertIn("front/front.cpp:3: includes api/private.h", output)
         self.assertIn("core/round.cpp:2: includes engine/values.h", output)
-        self.assertEqual(output.count("includes:"), 3, output)
+        self.assertIn("engine/voice.cpp:2: includes api/api.h", output)  # only the last clause
+        self.assertEqual(output.count("includes:"), 4, output)
 
     def test_a_subfolder_is_a_folder_of_its_own(self):
         self.write("engine/render/mix.h", "#pragma once\n")
