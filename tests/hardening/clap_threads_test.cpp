@@ -110,6 +110,7 @@ TEST(ClapThreads, MainThreadAgainstProcessPlaysAndKeepsTheState) {
     EXPECT_GT(audio.blocks, 0);
     EXPECT_EQ(audio.notFinite, 0);
     EXPECT_EQ(loadsFailed, 0);
+    EXPECT_GT(clap.eventsSent.load(), 0); // the editor's moves, told to the host by process
 
     // A state loaded while active reaches the sound at the next block, and the editor's
     // timer then shows it: the parameters read back the loaded values.
