@@ -9,6 +9,7 @@
 #include <lv2/patch/patch.h>
 
 #include "plugin/lv2/ulvodraw_uris.h"
+#include "tests/support/lv2_patch_set.h"
 
 Lv2Host::Lv2Host(double rate) {
     world = lilv_world_new();
@@ -130,27 +131,7 @@ void Lv2Host::readNotify() {
 }
 
 void Lv2Host::setPath(const char* property, const std::string& path) {
-    std::vector<std::uint8_t> body;
-    const auto add = [&](const void* data, std::size_t size) {
-        const auto* from = static_cast<const std::uint8_t*>(data);
-        body.insert(body.end(), from, from + size);
-        body.resize((body.size() + 7) & ~std::size_t{7}, 0);
-    };
-    const LV2_Atom_Object_Body head{0, map(LV2_PATCH__Set)};
-    add(&head, sizeof head);
-    const LV2_Atom_Property_Body key{map(LV2_PATCH__property), 0, {4, map(LV2_ATOM__URID)}};
-    const LV2_URID propertyId = map(property);
-    body.insert(body.end(), reinterpret_cast<const std::uint8_t*>(&key),
-                reinterpret_cast<const std::uint8_t*>(&key) + sizeof key);
-    add(&propertyId, sizeof propertyId);
-    const LV2_Atom_Property_Body value{
-        map(LV2_PATCH__value),
-        0,
-        {static_cast<std::uint32_t>(path.size() + 1), map(LV2_ATOM__Path)}};
-    body.insert(body.end(), reinterpret_cast<const std::uint8_t*>(&value),
-                reinterpret_cast<const std::uint8_t*>(&value) + sizeof value);
-    add(path.c_str(), path.size() + 1);
-    runObject(body);
+    runObject(patchSetBody([this](const char* uri) { return map(uri); }, map(property), path));
 }
 
 void Lv2Host::askNames() {

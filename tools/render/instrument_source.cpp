@@ -1,5 +1,6 @@
 #include "tools/render/instrument_source.h"
 
+#include "synth/identity.h"
 #include "tools/render/factory_presets_on_vst2.h"
 #include "tools/render/hosts/clap_instance.h"
 #include "tools/render/hosts/clap_library.h"
@@ -32,7 +33,9 @@ std::string InstrumentSource::notice() const {
 
 std::unique_ptr<HostedInstrument> InstrumentSource::create(std::int32_t rate,
                                                            std::int32_t blockSize) const {
-    if (lv2 != nullptr) return std::make_unique<Lv2Instance>(*lv2, rate, blockSize);
+    if (lv2 != nullptr)
+        return std::make_unique<Lv2Instance>(*lv2, rate, blockSize,
+                                             TuningProperties{kScaleUri, kKeymapUri});
     if (clap != nullptr) {
         auto instance = std::make_unique<HostedClapPlugin>(*clap, rate, blockSize);
         if (isUlvoDrawClap(*instance)) return std::make_unique<UlvoDrawOnClap>(std::move(instance));

@@ -20,7 +20,6 @@
 #include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
 
-#include "plugin/lv2/ulvodraw_uris.h"
 #include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
 #include "tools/render/hosts/lv2_bundle_search.h"
@@ -200,8 +199,9 @@ struct Lv2Instance::Features {
     }
 };
 
-Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_t maxBlock)
-    : source(plugin), worker(std::make_unique<Lv2Worker>()),
+Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_t maxBlock,
+                         TuningProperties tuning)
+    : source(plugin), tuning(tuning), worker(std::make_unique<Lv2Worker>()),
       features(std::make_unique<Features>(rate, maxBlock, worker->feature())), maxBlock(maxBlock) {
     LilvWorld* world = plugin.world();
     const LilvPlugin* p = plugin.plugin();
@@ -403,7 +403,8 @@ void Lv2Instance::setTuningFiles(const std::string& scale, const std::string& ke
     LilvWorld* world = source.world();
     const Node subject(lilv_new_uri(world, source.name().c_str()));
     const Node writable(lilv_new_uri(world, LV2_PATCH__writable));
-    for (const auto& [property, path] : {std::pair{kScaleUri, &scale}, {kKeymapUri, &keymap}}) {
+    for (const auto& [property, path] :
+         {std::pair{tuning.scale, &scale}, {tuning.keymap, &keymap}}) {
         if (path->empty()) continue;
         const Node value(lilv_new_uri(world, property));
         if (!lilv_world_ask(world, subject.get(), writable.get(), value.get()))

@@ -43,11 +43,19 @@ class Lv2Plugin {
 // True when `text` names an LV2 plug-in rather than a VST 2 library: a URI, or a folder.
 bool looksLikeLv2(const std::string& text);
 
+// The properties (patch:writable paths) a plug-in takes its tuning's files by: the tool names
+// those of the instrument it knows, as the host knows no plug-in's own names.
+struct TuningProperties {
+    const char* scale;
+    const char* keymap;
+};
+
 class Lv2Instance : public HostedInstrument {
   public:
     // Instantiates at `rate`, with blocks of at most `maxBlock` frames. Throws ToolError when
     // the plug-in needs a feature or a port kind this host does not offer.
-    Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_t maxBlock);
+    Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_t maxBlock,
+                TuningProperties tuning);
     ~Lv2Instance() override;
 
     std::int32_t inputCount() const override;
@@ -88,6 +96,7 @@ class Lv2Instance : public HostedInstrument {
     std::vector<std::uint8_t> patchSet(const char* property, const std::string& path);
 
     const Lv2Plugin& source;
+    TuningProperties tuning;
     std::unique_ptr<Lv2Worker> worker;
     std::unique_ptr<Features> features;
     LilvInstance* instance = nullptr;
