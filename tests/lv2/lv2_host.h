@@ -14,7 +14,7 @@
 #include <lv2/urid/urid.h>
 
 #include "synth/parameters.h"
-#include "tools/render/hosts/lv2_worker.h"
+#include "host/lv2_worker.h"
 
 struct Lv2Midi {
     std::int64_t frame;

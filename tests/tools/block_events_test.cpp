@@ -6,7 +6,7 @@
 #include <cstddef>
 
 #include "tools/render/block_events.h"
-#include "tools/render/hosts/vst2_event_list.h"
+#include "host/vst2_event_list.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
-#include "tools/render/hosts/vst2_instance.h"
+#include "host/vst2_instance.h"
 
 namespace {
 

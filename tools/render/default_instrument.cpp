@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "tools/render/hosts/lv2_bundle_search.h"
-#include "tools/render/own_folder.h"
+#include "host/lv2_bundle_search.h"
+#include "host/own_folder.h"
 
 namespace {
 

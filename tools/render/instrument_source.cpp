@@ -1,11 +1,11 @@
 #include "tools/render/instrument_source.h"
 
+#include "host/clap_instance.h"
+#include "host/clap_library.h"
+#include "host/lv2_instance.h"
+#include "host/vst2_instance.h"
+#include "host/vst2_library.h"
 #include "tools/render/factory_presets_on_vst2.h"
-#include "tools/render/hosts/clap_instance.h"
-#include "tools/render/hosts/clap_library.h"
-#include "tools/render/hosts/lv2_instance.h"
-#include "tools/render/hosts/vst2_instance.h"
-#include "tools/render/hosts/vst2_library.h"
 #include "tools/render/ulvodraw_on_clap.h"
 
 InstrumentSource::InstrumentSource(const std::string& plugin) : label(plugin) {

@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "host/clap_event_list.h"
+#include "host/clap_library.h"
+#include "host/hosted_instrument.h"
 #include "plugin/clap/clap_abi.h"
-#include "tools/render/hosted_instrument.h"
-#include "tools/render/hosts/clap_event_list.h"
-#include "tools/render/hosts/clap_library.h"
 
 class HostedClapPlugin : public HostedInstrument {
   public:

@@ -10,8 +10,8 @@
 
 #include <lilv/lilv.h>
 
-#include "tools/render/hosted_instrument.h"
-#include "tools/render/hosts/lv2_worker.h"
+#include "host/hosted_instrument.h"
+#include "host/lv2_worker.h"
 
 // The world in which LV2 plug-ins are looked up, and one plug-in of it.
 class Lv2Plugin {

@@ -1,4 +1,4 @@
-#include "tools/render/hosts/clap_instance.h"
+#include "host/clap_instance.h"
 
 #include <algorithm>
 #include <cmath>

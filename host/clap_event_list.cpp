@@ -1,4 +1,4 @@
-#include "tools/render/hosts/clap_event_list.h"
+#include "host/clap_event_list.h"
 
 ClapEventList::Slot& ClapEventList::push() {
     if (count == slots.size()) slots.resize(slots.empty() ? 64 : slots.size() * 2);

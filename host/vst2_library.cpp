@@ -1,10 +1,10 @@
-#include "tools/render/hosts/vst2_library.h"
+#include "host/vst2_library.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>
 
+#include "host/file_kind.h"
 #include "tools/common/tool_error.h"
-#include "tools/render/input_file.h"
 
 Vst2Library::Vst2Library(const std::string& path) : filePath(path) {
     // A name without a slash would be looked up on the library search path, not in the folder.

@@ -1,4 +1,4 @@
-#include "tools/render/hosts/vst2_event_list.h"
+#include "host/vst2_event_list.h"
 
 #include <algorithm>
 #include <cstddef>

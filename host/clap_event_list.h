@@ -7,8 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "host/block_message.h"
 #include "plugin/clap/clap_abi.h"
-#include "tools/render/block_message.h"
 
 class ClapEventList {
   public:

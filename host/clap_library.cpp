@@ -1,10 +1,10 @@
-#include "tools/render/hosts/clap_library.h"
+#include "host/clap_library.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>
 
+#include "host/file_kind.h"
 #include "tools/common/tool_error.h"
-#include "tools/render/input_file.h"
 
 bool looksLikeClap(const std::string& text) {
     constexpr std::string_view suffix = ".clap";

@@ -1,4 +1,4 @@
-#include "tools/render/hosts/lv2_instance.h"
+#include "host/lv2_instance.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,10 +20,10 @@
 #include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
 
+#include "host/lv2_bundle_search.h"
 #include "plugin/lv2/ulvodraw_uris.h"
-#include "tools/common/parameter_option.h"
+#include "tools/common/preset_list.h"
 #include "tools/common/tool_error.h"
-#include "tools/render/hosts/lv2_bundle_search.h"
 
 namespace {
 
