@@ -402,8 +402,8 @@ TEST(ClapFront, TheStateCarriesTheTuningAndSysExEventsRetune) {
     const std::vector<float> plainChord = chord(plain);
     TuningSource source;
     ASSERT_EQ(source.setScale({"just.scl", "Just\n 3\n 5/4\n 3/2\n 2/1\n"}), "");
-    const std::string tuned =
-        "ulvodraw-bank 3" + untuned.substr(untuned.find('\n')) + tuningStateLines(source);
+    const std::string tuned = withTuningLines(untuned, tuningStateLines(source));
+    ASSERT_NE(tuned, "");
 
     ClapHost first, second, reset;
     ASSERT_TRUE(first.activate() && first.load(tuned, 7));
