@@ -21,7 +21,6 @@
 #include <lv2/urid/urid.h>
 
 #include "host/lv2_bundle_search.h"
-#include "plugin/lv2/ulvodraw_uris.h"
 #include "tools/common/preset_list.h"
 #include "tools/common/tool_error.h"
 
@@ -399,18 +398,16 @@ void Lv2Instance::selectPreset(const std::string& label) {
     lilv_state_free(state);
 }
 
-void Lv2Instance::setTuningFiles(const std::string& scale, const std::string& keymap) {
+void Lv2Instance::setPathProperty(const char* property, const std::string& path,
+                                  const std::string& what) {
     LilvWorld* world = source.world();
     const Node subject(lilv_new_uri(world, source.name().c_str()));
     const Node writable(lilv_new_uri(world, LV2_PATCH__writable));
-    for (const auto& [property, path] : {std::pair{kScaleUri, &scale}, {kKeymapUri, &keymap}}) {
-        if (path->empty()) continue;
-        const Node value(lilv_new_uri(world, property));
-        if (!lilv_world_ask(world, subject.get(), writable.get(), value.get()))
-            throw UsageError("the LV2 plug-in '" + source.name() + "' has no tuning (" + property +
-                             ")");
-        patches.push_back(patchSet(property, std::filesystem::absolute(*path).string()));
-    }
+    const Node value(lilv_new_uri(world, property));
+    if (!lilv_world_ask(world, subject.get(), writable.get(), value.get()))
+        throw UsageError("the LV2 plug-in '" + source.name() + "' has no " + what + " (" +
+                         property + ")");
+    patches.push_back(patchSet(property, std::filesystem::absolute(path).string()));
 }
 
 void Lv2Instance::switchOn() {

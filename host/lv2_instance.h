@@ -61,9 +61,11 @@ class Lv2Instance : public HostedInstrument {
     // By label, each under its bank's label, sorted by bank and label.
     std::vector<ListedPreset> presets() const override;
     void selectPreset(const std::string& label) override;
-    // Sets the scale and keymap properties with patch:Set, as a host's file chooser does, and
-    // runs the worker that loads them before the first block.
-    void setTuningFiles(const std::string& scale, const std::string& keymap) override;
+    // Before switching on: sets the plug-in's property `property` to the file at `path` with
+    // patch:Set, as a host's file chooser does, in a block of no frames at switch-on whose
+    // worker runs before the first block. Throws UsageError, naming `what`, when the plug-in
+    // declares no such writable property.
+    void setPathProperty(const char* property, const std::string& path, const std::string& what);
     void switchOn() override;
     void switchOff() override;
     void sendEvents(std::span<const BlockMessage> messages) override;
