@@ -17,13 +17,13 @@
 #include <lv2/core/lv2.h>
 #include <lv2/units/units.h>
 
+#include "host/vst2_recording_host.h"
 #include "plugin/lv2/ulvodraw_uris.h"
 #include "plugin/vst2/avst_xsynth.h"
 #include "synth/bank_text.h"
 #include "synth/control_names.h"
 #include "synth/preset_text.h"
 #include "tests/lv2/lv2_host.h"
-#include "tests/support/recording_host.h"
 #include "tools/render/midi_timeline.h"
 
 namespace {
@@ -76,8 +76,8 @@ class Vst2Player {
     }
 
   private:
-    RecordingHost host;
-    AVstXSynth synth{RecordingHost::callback, nullptr};
+    Vst2RecordingHost host;
+    AVstXSynth synth{Vst2RecordingHost::callback, nullptr};
     AEffect* effect = synth.getAeffect();
 };
 
