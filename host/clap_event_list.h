@@ -1,8 +1,11 @@
-// A block's input events as a CLAP host hands them to process() and flush(): MIDI messages as
-// CLAP MIDI events, or as note events for a plug-in that takes no MIDI, and parameter values;
-// each at its frame, kept between blocks and grown only when a busier block comes.
+// A block's input events as a CLAP host hands them to process() and flush(): ulvo-render's MIDI
+// messages as CLAP MIDI events, or as note events for a plug-in that takes no MIDI, parameter
+// values, or events of any type laid one after another, as a host's list holds them (note
+// expressions, SysEx, or a header whose size is not its type's). Kept between blocks and grown
+// only when a busier block comes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -23,24 +26,30 @@ class ClapEventList {
     void fill(std::span<const BlockMessage> messages);
     // Replaces the list with values of the parameters `ids`, all at frame 0.
     void fillValues(std::span<const clap::Id> ids, std::span<const double> values);
-    void clear() { count = 0; }
+
+    // Events added after those the list holds.
+    template <typename Event> void add(const Event& event) { add(&event.header, sizeof event); }
+    // `size` bytes starting at `header`, whatever header->size says.
+    void add(const clap::EventHeader* header, std::size_t size);
+    void note(std::uint16_t type, std::uint32_t time, std::int32_t noteId, std::int16_t key,
+              double velocity = 0.0, std::int16_t channel = 0);
+    void midi(std::uint32_t time, std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+    void param(std::uint32_t time, clap::Id id, double value);
+    // A SysEx event pointing at `bytes`, which must outlive the list's use.
+    void sysex(std::uint32_t time, std::span<const std::uint8_t> bytes);
+
+    void clear() { offsets.clear(), bytes.clear(); }
+    bool empty() const { return offsets.empty(); }
 
     const clap::InputEvents* input() const { return &list; }
 
   private:
-    union Slot {
-        clap::EventHeader header;
-        clap::EventMidi midi;
-        clap::EventNote note;
-        clap::EventParamValue value;
-    };
-    Slot& push();
     void addMessage(const BlockMessage& message);
     static std::uint32_t size(const clap::InputEvents* list);
     static const clap::EventHeader* get(const clap::InputEvents* list, std::uint32_t index);
 
     bool notes = false;
-    std::vector<Slot> slots;
-    std::size_t count = 0;
+    std::vector<std::size_t> offsets; // of each event, in bytes
+    std::vector<std::uint64_t> bytes; // 8-byte aligned
     clap::InputEvents list{this, size, get};
 };
