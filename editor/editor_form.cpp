@@ -59,6 +59,10 @@ float TForm1::playingValue(std::int32_t p) const {
     return isControlIndex(p) && !isParameterIndex(p) ? playingHeld[p - kParameterCount] : 0.0f;
 }
 
+std::string TForm1::playingText(std::int32_t p) const {
+    return Synth != nullptr ? Synth->valueText(p, playingValue(p)) : std::string();
+}
+
 TTsumami* TForm1::knobFor(std::int32_t parameter) {
     switch (parameter) {
     case Smooth:

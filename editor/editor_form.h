@@ -78,6 +78,8 @@ class TForm1 {
     // A playing control's value as the form last read or wrote it, which its text shows: a
     // value between two of the control's steps is told as it is. 0 for any other index.
     float playingValue(std::int32_t p) const;
+    // That value as its text tells it, through the link; empty without one.
+    std::string playingText(std::int32_t p) const;
 
     // Change handlers, one per bound control.
     void TrackBar3Change() { controlChanged(Attack); }

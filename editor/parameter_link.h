@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class ParameterLink {
   public:
@@ -13,4 +14,7 @@ class ParameterLink {
     virtual float readParameter(std::int32_t index) = 0;
     // [ui thread] The user moved the control of parameter `index` to `value`.
     virtual void writeParameter(std::int32_t index, float value) = 0;
+    // [ui thread] Control `index`'s `value` as its text beside the control tells it, in the
+    // control's own unit ("-6.0 dB"); empty for an index that is no control.
+    virtual std::string valueText(std::int32_t index, float value) = 0;
 };

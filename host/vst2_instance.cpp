@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "core/bounded_text.h"
-#include "plugin/vst2/four_char_code.h"
 #include "tools/common/tool_error.h"
 
 namespace {
@@ -70,7 +69,7 @@ Vst2Instance::Vst2Instance(const Vst2Library& library, std::int32_t rate, std::i
     creatingContext = nullptr;
     if (effect == nullptr)
         throw ToolError("'" + library.path() + "': the plug-in's entry returned no instrument");
-    if (effect->magic != fourCharCode('V', 's', 't', 'P')) {
+    if (effect->magic != kEffectRecordMagic) {
         effect = nullptr; // not ours to close: its dispatcher may be anything
         throw ToolError("'" + library.path() + "' did not return a VST 2 effect record");
     }

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "plugin/vst2/aeffect.h"
+#include "plugin/vst2/aeffectx.h"
 
 using PluginEntry = AEffect*(VSTCALL*)(audioMasterCallback);
 

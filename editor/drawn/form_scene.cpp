@@ -11,7 +11,6 @@
 #include "editor/editor_form.h"
 #include "editor/logo_bitmap.h"
 #include "editor/parameter_binding.h"
-#include "synth/control_text.h"
 
 namespace {
 
@@ -195,8 +194,7 @@ std::vector<TextRun> FormScene::formTexts() const {
             centred(control.caption, rect);
             break;
         case ControlKind::ValueText:
-            centred(controlValueText(control.parameter, form.playingValue(control.parameter)),
-                    rect);
+            centred(form.playingText(control.parameter), rect);
             break;
         case ControlKind::TuningText: {
             const std::int32_t top = rect.top + (rect.height - metrics.height) / 2;

@@ -439,12 +439,18 @@ struct HostThreadCheck {
     bool(ULVO_CLAP_CALL* isAudioThread)(const Host* host);
 };
 
-// The sizes the format's 64-bit hosts lay these records out with: a field moved by mistake shows
-// here rather than in a host.
+// The sizes the format's hosts lay these records out with, on 64-bit builds and on 32-bit
+// Windows (the one 32-bit build, where a double is 8-aligned within a record): a field moved by
+// mistake shows here rather than in a host.
 static_assert(sizeof(void*) != 8 || (sizeof(EventNote) == 40 && sizeof(EventNoteExpression) == 40 &&
                                      sizeof(EventParamValue) == 56 && sizeof(EventMidi) == 24 &&
                                      sizeof(EventMidiSysex) == 40 && sizeof(Process) == 64 &&
                                      sizeof(ParamInfo) == 1320 && sizeof(AudioPortInfo) == 288 &&
                                      sizeof(PluginDescriptor) == 88 && sizeof(Plugin) == 96));
+static_assert(sizeof(void*) != 4 || (sizeof(EventNote) == 40 && sizeof(EventNoteExpression) == 40 &&
+                                     sizeof(EventParamValue) == 48 && sizeof(EventMidi) == 24 &&
+                                     sizeof(EventMidiSysex) == 28 && sizeof(Process) == 40 &&
+                                     sizeof(ParamInfo) == 1320 && sizeof(AudioPortInfo) == 276 &&
+                                     sizeof(PluginDescriptor) == 48 && sizeof(Plugin) == 48));
 
 } // namespace clap

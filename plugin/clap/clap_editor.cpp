@@ -2,7 +2,9 @@
 // fixed size. On X11 it is drawn at the host's scale rounded to 1, 2 or 3, and it has no thread
 // of its own: the host's timer (clap.timer-support) and its watch on the X connection
 // (clap.posix-fd-support) call it on the main thread to handle its events and run its 100 ms
-// timer. On Windows the host's message loop drives the native window.
+// timer. On Windows the host's message loop drives the native window. Built on the headless
+// backend (ULVO_EDITOR_HEADLESS, the thread tests), the form lives in memory and the host's timer
+// runs its poll.
 #include <array>
 #include <cstring>
 #include <memory>
@@ -15,9 +17,10 @@
 #include "editor/parameter_link.h"
 #include "plugin/clap/clap_instance.h"
 #include "plugin/clap/clap_plugin_calls.h"
-#include "plugin/clap/clap_plugin_id.h"
+#include "synth/control_text.h"
+#include "synth/identity.h"
 
-#if !defined(_WIN32)
+#if !defined(_WIN32) && !defined(ULVO_EDITOR_HEADLESS)
 #include "editor/x11/x11_form_window.h"
 #endif
 
@@ -57,6 +60,9 @@ class InstanceLink : public ParameterLink {
             value == shownValue(index, current))
             return;
         instance.editorWrite(index, value);
+    }
+    std::string valueText(std::int32_t index, float value) override {
+        return controlValueText(index, value);
     }
 
   private:
@@ -121,6 +127,8 @@ class ClapEditor : public InstanceEditor {
         form->AboutLines = kClapAboutLines;
 #if defined(_WIN32)
         window = createFormWindow(parent.win32, *form);
+#elif defined(ULVO_EDITOR_HEADLESS)
+        window = createFormWindow(nullptr, *form);
 #else
         window = createChildFormWindow(parent.x11, scale, *form);
 #endif
@@ -149,7 +157,11 @@ class ClapEditor : public InstanceEditor {
 
     // [main thread] From the host's timer or its watch on the connection.
     void handleEvents() {
-        if (window != nullptr) window->idle();
+        if (window == nullptr) return;
+        window->idle();
+#if defined(ULVO_EDITOR_HEADLESS)
+        form->Timer1Timer(); // the form in memory has no timer of its own
+#endif
     }
 
   private:

@@ -5,7 +5,6 @@
 
 #include "plugin/clap/clap_abi.h"
 #include "plugin/clap/clap_instance.h"
-#include "plugin/clap/clap_plugin_id.h"
 #include "synth/identity.h"
 
 namespace {

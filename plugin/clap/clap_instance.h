@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -124,6 +125,8 @@ class ClapInstance {
     // bit per control that has one.
     std::array<std::atomic<float>, kControlCount> editorValues{};
     std::atomic<std::uint32_t> editorChanged{0};
+    static_assert(kControlCount <= std::numeric_limits<std::uint32_t>::digits,
+                  "editorChanged holds a bit for every control");
     // News for the host that the audio thread leaves for the main thread.
     std::atomic<std::uint32_t> mainThreadNews{0};
     std::unique_ptr<InstanceEditor> gui; // destroyed before the instrument it shows

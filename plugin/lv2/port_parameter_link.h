@@ -12,6 +12,7 @@
 #include "editor/parameter_binding.h"
 #include "editor/parameter_link.h"
 #include "plugin/lv2/ulvodraw_uris.h"
+#include "synth/control_text.h"
 #include "synth/parameters.h"
 
 class PortParameterLink : public ParameterLink {
@@ -35,6 +36,11 @@ class PortParameterLink : public ParameterLink {
         if (write != nullptr)
             write(controller, kFirstParameterPort + static_cast<std::uint32_t>(index),
                   sizeof(float), 0, &value);
+    }
+
+    // [ui thread]
+    std::string valueText(std::int32_t index, float value) override {
+        return controlValueText(index, value);
     }
 
     // [ui thread] A port event from the host; only plain floats of the controls' ports count.

@@ -4,9 +4,10 @@
 
 #include <cstdint>
 
+#include "synth/identity.h"
 #include "synth/parameters.h"
 
-#define ULVODRAW_URI "https://korvane.example/ulvodraw"
+#define ULVODRAW_URI ULVODRAW_LV2_URI
 
 inline constexpr const char* kPluginUri = ULVODRAW_URI;
 // The 32 programs with their names and the current program, as plain text (synth/bank_text.h).
@@ -14,9 +15,7 @@ inline constexpr const char* kStateBankUri = ULVODRAW_URI "#bank";
 // The playing controls whose ports still hold the defaults that a session older than them left
 // there, which the programs do not follow (space-separated symbols); absent when there are none.
 inline constexpr const char* kStateUnmovedUri = ULVODRAW_URI "#unmovedPorts";
-// The tuning: a Scala scale and a keyboard mapping, properties a host sets to a file's path.
-inline constexpr const char* kScaleUri = ULVODRAW_URI "#scale";
-inline constexpr const char* kKeymapUri = ULVODRAW_URI "#keymap";
+// The tuning: kScaleUri and kKeymapUri (synth/identity.h), properties a host sets to a file's path.
 // The scale's own one-line description, which the plug-in tells beside the two paths.
 inline constexpr const char* kScaleDescriptionUri = ULVODRAW_URI "#scaleDescription";
 // Their files in the state: the name each was loaded from and its whole text, absent without one.

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "plugin/vst2/four_char_code.h"
 #include "plugin/vst2/vst_call.h"
 
 using VstInt32 = std::int32_t;
@@ -29,9 +30,12 @@ using ProcessEntry = void(VSTCALL*)(AEffect* effect, float** inputs, float** out
 using SetParameterEntry = void(VSTCALL*)(AEffect* effect, VstInt32 index, float parameter);
 using GetParameterEntry = float(VSTCALL*)(AEffect* effect, VstInt32 index);
 
+// What the record's first field holds, by which a host knows it for one.
+inline constexpr VstInt32 kEffectRecordMagic = fourCharCode('V', 's', 't', 'P');
+
 // The effect record. Embedded in the plug-in object; lives exactly as long as it.
 struct AEffect {
-    VstInt32 magic;                 // fourCharCode('V','s','t','P')
+    VstInt32 magic;                 // kEffectRecordMagic
     DispatcherEntry dispatcher;     // [any thread] opcodes
     ProcessEntry process;           // [audio thread] render, adding to the outputs
     SetParameterEntry setParameter; // [any thread]

@@ -43,7 +43,7 @@ float VSTCALL getParameterEntry(AEffect* effect, VstInt32 index) {
 AudioEffect::AudioEffect(audioMasterCallback audioMaster, std::int32_t numPrograms,
                          std::int32_t numParams)
     : numPrograms(numPrograms), numParams(numParams), audioMaster(audioMaster) {
-    cEffect.magic = fourCharCode('V', 's', 't', 'P');
+    cEffect.magic = kEffectRecordMagic;
     cEffect.dispatcher = dispatchEntry;
     cEffect.process = processEntry;
     cEffect.setParameter = setParameterEntry;

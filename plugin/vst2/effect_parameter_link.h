@@ -4,6 +4,7 @@
 
 #include "editor/parameter_link.h"
 #include "plugin/vst2/audio_effect.h"
+#include "synth/control_text.h"
 
 class EffectParameterLink : public ParameterLink {
   public:
@@ -11,6 +12,9 @@ class EffectParameterLink : public ParameterLink {
     float readParameter(std::int32_t index) override { return effect->getParameter(index); }
     void writeParameter(std::int32_t index, float value) override {
         effect->setParameterAutomated(index, value);
+    }
+    std::string valueText(std::int32_t index, float value) override {
+        return controlValueText(index, value);
     }
 
   private:

@@ -15,6 +15,7 @@
 #include "editor/drawn/system_colours.h"
 #include "editor/editor_form.h"
 #include "editor/parameter_binding.h"
+#include "synth/control_text.h"
 
 namespace {
 
@@ -31,6 +32,9 @@ class HeldValues : public ParameterLink {
   public:
     float readParameter(std::int32_t index) override { return values[index]; }
     void writeParameter(std::int32_t index, float value) override { values[index] = value; }
+    std::string valueText(std::int32_t index, float value) override {
+        return controlValueText(index, value);
+    }
     std::array<float, kControlCount> values = kParameterDefaults;
 };
 

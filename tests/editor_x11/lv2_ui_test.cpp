@@ -322,10 +322,16 @@ TEST_F(Lv2UiTest, TheStripsSlidersFollowTheirPortsAndWriteThemInTheirOwnRange) {
         EXPECT_TRUE(value >= kControlRanges[Volume].minimum && value <= 12.0f) << value;
 }
 
-TEST_F(Lv2UiTest, TwentyOpensAndClosesLeaveNoXResourcesAndNoMemory) {
+TEST_F(Lv2UiTest, OpensAndClosesLeaveNoXResourcesAndNoMemory) {
     ASSERT_NE(descriptor, nullptr);
-    expectTwentyOpensAndClosesLeakNothing([this] { return open(); }, [this] { idle(3, 5); },
-                                          [this] { close(); });
+    // What this host records of each open is forgotten, so that only the UI's memory counts.
+    expectOpensAndClosesLeakNothing([this] { return open(); }, [this] { idle(3, 5); },
+                                    [this] {
+                                        close();
+                                        messages.clear();
+                                        writes.clear();
+                                        sizes.clear();
+                                    });
 }
 
 } // namespace

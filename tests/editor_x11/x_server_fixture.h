@@ -35,11 +35,12 @@ class XServerTest : public testing::Test {
     int clientCount();
     // Resources by type of the X client that owns `window`.
     std::map<std::string, int> resourcesOf(Window window);
-    // Twenty rounds of `open` (true when the form opened), `idle` and `close` after a first one:
-    // each round adds one client with the same resources, and none of it, nor any memory, stays.
-    void expectTwentyOpensAndClosesLeakNothing(const std::function<bool()>& open,
-                                               const std::function<void()>& idle,
-                                               const std::function<void()>& close);
+    // Forty rounds of `open` (true when the form opened), `idle` and `close` after a few first
+    // ones: each round adds one client with the same resources, and none of it, nor any memory,
+    // stays.
+    void expectOpensAndClosesLeakNothing(const std::function<bool()>& open,
+                                         const std::function<void()>& idle,
+                                         const std::function<void()>& close);
     // Saves what the host window shows at its top-left, `width` x `height`, as a PNG file
     // (written under a temporary name, then renamed).
     void saveScreenshot(int width, int height, const std::string& path);

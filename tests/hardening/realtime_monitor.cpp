@@ -6,6 +6,7 @@
 #include <new>
 
 #include <dlfcn.h>
+#include <malloc.h>
 #include <pthread.h>
 
 #include "tests/hardening/sanitizers.h"
@@ -17,6 +18,7 @@ namespace {
 thread_local bool monitoring = false;
 std::atomic<long> allocations{0};
 std::atomic<long> locks{0};
+std::atomic<long> liveBytes{0};
 
 void noteAllocation() {
     if (monitoring) allocations.fetch_add(1, std::memory_order_relaxed);
@@ -58,56 +60,87 @@ void onRelease(const volatile void*) {}
     __sanitizer_install_malloc_and_free_hooks(onAllocation, onRelease);
 } // namespace
 
-#elif !defined(ULVO_WITH_TSAN)
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+long liveHeapBytes() {
+    return static_cast<long>(__sanitizer_get_current_allocated_bytes());
+}
+
+#elif defined(ULVO_WITH_TSAN)
+
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+long liveHeapBytes() {
+    return static_cast<long>(__sanitizer_get_current_allocated_bytes());
+}
+
+#else
 
 // glibc's own allocator under its internal names; every replacement below forwards to them, so
-// memory from any entry may be released through any other.
+// memory from any entry may be released through any other. Each block counts with its usable
+// size, which is what the release takes away again.
 extern "C" {
 void* __libc_malloc(std::size_t size);
 void* __libc_calloc(std::size_t count, std::size_t size);
 void* __libc_realloc(void* pointer, std::size_t size);
 void* __libc_memalign(std::size_t alignment, std::size_t size);
 void __libc_free(void* pointer);
+}
 
+namespace {
+void* counted(void* pointer) {
+    if (pointer != nullptr)
+        liveBytes.fetch_add(static_cast<long>(malloc_usable_size(pointer)),
+                            std::memory_order_relaxed);
+    return pointer;
+}
+void release(void* pointer) {
+    if (pointer == nullptr) return;
+    liveBytes.fetch_sub(static_cast<long>(malloc_usable_size(pointer)), std::memory_order_relaxed);
+    __libc_free(pointer);
+}
+void* allocateOrThrow(std::size_t size) {
+    noteAllocation();
+    if (void* pointer = counted(__libc_malloc(size == 0 ? 1 : size))) return pointer;
+    throw std::bad_alloc();
+}
+} // namespace
+
+extern "C" {
 void* malloc(std::size_t size) noexcept {
     noteAllocation();
-    return __libc_malloc(size);
+    return counted(__libc_malloc(size));
 }
 void* calloc(std::size_t count, std::size_t size) noexcept {
     noteAllocation();
-    return __libc_calloc(count, size);
+    return counted(__libc_calloc(count, size));
 }
 void* realloc(void* pointer, std::size_t size) noexcept {
     noteAllocation();
-    return __libc_realloc(pointer, size);
+    const long before = pointer != nullptr ? static_cast<long>(malloc_usable_size(pointer)) : 0;
+    void* moved = __libc_realloc(pointer, size);
+    // Nothing back and a size: the old block stays; nothing back for size 0: it is gone.
+    if (moved == nullptr && size != 0) return nullptr;
+    liveBytes.fetch_sub(before, std::memory_order_relaxed);
+    return counted(moved);
 }
 void* memalign(std::size_t alignment, std::size_t size) noexcept {
     noteAllocation();
-    return __libc_memalign(alignment, size);
+    return counted(__libc_memalign(alignment, size));
 }
 void* aligned_alloc(std::size_t alignment, std::size_t size) noexcept {
     noteAllocation();
-    return __libc_memalign(alignment, size);
+    return counted(__libc_memalign(alignment, size));
 }
 int posix_memalign(void** out, std::size_t alignment, std::size_t size) noexcept {
     noteAllocation();
-    void* pointer = __libc_memalign(alignment, size);
+    void* pointer = counted(__libc_memalign(alignment, size));
     if (pointer == nullptr) return ENOMEM;
     *out = pointer;
     return 0;
 }
 void free(void* pointer) noexcept {
-    __libc_free(pointer);
+    release(pointer);
 }
 }
-
-namespace {
-void* allocateOrThrow(std::size_t size) {
-    noteAllocation();
-    if (void* pointer = __libc_malloc(size == 0 ? 1 : size)) return pointer;
-    throw std::bad_alloc();
-}
-} // namespace
 
 void* operator new(std::size_t size) {
     return allocateOrThrow(size);
@@ -117,23 +150,27 @@ void* operator new[](std::size_t size) {
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     noteAllocation();
-    return __libc_malloc(size == 0 ? 1 : size);
+    return counted(__libc_malloc(size == 0 ? 1 : size));
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     noteAllocation();
-    return __libc_malloc(size == 0 ? 1 : size);
+    return counted(__libc_malloc(size == 0 ? 1 : size));
 }
 void operator delete(void* pointer) noexcept {
-    __libc_free(pointer);
+    release(pointer);
 }
 void operator delete[](void* pointer) noexcept {
-    __libc_free(pointer);
+    release(pointer);
 }
 void operator delete(void* pointer, std::size_t) noexcept {
-    __libc_free(pointer);
+    release(pointer);
 }
 void operator delete[](void* pointer, std::size_t) noexcept {
-    __libc_free(pointer);
+    release(pointer);
+}
+
+long liveHeapBytes() {
+    return liveBytes.load(std::memory_order_relaxed);
 }
 
 #endif

@@ -3,7 +3,7 @@
 // user-interface thread writes parameters, selects, renames and copies programs, reads every
 // text, and runs the open editor: its 100 ms poll, and the change handlers of its controls (the
 // headless backend's, which live in memory) as a user moves sliders and radio groups and drags
-// knobs. scripts/test_steps/30-tsan.sh builds this under ThreadSanitizer, which must report no
+// knobs. scripts/test_steps/35-tsan.sh builds this under ThreadSanitizer, which must report no
 // data race; every build checks the output.
 #include <gtest/gtest.h>
 

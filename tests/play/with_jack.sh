@@ -17,6 +17,8 @@ cleanup() {
     rm -f "$log"
 }
 trap cleanup EXIT
+# Stopped from outside (a time limit), the server goes too.
+trap 'exit 143' TERM INT
 export JACK_DEFAULT_SERVER="$name"
 if ! jack_wait -w -t 10 >/dev/null 2>&1; then
     echo "the private JACK server did not start:"

@@ -99,4 +99,20 @@ TEST(Tuning, APostedTableReachesTheNextNote) {
     EXPECT_EQ(s.voice(2).phaseStep, stepFor(200.0));
 }
 
+// A table posted by another thread sounds from the first block rendered after it, on the render
+// the VST 2 front calls as on the others.
+TEST(Tuning, APostedTableSoundsInTheNextReplacingBlock) {
+    PlayedInstrument set, posted, untouched;
+    for (PlayedInstrument* s : {&set, &posted, &untouched}) {
+        s->noteOn(60);
+        s->render(64);
+    }
+    set.instrument.setTuning(tableWith(60, 300.0));
+    std::thread loader([&] { posted.instrument.postTuning(tableWith(60, 300.0)); });
+    loader.join();
+    const std::vector<float> block = posted.render(256);
+    EXPECT_EQ(block, set.render(256));
+    EXPECT_NE(block, untouched.render(256));
+}
+
 } // namespace

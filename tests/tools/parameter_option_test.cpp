@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "synth/control_names.h"
+#include "synth/parameters.h"
 #include "tools/common/nearest_names.h"
 #include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
@@ -112,4 +114,35 @@ TEST(ParameterOption, PickingNoneIsAUsageErrorThatSaysWhatThereIs) {
                                   "resonance)");
     EXPECT_EQ(errorOf("2=1"), "--param 2=1: no parameter with index 2 (0 to 1)");
     EXPECT_EQ(errorOf("1=1"), "no error");
+}
+
+// The name meant comes first even where the table lists a farther one before it, and names as
+// near as each other keep the table's order.
+TEST(ParameterOption, TheNearestNameComesFirstAndTiesKeepTheTablesOrder) {
+    std::vector<ParameterLabel> labels;
+    for (std::size_t i = 0; i < kControlCount; ++i)
+        labels.push_back({kParameterSymbols[i], kControlNames[i]});
+    const auto firstSuggestion = [&](const std::string& wanted) {
+        try {
+            pickParameter(labels, parseParameterSetting(wanted + "=1"));
+        } catch (const UsageError& e) {
+            const std::string text = e.what();
+            const std::size_t start = text.find("nearest: ");
+            if (start == std::string::npos) return text;
+            const std::size_t end = text.find_first_of(",)", start);
+            return text.substr(start + 9, end - start - 9);
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(firstSuggestion("cutof"), "cutoff");
+    EXPECT_EQ(firstSuggestion("drawbar_33"), "drawbar_3"); // drawbar_2 and drawbar_4 are two away
+    EXPECT_EQ(firstSuggestion("vibrato_rat"), "vibrato_rate");
+    EXPECT_EQ(firstSuggestion("Sustian"), "sustain");
+
+    const std::vector<Spelling> presets = {
+        {"Full Organ", "Full Organ"}, {"Jazz Organ", "Jazz Organ"}, {"Jazz Organs", "Jazz Organs"}};
+    EXPECT_EQ(nearestNames("Jaz Organ", presets),
+              (std::vector<std::string>{"Jazz Organ", "Jazz Organs"}));
+    EXPECT_EQ(nearestNames("drawbar_7", {{"drawbar_8", "drawbar_8"}, {"drawbar_6", "drawbar_6"}}),
+              (std::vector<std::string>{"drawbar_8", "drawbar_6"}));
 }

@@ -11,7 +11,6 @@
 #include <cstring>
 
 #include "plugin/vst2/aeffectx.h"
-#include "plugin/vst2/four_char_code.h"
 
 namespace {
 
@@ -121,7 +120,7 @@ VST_EXPORT AEffect* VSTCALL VSTPluginMain(audioMasterCallback host) {
     if (host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     auto* p = new Probe;
     AEffect& e = p->effect;
-    e.magic = fourCharCode('V', 's', 't', 'P');
+    e.magic = kEffectRecordMagic;
     e.dispatcher = dispatcher;
     e.process = process;
     e.setParameter = setParameter;

@@ -12,6 +12,7 @@
 
 #include "editor/parameter_binding.h"
 #include "editor/parameter_link.h"
+#include "synth/control_text.h"
 #include "synth/instrument.h"
 #include "tools/play/parameter_queue.h"
 
@@ -35,6 +36,10 @@ class QueueLink : public ParameterLink {
         if (!isControlIndex(index) || value == shownValue(index, held[index])) return;
         held[index] = value;
         queue.push({index, value});
+    }
+    // [ui thread]
+    std::string valueText(std::int32_t index, float value) override {
+        return controlValueText(index, value);
     }
 
   private:

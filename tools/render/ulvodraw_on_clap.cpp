@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "plugin/clap/clap_plugin_id.h"
 #include "synth/bank_text.h"
+#include "synth/identity.h"
 #include "synth/parameters.h"
 #include "synth/tuning/tuning_source.h"
 #include "synth/tuning/tuning_state_text.h"

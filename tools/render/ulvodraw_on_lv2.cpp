@@ -1,9 +1,9 @@
 #include "tools/render/ulvodraw_on_lv2.h"
 
-#include "plugin/lv2/ulvodraw_uris.h"
+#include "synth/identity.h"
 
 bool isUlvoDrawLv2(const Lv2Plugin& plugin) {
-    return plugin.name() == kPluginUri;
+    return plugin.name() == ULVODRAW_LV2_URI;
 }
 
 UlvoDrawOnLv2::UlvoDrawOnLv2(std::unique_ptr<Lv2Instance> lv2)
