@@ -23,6 +23,7 @@
 #include <lv2/urid/urid.h>
 
 #include "host/lv2_bundle_search.h"
+#include "host/lv2_patch_set.h"
 #include "tools/common/preset_list.h"
 #include "tools/common/tool_error.h"
 
@@ -442,28 +443,7 @@ void Lv2Instance::runObjects() {
 }
 
 std::vector<std::uint8_t> Lv2Instance::patchSet(const char* property, const std::string& path) {
-    std::vector<std::uint8_t> body;
-    const auto add = [&](const void* data, std::size_t size) {
-        const auto* bytes = static_cast<const std::uint8_t*>(data);
-        body.insert(body.end(), bytes, bytes + size);
-        body.resize((body.size() + 7) & ~std::size_t{7}, 0);
-    };
-    const LV2_Atom_Object_Body head{0, features->id(LV2_PATCH__Set)};
-    add(&head, sizeof head);
-    const LV2_Atom_Property_Body key{
-        features->id(LV2_PATCH__property), 0, {sizeof(LV2_URID), features->id(LV2_ATOM__URID)}};
-    const LV2_URID propertyId = features->id(property);
-    body.insert(body.end(), reinterpret_cast<const std::uint8_t*>(&key),
-                reinterpret_cast<const std::uint8_t*>(&key) + sizeof key);
-    add(&propertyId, sizeof propertyId);
-    const LV2_Atom_Property_Body value{
-        features->id(LV2_PATCH__value),
-        0,
-        {static_cast<std::uint32_t>(path.size() + 1), features->id(LV2_ATOM__Path)}};
-    body.insert(body.end(), reinterpret_cast<const std::uint8_t*>(&value),
-                reinterpret_cast<const std::uint8_t*>(&value) + sizeof value);
-    add(path.c_str(), path.size() + 1);
-    return body;
+    return patchSetBody([this](const char* uri) { return map(uri); }, map(property), path);
 }
 
 LV2_URID Lv2Instance::map(const char* uri) {
