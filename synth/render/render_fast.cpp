@@ -48,7 +48,7 @@ bool stepFitsLanes(float step) {
     return step >= kMinStep && step <= kMaxStep;
 }
 
-bool voiceStateFitsLanes(const Voice& v) {
+inline bool voiceStateFitsLanes(const Voice& v) {
     constexpr float kMaxPhase = 131072.0f;
     if (!stepFitsLanes(v.phaseStep)) return false;
     if (!(v.phase >= -0.5f && v.phase <= kMaxPhase)) return false;
@@ -279,17 +279,17 @@ bool oscillatorCurrent(const MixedOscillator& m, const RenderValues& r) {
 } // namespace
 
 VoiceRenderer::VoiceRenderer(VoiceRing& voices, const EngineValues& values,
-                             const WaveTables& tables, VoiceFeatures laneFeatures)
-    : voices(voices), engineValues(values), tables(tables), laneFeatures(laneFeatures) {
+                             const WaveTables& tables, VoiceFeatures lanesLack)
+    : voices(voices), engineValues(values), tables(tables), lanesLack(lanesLack) {
     chooseKernels(bestRenderIsa());
     readValues();
 }
 
-bool VoiceRenderer::lanesHaveFeaturesOf(const Voice& v) const {
-    return (voiceFeatures(v, values) & ~laneFeatures) == 0;
+inline bool VoiceRenderer::lanesHaveFeaturesOf(const Voice& v) const {
+    return lanesLack == 0 || (voiceFeatures(v, values) & lanesLack) == 0;
 }
 
-bool VoiceRenderer::fitsLanes(const Voice& v) const {
+inline bool VoiceRenderer::fitsLanes(const Voice& v) const {
     return lanesHaveFeaturesOf(v) && voiceStateFitsLanes(v);
 }
 

@@ -54,10 +54,10 @@ struct SteadyLanes {
 class VoiceRenderer {
   public:
     // Renders `voices`, reading `values` (whose count of changes tells when to read them again).
-    // The three outlive the renderer. The lanes render the voices using no feature beyond
-    // `laneFeatures` (tests give fewer than the lanes have, to send voices to the reference).
+    // The three outlive the renderer. Voices using a feature of `lanesLack` take the reference
+    // code (tests name more features than kLanesLack, to send voices there).
     VoiceRenderer(VoiceRing& voices, const EngineValues& values, const WaveTables& tables,
-                  VoiceFeatures laneFeatures = kLaneFeatures);
+                  VoiceFeatures lanesLack = kLanesLack);
 
     // [audio thread] Adds `frames` samples of every sounding voice to both buffers, or with
     // `replacing` writes them over buffers taken as silent, without reading them. Runs the
@@ -97,7 +97,7 @@ class VoiceRenderer {
     VoiceRing& voices;
     const EngineValues& engineValues;
     const WaveTables& tables;
-    const VoiceFeatures laneFeatures;
+    const VoiceFeatures lanesLack;
     RenderIsa isa = RenderIsa::Sse2;
     KernelChoice kernels;
     // The values as last read, the count of changes they were read at, and whether they keep

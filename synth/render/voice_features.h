@@ -1,4 +1,4 @@
-// The features of a voice's sound that not every voice uses, and which of them the lanes render:
+// The features of a voice's sound that not every voice uses, and which of them the lanes lack:
 // the one description the fast render reads to send each voice to the lanes or to the reference
 // code (VoiceRenderer::fitsLanes). A voice using a feature the lanes lack is rendered alone by
 // the reference code, to the same bits, while the other voices keep the lanes; so a new feature
@@ -21,9 +21,9 @@ enum VoiceFeature : VoiceFeatures {
     CleanOscillatorFeature = 1u << 3,  // the Clean oscillators: CleanTableCache, oscillate
 };
 
-// The features the planner and the kernels render.
-inline constexpr VoiceFeatures kLaneFeatures =
-    StartDelayFeature | ScheduledReleaseFeature | NaturalCurveFeature | CleanOscillatorFeature;
+// The features the planner and the kernels do not render yet: a voice using one of them takes
+// the reference code.
+inline constexpr VoiceFeatures kLanesLack = 0;
 
 // The features voice `v` uses with the values `r`. Reads what says whether a feature is in use,
 // never the running state the lanes advance (phase, smoothing, filter, level): the answer stays

@@ -21,8 +21,8 @@ class RoutedRender {
         for (std::int32_t i = 0; i < kVoiceCount; ++i)
             referenceVoices[i] = EngineProbe::engine(source).voice(i);
         fastVoices = referenceVoices;
-        renderer = std::make_unique<VoiceRenderer>(fastVoices, values, waveTables(),
-                                                   kLaneFeatures & ~lacking);
+        renderer =
+            std::make_unique<VoiceRenderer>(fastVoices, values, waveTables(), kLanesLack | lacking);
     }
 
     ::testing::AssertionResult render(std::int32_t frames) {
@@ -89,7 +89,7 @@ TEST_P(VoiceRouting, VoicesUsingAFeatureTheLanesLackTakeTheReferenceTheOthersThe
 TEST_P(VoiceRouting, EveryFeatureTheLanesLackGivesTheReferenceBits) {
     for (VoiceFeatures lacking : std::initializer_list<VoiceFeatures>{
              StartDelayFeature, ScheduledReleaseFeature, NaturalCurveFeature,
-             CleanOscillatorFeature, kLaneFeatures}) {
+             CleanOscillatorFeature, VoiceFeatures{~0u}}) {
         Instrument source;
         source.setParameter(Oscillators, CleanOscillators);
         source.setParameter(EnvCurve, NaturalCurve);
