@@ -293,6 +293,13 @@ inline bool VoiceRenderer::fitsLanes(const Voice& v) const {
     return lanesHaveFeaturesOf(v) && voiceStateFitsLanes(v);
 }
 
+// Out of line: nothing is lacking on the pitch's path, which then only tests lanesLack.
+__attribute__((noinline)) bool VoiceRenderer::steadyVoicesHaveFeatures() const {
+    for (std::int32_t lane = 0; lane < steady.count; ++lane)
+        if (!lanesHaveFeaturesOf(voices[steady.voice[lane]])) return false;
+    return true;
+}
+
 void VoiceRenderer::chooseKernels(RenderIsa set) {
     isa = set;
     kernels = kernelsFor(set);
@@ -314,8 +321,7 @@ void VoiceRenderer::readValues() {
     }
     // Values that bring in a feature the lanes lack send the steady lanes' voices using it to
     // the reference.
-    for (std::int32_t lane = 0; lanes != Lanes::None && lane < steady.count; ++lane)
-        if (!lanesHaveFeaturesOf(voices[steady.voice[lane]])) invalidate();
+    if (lanes != Lanes::None && lanesLack != 0 && !steadyVoicesHaveFeatures()) invalidate();
     if (valuesFit && kernels.many != nullptr && !oscillatorCurrent(fast.oscillator, values))
         kernels.many->buildOscillator(fast.oscillator, values.bank, values.harmonicWeight.data(),
                                       values.smooth == 0.0f);
@@ -334,9 +340,11 @@ void VoiceRenderer::invalidate() {
 
 // A float step of at least 2^-8 is a multiple of 2^-31, so the phases stay fit for the lanes.
 // Clean, each lane reads the table of its voice's band as the new step sets it; the bound on
-// their values changes only with a lane's table or a table mixed anew.
+// their values changes only with a lane's table or a table mixed anew. A voice whose new pitch
+// brings in a feature the lanes lack leaves them.
 void VoiceRenderer::takePhaseSteps() {
     if (lanes == Lanes::None) return;
+    if (lanesLack != 0 && !steadyVoicesHaveFeatures()) return invalidate();
     LaneJob& job = fast.job;
     const std::uint64_t built = fast.clean.built;
     bool moved = false;

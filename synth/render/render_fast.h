@@ -93,6 +93,8 @@ class VoiceRenderer {
     // keeps the lane arithmetic exact.
     bool fitsLanes(const Voice& v) const;
     bool lanesHaveFeaturesOf(const Voice& v) const;
+    // Whether the steady lanes' voices still use no feature the lanes lack.
+    bool steadyVoicesHaveFeatures() const;
 
     VoiceRing& voices;
     const EngineValues& engineValues;

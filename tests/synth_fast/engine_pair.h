@@ -10,6 +10,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,13 @@ inline std::uint32_t bitsOf(float x) {
 inline ::testing::AssertionResult sameSampleBits(const char* channel, const std::vector<float>& a,
                                                  const std::vector<float>& b) {
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (bitsOf(a[i]) != bitsOf(b[i]))
-            return ::testing::AssertionFailure()
-                   << channel << " frame " << i << ": reference " << a[i] << " (0x" << std::hex
-                   << bitsOf(a[i]) << "), fast " << b[i] << " (0x" << bitsOf(b[i]) << ")";
+        if (bitsOf(a[i]) != bitsOf(b[i])) {
+            // One stream, so that the bits come out in hexadecimal.
+            std::ostringstream text;
+            text << channel << " frame " << i << ": reference " << a[i] << " (0x" << std::hex
+                 << bitsOf(a[i]) << "), fast " << b[i] << " (0x" << bitsOf(b[i]) << ")";
+            return ::testing::AssertionFailure() << text.str();
+        }
     return ::testing::AssertionSuccess();
 }
 

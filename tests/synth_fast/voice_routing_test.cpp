@@ -39,6 +39,13 @@ class RoutedRender {
         return ::testing::AssertionSuccess();
     }
 
+    // Changes voice `i` in both renders and tells the renderer as the engine does of a new pitch.
+    template <class Change> void retune(std::int32_t i, Change change) {
+        change(referenceVoices[i]);
+        change(fastVoices[i]);
+        renderer->takePhaseSteps();
+    }
+
     const FastRenderState& state() const { return renderer->state(); }
 
   private:
@@ -104,15 +111,16 @@ TEST_P(VoiceRouting, EveryFeatureTheLanesLackGivesTheReferenceBits) {
 }
 
 // A change of values that brings a feature the lanes lack into held voices ends their steady
-// lanes; once the values no longer use it, the lanes take the voices back.
-TEST_P(VoiceRouting, ValuesBringingInAFeatureTheLanesLackLeaveTheSteadyLanes) {
+// lanes; once the values no longer use it, the lanes take the voices back. The same for a voice
+// whose new pitch brings one in (no feature follows the pitch yet: a change made beside it).
+TEST_P(VoiceRouting, ValuesOrAPitchBringingInAFeatureTheLanesLackLeaveTheSteadyLanes) {
     Instrument source;
     source.setParameter(EnvCurve, LinearCurve);
     source.setParameter(Attack, 0.02f);
     source.setParameter(Decay, 0.03f);
     for (int n = 0; n < 5; ++n)
         source.midiEvent(0x90, static_cast<std::uint8_t>(45 + 7 * n), 100, 0);
-    RoutedRender routed(GetParam(), source, NaturalCurveFeature);
+    RoutedRender routed(GetParam(), source, NaturalCurveFeature | ScheduledReleaseFeature);
     const FastRenderState& s = routed.state();
     for (int i = 0; i < 12; ++i)
         ASSERT_TRUE(routed.render(512));
@@ -130,6 +138,11 @@ TEST_P(VoiceRouting, ValuesBringingInAFeatureTheLanesLackLeaveTheSteadyLanes) {
         ASSERT_TRUE(routed.render(64));
     EXPECT_EQ(s.aloneSamples, 5u * 64u);
     EXPECT_GT(s.steadySamples, steady);
+
+    routed.retune(EngineProbe::engine(source).lastVoiceIndex(),
+                  [](Voice& v) { v.releaseCountdown = 20; });
+    ASSERT_TRUE(routed.render(64));
+    EXPECT_EQ(s.aloneSamples, 6u * 64u);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryInstructionSet, VoiceRouting, ::testing::ValuesIn(allRenderIsas()),
