@@ -67,11 +67,11 @@ class VoiceRouting : public ::testing::TestWithParam<RenderIsa> {
 void playScheduledNotes(Instrument& source) {
     source.setParameter(Release, 0.5f);
     for (int n = 0; n < 4; ++n)
-        source.midiEvent(0x90, static_cast<std::uint8_t>(40 + 5 * n), 100, 0);
-    source.midiEvent(0x80, 40, 0, 300);
-    source.midiEvent(0x80, 50, 0, 300);
-    source.midiEvent(0x90, 70, 90, 40);
-    source.midiEvent(0x90, 75, 90, 40);
+        source.noteOn(static_cast<std::uint8_t>(40 + 5 * n), 100, 0);
+    source.noteOff(40, 300);
+    source.noteOff(50, 300);
+    source.noteOn(70, 90, 40);
+    source.noteOn(75, 90, 40);
 }
 
 TEST_P(VoiceRouting, VoicesUsingAFeatureTheLanesLackTakeTheReferenceTheOthersTheLanes) {
@@ -119,7 +119,7 @@ TEST_P(VoiceRouting, ValuesOrAPitchBringingInAFeatureTheLanesLackLeaveTheSteadyL
     source.setParameter(Attack, 0.02f);
     source.setParameter(Decay, 0.03f);
     for (int n = 0; n < 5; ++n)
-        source.midiEvent(0x90, static_cast<std::uint8_t>(45 + 7 * n), 100, 0);
+        source.noteOn(static_cast<std::uint8_t>(45 + 7 * n), 100, 0);
     RoutedRender routed(GetParam(), source, NaturalCurveFeature | ScheduledReleaseFeature);
     const FastRenderState& s = routed.state();
     for (int i = 0; i < 12; ++i)
