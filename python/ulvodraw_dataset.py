@@ -22,6 +22,9 @@ import ulvodraw
 
 METADATA = "metadata.jsonl"
 FORMATS = {"wav": ("WAV", "FLOAT"), "flac": ("FLAC", "PCM_24")}
+# libsndfile's command that leaves out a float WAV file's PEAK chunk, which holds the time of
+# writing: without it the same audio is the same bytes.
+SET_ADD_PEAK_CHUNK = 0x1050
 
 
 class DatasetError(Exception):
@@ -131,7 +134,9 @@ def render_item(item, rate, audio_format):
         audio = instrument.render(item["notes"], item["seconds"])
     encoded = io.BytesIO()
     container, subtype = FORMATS[audio_format]
-    soundfile.write(encoded, audio.T, int(rate), format=container, subtype=subtype)
+    with soundfile.SoundFile(encoded, "w", int(rate), 2, subtype, format=container) as out:
+        soundfile._snd.sf_command(out._file, SET_ADD_PEAK_CHUNK, soundfile._ffi.NULL, 0)
+        out.write(audio.T)
     return encoded.getvalue(), audio.shape[1]
 
 
@@ -191,12 +196,65 @@ def chunks(items, workers):
     return [items[i:i + size] for i in range(0, len(items), size)]
 
 
+class InProcess:
+    """One worker in this process, for --workers 1: no cluster to start."""
+
+    class Done:
+        def __init__(self, value):
+            self.value = value
+
+        def result(self):
+            return self.value
+
+    def submit(self, function, *args, pure=False):
+        return lambda: self.Done(function(*args))
+
+    def results(self, futures):
+        for future in futures:
+            yield future()
+
+    def worker_count(self):
+        return 1
+
+    def close(self):
+        pass
+
+
+class OnDask:
+    """The chunks on a Dask cluster, each as it finishes."""
+
+    def __init__(self, client):
+        self.client = client
+
+    def submit(self, function, *args, pure=False):
+        return self.client.submit(function, *args, pure=pure)
+
+    def results(self, futures):
+        from distributed import as_completed
+
+        return as_completed(futures)
+
+    def worker_count(self):
+        return max(1, len(self.client.scheduler_info()["workers"]))
+
+    def close(self):
+        self.client.close()
+
+
 def start_client(args):
-    from distributed import Client, LocalCluster
+    """Where the chunks run, and the local cluster to close afterwards if one was started."""
+    if not args.scheduler and (args.workers or os.cpu_count() or 1) == 1:
+        return InProcess(), None
+    return start_dask(args)
+
+
+def start_dask(args):
     import logging
 
+    from distributed import Client, LocalCluster
+
     if args.scheduler:
-        return Client(args.scheduler), None
+        return OnDask(Client(args.scheduler)), None
     workers = args.workers or os.cpu_count() or 1
     # Spawned workers find both modules where this process found them.
     here = os.path.dirname(os.path.abspath(ulvodraw.__file__))
@@ -204,7 +262,7 @@ def start_client(args):
         filter(None, [here, os.environ.get("PYTHONPATH", "")]))
     cluster = LocalCluster(n_workers=workers, threads_per_worker=1, processes=True,
                            dashboard_address=None, silence_logs=logging.ERROR)
-    return Client(cluster), cluster
+    return OnDask(Client(cluster)), cluster
 
 
 class Progress:
@@ -234,15 +292,13 @@ def run(args, items):
     if wanted:
         client, cluster = start_client(args)
         try:
-            from distributed import as_completed
-
-            workers = max(1, len(client.scheduler_info()["workers"]))
+            workers = client.worker_count()
             futures = [client.submit(render_chunk, chunk, out, args.rate, args.format,
                                      args.gather, pure=False)
                        for chunk in chunks(wanted, workers)]
             progress = Progress(len(wanted), sys.stderr)
             with open(os.path.join(out, METADATA), "a", encoding="utf-8") as metadata:
-                for future in as_completed(futures):
+                for future in client.results(futures):
                     results = future.result()
                     for record, data in results:
                         if "error" in record:
