@@ -16,8 +16,8 @@ import time
 
 import ulvodraw
 
-KEYS, VELOCITIES = "48-71", "25,50,75,100,127"  # 120 items
-ITEMS = 24 * 5
+KEYS, VELOCITIES = "21-92", "25,50,75,100,127"  # 360 items
+ITEMS = 72 * 5
 
 
 def render_factor(runs=50):
