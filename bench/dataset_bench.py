@@ -56,6 +56,27 @@ def render_process_rate(build, folder, count=20):
     return count / (time.perf_counter() - started)
 
 
+def resident_kib():
+    with open("/proc/self/statm") as statm:
+        return int(statm.read().split()[1]) * resource.getpagesize() // 1024
+
+
+def resident_growth(out, count=10000):
+    """A worker's resident size after 100 and after `count` items of 1 s, as a worker renders
+    them (ulvodraw_dataset.render_chunk, the audio kept in memory as --gather does)."""
+    import ulvodraw_dataset
+
+    values = ulvodraw.Instrument(preset="Jazz Organ").values()
+    sizes = {}
+    for index in range(count):
+        item = {"item": f"i{index}", "values": values, "seconds": 1.0,
+                "notes": [[21 + index % 88, 1 + index % 127, 0, 0.5]]}
+        ulvodraw_dataset.render_chunk([item], str(out), 48000, "wav", True)
+        if index + 1 in (100, count):
+            sizes[index + 1] = resident_kib()
+    return sizes[100], sizes[count]
+
+
 def main():
     build = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "build/linux").resolve()
     with tempfile.TemporaryDirectory() as temporary:
@@ -66,13 +87,14 @@ def main():
         two = grid_rate(build, folder / "two", 2)
         shutil.rmtree(folder / "two")
         processes = render_process_rate(build, folder)
+        early, late = resident_growth(folder)
     print(f"render of a 4 s note: {factor:.0f} times real time")
     print(f"grid, {ITEMS} items of 5 s: 1 worker {one:.1f} items/s, 2 workers {two:.1f} items/s "
           f"({two / one:.2f} times)")
     print(f"one ulvo-render process per item: {processes:.1f} items/s; grid with 1 worker "
           f"{one / processes:.1f} times, with 2 workers {two / processes:.1f} times that")
-    print(f"largest resident size of this process: "
-          f"{resource.getrusage(resource.RUSAGE_SELF).ru_maxrss // 1024} MiB")
+    print(f"a worker's resident size: {early} KiB after 100 items, {late} KiB after 10,000 "
+          f"({(late - early) * 100 / early:+.1f} %)")
 
 
 if __name__ == "__main__":
