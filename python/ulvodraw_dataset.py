@@ -316,6 +316,11 @@ def run(args, items):
             client.close()
             if cluster is not None:
                 cluster.close()
+    # What a worker that died mid-write left behind: every chunk of this run is over.
+    for folder, _, files in os.walk(os.path.join(out, "audio")):
+        for name in files:
+            if ".part-" in name:
+                os.unlink(os.path.join(folder, name))
     # The metadata in item order, whatever order the workers finished in.
     order = {item["item"]: index for index, item in enumerate(items)}
     lines = "".join(json.dumps(done[name], sort_keys=True) + "\n"

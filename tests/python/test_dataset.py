@@ -83,12 +83,13 @@ def test_two_local_workers_and_gather_give_the_same_bytes(one_worker, tmp_path):
     assert folder_bytes(tmp_path / "random") == one_worker["random"]
 
 
-def test_a_second_run_renders_only_what_is_missing_or_half_written(one_worker, tmp_path):
+def test_a_second_run_renders_only_what_is_missing_or_cut_short(one_worker, tmp_path):
     out = tmp_path / "grid"
     run_dataset(*GRID[:1], out, *GRID[1:], "--workers", "1")
     (out / "audio" / "full_organ-061-127.wav").unlink()
     cut = out / "audio" / "jazz_organ-060-050.wav"
     cut.write_bytes(cut.read_bytes()[:100])
+    (out / "audio" / "jazz_organ-061-050.wav.part-99").write_bytes(b"a dead worker's")
     again = run_dataset(*GRID[:1], out, *GRID[1:], "--workers", "1")
     assert "2 items rendered, 6 already there" in again.stdout
     assert folder_bytes(out) == one_worker["grid"]
