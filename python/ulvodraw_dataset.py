@@ -100,8 +100,8 @@ def random_values(seed, index, fixed):
 
 def random_items(args):
     fixed = fixed_values(args.fix)
-    if args.count < 0:
-        raise DatasetError("--count takes a whole number from 0")
+    if args.count < 0 or args.seed < 0:
+        raise DatasetError("--count and --seed take whole numbers from 0")
     width = len(str(max(args.count - 1, 0)))
     return [{"item": f"random-{args.seed}-{index:0{width}d}", "seed": args.seed, "index": index,
              "key": args.key, "velocity": args.velocity,
