@@ -339,8 +339,9 @@ def run(args, items):
 
 def parser():
     top = argparse.ArgumentParser(prog="ulvo-dataset",
-                                  description="Renders UlvoDraw in bulk on a Dask cluster.")
-    top.add_argument("--version", action="version", version=ulvodraw.__version__)
+                                  description="Renders UlvoDraw in bulk on a Dask cluster.",
+                                  formatter_class=argparse.RawDescriptionHelpFormatter)
+    top.add_argument("--version", action="version", version=f"ulvo-dataset {ulvodraw.__version__}")
     commands = top.add_subparsers(dest="command", required=True)
 
     def common(command):
@@ -374,6 +375,9 @@ def parser():
     midi.add_argument("folder")
     midi.add_argument("--preset", required=True)
     midi.add_argument("--tail", type=float, default=2.0)
+    # Every command's options in the one --help, as the manual page has them.
+    top.epilog = "commands:\n" + "".join(
+        command.format_usage().replace("usage: ", "  ") for command in (grid, rand, midi))
     return top
 
 

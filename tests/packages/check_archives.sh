@@ -34,6 +34,13 @@ same_list "$dist" <(printf '%s\n' "${expected_names[@]}") "$work/names"
         echo bin/ulvo-play
         echo share/man/man1/ulvo-play.1.gz
     fi
+    module=$(find build/linux/python -maxdepth 1 -name 'ulvodraw*.so' -printf '%f\n')
+    if [ -n "$module" ]; then
+        echo "lib/python3/dist-packages/$module"
+        echo lib/python3/dist-packages/ulvodraw_dataset.py
+        echo bin/ulvo-dataset
+        echo share/man/man1/ulvo-dataset.1.gz
+    fi
     echo share/ulvodraw/factory.presets
     echo share/doc/ulvodraw/README.md
     echo share/doc/ulvodraw/CHANGELOG.md
