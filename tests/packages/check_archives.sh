@@ -61,7 +61,9 @@ tar -C "$work" -xzf "$dist/$linux.tar.gz"
 unpacked=$work/$linux
 # Its README names every library the binaries load beyond the C and C++ runtime, and the C
 # library's version they need at least.
-binaries=$(find "$unpacked/bin" "$unpacked/lib" -type f \( -perm -u+x -o -name '*.so' -o -name '*.clap' \))
+# ELF files only: bin/ulvo-dataset is a Python script.
+binaries=$(find "$unpacked/bin" "$unpacked/lib" -type f \( -perm -u+x -o -name '*.so' -o -name '*.clap' \) \
+    -exec sh -c 'head -c 4 "$0" | grep -q "ELF"' {} \; -print)
 for soname in $(for binary in $binaries; do
     readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; done | sort -u); do
     case $soname in libc.so.* | libm.so.* | libstdc++.so.* | libgcc_s.so.* | ld-linux*) continue ;; esac
