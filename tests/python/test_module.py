@@ -107,3 +107,27 @@ def test_same_samples_after_other_renders_in_threads_and_processes(instrument):
     elsewhere = subprocess.run([sys.executable, "-c", script], check=True, capture_output=True,
                                env=dict(os.environ)).stdout
     assert elsewhere == first.tobytes()
+
+
+
+def peak_hz(audio, rate=48000):
+    spectrum = numpy.abs(numpy.fft.rfft(audio[0], 8 * audio.shape[1]))
+    return numpy.argmax(spectrum) * rate / (8 * audio.shape[1])
+
+
+def test_a_tuning_file_retunes_and_stays_through_reset(tmp_path):
+    quarter_tones = tmp_path / "quarter.scl"
+    quarter_tones.write_text("! quarter.scl\nQuarter tones\n24\n!\n" +
+                             "".join(f"{50 * step}.0\n" for step in range(1, 24)) + "2/1\n")
+    sine = {f"drawbar_{foot}": 0 for foot in (2, 3, 4, 6, 8, 16)}
+    tuned = ulvodraw.Instrument(tuning=str(quarter_tones), **sine)
+    plain = ulvodraw.Instrument(**sine)
+    # Two keys up is a quarter tone each in the scale, a semitone each in equal temperament.
+    for instrument, cents in ((tuned, 100), (plain, 200)):
+        low = peak_hz(instrument.render([(60, 100, 0, 1)], 1))
+        high = peak_hz(instrument.render([(62, 100, 0, 1)], 1))
+        assert math.isclose(high / low, 2 ** (cents / 1200), rel_tol=2e-3)
+    before = tuned.render([(62, 100, 0, 0.5)], 0.5)
+    tuned.set(cutoff=0.2)
+    tuned.reset()
+    assert numpy.array_equal(tuned.render([(62, 100, 0, 0.5)], 0.5), before)
