@@ -104,7 +104,7 @@ const bool registered = [] {
     // Held chords on the narrower instruction sets, as CPUs without the wider ones run them
     // (registered whatever the CPU: what it offers is known only once the library is loaded).
     for (RenderIsa isa : {RenderIsa::Sse2, RenderIsa::Avx2})
-        for (Playing p : {Playing::NaturalVibrato, Playing::CleanNaturalVibrato})
+        for (Playing p : {Playing::Classic, Playing::NaturalVibrato, Playing::CleanNaturalVibrato})
             benchmark::RegisterBenchmark(
                 (std::string("playing/held/") + playingName(p) + "/16/" + renderIsaName(isa))
                     .c_str(),

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "bench/bench_instrument.h"
+#include "host/vst2_event_list.h"
+#include "host/vst2_quiet_host.h"
 #include "plugin/vst2/avst_xsynth.h"
 #include "synth/engine_probe.h"
 
@@ -31,31 +33,22 @@ void renderEngine(benchmark::State& state, Patch patch, std::int32_t voices, int
     reportPerFrame(state, kBenchBlock, voices);
 }
 
-VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 // processReplacing through the effect record, with the instruction set chosen at load time.
 void renderInstrument(benchmark::State& state, Patch patch, std::int32_t voices) {
-    auto synth = std::make_unique<AVstXSynth>(hostCallback, nullptr);
+    auto synth = std::make_unique<AVstXSynth>(quietVst2Host, nullptr);
     AEffect* effect = synth->getAeffect();
     for (std::int32_t index = 0; index < kParameterCount; ++index)
         effect->setParameter(effect, index, patchValue(patch, index));
-    std::vector<char> storage(sizeof(VstEvents) + kVoiceCount * sizeof(VstEvent*));
-    std::vector<VstMidiEvent> notes(static_cast<std::size_t>(voices));
-    auto* list = reinterpret_cast<VstEvents*>(storage.data());
-    list->numEvents = voices;
+    std::vector<BlockMessage> notes(static_cast<std::size_t>(voices));
     for (std::int32_t i = 0; i < voices; ++i) {
-        VstMidiEvent& n = notes[static_cast<std::size_t>(i)];
-        n = VstMidiEvent{};
-        n.type = kVstMidiType;
-        n.byteSize = sizeof(VstMidiEvent);
-        n.midiData[0] = static_cast<char>(0x90);
-        n.midiData[1] = static_cast<char>(36 + (i * 19) % 60);
-        n.midiData[2] = static_cast<char>(70 + i);
-        list->events[i] = reinterpret_cast<VstEvent*>(&n);
+        BlockMessage& note = notes[static_cast<std::size_t>(i)];
+        note.bytes[0] = 0x90;
+        note.bytes[1] = static_cast<std::uint8_t>(36 + (i * 19) % 60);
+        note.bytes[2] = static_cast<std::uint8_t>(70 + i);
     }
-    effect->dispatcher(effect, effProcessEvents, 0, 0, list, 0);
+    VstEventList events;
+    if (VstEvents* list = events.fill(notes))
+        effect->dispatcher(effect, effProcessEvents, 0, 0, list, 0);
     std::vector<float> left(kBenchBlock), right(kBenchBlock);
     float* outs[2] = {left.data(), right.data()};
     for (int i = 0; i < 4; ++i)

@@ -76,6 +76,29 @@ std::string writeBankText(const Instrument& instrument, std::string_view tuningL
     return text += tuningLines;
 }
 
+std::string withTuningLines(std::string_view bank, std::string_view tuningLines) {
+    std::string_view rest = bank;
+    std::string_view header = nextLine(rest);
+    std::int32_t version = 0;
+    if (nextWord(header) != kHeader || !parseWhole(nextWord(header), version) || version < 1)
+        return {};
+    if (version < kTuningBankTextVersion && !tuningLines.empty()) return {};
+    std::string text(bank.substr(0, bank.size() - rest.size()));
+    while (!rest.empty()) {
+        // Each line whole, its CR and LF kept.
+        const std::size_t end = rest.find('\n');
+        const std::string_view whole =
+            rest.substr(0, end == std::string_view::npos ? rest.size() : end + 1);
+        rest.remove_prefix(whole.size());
+        std::string_view copy = whole;
+        std::string_view line = nextLine(copy);
+        const std::string_view keyword = nextWord(line);
+        if (version < kTuningBankTextVersion || !isTuningKeyword(keyword)) text += whole;
+    }
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    return text += tuningLines;
+}
+
 BankRestore restoreBankText(Instrument& instrument, std::string_view text) {
     BankRestore result;
     std::string_view header = nextLine(text);

@@ -32,6 +32,12 @@ constexpr std::int32_t bankTextControls(std::int32_t version) {
 // [not on the audio thread] The bank as text; with `tuningLines`, as version 3 ending in them.
 std::string writeBankText(const Instrument& instrument, std::string_view tuningLines = {});
 
+// [not on the audio thread] `bank`, a bank's text, with the tuning's lines it holds replaced by
+// `tuningLines` (none to drop them), which follow the programs; every other line is kept as it
+// is. Empty when `bank` is no bank, or one of a version before the tuning could ride in it and
+// `tuningLines` is not empty.
+std::string withTuningLines(std::string_view bank, std::string_view tuningLines);
+
 struct BankRestore {
     bool recognised = false;       // the text starts with the bank header
     std::int32_t version = 0;      // the header's version, once recognised

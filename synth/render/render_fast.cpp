@@ -1,6 +1,7 @@
 // The fast render: chunk by chunk, the envelope of every voice is planned first, the voices that
-// fit the lane arithmetic are rendered side by side on the instruction set chosen at load time,
-// any other voice is rendered sample by sample with the reference code, and the voices are then
+// fit the lanes (fitsLanes: no feature the lanes lack, a state their arithmetic keeps exact) are
+// rendered side by side on the instruction set chosen at load time, any other voice is rendered
+// sample by sample with the reference code, and the voices are then
 // added into the outputs in voice order. While every sounding voice sustains untouched, the lanes
 // stay set up from call to call and only the kernels run. The samples and the voice state are
 // those of the reference render to the bit.
@@ -41,13 +42,13 @@ bool valuesFitLanes(const RenderValues& r) {
 // A voice's own values fit the lanes when its phase and step are multiples of 2^-31 in the
 // range where the float phase update is exact, and its smoothing and levels are finite and
 // bounded. Voices that do not fit (extreme sample rates, states left by extreme parameters) are
-// rendered by the reference code.
+// rendered by the reference code (VoiceRenderer::fitsLanes).
 bool stepFitsLanes(float step) {
     constexpr float kMinStep = 1.0f / 256.0f, kMaxStep = 65536.0f;
     return step >= kMinStep && step <= kMaxStep;
 }
 
-bool voiceFitsLanes(const Voice& v) {
+inline bool voiceStateFitsLanes(const Voice& v) {
     constexpr float kMaxPhase = 131072.0f;
     if (!stepFitsLanes(v.phaseStep)) return false;
     if (!(v.phase >= -0.5f && v.phase <= kMaxPhase)) return false;
@@ -278,10 +279,25 @@ bool oscillatorCurrent(const MixedOscillator& m, const RenderValues& r) {
 } // namespace
 
 VoiceRenderer::VoiceRenderer(VoiceRing& voices, const EngineValues& values,
-                             const WaveTables& tables)
-    : voices(voices), engineValues(values), tables(tables) {
+                             const WaveTables& tables, VoiceFeatures lanesLack)
+    : voices(voices), engineValues(values), tables(tables), lanesLack(lanesLack) {
     chooseKernels(bestRenderIsa());
     readValues();
+}
+
+inline bool VoiceRenderer::lanesHaveFeaturesOf(const Voice& v) const {
+    return lanesLack == 0 || (voiceFeatures(v, values) & lanesLack) == 0;
+}
+
+inline bool VoiceRenderer::fitsLanes(const Voice& v) const {
+    return lanesHaveFeaturesOf(v) && voiceStateFitsLanes(v);
+}
+
+// Out of line: nothing is lacking on the pitch's path, which then only tests lanesLack.
+__attribute__((noinline)) bool VoiceRenderer::steadyVoicesHaveFeatures() const {
+    for (std::int32_t lane = 0; lane < steady.count; ++lane)
+        if (!lanesHaveFeaturesOf(voices[steady.voice[lane]])) return false;
+    return true;
 }
 
 void VoiceRenderer::chooseKernels(RenderIsa set) {
@@ -303,6 +319,9 @@ void VoiceRenderer::readValues() {
         fast.job.clean = clean;
         fast.job.cleanTable = fast.clean.table;
     }
+    // Values that bring in a feature the lanes lack send the steady lanes' voices using it to
+    // the reference.
+    if (lanes != Lanes::None && lanesLack != 0 && !steadyVoicesHaveFeatures()) invalidate();
     if (valuesFit && kernels.many != nullptr && !oscillatorCurrent(fast.oscillator, values))
         kernels.many->buildOscillator(fast.oscillator, values.bank, values.harmonicWeight.data(),
                                       values.smooth == 0.0f);
@@ -321,9 +340,11 @@ void VoiceRenderer::invalidate() {
 
 // A float step of at least 2^-8 is a multiple of 2^-31, so the phases stay fit for the lanes.
 // Clean, each lane reads the table of its voice's band as the new step sets it; the bound on
-// their values changes only with a lane's table or a table mixed anew.
+// their values changes only with a lane's table or a table mixed anew. A voice whose new pitch
+// brings in a feature the lanes lack leaves them.
 void VoiceRenderer::takePhaseSteps() {
     if (lanes == Lanes::None) return;
+    if (lanesLack != 0 && !steadyVoicesHaveFeatures()) return invalidate();
     LaneJob& job = fast.job;
     const std::uint64_t built = fast.clean.built;
     bool moved = false;
@@ -447,7 +468,7 @@ void VoiceRenderer::renderChunk(float* left, float* right, std::int32_t frames) 
     for (std::int32_t i = 0; i < kVoiceCount; ++i) {
         Voice& v = voices[i];
         if (v.stage == Idle) continue;
-        if (valuesFit && voiceFitsLanes(v)) {
+        if (valuesFit && fitsLanes(v)) {
             voicesNonNegative = voicesNonNegative && v.envLevel >= 0.0f && v.keyTrack >= 0.0f;
             const EnvelopePlan plan = planEnvelope(v, r, frames, fast.level[i], fast.cutoff[i]);
             if (plan.begin >= plan.end) continue;
@@ -501,7 +522,7 @@ void VoiceRenderer::prepareSteady() {
         // A voice that entered the sustain on this call's last frame still holds the level
         // before it, which its next frame replaces: steady lanes would set it now.
         if (v.stage != SustainStage || v.releaseCountdown >= 0 || v.startDelay > 0 ||
-            !voiceFitsLanes(v) || std::memcmp(&v.envLevel, &values.sustain, sizeof(float)) != 0)
+            !fitsLanes(v) || std::memcmp(&v.envLevel, &values.sustain, sizeof(float)) != 0)
             return;
         steady.voice[count++] = i;
     }

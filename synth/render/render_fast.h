@@ -10,6 +10,7 @@
 #include "synth/render/clean_table_cache.h"
 #include "synth/render/render_isa.h"
 #include "synth/render/render_lanes.h"
+#include "synth/render/voice_features.h"
 #include "synth/voice.h"
 #include "synth/wave_tables.h"
 
@@ -53,8 +54,10 @@ struct SteadyLanes {
 class VoiceRenderer {
   public:
     // Renders `voices`, reading `values` (whose count of changes tells when to read them again).
-    // The three outlive the renderer.
-    VoiceRenderer(VoiceRing& voices, const EngineValues& values, const WaveTables& tables);
+    // The three outlive the renderer. Voices using a feature of `lanesLack` take the reference
+    // code (tests name more features than kLanesLack, to send voices there).
+    VoiceRenderer(VoiceRing& voices, const EngineValues& values, const WaveTables& tables,
+                  VoiceFeatures lanesLack = kLanesLack);
 
     // [audio thread] Adds `frames` samples of every sounding voice to both buffers, or with
     // `replacing` writes them over buffers taken as silent, without reading them. Runs the
@@ -85,10 +88,18 @@ class VoiceRenderer {
     void setSteadyValues();
     void renderChunk(float* left, float* right, std::int32_t frames);
     void prepareSteady();
+    // Whether the lanes render voice `v`, with the values as read: the one choice between the
+    // lanes and the reference code, per voice. It uses no feature the lanes lack, and its state
+    // keeps the lane arithmetic exact.
+    bool fitsLanes(const Voice& v) const;
+    bool lanesHaveFeaturesOf(const Voice& v) const;
+    // Whether the steady lanes' voices still use no feature the lanes lack.
+    bool steadyVoicesHaveFeatures() const;
 
     VoiceRing& voices;
     const EngineValues& engineValues;
     const WaveTables& tables;
+    const VoiceFeatures lanesLack;
     RenderIsa isa = RenderIsa::Sse2;
     KernelChoice kernels;
     // The values as last read, the count of changes they were read at, and whether they keep

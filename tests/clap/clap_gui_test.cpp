@@ -79,12 +79,13 @@ class ClapGuiTest : public XServerTest {
         const auto end = Clock::now() + std::chrono::milliseconds(ms);
         auto nextTick = Clock::now();
         while (Clock::now() < end) {
-            pollfd watched{host.fdsRegistered.empty() ? -1 : host.fdsRegistered.back(), POLLIN, 0};
+            pollfd watched{host.log().fdsRegistered.empty() ? -1 : host.log().fdsRegistered.back(),
+                           POLLIN, 0};
             if (poll(&watched, 1, 5) > 0 && (watched.revents & POLLIN) != 0)
                 host.fdSupport->onFd(host.plugin, watched.fd, clap::kPosixFdRead);
             if (Clock::now() >= nextTick) {
                 host.timerSupport->onTimer(host.plugin, 100);
-                nextTick += std::chrono::milliseconds(host.timerPeriods.back());
+                nextTick += std::chrono::milliseconds(host.log().timerPeriods.back());
             }
         }
         XSync(display, False);
@@ -140,19 +141,19 @@ TEST_F(ClapGuiTest, EmbedsAtTheHostsScaleAndPassesTheUsersChangesToTheHostAsPara
     EXPECT_TRUE(host.gui->setScale(host.plugin, 1.2));
     EXPECT_EQ(reportedSize(), std::make_pair(1u * kFormWidth, 1u * kStripFormHeight));
     host.gui->destroy(host.plugin);
-    EXPECT_TRUE(host.timerPeriods.empty()) << "nothing is watched before the window exists";
+    EXPECT_TRUE(host.log().timerPeriods.empty()) << "nothing is watched before the window exists";
 
     ASSERT_TRUE(open(1.2));
-    ASSERT_EQ(host.timerPeriods.size(), 1u);
-    ASSERT_EQ(host.fdsRegistered.size(), 1u);
-    EXPECT_GE(host.fdsRegistered[0], 0);
+    ASSERT_EQ(host.log().timerPeriods.size(), 1u);
+    ASSERT_EQ(host.log().fdsRegistered.size(), 1u);
+    EXPECT_GE(host.log().fdsRegistered[0], 0);
     EXPECT_FALSE(host.gui->setScale(host.plugin, 2.0)) << "the window has its size";
     serve(50);
     EXPECT_NE(formWindow(), static_cast<Window>(None));
     EXPECT_EQ(formSize(), std::make_pair(kFormWidth, kStripFormHeight));
-    EXPECT_TRUE(host.resizeRequests.empty()) << "the size announced is the size it has";
+    EXPECT_TRUE(host.log().resizeRequests.empty()) << "the size announced is the size it has";
     saveScreenshot(kFormWidth, kStripFormHeight, ULVO_SCREENSHOT_DIR "/clap-gui-scale1.png");
-    EXPECT_EQ(host.flushRequests, 0) << "opening writes nothing";
+    EXPECT_EQ(host.log().flushRequests, 0) << "opening writes nothing";
 
     // TrackBar3's thumb, at Attack's default, up past the slider's top.
     const std::int32_t thumbY =
@@ -160,19 +161,19 @@ TEST_F(ClapGuiTest, EmbedsAtTheHostsScaleAndPassesTheUsersChangesToTheHostAsPara
         kBindings[Attack].positionFor(kParameterDefaults[Attack]) * 94 / kBindings[Attack].steps;
     const PixelPoint grip{kTrackBar3.left + 17, thumbY};
     drag(grip, {grip.x, kTrackBar3.top - 40});
-    EXPECT_GT(host.flushRequests, 0);
-    EXPECT_TRUE(host.sent.empty()) << "the host hears of it at its flush";
-    host.flush(EventList());
-    ASSERT_FALSE(host.sent.empty());
-    EXPECT_EQ(host.sent.back(), std::make_pair(clap::Id{Attack}, 1.0));
-    for (const auto& [id, value] : host.sent)
+    EXPECT_GT(host.log().flushRequests, 0);
+    EXPECT_TRUE(host.log().sent.empty()) << "the host hears of it at its flush";
+    host.flush(ClapEventList());
+    ASSERT_FALSE(host.log().sent.empty());
+    EXPECT_EQ(host.log().sent.back(), std::make_pair(clap::Id{Attack}, 1.0));
+    for (const auto& [id, value] : host.log().sent)
         EXPECT_EQ(id, clap::Id{Attack}) << "only Attack moved";
     EXPECT_EQ(host.value(Attack), 1.0);
 
     // The host sets CutOff: the knob shows it within two ticks, and nothing goes back.
-    host.sent.clear();
-    const int flushes = host.flushRequests;
-    EventList cutOff;
+    host.log().sent.clear();
+    const int flushes = host.log().flushRequests;
+    ClapEventList cutOff;
     cutOff.param(0, CutOff, 0.37);
     host.flush(cutOff);
     serve(250);
@@ -180,13 +181,13 @@ TEST_F(ClapGuiTest, EmbedsAtTheHostsScaleAndPassesTheUsersChangesToTheHostAsPara
         differingPixels(readBack(kTsumami3.left, kTsumami3.top, kTsumami3.width, kTsumami3.height),
                         knobAt(kTsumami3.width, 37)),
         0);
-    EXPECT_EQ(host.flushRequests, flushes);
-    EXPECT_TRUE(host.sent.empty());
+    EXPECT_EQ(host.log().flushRequests, flushes);
+    EXPECT_TRUE(host.log().sent.empty());
 
-    const int descriptor = host.fdsRegistered[0];
+    const int descriptor = host.log().fdsRegistered[0];
     close();
-    EXPECT_EQ(host.timersUnregistered, std::vector<clap::Id>{100});
-    EXPECT_EQ(host.fdsUnregistered, std::vector<int>{descriptor});
+    EXPECT_EQ(host.log().timersUnregistered, std::vector<clap::Id>{100});
+    EXPECT_EQ(host.log().fdsUnregistered, std::vector<int>{descriptor});
 }
 
 TEST_F(ClapGuiTest, AtScaleTwoTheFormIsTwiceAsLarge) {
@@ -209,11 +210,11 @@ TEST_F(ClapGuiTest, OpensAndClosesLeaveNoXResourcesAndNoMemory) {
     expectOpensAndClosesLeakNothing([this] { return open(); }, [this] { serve(20); },
                                     [this] {
                                         close();
-                                        host.timerPeriods.clear();
-                                        host.timersUnregistered.clear();
-                                        host.fdsRegistered.clear();
-                                        host.fdsUnregistered.clear();
-                                        host.resizeRequests.clear();
+                                        host.log().timerPeriods.clear();
+                                        host.log().timersUnregistered.clear();
+                                        host.log().fdsRegistered.clear();
+                                        host.log().fdsUnregistered.clear();
+                                        host.log().resizeRequests.clear();
                                     });
 }
 

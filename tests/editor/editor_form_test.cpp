@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "host/vst2_recording_host.h"
 #include "plugin/vst2/avst_xsynth.h"
 #include "plugin/vst2/effect_parameter_link.h"
 #include "tests/editor/fake_controls.h"
-#include "tests/support/recording_host.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ class FormTest : public testing::Test {
     }
     std::vector<Report> reports() const {
         std::vector<Report> found;
-        for (const HostCall& call : host.callsWith(audioMasterAutomate))
+        for (const Vst2HostCall& call : host.callsWith(audioMasterAutomate))
             found.emplace_back(call.index, call.opt);
         return found;
     }
@@ -40,8 +40,8 @@ class FormTest : public testing::Test {
         return moves;
     }
 
-    RecordingHost host;
-    AVstXSynth synth{RecordingHost::callback, nullptr};
+    Vst2RecordingHost host;
+    AVstXSynth synth{Vst2RecordingHost::callback, nullptr};
     EffectParameterLink link{&synth};
     TForm1 form;
     std::vector<std::unique_ptr<FakeControl>> fakes;

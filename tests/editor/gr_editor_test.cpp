@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "editor/editor_form.h"
+#include "host/vst2_recording_host.h"
 #include "plugin/vst2/avst_xsynth.h"
-#include "tests/support/recording_host.h"
 
 namespace {
 
@@ -24,10 +24,10 @@ class GrEditorTest : public testing::Test {
         return effect->dispatcher(effect, opcode, 0, 0, ptr, 0.0f);
     }
     GrEditor& editor() { return static_cast<GrEditor&>(*synth->getEditor()); }
-    std::vector<HostCall> reports() const { return host.callsWith(audioMasterAutomate); }
+    std::vector<Vst2HostCall> reports() const { return host.callsWith(audioMasterAutomate); }
 
-    RecordingHost host;
-    AVstXSynth* synth = new AVstXSynth(RecordingHost::callback, makeEditor);
+    Vst2RecordingHost host;
+    AVstXSynth* synth = new AVstXSynth(Vst2RecordingHost::callback, makeEditor);
     AEffect* effect = synth->getAeffect();
     int parentWindow = 0; // any non-null handle will do for the headless backend
 };
@@ -108,7 +108,7 @@ TEST_F(GrEditorTest, TheFormWritesAndFollowsTheSynthesizerThroughTheHost) {
     effect->setParameter(effect, CutOff, 0.37f);
     form.Timer1Timer();
     EXPECT_EQ(form.Tsumami3.Position, 37);
-    const std::vector<HostCall> sent = reports();
+    const std::vector<Vst2HostCall> sent = reports();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].index, Attack);
     EXPECT_EQ(sent[0].opt, 1.0f);

@@ -1,4 +1,4 @@
-// A minimal Linux host for the editor: loads UlvoDraw.so with dlopen and its "main", opens the
+// A minimal Linux host for the editor: loads UlvoDraw.so through the host library, opens the
 // editor in a top-level X11 window of its own, gives it effEditIdle every 20 ms, records every
 // audioMasterAutomate, and carries out commands read from standard input, answering on standard
 // output (one line each; times in ms since the latest `set`):
@@ -11,7 +11,6 @@
 // they show.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <dlfcn.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -21,6 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <span>
 #include <sstream>
 #include <string>
@@ -32,11 +32,12 @@
 #include "editor/form_layout.h"
 #include "editor/tsumami.h"
 #include "editor/x11/pixel_format.h"
+#include "host/vst2_library.h"
 #include "plugin/vst2/aeffect.h"
+#include "tools/common/tool_error.h"
 
 namespace {
 
-using MainEntry = AEffect*(VSTCALL*)(audioMasterCallback);
 using Clock = std::chrono::steady_clock;
 
 Display* display = nullptr;
@@ -228,13 +229,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no X display\n");
         return 1;
     }
-    void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        std::fprintf(stderr, "%s\n", dlerror());
+    std::unique_ptr<Vst2Library> library;
+    try {
+        library = std::make_unique<Vst2Library>(argv[1]);
+    } catch (const ToolError& error) {
+        std::fprintf(stderr, "%s\n", error.what());
         return 1;
     }
-    auto entry = reinterpret_cast<MainEntry>(dlsym(library, "main"));
-    effect = entry != nullptr ? entry(hostCallback) : nullptr;
+    effect = library->entry()(hostCallback);
     if (effect == nullptr) {
         std::fprintf(stderr, "no effect\n");
         return 1;

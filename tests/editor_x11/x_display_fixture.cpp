@@ -13,7 +13,7 @@ AEffEditor* makeEditor(AVstXSynth* synth) {
 
 XDisplayTest::XDisplayTest() {
     if (display == nullptr) return; // the base has failed the test
-    synth = new AVstXSynth(RecordingHost::callback, makeEditor);
+    synth = new AVstXSynth(Vst2RecordingHost::callback, makeEditor);
     effect = synth->getAeffect();
 }
 

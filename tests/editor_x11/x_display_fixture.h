@@ -9,9 +9,9 @@
 #include "editor/drawn/classic_look.h"
 #include "editor/drawn/system_colours.h"
 #include "editor/editor_form.h"
+#include "host/vst2_recording_host.h"
 #include "plugin/vst2/avst_xsynth.h"
 #include "plugin/vst2/gr_editor.h"
-#include "tests/support/recording_host.h"
 
 class XDisplayTest : public XServerTest {
   protected:
@@ -24,7 +24,7 @@ class XDisplayTest : public XServerTest {
     // Gives the editor `count` idles, `ms` apart.
     void idle(int count = 1, int ms = 0);
 
-    RecordingHost host;
+    Vst2RecordingHost host;
     AVstXSynth* synth = nullptr;
     AEffect* effect = nullptr;
 };

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "host/clap_plugin.h"
 #include "plugin/clap/clap_abi.h"
 #include "tests/fuzz/fuzz_host.h"
 #include "tests/fuzz/guarded_buffer.h"
@@ -154,80 +155,30 @@ class FuzzedEvents {
     clap::InputEvents input{this, size, get};
 };
 
-struct Stream {
-    const std::string* text = nullptr;
-    std::string* written = nullptr;
-    std::size_t piece = 1;
-    std::size_t position = 0;
-    std::size_t failAt = std::string::npos;
-};
-
-std::int64_t ULVO_CLAP_CALL readStream(const clap::InputStream* stream, void* buffer,
-                                       std::uint64_t size) {
-    auto& s = *static_cast<Stream*>(stream->ctx);
-    if (s.position >= s.failAt) return -1;
-    std::size_t count = std::min<std::uint64_t>(size, s.piece);
-    count = std::min({count, s.text->size() - s.position, s.failAt - s.position});
-    std::memcpy(buffer, s.text->data() + s.position, count);
-    s.position += count;
-    return static_cast<std::int64_t>(count);
-}
-
-std::int64_t ULVO_CLAP_CALL writeStream(const clap::OutputStream* stream, const void* buffer,
-                                        std::uint64_t size) {
-    auto& s = *static_cast<Stream*>(stream->ctx);
-    const std::size_t count = std::min<std::uint64_t>(size, s.piece);
-    s.written->append(static_cast<const char*>(buffer), count);
-    return static_cast<std::int64_t>(count);
-}
-
-bool ULVO_CLAP_CALL yes(const clap::Host*) {
-    return true;
-}
-const clap::HostThreadCheck kThreadCheck = {yes, yes};
-const clap::HostParams kHostParams = {[](const clap::Host*, std::uint32_t) {},
-                                      [](const clap::Host*, clap::Id, std::uint32_t) {},
-                                      [](const clap::Host*) {}};
-
-const void* ULVO_CLAP_CALL hostExtension(const clap::Host*, const char* id) {
-    if (std::strcmp(id, clap::kExtThreadCheck) == 0) return &kThreadCheck;
-    if (std::strcmp(id, clap::kExtParams) == 0) return &kHostParams;
-    return nullptr;
-}
-
-const clap::Host kHost = {clap::kVersion,
-                          nullptr,
-                          "fuzz",
-                          "",
-                          "",
-                          "1",
-                          hostExtension,
-                          [](const clap::Host*) {},
-                          [](const clap::Host*) {},
-                          [](const clap::Host*) {}};
-
+// The plug-in in the host library's CLAP host, as a host of one thread without an editor.
 class Session {
   public:
-    explicit Session(const clap::Plugin* plugin)
-        : plugin(plugin), params(static_cast<const clap::PluginParams*>(
-                              plugin->getExtension(plugin, clap::kExtParams))),
-          state(static_cast<const clap::PluginState*>(
-              plugin->getExtension(plugin, clap::kExtState))) {
-        fuzzCheck(params != nullptr && state != nullptr, "params and state are offered");
+    explicit Session(const clap::PluginFactory& factory)
+        : hosted(factory, factory.getPluginDescriptor(&factory, 0)->id, "fuzz", "fuzz",
+                 {.threadCheck = true, .windowing = false, .keepSentValues = false}),
+          plugin(hosted.plugin), params(hosted.params) {
+        fuzzCheck(params != nullptr && hosted.state != nullptr, "params and state are offered");
     }
 
+    bool activate(double rate) { return hosted.activate(rate, kMaxFrames); }
+    void deactivate() { hosted.deactivate(); }
+    bool active() const { return hosted.active(); }
+    void reset() { plugin->reset(plugin); }
+    void onMainThread() { plugin->onMainThread(plugin); }
+
     std::string save(std::size_t piece) {
-        std::string written;
-        Stream s{nullptr, &written, piece};
-        const clap::OutputStream stream{&s, writeStream};
-        fuzzCheck(state->save(plugin, &stream), "the state saves");
+        const std::string written = hosted.save(piece);
+        fuzzCheck(!written.empty(), "the state saves");
         fuzzCheck(written.compare(0, kBankHeader.size(), kBankHeader) == 0, "a saved bank");
         return written;
     }
     bool load(const std::string& text, std::size_t piece, std::size_t failAt) {
-        Stream s{&text, nullptr, piece, 0, failAt};
-        const clap::InputStream stream{&s, readStream};
-        return state->load(plugin, &stream);
+        return hosted.load(text, piece, failAt);
     }
 
     void process(FuzzInput& in) {
@@ -315,9 +266,9 @@ class Session {
     }
 
   private:
+    ClapPlugin hosted;
     const clap::Plugin* plugin;
     const clap::PluginParams* params;
-    const clap::PluginState* state;
 };
 
 } // namespace
@@ -328,53 +279,49 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto* factory =
         static_cast<const clap::PluginFactory*>(clap_entry.getFactory(clap::kPluginFactoryId));
     fuzzCheck(factory != nullptr && factory->getPluginCount(factory) == 1, "one plug-in");
-    const clap::Plugin* plugin =
-        factory->createPlugin(factory, &kHost, factory->getPluginDescriptor(factory, 0)->id);
-    fuzzCheck(plugin != nullptr && plugin->init(plugin), "the plug-in is created");
-    Session session(plugin);
+    { // the plug-in goes before the entry is deinitialised
+        Session session(*factory);
 
-    const double rates[] = {44100, 48000, 8000, 192000, 1, 0, -44100, NAN, INFINITY, 1e12};
-    const auto activate = [&] {
-        const double rate = rates[in.byte() % 10];
-        const bool active = plugin->activate(plugin, rate, 1, kMaxFrames);
-        fuzzCheck(active == (rate > 0 && rate < 1e9), "a usable rate activates");
-        return active;
-    };
-    bool active = activate();
-    for (int step = 0; step < kMaxSteps && !in.done(); ++step) {
-        switch (in.byte() % 8) {
-        case 0:
-        case 1:
-        case 2:
-            if (active) session.process(in);
-            break;
-        case 3:
-            session.flush(in);
-            break;
-        case 4:
-            session.loadState(in);
-            break;
-        case 5:
-            session.saveState(in);
-            break;
-        case 6:
-            session.texts(in);
-            break;
-        default: {
-            const std::uint8_t what = in.byte() % 3;
-            if (what == 0 && active) plugin->reset(plugin);
-            if (what == 1) {
-                if (active) plugin->deactivate(plugin);
-                active = activate();
+        const double rates[] = {44100, 48000, 8000, 192000, 1, 0, -44100, NAN, INFINITY, 1e12};
+        const auto activate = [&] {
+            const double rate = rates[in.byte() % 10];
+            const bool active = session.activate(rate);
+            fuzzCheck(active == (rate > 0 && rate < 1e9), "a usable rate activates");
+        };
+        activate();
+        for (int step = 0; step < kMaxSteps && !in.done(); ++step) {
+            switch (in.byte() % 8) {
+            case 0:
+            case 1:
+            case 2:
+                if (session.active()) session.process(in);
+                break;
+            case 3:
+                session.flush(in);
+                break;
+            case 4:
+                session.loadState(in);
+                break;
+            case 5:
+                session.saveState(in);
+                break;
+            case 6:
+                session.texts(in);
+                break;
+            default: {
+                const std::uint8_t what = in.byte() % 3;
+                if (what == 0 && session.active()) session.reset();
+                if (what == 1) {
+                    session.deactivate();
+                    activate();
+                }
+                session.onMainThread();
+                break;
             }
-            plugin->onMainThread(plugin);
-            break;
+            }
+            session.checkValues();
         }
-        }
-        session.checkValues();
     }
-    if (active) plugin->deactivate(plugin);
-    plugin->destroy(plugin);
     clap_entry.deinit();
     return 0;
 }

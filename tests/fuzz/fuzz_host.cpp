@@ -8,17 +8,14 @@
 
 #include "editor/editor_form.h"
 #include "editor/parameter_binding.h"
+#include "host/vst2_event_list.h"
+#include "host/vst2_quiet_host.h"
 #include "plugin/vst2/audio_effect.h"
 #include "plugin/vst2/gr_editor.h"
 #include "plugin/vst2/plugin_factory.h"
 #include "tests/fuzz/guarded_buffer.h"
 
 namespace {
-
-VstIntPtr VSTCALL fuzzHost(AEffect* /*effect*/, VstInt32 opcode, VstInt32 /*index*/,
-                           VstIntPtr /*value*/, void* /*ptr*/, float /*opt*/) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
 
 bool sameBits(float a, float b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
@@ -33,7 +30,7 @@ void fuzzCheck(bool holds, const char* promise) {
 }
 
 AEffect* createFuzzedInstance() {
-    AudioEffect* object = createEffectInstance(fuzzHost);
+    AudioEffect* object = createEffectInstance(quietVst2Host);
     fuzzCheck(object != nullptr, "the entry creates an instance");
     return object->getAeffect();
 }
@@ -82,27 +79,16 @@ std::int32_t renderChecked(AEffect* effect, FuzzInput& in) {
 }
 
 void startSomeNotes(AEffect* effect, FuzzInput& in) {
-    const int count = 1 + in.byte() % 8;
-    std::vector<VstMidiEvent> events(static_cast<std::size_t>(count));
-    std::vector<VstEvent*> pointers(events.size());
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        events[i] = VstMidiEvent{};
-        events[i].type = kVstMidiType;
-        events[i].byteSize = sizeof(VstMidiEvent);
-        events[i].deltaFrames = in.byte();
-        events[i].midiData[0] = static_cast<char>(0x90);
-        events[i].midiData[1] = static_cast<char>(in.byte() & 0x7F);
-        events[i].midiData[2] = static_cast<char>(1 + in.byte() % 127);
-        pointers[i] = reinterpret_cast<VstEvent*>(&events[i]);
+    std::vector<BlockMessage> notes(static_cast<std::size_t>(1 + in.byte() % 8));
+    for (BlockMessage& note : notes) {
+        note.offset = in.byte();
+        note.bytes[0] = 0x90;
+        note.bytes[1] = in.byte() & 0x7F;
+        note.bytes[2] = static_cast<std::uint8_t>(1 + in.byte() % 127);
     }
-    // The list's trailing array holds as many pointers as there are events.
-    std::vector<unsigned char> storage(offsetof(VstEvents, events) +
-                                       pointers.size() * sizeof(VstEvent*));
-    auto* list = reinterpret_cast<VstEvents*>(storage.data());
-    list->numEvents = count;
-    std::memcpy(storage.data() + offsetof(VstEvents, events), pointers.data(),
-                pointers.size() * sizeof(VstEvent*));
-    fuzzCheck(dispatch(effect, effProcessEvents, 0, 0, list) == 1, "processEvents answers 1");
+    VstEventList list;
+    fuzzCheck(dispatch(effect, effProcessEvents, 0, 0, list.fill(notes)) == 1,
+              "processEvents answers 1");
 }
 
 void editorStep(AEffect* effect, FuzzInput& in) {

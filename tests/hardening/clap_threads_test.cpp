@@ -30,14 +30,14 @@ AudioThreadResult runAudioThread(InProcessClap& clap, double seconds,
                                  const std::atomic<long>& mainThreadSteps) {
     AudioThreadResult result;
     Random random(0xC1A9);
-    ClapEvents events;
+    ClapEventList events;
     clap.plugin->startProcessing(clap.plugin);
     for (double played = 0; played < seconds || mainThreadSteps.load() < kMinMainThreadSteps;) {
         const auto frames = static_cast<std::uint32_t>(1 + random.below(512));
         events.clear();
         for (int n = random.below(4); n > 0; --n)
-            events.note(random.chance(0.6) ? clap::kEventNoteOn : clap::kEventNoteOff, 0,
-                        static_cast<std::int16_t>(36 + random.below(48)));
+            events.note(random.chance(0.6) ? clap::kEventNoteOn : clap::kEventNoteOff, 0, -1,
+                        static_cast<std::int16_t>(36 + random.below(48)), 0.8);
         if (random.chance(0.2)) {
             const std::int32_t index = random.below(kControlCount);
             events.param(0, static_cast<clap::Id>(index), valueInRange(random, index));
@@ -117,7 +117,7 @@ TEST(ClapThreads, MainThreadAgainstProcessPlaysAndKeepsTheState) {
     const std::string kept = clap.save();
     ASSERT_FALSE(kept.empty());
     ClapInstance::of(clap.plugin)->editorWrite(CutOff, 0.93f);
-    ClapEvents none;
+    ClapEventList none;
     clap.plugin->startProcessing(clap.plugin);
     clap.process(64, none);
     double cutoff = 0;

@@ -8,11 +8,11 @@
 
 #include "editor/editor_form.h"
 #include "editor/parameter_binding.h"
+#include "host/vst2_quiet_host.h"
 #include "plugin/vst2/audio_effect.h"
 #include "plugin/vst2/gr_editor.h"
 #include "plugin/vst2/plugin_factory.h"
 #include "tests/hardening/host_traffic.h"
-#include "tests/hardening/quiet_host.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ TEST(EditorPoll, AnyHostValueLeavesEveryControlWithinItsRange) {
     const float values[] = {
         -L::infinity(), L::infinity(), L::quiet_NaN(), -L::max(), L::max(),        -1e30f, 1e30f,
         -4.3e7f,        4.3e7f,        -2.0f,          3.0f,      L::denorm_min(), 0.5f};
-    AudioEffect* object = createEffectInstance(quietHost);
+    AudioEffect* object = createEffectInstance(quietVst2Host);
     AEffect* effect = object->getAeffect();
     int parentWindow = 0;
     ASSERT_EQ(dispatch(effect, effEditOpen, 0, 0, &parentWindow), 1);

@@ -29,9 +29,11 @@
 #include <utility>
 #include <vector>
 
+#include "host/clap_event_list.h"
+#include "host/clap_state_streams.h"
+#include "host/lv2_patch_set.h"
 #include "plugin/clap/clap_abi.h"
 #include "plugin/lv2/ulvodraw_uris.h"
-#include "tests/support/lv2_patch_set.h"
 
 extern "C" const clap::PluginEntry clap_entry;
 extern "C" const LV2_Descriptor* lv2_descriptor(std::uint32_t index);
@@ -54,52 +56,6 @@ struct AudioThreadResult {
 };
 
 // --- CLAP ---
-
-// A host's event list for one block: note and parameter events in time order.
-class ClapEvents {
-  public:
-    void note(std::uint16_t type, std::uint32_t time, std::int16_t key) {
-        clap::EventNote event{};
-        event.header = {static_cast<std::uint32_t>(sizeof event), time, clap::kCoreEventSpace, type,
-                        0};
-        event.noteId = -1;
-        event.portIndex = 0;
-        event.channel = 0;
-        event.key = key;
-        event.velocity = 0.8;
-        add(&event, sizeof event);
-    }
-    void param(std::uint32_t time, clap::Id id, double value) {
-        clap::EventParamValue event{};
-        event.header = {static_cast<std::uint32_t>(sizeof event), time, clap::kCoreEventSpace,
-                        clap::kEventParamValue, 0};
-        event.paramId = id;
-        event.noteId = -1;
-        event.portIndex = event.channel = event.key = -1;
-        event.value = value;
-        add(&event, sizeof event);
-    }
-    void clear() { events.clear(); }
-    const clap::InputEvents* list() const { return &input; }
-
-  private:
-    using Slot = std::array<std::uint64_t, 8>; // room for either event, 8-byte aligned
-    void add(const void* event, std::size_t size) {
-        Slot slot{};
-        std::memcpy(slot.data(), event, size);
-        events.push_back(slot);
-    }
-    static std::uint32_t ULVO_CLAP_CALL size(const clap::InputEvents* list) {
-        return static_cast<std::uint32_t>(static_cast<ClapEvents*>(list->ctx)->events.size());
-    }
-    static const clap::EventHeader* ULVO_CLAP_CALL get(const clap::InputEvents* list,
-                                                       std::uint32_t index) {
-        const auto& events = static_cast<ClapEvents*>(list->ctx)->events;
-        return reinterpret_cast<const clap::EventHeader*>(events[index].data());
-    }
-    std::vector<Slot> events;
-    clap::InputEvents input{this, size, get};
-};
 
 class InProcessClap {
   public:
@@ -127,11 +83,11 @@ class InProcessClap {
 
     // [audio thread] One block of `frames` (at most 4096) with `events`; `left` and `right`
     // hold its samples after.
-    std::int32_t process(std::uint32_t frames, const ClapEvents& events) {
+    std::int32_t process(std::uint32_t frames, const ClapEventList& events) {
         float* channels[2] = {left.data(), right.data()};
         clap::AudioBuffer output{channels, nullptr, 2, 0, 0};
-        const clap::Process block{-1, frames, nullptr,       nullptr,   &output,
-                                  0,  1,      events.list(), &outEvents};
+        const clap::Process block{-1, frames, nullptr,        nullptr,   &output,
+                                  0,  1,      events.input(), &outEvents};
         return plugin->process(plugin, &block);
     }
     // [main thread] The calls the plug-in asked for from any thread since the last look.
@@ -144,28 +100,12 @@ class InProcessClap {
     }
 
     std::string save() {
-        std::string text;
-        const clap::OutputStream stream{&text,
-                                        [](const clap::OutputStream* s, const void* buffer,
-                                           std::uint64_t size) -> std::int64_t {
-                                            static_cast<std::string*>(s->ctx)->append(
-                                                static_cast<const char*>(buffer), size);
-                                            return static_cast<std::int64_t>(size);
-                                        }};
-        return state->save(plugin, &stream) ? text : std::string();
+        const ClapStateWriter writer;
+        return state->save(plugin, writer.stream()) ? writer.text() : std::string();
     }
     bool load(const std::string& text) {
-        std::pair<const std::string*, std::size_t> source{&text, 0};
-        const clap::InputStream stream{
-            &source, [](const clap::InputStream* s, void* buffer, std::uint64_t size) {
-                auto& [from, at] =
-                    *static_cast<std::pair<const std::string*, std::size_t>*>(s->ctx);
-                const std::size_t count = std::min<std::size_t>(size, from->size() - at);
-                std::memcpy(buffer, from->data() + at, count);
-                at += count;
-                return static_cast<std::int64_t>(count);
-            }};
-        return state->load(plugin, &stream);
+        const ClapStateReader reader(text);
+        return state->load(plugin, reader.stream());
     }
 
     const clap::Plugin* plugin = nullptr;

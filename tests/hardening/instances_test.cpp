@@ -15,11 +15,11 @@
 
 #include <valgrind/valgrind.h>
 
+#include "host/vst2_quiet_host.h"
 #include "plugin/vst2/aeffectx.h"
 #include "synth/parameters.h"
 #include "tests/hardening/heap_usage.h"
 #include "tests/hardening/host_traffic.h"
-#include "tests/hardening/quiet_host.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ Block playBlock(AEffect* effect, int turn, int block) {
 }
 
 AEffect* createInstance(Entry entry) {
-    AEffect* effect = entry(quietHost);
+    AEffect* effect = entry(quietVst2Host);
     if (effect != nullptr) {
         dispatch(effect, effOpen);
         dispatch(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);

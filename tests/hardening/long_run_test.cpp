@@ -12,11 +12,11 @@
 #include <cstring>
 #include <vector>
 
+#include "host/vst2_quiet_host.h"
 #include "plugin/vst2/avst_xsynth.h"
 #include "plugin/vst2/plugin_factory.h"
 #include "synth/engine_probe.h"
 #include "tests/hardening/host_traffic.h"
-#include "tests/hardening/quiet_host.h"
 #include "tests/hardening/run_length.h"
 
 namespace {
@@ -32,7 +32,7 @@ constexpr double kPeakBound = kVoiceCount * kVoiceBound * (1.0 + 1e-5);
 class LongRun : public ::testing::Test {
   protected:
     void SetUp() override {
-        object = createEffectInstance(quietHost);
+        object = createEffectInstance(quietVst2Host);
         ASSERT_NE(object, nullptr);
         effect = object->getAeffect();
         synth = dynamic_cast<AVstXSynth*>(object);

@@ -12,10 +12,10 @@
 
 #include <valgrind/valgrind.h>
 
+#include "host/vst2_quiet_host.h"
 #include "plugin/vst2/audio_effect.h"
 #include "plugin/vst2/plugin_factory.h"
 #include "tests/hardening/host_traffic.h"
-#include "tests/hardening/quiet_host.h"
 #include "tests/hardening/realtime_monitor.h"
 #include "tests/hardening/run_length.h"
 
@@ -71,7 +71,7 @@ TEST(AudioThread, NeverAllocatesNorLocksOverALongRandomSession) {
     else
         ASSERT_TRUE(counting);
 
-    AudioEffect* object = createEffectInstance(quietHost);
+    AudioEffect* object = createEffectInstance(quietVst2Host);
     ASSERT_NE(object, nullptr);
     AEffect* effect = object->getAeffect();
     dispatch(effect, effMainsChanged, 0, 1);

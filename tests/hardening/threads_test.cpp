@@ -17,11 +17,11 @@
 
 #include "editor/editor_form.h"
 #include "editor/parameter_binding.h"
+#include "host/vst2_quiet_host.h"
 #include "plugin/vst2/audio_effect.h"
 #include "plugin/vst2/gr_editor.h"
 #include "plugin/vst2/plugin_factory.h"
 #include "tests/hardening/host_traffic.h"
-#include "tests/hardening/quiet_host.h"
 #include "tests/hardening/run_length.h"
 
 namespace {
@@ -139,7 +139,7 @@ void userInterfaceStep(Random& random, AEffect* effect, TForm1& form) {
 }
 
 TEST(HostThreads, AudioAndUserInterfaceThreadsShareOneInstanceWithTheEditorOpen) {
-    AudioEffect* object = createEffectInstance(quietHost);
+    AudioEffect* object = createEffectInstance(quietVst2Host);
     ASSERT_NE(object, nullptr);
     AEffect* effect = object->getAeffect();
     dispatch(effect, effMainsChanged, 0, 1);

@@ -17,13 +17,14 @@
 #include <lv2/core/lv2.h>
 #include <lv2/units/units.h>
 
+#include "host/vst2_event_list.h"
+#include "host/vst2_recording_host.h"
 #include "plugin/lv2/ulvodraw_uris.h"
 #include "plugin/vst2/avst_xsynth.h"
 #include "synth/bank_text.h"
 #include "synth/control_names.h"
 #include "synth/preset_text.h"
 #include "tests/lv2/lv2_host.h"
-#include "tests/support/recording_host.h"
 #include "tools/render/midi_timeline.h"
 
 namespace {
@@ -54,21 +55,15 @@ class Vst2Player {
     }
     void run(std::int32_t frames, const std::vector<Lv2Midi>& midi, std::vector<float>& left,
              std::vector<float>& right) {
-        std::vector<VstMidiEvent> events(midi.size());
-        std::vector<unsigned char> list(sizeof(VstEvents) + midi.size() * sizeof(VstEvent*));
-        auto* header = reinterpret_cast<VstEvents*>(list.data());
-        header->numEvents = static_cast<VstInt32>(midi.size());
-        for (std::size_t i = 0; i < midi.size(); ++i) {
-            events[i].type = kVstMidiType;
-            events[i].byteSize = sizeof(VstMidiEvent);
-            events[i].deltaFrames = static_cast<VstInt32>(midi[i].frame);
-            for (std::size_t b = 0; b < 3 && b < midi[i].bytes.size(); ++b)
-                events[i].midiData[b] = static_cast<char>(midi[i].bytes[b]);
-            VstEvent* pointer = reinterpret_cast<VstEvent*>(&events[i]);
-            std::memcpy(list.data() + offsetof(VstEvents, events) + i * sizeof pointer, &pointer,
-                        sizeof pointer);
+        std::vector<BlockMessage> messages;
+        for (const Lv2Midi& m : midi) {
+            BlockMessage message{m.frame};
+            for (std::size_t b = 0; b < 3 && b < m.bytes.size(); ++b)
+                message.bytes[b] = m.bytes[b];
+            messages.push_back(message);
         }
-        effect->dispatcher(effect, effProcessEvents, 0, 0, header, 0.0f);
+        if (VstEvents* list = events.fill(messages))
+            effect->dispatcher(effect, effProcessEvents, 0, 0, list, 0.0f);
         left.assign(frames, 0.0f);
         right.assign(frames, 0.0f);
         float* outputs[2] = {left.data(), right.data()};
@@ -76,9 +71,10 @@ class Vst2Player {
     }
 
   private:
-    RecordingHost host;
-    AVstXSynth synth{RecordingHost::callback, nullptr};
+    Vst2RecordingHost host;
+    AVstXSynth synth{Vst2RecordingHost::callback, nullptr};
     AEffect* effect = synth.getAeffect();
+    VstEventList events;
 };
 
 std::vector<Lv2Midi> eventsIn(const MidiTimeline& timeline, std::int64_t start,

@@ -12,6 +12,7 @@
 
 #include "plugin/lv2/ulvodraw_uris.h"
 #include "tests/lv2/lv2_host.h"
+#include "tests/support/measured_pitch.h"
 
 namespace {
 
@@ -145,4 +146,40 @@ TEST(Lv2Tuning, TheNotifyPortTellsTheFilesInForceWhenTheyChangeWhenAskedAndAfter
     EXPECT_EQ(host.told[kScaleUri], "");
     EXPECT_EQ(host.told[kScaleDescriptionUri], "");
     EXPECT_EQ(host.told[kKeymapUri], keymap);
+}
+
+// A state or preset without a tuning, restored over an instance playing another one, brings equal
+// temperament back. A scale without a keyboard mapping keeps A4 at 440 Hz, so middle C tells.
+TEST(Lv2Tuning, AStateWithoutATuningBringsEqualTemperamentBack) {
+    TuningFolder folder;
+    std::string nineteen = "! 19edo.scl\n19 equal steps to the octave\n 19\n";
+    for (int step = 1; step <= 19; ++step)
+        nineteen += " " + std::to_string(step * 1200.0 / 19.0) + "\n";
+    const std::string scale = folder.write("19edo.scl", nineteen);
+    const auto sineSetting = [](Lv2Host& host) {
+        for (int k = Drawbar2; k <= Drawbar3; ++k)
+            host.controls[k] = 0.0f;
+        host.controls[CutOff] = 1.0f;
+        host.controls[Env] = 0.0f;
+        host.controls[VibratoDepth] = 0.0f;
+    };
+    const auto middleC = [](Lv2Host& host) {
+        std::vector<float> left, right;
+        host.run(8192, {{0, {0x90, 60, 100}}}, left, right);
+        const double hz = measuredHz(left, 44100.0, 2048, left.size());
+        host.run(512, {{0, {0x80, 60, 0}}}, left, right);
+        host.run(44100, {}, left, right); // the release dies away
+        return hz;
+    };
+    Lv2Host untuned, host;
+    sineSetting(untuned);
+    sineSetting(host);
+    EXPECT_NEAR(centsBetween(middleC(untuned), 261.625565), 0.0, 0.1);
+    const Lv2Host::State equal = untuned.saveState();
+
+    host.setPath(kScaleUri, scale);
+    // Middle C is nine steps of 19 below A4.
+    EXPECT_NEAR(centsBetween(middleC(host), 440.0 * std::exp2(-9.0 / 19.0)), 0.0, 0.1);
+    host.restoreState(equal);
+    EXPECT_NEAR(centsBetween(middleC(host), 261.625565), 0.0, 0.1);
 }

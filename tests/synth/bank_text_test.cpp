@@ -73,6 +73,28 @@ TEST(BankText, TheTuningsFilesComeBackWholeFromAVersionThreeBank) {
     EXPECT_EQ(restoreBankText(*instrument, older).skippedLines, 4);
 }
 
+// Tuning lines set into a saved bank replace the ones it held rather than follow them, keep every
+// other line as it was (CR included), and equal what the bank's own writer gives; a text that is
+// no bank, or a version-2 bank, takes none.
+TEST(BankText, TuningLinesSetIntoABankReplaceItsOwnAndKeepTheRest) {
+    TuningSource just, fifths;
+    ASSERT_EQ(just.setScale({"just.scl", "Just\n 3\n 5/4\n 3/2\n 2/1\n"}), "");
+    ASSERT_EQ(fifths.setScale({"fifths.scl", "Fifths\n 1\n 3/2\n"}), "");
+    auto instrument = std::make_unique<Instrument>();
+    const std::string plain = writeBankText(*instrument);
+    const std::string tuned = withTuningLines(plain, tuningStateLines(just));
+    EXPECT_EQ(tuned, writeBankText(*instrument, tuningStateLines(just)));
+    EXPECT_EQ(withTuningLines(tuned, tuningStateLines(fifths)),
+              writeBankText(*instrument, tuningStateLines(fifths)));
+    EXPECT_EQ(withTuningLines(tuned, {}), plain);
+    const std::string crlf = "ulvodraw-bank 3\r\ncurrent 2\r\nscale-name old.scl\r\nfuture x";
+    EXPECT_EQ(withTuningLines(crlf, tuningStateLines(just)),
+              "ulvodraw-bank 3\r\ncurrent 2\r\nfuture x\n" + tuningStateLines(just));
+    EXPECT_EQ(withTuningLines("not a bank\n", tuningStateLines(just)), "");
+    EXPECT_EQ(withTuningLines("ulvodraw-bank 2\ncurrent 1\n", tuningStateLines(just)), "");
+    EXPECT_EQ(withTuningLines("ulvodraw-bank 2\ncurrent 1\n", {}), "ulvodraw-bank 2\ncurrent 1\n");
+}
+
 // A bank from before the playing controls gives the classic values alone: every program then
 // plays them at their classic values. Version 2 keeps all of them, held within their ranges.
 TEST(BankText, OlderVersionsLoadClassicValuesForWhatTheyLackAndTheLatestKeepsEveryValue) {

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "synth/engine_probe.h"
@@ -21,6 +23,39 @@ inline std::uint32_t bitsOf(float x) {
     std::uint32_t b;
     std::memcpy(&b, &x, sizeof b);
     return b;
+}
+
+// Passes when two renders of a channel gave the same bits.
+inline ::testing::AssertionResult sameSampleBits(const char* channel, const std::vector<float>& a,
+                                                 const std::vector<float>& b) {
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (bitsOf(a[i]) != bitsOf(b[i])) {
+            // One stream, so that the bits come out in hexadecimal.
+            std::ostringstream text;
+            text << channel << " frame " << i << ": reference " << a[i] << " (0x" << std::hex
+                 << bitsOf(a[i]) << "), fast " << b[i] << " (0x" << bitsOf(b[i]) << ")";
+            return ::testing::AssertionFailure() << text.str();
+        }
+    return ::testing::AssertionSuccess();
+}
+
+inline std::string describeVoice(const Voice& v) {
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "{phase %a step %a smoothed %a band %d low %d stage %d attack %d decay %d "
+                  "release %d level %a delay %d countdown %d}",
+                  v.phase, v.phaseStep, v.smoothed, v.bandState, v.lowState, v.stage, v.attackPos,
+                  v.decayPos, v.releasePos, v.envLevel, v.startDelay, v.releaseCountdown);
+    return text;
+}
+
+// Passes when voice `i` of both renders is the same, byte for byte.
+inline ::testing::AssertionResult sameVoice(std::int32_t i, const Voice& reference,
+                                            const Voice& fast) {
+    if (std::memcmp(&reference, &fast, sizeof(Voice)) == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "voice " << i << " differs: " << describeVoice(reference) << " vs "
+           << describeVoice(fast);
 }
 
 class EnginePair {
@@ -112,13 +147,10 @@ class EnginePair {
                                        const std::vector<float>& refRight,
                                        const std::vector<float>& fastLeft,
                                        const std::vector<float>& fastRight, bool voices) {
-        if (auto r = sameBits("left", refLeft, fastLeft); !r) return r;
-        if (auto r = sameBits("right", refRight, fastRight); !r) return r;
+        if (auto r = sameSampleBits("left", refLeft, fastLeft); !r) return r;
+        if (auto r = sameSampleBits("right", refRight, fastRight); !r) return r;
         for (std::int32_t i = 0; voices && i < kVoiceCount; ++i)
-            if (std::memcmp(&voice(*reference, i), &voice(*fast, i), sizeof(Voice)) != 0)
-                return ::testing::AssertionFailure()
-                       << "voice " << i << " differs: " << describe(voice(*reference, i)) << " vs "
-                       << describe(voice(*fast, i));
+            if (auto r = sameVoice(i, voice(*reference, i), voice(*fast, i)); !r) return r;
         return ::testing::AssertionSuccess();
     }
 
@@ -132,27 +164,6 @@ class EnginePair {
     const RenderIsa isa;
     std::unique_ptr<Instrument> reference;
     std::unique_ptr<Instrument> fast;
-
-  private:
-    static ::testing::AssertionResult sameBits(const char* channel, const std::vector<float>& a,
-                                               const std::vector<float>& b) {
-        for (std::size_t i = 0; i < a.size(); ++i)
-            if (bitsOf(a[i]) != bitsOf(b[i]))
-                return ::testing::AssertionFailure()
-                       << channel << " frame " << i << ": reference " << a[i] << " (0x" << std::hex
-                       << bitsOf(a[i]) << "), fast " << b[i] << " (0x" << bitsOf(b[i]) << ")";
-        return ::testing::AssertionSuccess();
-    }
-    static std::string describe(const Voice& v) {
-        char text[320];
-        std::snprintf(text, sizeof text,
-                      "{phase %a step %a smoothed %a band %d low %d stage %d attack %d decay %d "
-                      "release %d level %a delay %d countdown %d}",
-                      v.phase, v.phaseStep, v.smoothed, v.bandState, v.lowState, v.stage,
-                      v.attackPos, v.decayPos, v.releasePos, v.envLevel, v.startDelay,
-                      v.releaseCountdown);
-        return text;
-    }
 };
 
 // The instruction sets to compare; those the CPU lacks are skipped by the tests.

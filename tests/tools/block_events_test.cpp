@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "host/vst2_event_list.h"
 #include "tools/render/block_events.h"
-#include "tools/render/hosts/vst2_event_list.h"
 
 namespace {
 

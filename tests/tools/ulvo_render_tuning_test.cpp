@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/measured_pitch.h"
 #include "tests/tools/midi_bytes.h"
 #include "tests/tools/render_run.h"
 
@@ -49,21 +50,10 @@ Bytes notesFile(const std::vector<std::uint8_t>& notes,
     return midiFile(0, 480, {track.end(pending)});
 }
 
-// The frequency of the sound between `from` and `to` seconds, from its rising zero crossings,
-// each placed between its two samples by linear interpolation.
+// The frequency of the sound between `from` and `to` seconds.
 double measuredHz(const std::vector<float>& sound, double from, double to) {
-    std::vector<double> crossings;
-    for (auto i = static_cast<std::size_t>(from * kRate); i < static_cast<std::size_t>(to * kRate);
-         ++i)
-        if (sound[i] < 0.0f && sound[i + 1] >= 0.0f)
-            crossings.push_back(static_cast<double>(i) + sound[i] / (sound[i] - sound[i + 1]));
-    if (crossings.size() < 2) return 0.0;
-    return static_cast<double>(crossings.size() - 1) * kRate /
-           (crossings.back() - crossings.front());
-}
-
-double centsBetween(double hz, double target) {
-    return 1200.0 * std::log2(hz / target);
+    return ::measuredHz(sound, kRate, static_cast<std::size_t>(from * kRate),
+                        static_cast<std::size_t>(to * kRate) + 1);
 }
 
 double peakOf(const std::vector<float>& sound, double from, double to) {

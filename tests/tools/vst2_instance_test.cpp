@@ -4,9 +4,9 @@
 
 #include <fstream>
 
+#include "host/vst2_instance.h"
 #include "tools/common/parameter_option.h"
 #include "tools/common/tool_error.h"
-#include "tools/render/hosts/vst2_instance.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <limits>
 
 #include "core/bounded_text.h"
+#include "host/vst2_recording_host.h"
 #include "plugin/vst2/four_char_code.h"
-#include "tests/support/recording_host.h"
 #include "tests/vst2/probe_effect.h"
 
 namespace {
@@ -88,8 +88,8 @@ TEST(EffectRecord, EditorAttachmentSetsAndClearsTheFlagAndIsDestroyedWithThePlug
 }
 
 TEST(EffectRecord, EntriesReachTheObject) {
-    RecordingHost host;
-    auto* e = new ProbeEffect(RecordingHost::callback);
+    Vst2RecordingHost host;
+    auto* e = new ProbeEffect(Vst2RecordingHost::callback);
     AEffect* r = e->getAeffect();
     r->setParameter(r, 2, 0.25f);
     EXPECT_EQ(e->log.back(), "setParameter 2 0.250000");
@@ -191,11 +191,11 @@ TEST(BaseHostCalls, WithoutAHostGiveTheirDefaults) {
 }
 
 TEST(BaseHostCalls, PassTheirArgumentsAndReadTheAnswer) {
-    RecordingHost host;
-    ProbeEffect e(RecordingHost::callback);
+    Vst2RecordingHost host;
+    ProbeEffect e(Vst2RecordingHost::callback);
     e.setParameterAutomated(2, 0.75f);
     ASSERT_EQ(host.calls.size(), 1u);
-    const HostCall& automate = host.calls[0];
+    const Vst2HostCall& automate = host.calls[0];
     EXPECT_EQ(automate.effect, e.getAeffect());
     EXPECT_EQ(automate.opcode, audioMasterAutomate);
     EXPECT_EQ(automate.index, 2);

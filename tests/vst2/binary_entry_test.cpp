@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/vst2_recording_host.h"
 #include "plugin/vst2/aeffectx.h"
-#include "tests/support/recording_host.h"
 
 namespace {
 
@@ -44,9 +44,9 @@ TEST_F(LoadedPlugin, ExportsBothEntryNamesAndSetsTheControlWordOnLoad) {
 }
 
 TEST_F(LoadedPlugin, RefusesAHostWithoutAVersionOrWithoutACallback) {
-    RecordingHost host;
+    Vst2RecordingHost host;
     host.answers[audioMasterVersion] = 0;
-    EXPECT_EQ(entry("main")(RecordingHost::callback), nullptr);
+    EXPECT_EQ(entry("main")(Vst2RecordingHost::callback), nullptr);
     ASSERT_EQ(host.calls.size(), 1u);
     EXPECT_EQ(host.calls[0].effect, nullptr);
     EXPECT_EQ(host.calls[0].opcode, audioMasterVersion);
@@ -54,10 +54,10 @@ TEST_F(LoadedPlugin, RefusesAHostWithoutAVersionOrWithoutACallback) {
 }
 
 TEST_F(LoadedPlugin, RecordReadsAsReturnedAndEveryCallMakesANewObject) {
-    RecordingHost host;
+    Vst2RecordingHost host;
     for (const char* name : {"main", "VSTPluginMain"}) {
-        AEffect* a = entry(name)(RecordingHost::callback);
-        AEffect* b = entry(name)(RecordingHost::callback);
+        AEffect* a = entry(name)(Vst2RecordingHost::callback);
+        AEffect* b = entry(name)(Vst2RecordingHost::callback);
         ASSERT_NE(a, nullptr);
         ASSERT_NE(b, nullptr);
         EXPECT_NE(a->object, b->object);
@@ -83,8 +83,8 @@ TEST_F(LoadedPlugin, RecordReadsAsReturnedAndEveryCallMakesANewObject) {
 }
 
 TEST_F(LoadedPlugin, PlaysANoteThroughTheEntries) {
-    RecordingHost host;
-    AEffect* e = entry("main")(RecordingHost::callback);
+    Vst2RecordingHost host;
+    AEffect* e = entry("main")(Vst2RecordingHost::callback);
     ASSERT_NE(e, nullptr);
     dispatch(e, effOpen);
     dispatch(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);

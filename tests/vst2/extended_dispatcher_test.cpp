@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "tests/support/recording_host.h"
+#include "host/vst2_recording_host.h"
 #include "tests/vst2/probe_effect.h"
 
 namespace {
@@ -153,14 +153,14 @@ TEST(ExtendedHostCalls, EveryWrapperSendsItsOpcodeAndMapsTheAnswer) {
             ProbeEffect alone(nullptr);
             EXPECT_EQ(row.call(alone), row.noHost);
         }
-        RecordingHost host;
-        ProbeEffect e(RecordingHost::callback);
+        Vst2RecordingHost host;
+        ProbeEffect e(Vst2RecordingHost::callback);
         host.answers[row.opcode] = 5;
         EXPECT_EQ(row.call(e), row.whenFive);
         host.answers[row.opcode] = 0;
         EXPECT_EQ(row.call(e), row.whenZero);
         ASSERT_EQ(host.calls.size(), 2u);
-        const HostCall& c = host.calls[0];
+        const Vst2HostCall& c = host.calls[0];
         EXPECT_EQ(c.effect, e.getAeffect());
         EXPECT_EQ(c.opcode, row.opcode);
         EXPECT_EQ(c.index, row.index);
@@ -171,9 +171,9 @@ TEST(ExtendedHostCalls, EveryWrapperSendsItsOpcodeAndMapsTheAnswer) {
 }
 
 TEST(ExtendedHostCalls, FileSelectorWithoutASelectorDoesNotCallTheHost) {
-    RecordingHost host;
+    Vst2RecordingHost host;
     host.answers[audioMasterOpenFileSelector] = 1;
-    ProbeEffect e(RecordingHost::callback);
+    ProbeEffect e(Vst2RecordingHost::callback);
     EXPECT_FALSE(e.openFileSelector(nullptr));
     EXPECT_TRUE(host.calls.empty());
 }

@@ -3,9 +3,10 @@
 
 #include <vector>
 
+#include "host/vst2_event_list.h"
+#include "host/vst2_recording_host.h"
 #include "plugin/vst2/avst_xsynth.h"
 #include "synth/engine_probe.h"
-#include "tests/support/recording_host.h"
 
 struct MidiMessage {
     int deltaFrames;
@@ -14,7 +15,7 @@ struct MidiMessage {
 
 class SynthHost {
   public:
-    SynthHost() : synth(RecordingHost::callback, nullptr) {}
+    SynthHost() : synth(Vst2RecordingHost::callback, nullptr) {}
 
     VstIntPtr dispatch(VstInt32 op, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                        float opt = 0) {
@@ -22,25 +23,11 @@ class SynthHost {
         return e->dispatcher(e, op, index, value, ptr, opt);
     }
 
-    void send(std::vector<MidiMessage> messages) {
-        std::vector<VstMidiEvent> events(messages.size());
-        std::vector<VstEvent*> pointers;
-        for (std::size_t i = 0; i < messages.size(); ++i) {
-            events[i].type = kVstMidiType;
-            events[i].byteSize = sizeof(VstMidiEvent);
-            events[i].deltaFrames = messages[i].deltaFrames;
-            events[i].midiData[0] = static_cast<char>(messages[i].status);
-            events[i].midiData[1] = static_cast<char>(messages[i].data1);
-            events[i].midiData[2] = static_cast<char>(messages[i].data2);
-            pointers.push_back(reinterpret_cast<VstEvent*>(&events[i]));
-        }
-        // The list's trailing array holds as many pointers as there are events.
-        std::vector<char> storage(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
-        auto* list = reinterpret_cast<VstEvents*>(storage.data());
-        list->numEvents = static_cast<VstInt32>(pointers.size());
-        for (std::size_t i = 0; i < pointers.size(); ++i)
-            list->events[i] = pointers[i];
-        dispatch(effProcessEvents, 0, 0, list);
+    void send(const std::vector<MidiMessage>& messages) {
+        std::vector<BlockMessage> block;
+        for (const MidiMessage& m : messages)
+            block.push_back({m.deltaFrames, {m.status, m.data1, m.data2}});
+        dispatch(effProcessEvents, 0, 0, events.fill(block));
     }
     void noteOn(int note, int velocity = 100, int delta = 0) {
         send({{delta, 0x90, static_cast<unsigned char>(note),
@@ -64,7 +51,8 @@ class SynthHost {
         return EngineProbe::engine(synth.getInstrument()).values();
     }
 
-    RecordingHost host;
+    Vst2RecordingHost host;
+    VstEventList events;
     AVstXSynth synth;
     bool bothChannelsEqual = true;
 };

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "tools/render/block_message.h"
+#include "host/block_message.h"
 #include "tools/render/midi_timeline.h"
 
 class BlockEvents {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "host/lv2_bundle_search.h"
+#include "host/own_folder.h"
 #include "synth/identity.h"
-#include "tools/render/hosts/lv2_bundle_search.h"
-#include "tools/render/own_folder.h"
 
 namespace {
 

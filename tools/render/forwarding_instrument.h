@@ -5,7 +5,7 @@
 #include <memory>
 #include <utility>
 
-#include "tools/render/hosted_instrument.h"
+#include "host/hosted_instrument.h"
 
 template <class Inner> class ForwardingInstrument : public HostedInstrument {
   public:

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "host/file_kind.h"
 #include "tools/common/tool_error.h"
 
 namespace {
@@ -37,16 +38,6 @@ void requireRegular(const std::string& path, const struct stat& info, std::size_
 }
 
 } // namespace
-
-const char* fileKindName(mode_t mode) {
-    if (S_ISDIR(mode)) return "a directory";
-    if (S_ISFIFO(mode)) return "a named pipe";
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISSOCK(mode)) return "a socket";
-    if (S_ISREG(mode)) return "a regular file";
-    return "not a regular file";
-}
 
 std::vector<std::uint8_t> readInputFile(const std::string& path, std::size_t maxBytes) {
     struct stat info {};

@@ -4,11 +4,7 @@
 
 #include <cstdint>
 #include <string>
-#include <sys/types.h>
 #include <vector>
-
-// What a file that is not a regular file is, for messages: "a directory", "a named pipe", ...
-const char* fileKindName(mode_t mode);
 
 // The whole file at `path`. Throws ToolError saying what is wrong: missing, unreadable, not a
 // regular file, or larger than `maxBytes`.

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/render/hosted_instrument.h"
+#include "host/hosted_instrument.h"
 
 // A table, one parameter a line under a heading: index, symbol (when the format has them),
 // name, range with unit or named values, default.

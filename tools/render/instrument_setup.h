@@ -2,7 +2,7 @@
 // program or preset, then the parameters in command-line order.
 #pragma once
 
-#include "tools/render/hosted_instrument.h"
+#include "host/hosted_instrument.h"
 #include "tools/render/render_options.h"
 
 // Throws UsageError for a program, preset or parameter the instrument does not have, and for a

@@ -1,13 +1,13 @@
 #include "tools/render/instrument_source.h"
 
-#include "synth/identity.h"
+#include "host/clap_instance.h"
+#include "host/clap_library.h"
+#include "host/lv2_instance.h"
+#include "host/vst2_instance.h"
+#include "host/vst2_library.h"
 #include "tools/render/factory_presets_on_vst2.h"
-#include "tools/render/hosts/clap_instance.h"
-#include "tools/render/hosts/clap_library.h"
-#include "tools/render/hosts/lv2_instance.h"
-#include "tools/render/hosts/vst2_instance.h"
-#include "tools/render/hosts/vst2_library.h"
 #include "tools/render/ulvodraw_on_clap.h"
+#include "tools/render/ulvodraw_on_lv2.h"
 
 InstrumentSource::InstrumentSource(const std::string& plugin) : label(plugin) {
     if (looksLikeClap(plugin))
@@ -33,9 +33,11 @@ std::string InstrumentSource::notice() const {
 
 std::unique_ptr<HostedInstrument> InstrumentSource::create(std::int32_t rate,
                                                            std::int32_t blockSize) const {
-    if (lv2 != nullptr)
-        return std::make_unique<Lv2Instance>(*lv2, rate, blockSize,
-                                             TuningProperties{kScaleUri, kKeymapUri});
+    if (lv2 != nullptr) {
+        auto instance = std::make_unique<Lv2Instance>(*lv2, rate, blockSize);
+        if (isUlvoDrawLv2(*lv2)) return std::make_unique<UlvoDrawOnLv2>(std::move(instance));
+        return instance;
+    }
     if (clap != nullptr) {
         auto instance = std::make_unique<HostedClapPlugin>(*clap, rate, blockSize);
         if (isUlvoDrawClap(*instance)) return std::make_unique<UlvoDrawOnClap>(std::move(instance));

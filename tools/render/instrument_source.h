@@ -9,8 +9,8 @@
 
 #include <vector>
 
+#include "host/hosted_instrument.h"
 #include "tools/render/default_instrument.h"
-#include "tools/render/hosted_instrument.h"
 #include "tools/render/render_options.h"
 
 class ClapLibrary;

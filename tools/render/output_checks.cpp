@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "host/file_kind.h"
 #include "tools/common/tool_error.h"
-#include "tools/render/input_file.h"
 
 void refuseOutputOverInput(const std::string& input, const std::string& output) {
     struct stat in {};

@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "host/hosted_instrument.h"
 #include "tools/render/block_events.h"
-#include "tools/render/hosted_instrument.h"
 
 // Receives each block's output buffers, one per channel, and the block's frame count.
 using BlockSink = std::function<void(const float* const* channels, std::int32_t frames)>;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "synth/bank_text.h"
 #include "synth/identity.h"
 #include "synth/parameters.h"
 #include "synth/tuning/tuning_source.h"
@@ -53,11 +54,7 @@ void UlvoDrawOnClap::setTuningFiles(const std::string& scale, const std::string&
     TuningSource tuning;
     for (const std::string& error : {tuning.loadScale(scale), tuning.loadKeymap(keymap)})
         if (!error.empty()) throw UsageError(error);
-    // The bank's header names its version; the tuning's lines follow the bank in version 3.
-    const std::string state = inner->saveState();
-    const std::string header = "ulvodraw-bank ";
-    const std::size_t lineEnd = state.find('\n');
-    if (state.compare(0, header.size(), header) != 0 || lineEnd == std::string::npos)
-        throw ToolError("UlvoDraw's CLAP build gave a state that is no bank");
-    inner->loadState(header + "3" + state.substr(lineEnd) + tuningStateLines(tuning));
+    const std::string state = withTuningLines(inner->saveState(), tuningStateLines(tuning));
+    if (state.empty()) throw ToolError("UlvoDraw's CLAP build gave a state that is no bank");
+    inner->loadState(state);
 }

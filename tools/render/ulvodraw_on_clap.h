@@ -6,8 +6,8 @@
 
 #include <memory>
 
+#include "host/clap_instance.h"
 #include "tools/render/forwarding_instrument.h"
-#include "tools/render/hosts/clap_instance.h"
 
 // Whether `instance` is UlvoDraw's CLAP build.
 bool isUlvoDrawClap(const HostedClapPlugin& instance);

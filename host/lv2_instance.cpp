@@ -1,4 +1,4 @@
-#include "tools/render/hosts/lv2_instance.h"
+#include "host/lv2_instance.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +10,7 @@
 
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
+#include <lv2/atom/util.h>
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
@@ -17,12 +18,14 @@
 #include <lv2/parameters/parameters.h>
 #include <lv2/patch/patch.h>
 #include <lv2/presets/presets.h>
+#include <lv2/state/state.h>
 #include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
 
-#include "tools/common/parameter_option.h"
+#include "host/lv2_bundle_search.h"
+#include "host/lv2_patch_set.h"
+#include "tools/common/preset_list.h"
 #include "tools/common/tool_error.h"
-#include "tools/render/hosts/lv2_bundle_search.h"
 
 namespace {
 
@@ -113,8 +116,9 @@ bool looksLikeLv2(const std::string& text) {
     return text.find("://") != std::string::npos || text.find("urn:") == 0 || isFolder(text);
 }
 
-Lv2Plugin::Lv2Plugin(const std::string& uriOrBundle) : uri(uriOrBundle) {
-    const std::vector<Lv2Bundle> found = searchLv2Bundles();
+Lv2Plugin::Lv2Plugin(const std::string& uriOrBundle, Lv2Search search) : uri(uriOrBundle) {
+    const std::vector<Lv2Bundle> found =
+        search == Lv2Search::Everywhere ? searchLv2Bundles() : std::vector<Lv2Bundle>{};
     Lv2Bundle chosen;
     if (isFolder(uriOrBundle)) {
         if (!isLv2Bundle(uriOrBundle))
@@ -199,9 +203,8 @@ struct Lv2Instance::Features {
     }
 };
 
-Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_t maxBlock,
-                         TuningProperties tuning)
-    : source(plugin), tuning(tuning), worker(std::make_unique<Lv2Worker>()),
+Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_t maxBlock)
+    : source(plugin), worker(std::make_unique<Lv2Worker>()),
       features(std::make_unique<Features>(rate, maxBlock, worker->feature())), maxBlock(maxBlock) {
     LilvWorld* world = plugin.world();
     const LilvPlugin* p = plugin.plugin();
@@ -399,32 +402,37 @@ void Lv2Instance::selectPreset(const std::string& label) {
     lilv_state_free(state);
 }
 
-void Lv2Instance::setTuningFiles(const std::string& scale, const std::string& keymap) {
+void Lv2Instance::setPathProperty(const char* property, const std::string& path,
+                                  const std::string& what) {
     LilvWorld* world = source.world();
     const Node subject(lilv_new_uri(world, source.name().c_str()));
     const Node writable(lilv_new_uri(world, LV2_PATCH__writable));
-    for (const auto& [property, path] :
-         {std::pair{tuning.scale, &scale}, {tuning.keymap, &keymap}}) {
-        if (path->empty()) continue;
-        const Node value(lilv_new_uri(world, property));
-        if (!lilv_world_ask(world, subject.get(), writable.get(), value.get()))
-            throw UsageError("the LV2 plug-in '" + source.name() + "' has no tuning (" + property +
-                             ")");
-        patches.push_back(patchSet(property, std::filesystem::absolute(*path).string()));
-    }
+    const Node value(lilv_new_uri(world, property));
+    if (!lilv_world_ask(world, subject.get(), writable.get(), value.get()))
+        throw UsageError("the LV2 plug-in '" + source.name() + "' has no " + what + " (" +
+                         property + ")");
+    sendObject(patchSet(property, std::filesystem::absolute(path).string()));
 }
 
 void Lv2Instance::switchOn() {
     if (on) return;
     lilv_instance_activate(instance);
     on = true;
-    if (patches.empty() || midiPort < 0) return;
-    // The patches in a block of no frames, so that the worker loads the files before any note.
+    // Patches set before, so that the worker loads their files before any note.
+    if (!objects.empty()) runObjects();
+}
+
+void Lv2Instance::sendObject(std::vector<std::uint8_t> body) {
+    objects.push_back(std::move(body));
+}
+
+void Lv2Instance::runObjects() {
+    if (midiPort < 0) return;
     std::uint32_t used = sizeof(LV2_Atom_Sequence);
     const LV2_URID objectType = features->id(LV2_ATOM__Object);
-    for (const std::vector<std::uint8_t>& body : patches)
+    for (const std::vector<std::uint8_t>& body : objects)
         appendEvent(used, 0, objectType, body.data(), static_cast<std::uint32_t>(body.size()));
-    patches.clear();
+    objects.clear();
     LV2_Atom_Sequence sequence{};
     sequence.atom.size = used - sizeof(LV2_Atom);
     sequence.atom.type = sequenceType;
@@ -435,28 +443,82 @@ void Lv2Instance::switchOn() {
 }
 
 std::vector<std::uint8_t> Lv2Instance::patchSet(const char* property, const std::string& path) {
-    std::vector<std::uint8_t> body;
-    const auto add = [&](const void* data, std::size_t size) {
-        const auto* bytes = static_cast<const std::uint8_t*>(data);
-        body.insert(body.end(), bytes, bytes + size);
-        body.resize((body.size() + 7) & ~std::size_t{7}, 0);
-    };
-    const LV2_Atom_Object_Body head{0, features->id(LV2_PATCH__Set)};
-    add(&head, sizeof head);
-    const LV2_Atom_Property_Body key{
-        features->id(LV2_PATCH__property), 0, {sizeof(LV2_URID), features->id(LV2_ATOM__URID)}};
-    const LV2_URID propertyId = features->id(property);
-    body.insert(body.end(), reinterpret_cast<const std::uint8_t*>(&key),
-                reinterpret_cast<const std::uint8_t*>(&key) + sizeof key);
-    add(&propertyId, sizeof propertyId);
-    const LV2_Atom_Property_Body value{
-        features->id(LV2_PATCH__value),
-        0,
-        {static_cast<std::uint32_t>(path.size() + 1), features->id(LV2_ATOM__Path)}};
-    body.insert(body.end(), reinterpret_cast<const std::uint8_t*>(&value),
-                reinterpret_cast<const std::uint8_t*>(&value) + sizeof value);
-    add(path.c_str(), path.size() + 1);
-    return body;
+    return patchSetBody([this](const char* uri) { return map(uri); }, map(property), path);
+}
+
+LV2_URID Lv2Instance::map(const char* uri) {
+    return features->id(uri);
+}
+
+const char* Lv2Instance::unmap(LV2_URID urid) const {
+    const char* uri = Features::unmapUri(features.get(), urid);
+    return uri != nullptr ? uri : "";
+}
+
+void Lv2Instance::connectControl(std::int32_t index, bool connected) {
+    if (index < 0 || static_cast<std::size_t>(index) >= controls.size()) return;
+    const std::uint32_t port = controlPorts[index];
+    lilv_instance_connect_port(instance, port, connected ? &portValues[port] : nullptr);
+}
+
+void Lv2Instance::sendSequence(std::vector<std::uint64_t>& sequence) {
+    rawSequence = &sequence;
+}
+
+std::vector<std::vector<std::uint8_t>> Lv2Instance::outputAtoms() const {
+    std::vector<std::vector<std::uint8_t>> atoms;
+    for (std::size_t i = 0; i < atomOuts.size(); ++i) {
+        const auto* head =
+            reinterpret_cast<const LV2_Atom_Sequence*>(atomBuffers[atomIns.size() + i].data());
+        if (head->atom.type != sequenceType) continue;
+        LV2_ATOM_SEQUENCE_FOREACH(head, event) {
+            const auto* whole = reinterpret_cast<const std::uint8_t*>(&event->body);
+            atoms.emplace_back(whole, whole + sizeof(LV2_Atom) + event->body.size);
+        }
+    }
+    return atoms;
+}
+
+namespace {
+
+LV2_State_Status storeValue(LV2_State_Handle handle, std::uint32_t key, const void* value,
+                            std::size_t size, std::uint32_t type, std::uint32_t) {
+    auto& state = *static_cast<Lv2Instance::State*>(handle);
+    state[key] = {std::string(static_cast<const char*>(value), size), type};
+    return LV2_STATE_SUCCESS;
+}
+
+const void* retrieveValue(LV2_State_Handle handle, std::uint32_t key, std::size_t* size,
+                          std::uint32_t* type, std::uint32_t* flags) {
+    const auto& state = *static_cast<const Lv2Instance::State*>(handle);
+    const auto found = state.find(key);
+    if (found == state.end()) return nullptr;
+    *size = found->second.first.size();
+    *type = found->second.second;
+    *flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
+    return found->second.first.data();
+}
+
+const LV2_State_Interface* stateOf(LilvInstance* instance) {
+    return static_cast<const LV2_State_Interface*>(
+        lilv_instance_get_extension_data(instance, LV2_STATE__interface));
+}
+
+} // namespace
+
+Lv2Instance::State Lv2Instance::saveState() {
+    State state;
+    if (const LV2_State_Interface* face = stateOf(instance); face != nullptr && face->save)
+        face->save(lilv_instance_get_handle(instance), storeValue, &state, 0, nullptr);
+    return state;
+}
+
+bool Lv2Instance::restoreState(const State& state) {
+    const LV2_State_Interface* face = stateOf(instance);
+    if (face == nullptr || face->restore == nullptr) return false;
+    face->restore(lilv_instance_get_handle(instance), retrieveValue, const_cast<State*>(&state), 0,
+                  nullptr);
+    return true;
 }
 
 void Lv2Instance::switchOff() {
@@ -481,7 +543,7 @@ void Lv2Instance::connectScratch() {
                                    midiBuffer.data());
 }
 
-void Lv2Instance::appendEvent(std::uint32_t& used, std::int32_t offset, std::uint32_t type,
+void Lv2Instance::appendEvent(std::uint32_t& used, std::int64_t offset, std::uint32_t type,
                               const std::uint8_t* body, std::uint32_t size) {
     const std::size_t padded = (size + 7u) & ~std::size_t{7};
     if (used + sizeof(LV2_Atom_Event) + padded > midiBuffer.size() * 8) {
@@ -536,8 +598,15 @@ void Lv2Instance::render(float** /*inputs*/, float** outputs, std::int32_t frame
         LV2_Atom capacity{kSequenceCapacity - static_cast<std::uint32_t>(sizeof(LV2_Atom)), chunk};
         std::memcpy(atomBuffers[a].data(), &capacity, sizeof capacity);
     }
+    if (rawSequence != nullptr && midiPort >= 0)
+        lilv_instance_connect_port(instance, static_cast<std::uint32_t>(midiPort),
+                                   rawSequence->data());
     lilv_instance_run(instance, static_cast<std::uint32_t>(frames));
     worker->finishBlock();
+    if (rawSequence != nullptr && midiPort >= 0)
+        lilv_instance_connect_port(instance, static_cast<std::uint32_t>(midiPort),
+                                   midiBuffer.data());
+    rawSequence = nullptr;
     // The block's events are spent: the sequence is emptied.
     if (midiPort >= 0) {
         LV2_Atom_Sequence empty{{sizeof(LV2_Atom_Sequence_Body), sequenceType}, {0, 0}};

@@ -1,4 +1,4 @@
-#include "tools/render/hosts/lv2_bundle_search.h"
+#include "host/lv2_bundle_search.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,7 +9,7 @@
 
 #include <lilv/lilv.h>
 
-#include "tools/render/own_folder.h"
+#include "host/own_folder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/render/hosts/vst2_event_list.h"
+#include "host/vst2_event_list.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -35,7 +35,7 @@ VstEvents* VstEventList::fill(std::span<const BlockMessage> messages) {
         e = VstMidiEvent{};
         e.type = kVstMidiType;
         e.byteSize = sizeof(VstMidiEvent);
-        e.deltaFrames = message.offset;
+        e.deltaFrames = static_cast<VstInt32>(message.offset);
         e.flags = 0; // played back from a sequence, not live
         for (int b = 0; b < 3; ++b)
             e.midiData[b] = static_cast<char>(message.bytes[b]);

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "host/hosted_instrument.h"
+#include "host/vst2_event_list.h"
+#include "host/vst2_library.h"
 #include "plugin/vst2/aeffectx.h"
-#include "tools/render/hosted_instrument.h"
-#include "tools/render/hosts/vst2_event_list.h"
-#include "tools/render/hosts/vst2_library.h"
 
 // What the instrument may ask its host about.
 struct HostContext {

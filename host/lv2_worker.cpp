@@ -1,4 +1,4 @@
-#include "tools/render/hosts/lv2_worker.h"
+#include "host/lv2_worker.h"
 
 Lv2Worker::Lv2Worker() {
     scheduleData.handle = this;

@@ -19,6 +19,7 @@ class ClapLibrary {
     ClapLibrary(const ClapLibrary&) = delete;
     ClapLibrary& operator=(const ClapLibrary&) = delete;
 
+    const clap::PluginEntry& entryPoint() const { return *entry; }
     const clap::PluginFactory& factory() const { return *pluginFactory; }
     // The first plug-in the factory describes: the one ulvo-render plays.
     const clap::PluginDescriptor& descriptor() const { return *first; }

@@ -5,8 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "host/block_message.h"
 #include "plugin/vst2/aeffectx.h"
-#include "tools/render/block_message.h"
 
 class VstEventList {
   public:

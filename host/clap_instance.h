@@ -1,6 +1,7 @@
-// One CLAP plug-in created from a CLAP file and driven as a host drives it: init, activation at
-// the rate and largest block, processing started and stopped, per block its events and its
-// audio; parameters set through flush, which the format allows outside processing.
+// One CLAP plug-in created from a CLAP file and driven as ulvo-render drives an instrument of any
+// format: init, activation at the rate and largest block, processing started and stopped, per
+// block its events and its audio; parameters set through flush, which the format allows outside
+// processing.
 #pragma once
 
 #include <cstdint>
@@ -9,10 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "host/clap_event_list.h"
+#include "host/clap_library.h"
+#include "host/clap_plugin.h"
+#include "host/hosted_instrument.h"
 #include "plugin/clap/clap_abi.h"
-#include "tools/render/hosted_instrument.h"
-#include "tools/render/hosts/clap_event_list.h"
-#include "tools/render/hosts/clap_library.h"
 
 class HostedClapPlugin : public HostedInstrument {
   public:
@@ -24,7 +26,7 @@ class HostedClapPlugin : public HostedInstrument {
     HostedClapPlugin(const HostedClapPlugin&) = delete;
     HostedClapPlugin& operator=(const HostedClapPlugin&) = delete;
 
-    const char* pluginId() const { return plugin->desc->id; }
+    const char* pluginId() const { return hosted.plugin->desc->id; }
     // The CLAP id of the parameter with index `index`.
     clap::Id parameterId(std::int32_t index) const { return ids[index]; }
 
@@ -64,15 +66,10 @@ class HostedClapPlugin : public HostedInstrument {
     Ports readPorts(bool input) const;
     static void bind(Ports& ports, float** channels);
 
-    std::string path;
-    clap::Host host;
-    const clap::Plugin* plugin = nullptr;
-    const clap::PluginParams* params = nullptr;
+    ClapPlugin hosted;
+    const clap::PluginParams* params = nullptr; // null unless every call used is there
     std::vector<clap::Id> ids;
     Ports inputs, outputs;
     ClapEventList events;
     ClapEventList values;
-    clap::OutputEvents dropped;
-    bool active = false;
-    bool processing = false;
 };

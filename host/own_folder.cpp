@@ -1,4 +1,4 @@
-#include "tools/render/own_folder.h"
+#include "host/own_folder.h"
 
 #include <limits.h>
 #include <sys/stat.h>

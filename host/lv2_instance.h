@@ -4,14 +4,20 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <lilv/lilv.h>
+#include <lv2/urid/urid.h>
 
-#include "tools/render/hosted_instrument.h"
-#include "tools/render/hosts/lv2_worker.h"
+#include "host/hosted_instrument.h"
+#include "host/lv2_worker.h"
+
+// Where the bundles of LV2 plug-ins are looked for: every folder searchLv2Bundles lists, or the
+// one bundle named alone, for a host that must not meet what is installed.
+enum class Lv2Search { Everywhere, BundleAlone };
 
 // The world in which LV2 plug-ins are looked up, and one plug-in of it.
 class Lv2Plugin {
@@ -20,7 +26,7 @@ class Lv2Plugin {
     // searchLv2Bundles (lv2_bundle_search.h); or the folder of a bundle, whose
     // plug-in is taken whatever else declares the same URI. Throws ToolError when it names no
     // plug-in.
-    explicit Lv2Plugin(const std::string& uriOrBundle);
+    explicit Lv2Plugin(const std::string& uriOrBundle, Lv2Search search = Lv2Search::Everywhere);
     Lv2Plugin(const Lv2Plugin&) = delete;
     Lv2Plugin& operator=(const Lv2Plugin&) = delete;
 
@@ -43,19 +49,11 @@ class Lv2Plugin {
 // True when `text` names an LV2 plug-in rather than a VST 2 library: a URI, or a folder.
 bool looksLikeLv2(const std::string& text);
 
-// The properties (patch:writable paths) a plug-in takes its tuning's files by: the tool names
-// those of the instrument it knows, as the host knows no plug-in's own names.
-struct TuningProperties {
-    const char* scale;
-    const char* keymap;
-};
-
 class Lv2Instance : public HostedInstrument {
   public:
     // Instantiates at `rate`, with blocks of at most `maxBlock` frames. Throws ToolError when
     // the plug-in needs a feature or a port kind this host does not offer.
-    Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_t maxBlock,
-                TuningProperties tuning);
+    Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_t maxBlock);
     ~Lv2Instance() override;
 
     std::int32_t inputCount() const override;
@@ -69,9 +67,11 @@ class Lv2Instance : public HostedInstrument {
     // By label, each under its bank's label, sorted by bank and label.
     std::vector<ListedPreset> presets() const override;
     void selectPreset(const std::string& label) override;
-    // Sets the scale and keymap properties with patch:Set, as a host's file chooser does, and
-    // runs the worker that loads them before the first block.
-    void setTuningFiles(const std::string& scale, const std::string& keymap) override;
+    // Before switching on: sets the plug-in's property `property` to the file at `path` with
+    // patch:Set, as a host's file chooser does, in a block of no frames at switch-on whose
+    // worker runs before the first block. Throws UsageError, naming `what`, when the plug-in
+    // declares no such writable property.
+    void setPathProperty(const char* property, const std::string& path, const std::string& what);
     void switchOn() override;
     void switchOff() override;
     void sendEvents(std::span<const BlockMessage> messages) override;
@@ -79,6 +79,33 @@ class Lv2Instance : public HostedInstrument {
 
     // Sets the control input of `symbol` (preset restore); unknown symbols are ignored.
     void setControlBySymbol(const std::string& symbol, float value);
+
+    // For hosts that drive the plug-in closely (the tests):
+    LV2_URID map(const char* uri);
+    // The URI of `urid`; "" for one never mapped.
+    const char* unmap(LV2_URID urid) const;
+    // Leaves the control input `index` unconnected (null) from the next block on, or connects
+    // it again.
+    void connectControl(std::int32_t index, bool connected);
+    // The next block's MIDI input is `sequence` itself, whatever it holds, in place of the
+    // events sent; it must outlive that block.
+    void sendSequence(std::vector<std::uint64_t>& sequence);
+    // patch:Set of `property` to `path` (an atom:Path), as an atom:Object's body.
+    std::vector<std::uint8_t> patchSet(const char* property, const std::string& path);
+    // Queues the atom:Object of `body` for the next block of no frames (switchOn, runObjects).
+    void sendObject(std::vector<std::uint8_t> body);
+    // [switched on] Runs a block of no frames carrying the queued objects, then the work they
+    // scheduled.
+    void runObjects();
+    // Every event the plug-in wrote to its atom outputs in the last block: each atom whole,
+    // header and body.
+    std::vector<std::vector<std::uint8_t>> outputAtoms() const;
+    // The plug-in's own state through its state interface: each key's value and type. Empty
+    // for a plug-in without one.
+    using State = std::map<LV2_URID, std::pair<std::string, LV2_URID>>;
+    State saveState();
+    // False for a plug-in without a state interface.
+    bool restoreState(const State& state);
 
   private:
     struct Features;
@@ -90,13 +117,10 @@ class Lv2Instance : public HostedInstrument {
     // Every preset of the plug-in, sorted as presets() lists them.
     std::vector<PresetEntry> presetEntries() const;
     // Appends one event to the MIDI port's sequence of `used` bytes so far, growing the buffer.
-    void appendEvent(std::uint32_t& used, std::int32_t offset, std::uint32_t type,
+    void appendEvent(std::uint32_t& used, std::int64_t offset, std::uint32_t type,
                      const std::uint8_t* body, std::uint32_t size);
-    // patch:Set of `property` to `path`, as an atom:Object's body.
-    std::vector<std::uint8_t> patchSet(const char* property, const std::string& path);
 
     const Lv2Plugin& source;
-    TuningProperties tuning;
     std::unique_ptr<Lv2Worker> worker;
     std::unique_ptr<Features> features;
     LilvInstance* instance = nullptr;
@@ -115,5 +139,6 @@ class Lv2Instance : public HostedInstrument {
     std::vector<std::uint64_t> midiBuffer;               // 8-byte aligned atom sequence
     std::vector<std::vector<std::uint64_t>> atomBuffers; // other atom ports
     std::vector<std::vector<float>> scratch;             // audio inputs and CV ports
-    std::vector<std::vector<std::uint8_t>> patches;      // sent in a run of 0 frames at switch-on
+    std::vector<std::vector<std::uint8_t>> objects;      // sent in a run of 0 frames
+    std::vector<std::uint64_t>* rawSequence = nullptr;   // the next block's MIDI input, as given
 };

@@ -1,4 +1,4 @@
-#include "tools/render/hosts/vst2_instance.h"
+#include "host/vst2_instance.h"
 
 #include <algorithm>
 #include <cstring>

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "host/block_message.h"
 #include "tools/common/preset_list.h"
 #include "tools/common/tool_error.h"
-#include "tools/render/block_message.h"
 
 // The values a parameter takes; a bound that is not a number is one the instrument does not
 // declare.

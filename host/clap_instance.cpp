@@ -1,4 +1,4 @@
-#include "tools/render/hosts/clap_instance.h"
+#include "host/clap_instance.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,35 +11,11 @@ namespace {
 // A stepped parameter with at most this many values lists them by their text.
 constexpr double kMostChoices = 16.0;
 
-// [any thread] The host's extensions: a render has one thread, which is both main and audio
-// thread.
-bool ULVO_CLAP_CALL isOurThread(const clap::Host*) {
-    return true;
-}
-const clap::HostThreadCheck kThreadCheck = {isOurThread, isOurThread};
-
-const void* ULVO_CLAP_CALL hostExtension(const clap::Host*, const char* id) {
-    if (id != nullptr && std::strcmp(id, clap::kExtThreadCheck) == 0) return &kThreadCheck;
-    return nullptr;
-}
-// Restarts, process requests and main-thread callbacks mean nothing to an offline render.
-void ULVO_CLAP_CALL ignoreRequest(const clap::Host*) {}
-
-bool ULVO_CLAP_CALL dropEvent(const clap::OutputEvents*, const clap::EventHeader*) {
-    return true;
-}
-
-template <typename Extension>
-const Extension* extension(const clap::Plugin* plugin, const char* id) {
-    return plugin->getExtension != nullptr
-               ? static_cast<const Extension*>(plugin->getExtension(plugin, id))
-               : nullptr;
-}
-
 // Whether the plug-in's first note input takes MIDI, as ulvo-render sends its messages; a
 // plug-in that takes only CLAP notes gets those.
-bool takesMidi(const clap::Plugin* plugin) {
-    const auto* ports = extension<clap::PluginNotePorts>(plugin, clap::kExtNotePorts);
+bool takesMidi(const ClapPlugin& hosted) {
+    const clap::Plugin* plugin = hosted.plugin;
+    const clap::PluginNotePorts* ports = hosted.notePorts;
     clap::NotePortInfo info{};
     if (ports == nullptr || ports->count == nullptr || ports->get == nullptr ||
         ports->count(plugin, true) == 0 || !ports->get(plugin, 0, true, &info))
@@ -52,49 +28,33 @@ bool takesMidi(const clap::Plugin* plugin) {
 
 HostedClapPlugin::HostedClapPlugin(const ClapLibrary& library, std::int32_t rate,
                                    std::int32_t blockSize)
-    : path(library.path()) {
-    host = {clap::kVersion, this,          "ulvo-render", "Korvane",     "",
-            ULVO_VERSION,   hostExtension, ignoreRequest, ignoreRequest, ignoreRequest};
-    dropped = {this, dropEvent};
-    const clap::PluginFactory& factory = library.factory();
-    plugin = factory.createPlugin(&factory, &host, library.descriptor().id);
-    if (plugin == nullptr) throw ToolError("'" + path + "': the factory created no plug-in");
-    if (!plugin->init(plugin)) {
-        plugin->destroy(plugin);
-        throw ToolError("'" + path + "': the plug-in failed to start (init)");
-    }
-    params = extension<clap::PluginParams>(plugin, clap::kExtParams);
+    // A render has one thread, which is both main and audio thread, and opens no editor.
+    : hosted(library.factory(), library.descriptor().id, library.path(), "ulvo-render",
+             {.threadCheck = true, .windowing = false, .keepSentValues = false}) {
+    const std::string& path = library.path();
+    params = hosted.params;
     if (params != nullptr && (params->count == nullptr || params->getInfo == nullptr ||
                               params->getValue == nullptr || params->flush == nullptr))
         params = nullptr;
-    const std::uint32_t count = params != nullptr ? params->count(plugin) : 0;
+    const std::uint32_t count = params != nullptr ? params->count(hosted.plugin) : 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         clap::ParamInfo info{};
-        if (params->getInfo(plugin, i, &info)) ids.push_back(info.id);
+        if (params->getInfo(hosted.plugin, i, &info)) ids.push_back(info.id);
     }
-    if (!takesMidi(plugin)) events.sendNotes();
+    if (!takesMidi(hosted)) events.sendNotes();
     inputs = readPorts(true);
     outputs = readPorts(false);
-    if (outputs.channels <= 0) {
-        plugin->destroy(plugin);
-        throw ToolError("'" + path + "' has no audio outputs");
-    }
-    if (!plugin->activate(plugin, rate, 1, static_cast<std::uint32_t>(blockSize))) {
-        plugin->destroy(plugin);
+    if (outputs.channels <= 0) throw ToolError("'" + path + "' has no audio outputs");
+    if (!hosted.activate(rate, static_cast<std::uint32_t>(blockSize)))
         throw ToolError("'" + path + "' cannot run at " + std::to_string(rate) + " Hz");
-    }
-    active = true;
 }
 
-HostedClapPlugin::~HostedClapPlugin() {
-    switchOff();
-    if (active) plugin->deactivate(plugin);
-    plugin->destroy(plugin);
-}
+HostedClapPlugin::~HostedClapPlugin() = default;
 
 HostedClapPlugin::Ports HostedClapPlugin::readPorts(bool input) const {
     Ports ports;
-    const auto* audio = extension<clap::PluginAudioPorts>(plugin, clap::kExtAudioPorts);
+    const clap::Plugin* plugin = hosted.plugin;
+    const clap::PluginAudioPorts* audio = hosted.audioPorts;
     if (audio == nullptr || audio->count == nullptr || audio->get == nullptr) return ports;
     const std::uint32_t count = audio->count(plugin, input);
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -116,6 +76,7 @@ void HostedClapPlugin::bind(Ports& ports, float** channels) {
 }
 
 std::vector<ParameterInfo> HostedClapPlugin::parameters() const {
+    const clap::Plugin* plugin = hosted.plugin;
     std::vector<ParameterInfo> list;
     for (std::uint32_t i = 0; i < ids.size(); ++i) {
         clap::ParamInfo info{};
@@ -154,13 +115,13 @@ void HostedClapPlugin::setParameters(std::span<const std::int32_t> indices,
     }
     if (params == nullptr || chosen.empty()) return;
     values.fillValues(chosen, numbers);
-    params->flush(plugin, values.input(), &dropped);
+    hosted.flush(values.input());
     values.clear();
 }
 
 float HostedClapPlugin::parameter(std::int32_t index) const {
     double value = 0.0;
-    return params->getValue(plugin, ids[index], &value) ? static_cast<float>(value) : NAN;
+    return params->getValue(hosted.plugin, ids[index], &value) ? static_cast<float>(value) : NAN;
 }
 
 void HostedClapPlugin::selectProgram(std::int32_t program) {
@@ -169,21 +130,17 @@ void HostedClapPlugin::selectProgram(std::int32_t program) {
 }
 
 void HostedClapPlugin::selectPreset(const std::string& label) {
-    throw UsageError("--preset '" + label + "': ulvo-render reads no presets of '" + path +
-                     "'; set --param values instead");
+    throw UsageError("--preset '" + label + "': ulvo-render reads no presets of '" +
+                     hosted.label() + "'; set --param values instead");
 }
 
 void HostedClapPlugin::switchOn() {
-    if (processing) return;
-    if (plugin->startProcessing != nullptr && !plugin->startProcessing(plugin))
-        throw ToolError("'" + path + "': the plug-in refused to start processing");
-    processing = true;
+    if (!hosted.startProcessing())
+        throw ToolError("'" + hosted.label() + "': the plug-in refused to start processing");
 }
 
 void HostedClapPlugin::switchOff() {
-    if (!processing) return;
-    if (plugin->stopProcessing != nullptr) plugin->stopProcessing(plugin);
-    processing = false;
+    hosted.stopProcessing();
 }
 
 void HostedClapPlugin::sendEvents(std::span<const BlockMessage> messages) {
@@ -201,52 +158,20 @@ void HostedClapPlugin::render(float** in, float** out, std::int32_t frames) {
     process.audioOutputs = outputs.buffers.data();
     process.audioOutputsCount = static_cast<std::uint32_t>(outputs.buffers.size());
     process.inEvents = events.input();
-    process.outEvents = &dropped;
-    const std::int32_t status = plugin->process(plugin, &process);
+    const std::int32_t status = hosted.process(process);
     events.clear();
     if (status == clap::kProcessError)
         for (std::int32_t c = 0; c < outputs.channels; ++c)
             std::fill(out[c], out[c] + frames, 0.0f);
 }
 
-namespace {
-
-struct ReadFrom {
-    const std::string& text;
-    std::size_t at = 0;
-};
-
-std::int64_t ULVO_CLAP_CALL writeToString(const clap::OutputStream* stream, const void* buffer,
-                                          std::uint64_t size) {
-    static_cast<std::string*>(stream->ctx)->append(static_cast<const char*>(buffer), size);
-    return static_cast<std::int64_t>(size);
-}
-
-std::int64_t ULVO_CLAP_CALL readFromString(const clap::InputStream* stream, void* buffer,
-                                           std::uint64_t size) {
-    auto& from = *static_cast<ReadFrom*>(stream->ctx);
-    const std::size_t count =
-        static_cast<std::size_t>(std::min<std::uint64_t>(size, from.text.size() - from.at));
-    std::memcpy(buffer, from.text.data() + from.at, count);
-    from.at += count;
-    return static_cast<std::int64_t>(count);
-}
-
-} // namespace
-
 std::string HostedClapPlugin::saveState() const {
-    const auto* state = extension<clap::PluginState>(plugin, clap::kExtState);
-    std::string text;
-    const clap::OutputStream stream{&text, writeToString};
-    if (state == nullptr || state->save == nullptr || !state->save(plugin, &stream))
-        throw ToolError("'" + path + "': the plug-in gave no state");
+    std::string text = hosted.save();
+    if (text.empty()) throw ToolError("'" + hosted.label() + "': the plug-in gave no state");
     return text;
 }
 
 void HostedClapPlugin::loadState(const std::string& text) {
-    const auto* state = extension<clap::PluginState>(plugin, clap::kExtState);
-    ReadFrom from{text};
-    const clap::InputStream stream{&from, readFromString};
-    if (state == nullptr || state->load == nullptr || !state->load(plugin, &stream))
-        throw ToolError("'" + path + "': the plug-in refused its state");
+    if (!hosted.load(text))
+        throw ToolError("'" + hosted.label() + "': the plug-in refused its state");
 }
