@@ -114,9 +114,10 @@ class PythonInstrument {
     // All or nothing: a bad value leaves every value as it was.
     void set(const py::kwargs& values) {
         std::array<float, kControlCount> next = setup.values;
-        for (const auto& [name, value] : values)
-            next[controlIndex(py::cast<std::string>(name))] =
-                controlValue(controlIndex(py::cast<std::string>(name)), value);
+        for (const auto& [name, value] : values) {
+            const std::int32_t index = controlIndex(py::cast<std::string>(name));
+            next[index] = controlValue(index, value);
+        }
         setup.values = next;
     }
 
