@@ -56,9 +56,9 @@ struct AudioThreadResult {
 
 // --- CLAP ---
 
-// The CLAP front linked in, held by the host library as any host holds it (a host record that
-// takes requests from either thread, offering timers but no thread check, as the other host
-// did), with one block's buffers.
+// The CLAP front linked in, held by the host library as any host holds it, with one block's
+// buffers. The host record takes requests from either thread and offers the editor's timers, but
+// no thread check: its answer, that every thread is both main and audio thread, is false here.
 class InProcessClap {
   public:
     InProcessClap()
