@@ -19,3 +19,6 @@ if(NOT ulvo_status EQUAL 0 OR NOT ulvo_substvars MATCHES "shlibs:Depends=([^\n]+
     message(FATAL_ERROR "dpkg-shlibdeps found no dependencies: ${ulvo_errors}")
 endif()
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${CMAKE_MATCH_1}")
+if(CPACK_ULVO_PYTHON_DEPENDS)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${CPACK_ULVO_PYTHON_DEPENDS}")
+endif()

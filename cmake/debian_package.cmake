@@ -36,6 +36,18 @@ It also holds ulvo-play, which plays the instrument from a MIDI keyboard
 through JACK, without a host.")
 endif()
 
+if(TARGET ulvodraw)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DESCRIPTION "
+The ulvodraw Python module renders the instrument into numpy arrays, and
+ulvo-dataset renders note grids, random patches and MIDI folders in bulk, on
+every core or on a Dask cluster.")
+    # The module is built for one Python version; the command needs numpy, Dask's distributed
+    # and soundfile.
+    math(EXPR ulvo_python_next "${Python_VERSION_MINOR} + 1")
+    set(CPACK_ULVO_PYTHON_DEPENDS "python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}), \
+python3 (<< ${Python_VERSION_MAJOR}.${ulvo_python_next}), python3-numpy, python3-distributed, \
+python3-soundfile")
+endif()
 # The copyright file and the changelog, written when the project is configured.
 set(ulvo_debian_dir ${CMAKE_BINARY_DIR}/debian)
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE ulvo_licence)
@@ -62,7 +74,7 @@ install(FILES ${ulvo_debian_dir}/copyright ${ulvo_debian_dir}/changelog.gz
 
 # The binaries whose libraries the package depends on.
 set(ulvo_binaries $<TARGET_FILE:UlvoDraw> $<TARGET_FILE:ulvodraw_clap>)
-foreach(target IN LISTS ulvo_lv2_modules ITEMS ulvo-render ulvo-play)
+foreach(target IN LISTS ulvo_lv2_modules ITEMS ulvo-render ulvo-play ulvodraw)
     if(TARGET ${target})
         list(APPEND ulvo_binaries $<TARGET_FILE:${target}>)
     endif()

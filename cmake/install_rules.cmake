@@ -57,3 +57,15 @@ install(FILES README.md CHANGELOG.md DESTINATION ${ULVO_DOC_DESTINATION} COMPONE
 install(FILES docs/editor.png docs/demo-spectrogram.png DESTINATION ${ULVO_DOC_DESTINATION}/docs
     COMPONENT runtime)
 install(FILES LICENSE DESTINATION ${ULVO_DOC_DESTINATION} COMPONENT license)
+
+# The Python module and ulvo-dataset: the modules where Debian's python3 looks
+# (/usr/lib/python3/dist-packages) and the command beside the tools, which finds them from there
+# when the archive is unpacked anywhere.
+if(TARGET ulvodraw)
+    set(ULVO_PYTHON_DESTINATION lib/python3/dist-packages)
+    install(TARGETS ulvodraw LIBRARY DESTINATION ${ULVO_PYTHON_DESTINATION}
+        PERMISSIONS ${ulvo_module_permissions} COMPONENT runtime)
+    install(FILES python/ulvodraw_dataset.py DESTINATION ${ULVO_PYTHON_DESTINATION}
+        COMPONENT runtime)
+    install(PROGRAMS python/ulvo-dataset DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+endif()

@@ -9,22 +9,27 @@ ClapHostLog& logOf(const clap::Host* host) {
     return static_cast<ClapHostRecord*>(host->hostData)->log;
 }
 
+// Relaxed: a count orders nothing else.
+template <typename Counter> void count(std::atomic<Counter>& counter) {
+    counter.fetch_add(1, std::memory_order_relaxed);
+}
+
 bool ULVO_CLAP_CALL isOurThread(const clap::Host*) {
     return true;
 }
 const clap::HostThreadCheck kThreadCheck = {isOurThread, isOurThread};
 
 const clap::HostParams kParams = {
-    [](const clap::Host* host, std::uint32_t) { ++logOf(host).rescans; },
+    [](const clap::Host* host, std::uint32_t) { count(logOf(host).rescans); },
     [](const clap::Host*, clap::Id, std::uint32_t) {},
-    [](const clap::Host* host) { ++logOf(host).flushRequests; }};
+    [](const clap::Host* host) { count(logOf(host).flushRequests); }};
 
 const clap::HostState kState = {[](const clap::Host*) {}};
 
 const clap::HostTimerSupport kTimers = {
     [](const clap::Host* host, std::uint32_t period, clap::Id* id) {
         auto& log = logOf(host);
-        *id = static_cast<clap::Id>(100 + log.timerPeriods.size());
+        *id = static_cast<clap::Id>(ClapHostLog::kFirstTimer + log.timerPeriods.size());
         log.timerPeriods.push_back(period);
         return true;
     },
@@ -66,7 +71,7 @@ ClapHostRecord::ClapHostRecord(const char* name, ClapHostOffers offers) : offers
               extension,
               ignoreRequest,
               ignoreRequest,
-              [](const clap::Host* host) { ++logOf(host).callbacksRequested; }};
+              [](const clap::Host* host) { count(logOf(host).callbacksRequested); }};
 }
 
 const void* ULVO_CLAP_CALL ClapHostRecord::extension(const clap::Host* host, const char* id) {
@@ -86,6 +91,7 @@ const void* ULVO_CLAP_CALL ClapHostRecord::extension(const clap::Host* host, con
 bool ULVO_CLAP_CALL ClapHostRecord::pushed(const clap::OutputEvents* list,
                                            const clap::EventHeader* event) {
     auto& self = *static_cast<ClapHostRecord*>(list->ctx);
+    count(self.log.eventsSent);
     if (!self.offers.keepSentValues) return true;
     if (event->type == clap::kEventParamValue && event->size >= sizeof(clap::EventParamValue)) {
         clap::EventParamValue value;

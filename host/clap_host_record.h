@@ -4,22 +4,32 @@
 // flush(). Every request the plug-in makes of them is written down, for hosts that check it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "plugin/clap/clap_abi.h"
 
-// What the plug-in asked of the host, and the parameter values it sent, by id.
+// What the plug-in asked of the host, and the parameter values it sent, by id. The counters
+// take requests from any thread, as a plug-in may make them from its audio thread; the lists
+// are written on the thread that makes the request, which the format keeps to the main thread
+// for timers, file descriptors and window resizing, and to the processing thread for `sent`.
 struct ClapHostLog {
-    int rescans = 0;
-    int flushRequests = 0;
-    int callbacksRequested = 0;
-    std::vector<std::uint32_t> timerPeriods;
-    std::vector<clap::Id> timersUnregistered;
-    std::vector<int> fdsRegistered;
-    std::vector<int> fdsUnregistered;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> resizeRequests;
+    // The id of the n-th timer registered is kFirstTimer + n.
+    static constexpr clap::Id kFirstTimer = 100;
+
+    std::atomic<int> rescans{0};
+    std::atomic<int> flushRequests{0};
+    std::atomic<int> callbacksRequested{0};
+    // Every event process() and flush() gave the host, kept or not.
+    std::atomic<long> eventsSent{0};
+    std::vector<std::uint32_t> timerPeriods;                             // [main thread]
+    std::vector<clap::Id> timersUnregistered;                            // [main thread]
+    std::vector<int> fdsRegistered;                                      // [main thread]
+    std::vector<int> fdsUnregistered;                                    // [main thread]
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> resizeRequests; // [main thread]
+    // [the thread that processes or flushes; read while neither runs]
     std::vector<std::pair<clap::Id, double>> sent;
 };
 

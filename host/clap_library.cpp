@@ -14,11 +14,19 @@ ClapLibrary::ClapLibrary(const std::string& path) : filePath(path) {
     handle = openPluginModule(path, "no such CLAP plug-in file");
     entry = static_cast<const clap::PluginEntry*>(dlsym(handle, "clap_entry"));
     if (entry == nullptr) fail("is not a CLAP plug-in: it exports no clap_entry");
+    start(pluginModulePath(path));
+}
+
+ClapLibrary::ClapLibrary(const clap::PluginEntry& linkedIn, const std::string& label)
+    : filePath(label), entry(&linkedIn) {
+    start(label);
+}
+
+void ClapLibrary::start(const std::string& pathForInit) {
     if (entry->clapVersion.major != 1 || entry->init == nullptr || entry->getFactory == nullptr)
         fail("is a CLAP plug-in of version " + std::to_string(entry->clapVersion.major) +
              ", not 1");
-    if (!entry->init(pluginModulePath(path).c_str()))
-        fail("is a CLAP plug-in whose entry failed to start");
+    if (!entry->init(pathForInit.c_str())) fail("is a CLAP plug-in whose entry failed to start");
     initialised = true;
     pluginFactory =
         static_cast<const clap::PluginFactory*>(entry->getFactory(clap::kPluginFactoryId));
@@ -32,11 +40,11 @@ ClapLibrary::ClapLibrary(const std::string& path) : filePath(path) {
 
 void ClapLibrary::fail(const std::string& why) {
     if (initialised && entry->deinit != nullptr) entry->deinit();
-    dlclose(handle);
+    if (handle != nullptr) dlclose(handle);
     throw ToolError("'" + filePath + "' " + why);
 }
 
 ClapLibrary::~ClapLibrary() {
     if (entry->deinit != nullptr) entry->deinit();
-    dlclose(handle);
+    if (handle != nullptr) dlclose(handle);
 }

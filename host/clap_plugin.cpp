@@ -1,5 +1,7 @@
 #include "host/clap_plugin.h"
 
+#include <algorithm>
+
 #include "tools/common/tool_error.h"
 
 namespace {
@@ -91,4 +93,23 @@ std::string ClapPlugin::save(std::size_t piece) const {
 bool ClapPlugin::load(const std::string& text, std::size_t piece, std::size_t failAt) {
     const ClapStateReader reader(text, piece, failAt);
     return state != nullptr && state->load != nullptr && state->load(plugin, reader.stream());
+}
+
+void ClapPlugin::runRequestedCallback() {
+    // One call answers every request made before it, as a host's idle loop does.
+    const int requested = record.log.callbacksRequested.load(std::memory_order_relaxed);
+    if (requested == callbacksRun) return;
+    callbacksRun = requested;
+    plugin->onMainThread(plugin);
+}
+
+void ClapPlugin::runTimers() {
+    if (timerSupport == nullptr) return;
+    const ClapHostLog& log = record.log;
+    for (std::size_t n = 0; n < log.timerPeriods.size(); ++n) {
+        const auto id = static_cast<clap::Id>(ClapHostLog::kFirstTimer + n);
+        if (std::find(log.timersUnregistered.begin(), log.timersUnregistered.end(), id) ==
+            log.timersUnregistered.end())
+            timerSupport->onTimer(plugin, id);
+    }
 }

@@ -43,6 +43,11 @@ class ClapPlugin {
     bool load(const std::string& text, std::size_t piece = kWholeStream,
               std::size_t failAt = std::string::npos);
 
+    // [main thread] onMainThread, when the plug-in asked for it since the last call.
+    void runRequestedCallback();
+    // [main thread] onTimer for each timer the plug-in holds, as the host's timers fire.
+    void runTimers();
+
     const std::string& label() const { return name; }
     // What the plug-in asked of the host, and the values it sent.
     ClapHostLog& log() { return record.log; }
@@ -65,4 +70,5 @@ class ClapPlugin {
   private:
     bool isActive = false;
     bool processing = false;
+    int callbacksRun = 0; // [main thread] requests answered by runRequestedCallback
 };

@@ -21,9 +21,12 @@
 #include <lv2/state/state.h>
 #include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
+#include <lv2/worker/worker.h>
 
 #include "host/lv2_bundle_search.h"
 #include "host/lv2_patch_set.h"
+#include "host/lv2_state.h"
+#include "host/lv2_urid_map.h"
 #include "tools/common/preset_list.h"
 #include "tools/common/tool_error.h"
 
@@ -156,14 +159,10 @@ Lv2Plugin::Lv2Plugin(const std::string& uriOrBundle, Lv2Search search) : uri(uri
 // What the host offers every instance: URID mapping both ways, block lengths and the rate as
 // options, the promise of bounded block lengths, and a worker.
 struct Lv2Instance::Features {
-    std::vector<std::string> uris;
-    LV2_URID_Map map{this, mapUri};
-    LV2_URID_Unmap unmap{this, unmapUri};
+    Lv2UridMap uris;
     std::int32_t minBlock = 1, maxBlock = 0, nominalBlock = 0;
     float rate = 0;
     std::vector<LV2_Options_Option> options;
-    LV2_Feature mapFeature{LV2_URID__map, &map};
-    LV2_Feature unmapFeature{LV2_URID__unmap, &unmap};
     LV2_Feature optionsFeature{LV2_OPTIONS__options, nullptr};
     LV2_Feature boundedFeature{LV2_BUF_SIZE__boundedBlockLength, nullptr};
     std::vector<const LV2_Feature*> list;
@@ -182,24 +181,18 @@ struct Lv2Instance::Features {
                     floatType, &this->rate},
                    {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
         optionsFeature.data = options.data();
-        list = {&mapFeature, &unmapFeature, &optionsFeature, &boundedFeature, worker, nullptr};
+        list = {uris.mapFeature(),
+                uris.unmapFeature(),
+                &optionsFeature,
+                &boundedFeature,
+                worker,
+                nullptr};
     }
-    LV2_URID id(const char* uri) { return mapUri(this, uri); }
+    LV2_URID id(const char* uri) { return uris.map(uri); }
     bool offers(const char* uri) const {
         for (const LV2_Feature* f : list)
             if (f != nullptr && std::strcmp(f->URI, uri) == 0) return true;
         return false;
-    }
-    static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri) {
-        auto& uris = static_cast<Features*>(handle)->uris;
-        const auto found = std::find(uris.begin(), uris.end(), uri);
-        if (found != uris.end()) return static_cast<LV2_URID>(found - uris.begin() + 1);
-        uris.emplace_back(uri);
-        return static_cast<LV2_URID>(uris.size());
-    }
-    static const char* unmapUri(LV2_URID_Unmap_Handle handle, LV2_URID urid) {
-        const auto& uris = static_cast<Features*>(handle)->uris;
-        return urid >= 1 && urid <= uris.size() ? uris[urid - 1].c_str() : nullptr;
     }
 };
 
@@ -276,7 +269,9 @@ Lv2Instance::Lv2Instance(const Lv2Plugin& plugin, std::int32_t rate, std::int32_
     if (instance == nullptr)
         throw ToolError("the LV2 plug-in '" + name + "' could not be instantiated at " +
                         std::to_string(rate) + " Hz");
-    worker->attach(instance);
+    worker->attach(lilv_instance_get_handle(instance),
+                   static_cast<const LV2_Worker_Interface*>(
+                       lilv_instance_get_extension_data(instance, LV2_WORKER__interface)));
     midiBuffer.assign(kSequenceCapacity / 8, 0);
     atomBuffers.assign(atomIns.size() + atomOuts.size(),
                        std::vector<std::uint64_t>(kSequenceCapacity / 8, 0));
@@ -327,8 +322,8 @@ namespace {
 
 void setPortValue(const char* symbol, void* data, const void* value, std::uint32_t size,
                   std::uint32_t type) {
-    auto* self = static_cast<std::pair<Lv2Instance*, const LV2_URID_Unmap*>*>(data);
-    const char* typeUri = self->second->unmap(self->second->handle, type);
+    auto* self = static_cast<std::pair<Lv2Instance*, const Lv2UridMap*>*>(data);
+    const char* typeUri = self->second->unmap(type);
     if (typeUri == nullptr) return;
     float number = 0.0f;
     if (std::strcmp(typeUri, LV2_ATOM__Float) == 0 && size == sizeof(float))
@@ -393,11 +388,11 @@ void Lv2Instance::selectPreset(const std::string& label) {
     const PresetEntry& chosen = entries[pickPreset(listed, label, "--list-presets")];
     LilvWorld* world = source.world();
     Node preset(lilv_new_uri(world, chosen.uri.c_str()));
-    LilvState* state = lilv_state_new_from_world(world, &features->map, preset.get());
+    LilvState* state = lilv_state_new_from_world(world, features->uris.mapData(), preset.get());
     if (state == nullptr)
         throw ToolError("the preset '" + chosen.listed.name + "' of '" + source.name() +
                         "' cannot be read");
-    std::pair<Lv2Instance*, const LV2_URID_Unmap*> target{this, &features->unmap};
+    std::pair<Lv2Instance*, const Lv2UridMap*> target{this, &features->uris};
     lilv_state_restore(state, instance, setPortValue, &target, 0, features->list.data());
     lilv_state_free(state);
 }
@@ -451,7 +446,7 @@ LV2_URID Lv2Instance::map(const char* uri) {
 }
 
 const char* Lv2Instance::unmap(LV2_URID urid) const {
-    const char* uri = Features::unmapUri(features.get(), urid);
+    const char* uri = features->uris.unmap(urid);
     return uri != nullptr ? uri : "";
 }
 
@@ -481,24 +476,6 @@ std::vector<std::vector<std::uint8_t>> Lv2Instance::outputAtoms() const {
 
 namespace {
 
-LV2_State_Status storeValue(LV2_State_Handle handle, std::uint32_t key, const void* value,
-                            std::size_t size, std::uint32_t type, std::uint32_t) {
-    auto& state = *static_cast<Lv2Instance::State*>(handle);
-    state[key] = {std::string(static_cast<const char*>(value), size), type};
-    return LV2_STATE_SUCCESS;
-}
-
-const void* retrieveValue(LV2_State_Handle handle, std::uint32_t key, std::size_t* size,
-                          std::uint32_t* type, std::uint32_t* flags) {
-    const auto& state = *static_cast<const Lv2Instance::State*>(handle);
-    const auto found = state.find(key);
-    if (found == state.end()) return nullptr;
-    *size = found->second.first.size();
-    *type = found->second.second;
-    *flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
-    return found->second.first.data();
-}
-
 const LV2_State_Interface* stateOf(LilvInstance* instance) {
     return static_cast<const LV2_State_Interface*>(
         lilv_instance_get_extension_data(instance, LV2_STATE__interface));
@@ -507,17 +484,14 @@ const LV2_State_Interface* stateOf(LilvInstance* instance) {
 } // namespace
 
 Lv2Instance::State Lv2Instance::saveState() {
-    State state;
-    if (const LV2_State_Interface* face = stateOf(instance); face != nullptr && face->save)
-        face->save(lilv_instance_get_handle(instance), storeValue, &state, 0, nullptr);
-    return state;
+    const LV2_State_Interface* face = stateOf(instance);
+    return face != nullptr ? saveLv2State(*face, lilv_instance_get_handle(instance), 0) : State();
 }
 
 bool Lv2Instance::restoreState(const State& state) {
     const LV2_State_Interface* face = stateOf(instance);
     if (face == nullptr || face->restore == nullptr) return false;
-    face->restore(lilv_instance_get_handle(instance), retrieveValue, const_cast<State*>(&state), 0,
-                  nullptr);
+    restoreLv2State(*face, lilv_instance_get_handle(instance), state);
     return true;
 }
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include <lv2/urid/urid.h>
 
 #include "host/hosted_instrument.h"
+#include "host/lv2_state.h"
 #include "host/lv2_worker.h"
 
 // Where the bundles of LV2 plug-ins are looked for: every folder searchLv2Bundles lists, or the
@@ -102,7 +102,7 @@ class Lv2Instance : public HostedInstrument {
     std::vector<std::vector<std::uint8_t>> outputAtoms() const;
     // The plug-in's own state through its state interface: each key's value and type. Empty
     // for a plug-in without one.
-    using State = std::map<LV2_URID, std::pair<std::string, LV2_URID>>;
+    using State = Lv2State;
     State saveState();
     // False for a plug-in without a state interface.
     bool restoreState(const State& state);

@@ -31,7 +31,7 @@ AudioThreadResult runAudioThread(InProcessClap& clap, double seconds,
     AudioThreadResult result;
     Random random(0xC1A9);
     ClapEventList events;
-    clap.plugin->startProcessing(clap.plugin);
+    clap.instance.startProcessing();
     for (double played = 0; played < seconds || mainThreadSteps.load() < kMinMainThreadSteps;) {
         const auto frames = static_cast<std::uint32_t>(1 + random.below(512));
         events.clear();
@@ -46,7 +46,7 @@ AudioThreadResult runAudioThread(InProcessClap& clap, double seconds,
         result.count(clap.left, clap.right, frames);
         played += frames / 44100.0;
     }
-    clap.plugin->stopProcessing(clap.plugin);
+    clap.instance.stopProcessing();
     return result;
 }
 
@@ -57,38 +57,39 @@ void mainThreadStep(Random& random, InProcessClap& clap, std::string& saved, lon
     case 0:
         for (clap::Id id = 0; id < static_cast<clap::Id>(kControlCount); ++id) {
             double value = 0;
-            clap.params->getValue(clap.plugin, id, &value);
-            clap.params->valueToText(clap.plugin, id, value, text, sizeof text);
+            clap.instance.params->getValue(clap.instance.plugin, id, &value);
+            clap.instance.params->valueToText(clap.instance.plugin, id, value, text, sizeof text);
         }
         break;
     case 1: { // the user moves a control of the editor, which its link hands to the instance
         const std::int32_t index = random.below(kControlCount);
-        ClapInstance::of(clap.plugin)->editorWrite(index, valueInRange(random, index));
+        ClapInstance::of(clap.instance.plugin)->editorWrite(index, valueInRange(random, index));
         break;
     }
     case 2:
-        clap.tickEditor();
+        clap.instance.runTimers();
         break;
     case 3:
-        clap.serviceMainThread();
+        clap.instance.runRequestedCallback();
         break;
     case 4:
-        saved = clap.save();
+        saved = clap.instance.save();
         break;
     default:
-        if (!saved.empty() && !clap.load(saved)) ++loadsFailed;
+        if (!saved.empty() && !clap.instance.load(saved)) ++loadsFailed;
         break;
     }
 }
 
 TEST(ClapThreads, MainThreadAgainstProcessPlaysAndKeepsTheState) {
     InProcessClap clap;
-    ASSERT_NE(clap.plugin, nullptr);
-    ASSERT_TRUE(clap.gui->create(clap.plugin, clap::kWindowApiX11, false));
+    ASSERT_NE(clap.instance.plugin, nullptr);
+    ASSERT_NE(clap.instance.gui, nullptr);
+    ASSERT_TRUE(clap.instance.gui->create(clap.instance.plugin, clap::kWindowApiX11, false));
     clap::Window parent{};
     parent.api = clap::kWindowApiX11;
-    ASSERT_TRUE(clap.gui->setParent(clap.plugin, &parent));
-    ASSERT_TRUE(clap.plugin->activate(clap.plugin, 44100.0, 1, 4096));
+    ASSERT_TRUE(clap.instance.gui->setParent(clap.instance.plugin, &parent));
+    ASSERT_TRUE(clap.instance.activate(44100.0, 4096));
 
     std::atomic<long> mainThreadSteps{0};
     const double seconds = RunLength{20.0, 4.0, 1.0}.pick();
@@ -110,27 +111,28 @@ TEST(ClapThreads, MainThreadAgainstProcessPlaysAndKeepsTheState) {
     EXPECT_GT(audio.blocks, 0);
     EXPECT_EQ(audio.notFinite, 0);
     EXPECT_EQ(loadsFailed, 0);
-    EXPECT_GT(clap.eventsSent.load(), 0); // the editor's moves, told to the host by process
+    EXPECT_GT(clap.instance.log().eventsSent.load(),
+              0); // the editor's moves, told to the host by process
 
     // A state loaded while active reaches the sound at the next block, and the editor's
     // timer then shows it: the parameters read back the loaded values.
-    const std::string kept = clap.save();
+    const std::string kept = clap.instance.save();
     ASSERT_FALSE(kept.empty());
-    ClapInstance::of(clap.plugin)->editorWrite(CutOff, 0.93f);
+    ClapInstance::of(clap.instance.plugin)->editorWrite(CutOff, 0.93f);
     ClapEventList none;
-    clap.plugin->startProcessing(clap.plugin);
+    clap.instance.startProcessing();
     clap.process(64, none);
     double cutoff = 0;
-    ASSERT_TRUE(clap.params->getValue(clap.plugin, CutOff, &cutoff));
+    ASSERT_TRUE(clap.instance.params->getValue(clap.instance.plugin, CutOff, &cutoff));
     EXPECT_FLOAT_EQ(static_cast<float>(cutoff), 0.93f);
-    ASSERT_TRUE(clap.load(kept));
+    ASSERT_TRUE(clap.instance.load(kept));
     clap.process(64, none);
-    clap.tickEditor();
-    clap.serviceMainThread();
-    EXPECT_EQ(clap.save(), kept);
-    clap.plugin->stopProcessing(clap.plugin);
-    clap.plugin->deactivate(clap.plugin);
-    clap.gui->destroy(clap.plugin);
+    clap.instance.runTimers();
+    clap.instance.runRequestedCallback();
+    EXPECT_EQ(clap.instance.save(), kept);
+    clap.instance.stopProcessing();
+    clap.instance.deactivate();
+    clap.instance.gui->destroy(clap.instance.plugin);
 }
 
 } // namespace

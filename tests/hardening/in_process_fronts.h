@@ -1,37 +1,36 @@
-// The least host that loads the CLAP and LV2 fronts in process through their entry points
-// (clap_entry, lv2_descriptor, linked into the test), for the tests that drive one instance from
-// two threads at once: the host records each front asks for, state through a string, a URID map
-// and a worker thread. Everything a host hands from one of its threads to another goes through
-// an atomic or a lock of the host's own, as a real host's would.
+// The CLAP and LV2 fronts loaded in process through their entry points (clap_entry,
+// lv2_descriptor, linked into the test), for the tests that drive one instance from two threads
+// at once. The CLAP front is held by the host library; the LV2 front by the descriptor glue
+// below, with a worker thread of its own. Everything a host hands from one of its threads to
+// another goes through an atomic or a lock of the host's own, as a real host's would.
 #pragma once
 
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
 #include <lv2/state/state.h>
-#include <lv2/urid/urid.h>
 #include <lv2/worker/worker.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
-#include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "host/clap_event_list.h"
-#include "host/clap_state_streams.h"
+#include "host/clap_library.h"
+#include "host/clap_plugin.h"
 #include "host/lv2_patch_set.h"
+#include "host/lv2_state.h"
+#include "host/lv2_urid_map.h"
+#include "host/lv2_worker.h"
 #include "plugin/clap/clap_abi.h"
 #include "plugin/lv2/ulvodraw_uris.h"
 
@@ -57,120 +56,44 @@ struct AudioThreadResult {
 
 // --- CLAP ---
 
+// The CLAP front linked in, held by the host library as any host holds it, with one block's
+// buffers. The host record takes requests from either thread and offers the editor's timers, but
+// no thread check: its answer, that every thread is both main and audio thread, is false here.
 class InProcessClap {
   public:
-    InProcessClap() {
-        clap_entry.init("in-process");
-        const auto* factory =
-            static_cast<const clap::PluginFactory*>(clap_entry.getFactory(clap::kPluginFactoryId));
-        plugin =
-            factory->createPlugin(factory, &host, factory->getPluginDescriptor(factory, 0)->id);
-        plugin->init(plugin);
-        params =
-            static_cast<const clap::PluginParams*>(plugin->getExtension(plugin, clap::kExtParams));
-        state =
-            static_cast<const clap::PluginState*>(plugin->getExtension(plugin, clap::kExtState));
-        gui = static_cast<const clap::PluginGui*>(plugin->getExtension(plugin, clap::kExtGui));
-        timerSupport = static_cast<const clap::PluginTimerSupport*>(
-            plugin->getExtension(plugin, clap::kExtTimerSupport));
-    }
-    ~InProcessClap() {
-        plugin->destroy(plugin);
-        clap_entry.deinit();
-    }
-    InProcessClap(const InProcessClap&) = delete;
-    InProcessClap& operator=(const InProcessClap&) = delete;
+    InProcessClap()
+        : library(clap_entry, "in-process"),
+          instance(library.factory(), library.descriptor().id, "the linked-in CLAP front",
+                   "in-process", {.threadCheck = false, .windowing = true}) {}
 
     // [audio thread] One block of `frames` (at most 4096) with `events`; `left` and `right`
     // hold its samples after.
     std::int32_t process(std::uint32_t frames, const ClapEventList& events) {
         float* channels[2] = {left.data(), right.data()};
         clap::AudioBuffer output{channels, nullptr, 2, 0, 0};
-        const clap::Process block{-1, frames, nullptr,        nullptr,   &output,
-                                  0,  1,      events.input(), &outEvents};
-        return plugin->process(plugin, &block);
-    }
-    // [main thread] The calls the plug-in asked for from any thread since the last look.
-    void serviceMainThread() {
-        if (callbackRequested.exchange(false)) plugin->onMainThread(plugin);
-    }
-    // [main thread] The editor's timer, as the host runs it.
-    void tickEditor() {
-        if (timerId != clap::kInvalidId) timerSupport->onTimer(plugin, timerId);
+        clap::Process block{-1, frames, nullptr, nullptr, &output, 0, 1, events.input(), nullptr};
+        return instance.process(block);
     }
 
-    std::string save() {
-        const ClapStateWriter writer;
-        return state->save(plugin, writer.stream()) ? writer.text() : std::string();
-    }
-    bool load(const std::string& text) {
-        const ClapStateReader reader(text);
-        return state->load(plugin, reader.stream());
-    }
-
-    const clap::Plugin* plugin = nullptr;
-    const clap::PluginParams* params = nullptr;
-    const clap::PluginState* state = nullptr;
-    const clap::PluginGui* gui = nullptr;
-    const clap::PluginTimerSupport* timerSupport = nullptr;
+    ClapLibrary library;
+    ClapPlugin instance;
     std::vector<float> left = std::vector<float>(4096), right = std::vector<float>(4096);
-    std::atomic<long> eventsSent{0}; // what process and flush told the host
-
-  private:
-    static InProcessClap& of(const clap::Host* h) {
-        return *static_cast<InProcessClap*>(h->hostData);
-    }
-    static const void* ULVO_CLAP_CALL extension(const clap::Host*, const char* id) {
-        static const clap::HostTimerSupport timers = {
-            [](const clap::Host* h, std::uint32_t, clap::Id* id) {
-                *id = of(h).timerId = 7;
-                return true;
-            },
-            [](const clap::Host* h, clap::Id) {
-                of(h).timerId = clap::kInvalidId;
-                return true;
-            }};
-        static const clap::HostParams params = {[](const clap::Host*, std::uint32_t) {},
-                                                [](const clap::Host*, clap::Id, std::uint32_t) {},
-                                                [](const clap::Host*) {}};
-        static const clap::HostState state = {[](const clap::Host*) {}};
-        if (std::strcmp(id, clap::kExtTimerSupport) == 0) return &timers;
-        if (std::strcmp(id, clap::kExtParams) == 0) return &params;
-        return std::strcmp(id, clap::kExtState) == 0 ? &state : nullptr;
-    }
-
-    std::atomic<bool> callbackRequested{false};
-    clap::Id timerId = clap::kInvalidId; // [main thread]
-    const clap::Host host{clap::kVersion,
-                          this,
-                          "in-process",
-                          "",
-                          "",
-                          "1",
-                          extension,
-                          [](const clap::Host*) {},
-                          [](const clap::Host*) {},
-                          [](const clap::Host* h) { of(h).callbackRequested = true; }};
-    const clap::OutputEvents outEvents{
-        this, [](const clap::OutputEvents* list, const clap::EventHeader*) {
-            static_cast<InProcessClap*>(list->ctx)->eventsSent.fetch_add(1,
-                                                                         std::memory_order_relaxed);
-            return true;
-        }};
 };
 
 // --- LV2 ---
 
+// The LV2 front linked in: its descriptor's calls, with the host library's URID map, state and
+// worker (on a thread of its own, as a live host's), and its patch:Set messages.
 class InProcessLv2 {
   public:
     explicit InProcessLv2(double rate = 44100.0) {
         descriptor = lv2_descriptor(0);
-        const LV2_Feature* features[] = {&mapFeature, &scheduleFeature, nullptr};
+        const LV2_Feature* features[] = {uris.mapFeature(), worker.feature(), nullptr};
         handle = descriptor->instantiate(descriptor, rate, "", features);
         stateInterface = static_cast<const LV2_State_Interface*>(
             descriptor->extension_data(LV2_STATE__interface));
-        workerInterface = static_cast<const LV2_Worker_Interface*>(
-            descriptor->extension_data(LV2_WORKER__interface));
+        worker.attach(handle, static_cast<const LV2_Worker_Interface*>(
+                                  descriptor->extension_data(LV2_WORKER__interface)));
         descriptor->connect_port(handle, kMidiInPort, input.data());
         descriptor->connect_port(handle, kOutputLeftPort, left.data());
         descriptor->connect_port(handle, kOutputRightPort, right.data());
@@ -181,15 +104,9 @@ class InProcessLv2 {
             descriptor->connect_port(handle, kFirstParameterPort + index, &ports[index]);
         }
         descriptor->activate(handle);
-        worker = std::thread([this] { serveWork(); });
     }
     ~InProcessLv2() {
-        {
-            const std::lock_guard<std::mutex> hold(workLock);
-            stopping = true;
-        }
-        workWaiting.notify_one();
-        worker.join();
+        worker.stop();
         descriptor->deactivate(handle);
         descriptor->cleanup(handle);
     }
@@ -219,59 +136,23 @@ class InProcessLv2 {
                             map(LV2_ATOM__Chunk)};
         std::memcpy(notify.data(), &room, sizeof room);
         descriptor->run(handle, frames);
-        std::deque<std::vector<std::uint8_t>> replies;
-        {
-            const std::lock_guard<std::mutex> hold(workLock);
-            replies.swap(responses);
-        }
-        for (const auto& reply : replies)
-            workerInterface->work_response(handle, static_cast<std::uint32_t>(reply.size()),
-                                           reply.data());
+        worker.finishBlock();
     }
 
-    // The plug-in's state: each key's value and type.
-    using State = std::map<LV2_URID, std::pair<std::string, LV2_URID>>;
+    using State = Lv2State;
     // [main thread; run() may be running]
     State save() {
-        State saved;
-        stateInterface->save(
-            handle,
-            [](LV2_State_Handle h, std::uint32_t key, const void* value, std::size_t size,
-               std::uint32_t type, std::uint32_t) {
-                (*static_cast<State*>(h))[key] = {
-                    std::string(static_cast<const char*>(value), size), type};
-                return LV2_STATE_SUCCESS;
-            },
-            &saved, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, nullptr);
-        return saved;
+        return saveLv2State(*stateInterface, handle, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
     }
     // [main thread] Between two runs, and no work running: the host holds its audio and worker
     // threads off while it restores.
     void restore(const State& state) {
         const std::lock_guard<std::mutex> running(runLock);
-        const std::lock_guard<std::mutex> working(workRunning);
-        stateInterface->restore(
-            handle,
-            [](LV2_State_Handle h, std::uint32_t key, std::size_t* size, std::uint32_t* type,
-               std::uint32_t* flags) -> const void* {
-                const State& saved = *static_cast<const State*>(h);
-                const auto found = saved.find(key);
-                if (found == saved.end()) return nullptr;
-                *size = found->second.first.size();
-                *type = found->second.second;
-                *flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
-                return found->second.first.data();
-            },
-            const_cast<State*>(&state), 0, nullptr);
+        const auto working = worker.holdOff();
+        restoreLv2State(*stateInterface, handle, state);
     }
 
-    LV2_URID map(const char* uri) {
-        const std::lock_guard<std::mutex> hold(uriLock);
-        const auto found = std::find(uris.begin(), uris.end(), uri);
-        if (found != uris.end()) return static_cast<LV2_URID>(found - uris.begin() + 1);
-        uris.emplace_back(uri);
-        return static_cast<LV2_URID>(uris.size());
-    }
+    LV2_URID map(const char* uri) { return uris.map(uri); }
 
     std::vector<float> left = std::vector<float>(4096), right = std::vector<float>(4096);
 
@@ -305,64 +186,17 @@ class InProcessLv2 {
         std::memcpy(reinterpret_cast<std::uint8_t*>(input.data()) + sizeof head, body.data(),
                     body.size());
     }
-    // [worker thread] Runs the work the plug-in scheduled, one request at a time.
-    void serveWork() {
-        std::unique_lock<std::mutex> hold(workLock);
-        for (;;) {
-            workWaiting.wait(hold, [this] { return stopping || !requests.empty(); });
-            if (stopping) return;
-            const std::vector<std::uint8_t> request = std::move(requests.front());
-            requests.pop_front();
-            hold.unlock();
-            const std::lock_guard<std::mutex> working(workRunning);
-            workerInterface->work(
-                handle,
-                [](LV2_Worker_Respond_Handle h, std::uint32_t size, const void* data) {
-                    auto& self = *static_cast<InProcessLv2*>(h);
-                    const auto* bytes = static_cast<const std::uint8_t*>(data);
-                    const std::lock_guard<std::mutex> held(self.workLock);
-                    self.responses.emplace_back(bytes, bytes + size);
-                    return LV2_WORKER_SUCCESS;
-                },
-                this, static_cast<std::uint32_t>(request.size()), request.data());
-            hold.lock();
-        }
-    }
-    static LV2_Worker_Status scheduleWork(LV2_Worker_Schedule_Handle h, std::uint32_t size,
-                                          const void* data) {
-        auto& self = *static_cast<InProcessLv2*>(h);
-        const auto* bytes = static_cast<const std::uint8_t*>(data);
-        {
-            const std::lock_guard<std::mutex> hold(self.workLock);
-            self.requests.emplace_back(bytes, bytes + size);
-        }
-        self.workWaiting.notify_one();
-        return LV2_WORKER_SUCCESS;
-    }
 
+    Lv2UridMap uris;
+    Lv2Worker worker{Lv2WorkerThread::OwnThread};
     const LV2_Descriptor* descriptor = nullptr;
     LV2_Handle handle = nullptr;
     const LV2_State_Interface* stateInterface = nullptr;
-    const LV2_Worker_Interface* workerInterface = nullptr;
-    std::mutex uriLock;
-    std::vector<std::string> uris;
-    LV2_URID_Map uridMap{this, [](LV2_URID_Map_Handle h, const char* uri) {
-                             return static_cast<InProcessLv2*>(h)->map(uri);
-                         }};
-    LV2_Worker_Schedule schedule{this, scheduleWork};
-    LV2_Feature mapFeature{LV2_URID__map, &uridMap};
-    LV2_Feature scheduleFeature{LV2_WORKER__schedule, &schedule};
     std::array<float, kControlCount> ports{};               // [audio thread]
     std::array<std::atomic<float>, kControlCount> posted{}; // what the next run's ports get
     std::vector<std::uint64_t> input = std::vector<std::uint64_t>(1024);  // atom sequence
     std::vector<std::uint64_t> notify = std::vector<std::uint64_t>(1024); // atom sequence
     std::mutex runLock;
-    std::mutex workRunning;
     std::mutex messageLock;
     std::vector<std::pair<LV2_URID, std::string>> pendingPaths;
-    std::mutex workLock;
-    std::condition_variable workWaiting;
-    std::deque<std::vector<std::uint8_t>> requests, responses;
-    bool stopping = false;
-    std::thread worker;
 };

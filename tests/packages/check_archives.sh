@@ -34,6 +34,13 @@ same_list "$dist" <(printf '%s\n' "${expected_names[@]}") "$work/names"
         echo bin/ulvo-play
         echo share/man/man1/ulvo-play.1.gz
     fi
+    module=$(find build/linux/python -maxdepth 1 -name 'ulvodraw*.so' -printf '%f\n')
+    if [ -n "$module" ]; then
+        echo "lib/python3/dist-packages/$module"
+        echo lib/python3/dist-packages/ulvodraw_dataset.py
+        echo bin/ulvo-dataset
+        echo share/man/man1/ulvo-dataset.1.gz
+    fi
     echo share/ulvodraw/factory.presets
     echo share/doc/ulvodraw/README.md
     echo share/doc/ulvodraw/CHANGELOG.md
@@ -54,7 +61,9 @@ tar -C "$work" -xzf "$dist/$linux.tar.gz"
 unpacked=$work/$linux
 # Its README names every library the binaries load beyond the C and C++ runtime, and the C
 # library's version they need at least.
-binaries=$(find "$unpacked/bin" "$unpacked/lib" -type f \( -perm -u+x -o -name '*.so' -o -name '*.clap' \))
+# ELF files only: bin/ulvo-dataset is a Python script.
+binaries=$(find "$unpacked/bin" "$unpacked/lib" -type f \( -perm -u+x -o -name '*.so' -o -name '*.clap' \) \
+    -exec sh -c 'head -c 4 "$0" | grep -q "ELF"' {} \; -print)
 for soname in $(for binary in $binaries; do
     readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; done | sort -u); do
     case $soname in libc.so.* | libm.so.* | libstdc++.so.* | libgcc_s.so.* | ld-linux*) continue ;; esac

@@ -74,6 +74,19 @@ cmp build-lv2.wav lv2.wav || fail "the installed LV2 bundle renders other bytes 
 cmp build-preset.wav preset.wav || fail "a preset by name is not the installed LV2 build's"
 [ "$(man -w ulvo-render)" = /usr/share/man/man1/ulvo-render.1.gz ] ||
     fail "man does not find ulvo-render(1)"
+# The Python module and ulvo-dataset as installed: a grid on a local cluster of two workers is the
+# build's, byte for byte.
+if [ -e "$OLDPWD/build/linux/ulvo-dataset" ]; then
+    grid=(--presets "Jazz Organ" --keys 60-61 --velocities 100 --seconds 0.2 --release 0.1)
+    "$OLDPWD/build/linux/ulvo-dataset" grid build-grid "${grid[@]}" --workers 1 >/dev/null
+    /usr/bin/ulvo-dataset grid grid "${grid[@]}" --workers 2 >/dev/null
+    diff -r build-grid grid >/dev/null || fail "the installed ulvo-dataset writes other bytes"
+    [ "$(cd / && /usr/bin/python3 -c 'import ulvodraw; print(ulvodraw.__file__)')" = \
+        "$(ls /usr/lib/python3/dist-packages/ulvodraw*.so)" ] ||
+        fail "python3 does not import the installed ulvodraw module"
+    [ "$(man -w ulvo-dataset)" = /usr/share/man/man1/ulvo-dataset.1.gz ] ||
+        fail "man does not find ulvo-dataset(1)"
+fi
 
 dpkg -r "$package" >>dpkg.log 2>&1 || { cat dpkg.log; fail "dpkg -r failed"; }
 while read -r file; do [ ! -e "$file" ] || fail "$file is left after dpkg -r"; done <files
