@@ -9,9 +9,9 @@
 #include <optional>
 #include <span>
 
+#include "python/note_events.h"
 #include "synth/parameters.h"
 #include "synth/tuning/tuning_table.h"
-#include "tools/render/midi_timeline.h"
 
 // The block size of ulvo-render's default, so that the module's samples equal its output.
 inline constexpr std::int32_t kRenderBlockFrames = 512;
@@ -22,7 +22,7 @@ struct RenderSetup {
     std::optional<TuningTable> tuning; // equal temperament when empty
 };
 
-// Renders `frames` frames into `left` and `right` (each that long). `messages` are in frame
-// order; those at or after `frames` are not played. Allocates only the instrument.
-void renderFresh(const RenderSetup& setup, std::span<const TimedMessage> messages,
-                 std::int64_t frames, float* left, float* right);
+// Renders `frames` frames into `left` and `right` (each that long). `events` are in frame order;
+// those at or after `frames` are not played. Allocates only the instrument.
+void renderFresh(const RenderSetup& setup, std::span<const PlayEvent> events, std::int64_t frames,
+                 float* left, float* right);

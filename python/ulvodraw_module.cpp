@@ -12,7 +12,7 @@
 
 #include "python/control_values.h"
 #include "python/fresh_render.h"
-#include "python/note_messages.h"
+#include "python/note_events.h"
 #include "synth/control_names.h"
 #include "synth/tuning/tuning_source.h"
 #include "tools/common/factory_presets.h"
@@ -136,7 +136,7 @@ class PythonInstrument {
         const std::vector<NoteSpec> noteSpecs = notesFrom(notes);
         const std::vector<ControllerSpec> moves = controllersFrom(controllers);
         const std::int64_t frames = frameOf(seconds, setup.sampleRate, "render's length");
-        return play(noteMessages(noteSpecs, moves, setup.sampleRate), frames);
+        return play(noteEvents(noteSpecs, moves, setup.sampleRate), frames);
     }
 
     py::array_t<float> renderMidi(const std::string& path, double tail) const {
@@ -144,18 +144,18 @@ class PythonInstrument {
             loadTimeline(path, static_cast<std::int32_t>(setup.sampleRate));
         const std::int64_t frames =
             timeline.lastEventFrame + frameOf(tail, setup.sampleRate, "tail");
-        return play(timeline.messages, frames);
+        return play(fileEvents(timeline.messages), frames);
     }
 
   private:
-    py::array_t<float> play(const std::vector<TimedMessage>& messages, std::int64_t frames) const {
+    py::array_t<float> play(const std::vector<PlayEvent>& events, std::int64_t frames) const {
         py::array_t<float> audio({py::ssize_t{2}, static_cast<py::ssize_t>(frames)});
         float* left = audio.mutable_data(0, 0);
         float* right = left + frames;
         const RenderSetup copy = setup;
         {
             py::gil_scoped_release released;
-            renderFresh(copy, messages, frames, left, right);
+            renderFresh(copy, events, frames, left, right);
         }
         return audio;
     }

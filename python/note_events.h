@@ -1,4 +1,6 @@
-// Notes and controller moves given in seconds, as MIDI messages on frames: what a render plays.
+// Notes and controller moves given in seconds, as typed events on frames: what a render plays.
+// They reach the MIDI front's typed entries; only a MIDI file's messages go through its byte
+// decoder.
 #pragma once
 
 #include <cstdint>
@@ -31,8 +33,21 @@ inline constexpr double kLongestRenderSeconds = 3600.0;
 // a number, negative, or beyond the longest render.
 std::int64_t frameOf(double seconds, float rate, const char* what);
 
+// One thing a render plays at its frame.
+struct PlayEvent {
+    enum class Kind : std::uint8_t { NoteOff, Controller, Bend, Pressure, NoteOn, FileMessage };
+    std::int64_t frame = 0;
+    Kind kind = Kind::NoteOn;
+    std::uint8_t number = 0; // the key, or the controller's number
+    std::uint16_t value = 0; // the velocity, the controller's value, the bend or the pressure
+    const TimedMessage* message = nullptr; // a FileMessage's bytes, owned by its timeline
+};
+
 // Every note's on and off and every controller move, in frame order; at one frame note-offs come
 // first, then controllers, then note-ons, so a note repeated on its own release sounds again.
 // Throws UsageError for a value out of range or not a number.
-std::vector<TimedMessage> noteMessages(std::span<const NoteSpec> notes,
-                                       std::span<const ControllerSpec> controllers, float rate);
+std::vector<PlayEvent> noteEvents(std::span<const NoteSpec> notes,
+                                  std::span<const ControllerSpec> controllers, float rate);
+
+// A MIDI file's messages as events, each pointing into `messages`, which must outlive them.
+std::vector<PlayEvent> fileEvents(const std::vector<TimedMessage>& messages);
