@@ -60,19 +60,19 @@ std::vector<double> fields(const py::handle& item, std::size_t count, const char
 }
 
 std::vector<NoteSpec> notesFrom(const py::iterable& notes) {
-    std::vector<NoteSpec> specs;
+    std::vector<NoteSpec> parsed;
     for (const py::handle& item : notes) {
         const std::vector<double> f =
             fields(item, 4, "note is (key, velocity, start seconds, length seconds)");
-        specs.push_back({f[0], f[1], f[2], f[3]});
+        parsed.push_back({f[0], f[1], f[2], f[3]});
     }
-    return specs;
+    return parsed;
 }
 
 std::vector<ControllerSpec> controllersFrom(const py::iterable& controllers) {
     const char* shape = "controller move is (number, value, time seconds), the number 0 to 127, "
                         "'bend' or 'pressure'";
-    std::vector<ControllerSpec> specs;
+    std::vector<ControllerSpec> parsed;
     for (const py::handle& item : controllers) {
         if (!py::isinstance<py::sequence>(item) || py::len(item) != 3)
             throw UsageError(std::string("a ") + shape + ", not " + std::string(py::repr(item)));
@@ -89,10 +89,10 @@ std::vector<ControllerSpec> controllersFrom(const py::iterable& controllers) {
         }
         if (number < 0)
             throw UsageError(std::string("a ") + shape + ", not " + std::string(py::repr(item)));
-        specs.push_back({number, numberFrom(move[1], "a controller's value"),
-                         numberFrom(move[2], "a controller's time")});
+        parsed.push_back({number, numberFrom(move[1], "a controller's value"),
+                          numberFrom(move[2], "a controller's time")});
     }
-    return specs;
+    return parsed;
 }
 
 class PythonInstrument {
